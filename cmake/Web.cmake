@@ -1,0 +1,11 @@
+# The web folder is staged into share/velmar-casino/web at every build: the
+# pages from web/, plus the fonts and three.js taken from the npm packages that
+# scripts/setup installed into web/node_modules.
+add_custom_target(web ALL
+  COMMAND ${CMAKE_COMMAND}
+          -DSRC=${CMAKE_SOURCE_DIR}/web
+          -DDEST=${VELMAR_RESOURCES}/web
+          -P ${CMAKE_SOURCE_DIR}/cmake/CopyWeb.cmake
+  COMMENT "Staging the web folder"
+  VERBATIM)
+install(DIRECTORY ${VELMAR_RESOURCES}/web DESTINATION ${CMAKE_INSTALL_DATADIR}/velmar-casino)

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "catalog/tables.h"
+#include "store/save_store.h"
+
+#include <adwaita.h>
+#include <webkit/webkit.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+struct Rgba {
+  double red, green, blue, alpha;
+};
+
+// The web host: owns the save store, the content server and the web view that
+// shows the current page. Every page load gets a fresh web view seeded from
+// the saves at that moment.
+class Casino : public std::enable_shared_from_this<Casino> {
+ public:
+  struct Options {
+    // Where addresses for other applications go; by default the desktop's
+    // default handler (g_app_info_launch_default_for_uri_async). Tests stub it.
+    std::function<void(const std::string&)> openExternal;
+    // The save store's base folder; empty means g_get_user_data_dir().
+    std::string saveBase;
+  };
+
+  // webRoot is the web folder; container is where the web view goes (held weakly).
+  static std::shared_ptr<Casino> create(std::string webRoot, AdwBin* container, Options options = {});
+  ~Casino();
+
+  void open(const std::string& url);
+  void reload();
+  // Asks the page to post its saves; completion runs exactly once, when the
+  // page answered or after the flush time-out.
+  void flush(std::function<void()> completion);
+  void resetCurrentTable();
+  void setZoom(double zoom);
+
+  std::optional<std::string> currentURL() const;
+  const Table* currentTable() const;
+  WebKitWebView* webView() const;
+  SaveStore& saves();
+
+  // Called after every load with the table the loaded address shows, or null.
+  std::function<void(const Table*)> onPageChange;
+
+  static constexpr double kFlushTimeout = 1.5;
+  static constexpr Rgba background{4 / 255.0, 10 / 255.0, 7 / 255.0, 1.0};
+  // A double-quoted script string literal that reads back as exactly text.
+  static std::string jsString(std::string_view text);
+
+ protected:
+  Casino() = default;
+};
+
+}  // namespace velmar
