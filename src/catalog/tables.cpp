@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <memory>
+
 namespace velmar::Tables {
 
 namespace {
@@ -61,10 +63,6 @@ const Table* table(std::string_view address) {
   for (const auto& row : all)
     if (row.file == name) return &row;
   return nullptr;
-}
-
-const Table* table(const std::optional<std::string>& address) {
-  return address ? table(*address) : nullptr;
 }
 
 bool isKnownPage(std::string_view address) {

@@ -38,7 +38,6 @@ std::string lobbyURL();
 
 // The table an address shows, by its path's last component; null for none.
 const Table* table(std::string_view address);
-const Table* table(const std::optional<std::string>& address);
 
 // Whether the address is the lobby or a table page under the private scheme.
 bool isKnownPage(std::string_view address);

@@ -21,7 +21,6 @@ TEST(Tables, AddressesMapToTheirTableByLastComponentOnly) {
   EXPECT_EQ(idOf("velmar://casino/"), "none");
   EXPECT_EQ(idOf("velmar://casino"), "none");
   EXPECT_EQ(idOf("not an address"), "none");
-  EXPECT_EQ(Tables::table(std::optional<std::string>()), nullptr);
 }
 
 TEST(Tables, KnownPagesAreTheLobbyAndTablesUnderThePrivateSchemeOnly) {
@@ -46,7 +45,6 @@ TEST(Tables, PageAddressesAreTheBaseWithOneComponent) {
   EXPECT_EQ(Tables::lobbyURL(), "velmar://casino/velmar-casino.html");
   // A remembered name is one component: it cannot climb or add a folder.
   EXPECT_EQ(Tables::url("../x.html"), "velmar://casino/..%2Fx.html");
-  EXPECT_FALSE(Tables::isKnownPage(Tables::url("sub/roulette-3d.html")));
   EXPECT_EQ(Tables::pageName(Tables::url("a b.html")), "a b.html");
   for (const auto& row : Tables::all) {
     EXPECT_EQ(Tables::table(Tables::url(row.file)), &row);
