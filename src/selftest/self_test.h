@@ -1,10 +1,12 @@
 #pragma once
 
 #include "host/casino.h"
+#include "selftest/report.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velmar {
 
@@ -17,14 +19,34 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   // makes the process end with the given status: 0 for a clean run, 1 otherwise.
   using Quit = std::function<void(int status)>;
 
-  static std::shared_ptr<SelfTest> create(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit);
+  struct Timing {
+    double settle = 7.0;     // after opening a page, before probing it
+    double saveWait = 1.5;   // after the write script, before checking the store
+    double clearWait = 1.0;  // after the remove script, before the report
+  };
+
+  static std::shared_ptr<SelfTest> create(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit,
+                                          Timing timing = {});
 
   void run();
 
  private:
-  SelfTest() = default;
-  struct State;
-  std::shared_ptr<State> state_;
+  SelfTest(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit, Timing timing);
+
+  void visit(size_t index);
+  void probe(size_t index);
+  void checkSaveRoundTrip();
+  void finish();
+  void stop(const std::string& why);
+
+  std::shared_ptr<Casino> casino_;
+  std::string dir_;
+  Quit quit_;
+  Timing timing_;
+  std::vector<std::string> pages_;
+  selftest::Outcome outcome_;
+  std::string value_;
+  bool done_ = false;
 };
 
 }  // namespace velmar

@@ -1,0 +1,96 @@
+#include "selftest/report.h"
+
+#include "catalog/tables.h"
+#include "store/json_text.h"
+
+#include <charconv>
+
+namespace velmar::selftest {
+
+const std::string_view kProbeScript =
+    "(() => {\n"
+    "  const c = document.querySelector('canvas');\n"
+    "  let gl = false;\n"
+    "  document.querySelectorAll('canvas').forEach(el => {\n"
+    "    try { if (el.getContext('webgl2') || el.getContext('webgl')) gl = true; } catch (e) {}\n"
+    "  });\n"
+    "  return JSON.stringify({\n"
+    "    title: document.title,\n"
+    "    url: location.href,\n"
+    "    manrope: document.fonts.check('600 16px Manrope'),\n"
+    "    playfair: document.fonts.check('700 16px \"Playfair Display\"'),\n"
+    "    fontsLoaded: [...document.fonts].filter(f => f.status === 'loaded').map(f => f.family).filter((v, i, a) => "
+    "a.indexOf(v) === i),\n"
+    "    canvases: document.querySelectorAll('canvas').length,\n"
+    "    webgl: gl,\n"
+    "    bridge: !!window.__vlCasino,\n"
+    "    storageKeys: Object.keys(localStorage),\n"
+    "  });\n"
+    "})()";
+
+std::vector<std::string> pageList() {
+  std::vector<std::string> pages{std::string(Tables::lobbyFile)};
+  for (const auto& row : Tables::all) pages.emplace_back(row.file);
+  return pages;
+}
+
+std::string testValue(double seconds) {
+  char buffer[64];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed);
+  std::string text(buffer, ec == std::errc() ? end : buffer);
+  if (text.find('.') == std::string::npos) text += ".0";
+  return text;
+}
+
+std::string writeScript(std::string_view value) {
+  return "localStorage.setItem('" + std::string(kTestKey) + "', '" + std::string(value) + "')";
+}
+
+std::string removeScript() { return "localStorage.removeItem('" + std::string(kTestKey) + "')"; }
+
+nlohmann::json makeRecord(const std::string& page, const ProbeAnswer& answer) {
+  nlohmann::json record = nlohmann::json::object();
+  record["page"] = page;
+  if (answer.text) {
+    auto parsed = nlohmann::json::parse(*answer.text, nullptr, false);
+    if (parsed.is_object())
+      for (auto& [key, value] : parsed.items())
+        if (!record.contains(key)) record[key] = value;
+  }
+  if (answer.error) record["error"] = *answer.error;
+  return record;
+}
+
+std::string probingLine(const std::string& page, const std::optional<std::string>& url, bool loading) {
+  return "selftest: probing " + page + ", url=" + url.value_or("nil") + " loading=" + (loading ? "true" : "false");
+}
+
+std::string probeDoneLine(const std::string& page, const std::optional<std::string>& error) {
+  return "selftest: probe done " + page + " error=" + (error ? "Optional(" + *error + ")" : std::string("nil"));
+}
+
+bool roundTripHolds(const SaveStore::Values& values, std::string_view value) {
+  auto it = values.find(std::string(kTestKey));
+  return it != values.end() && it->second == value;
+}
+
+bool keyCleared(const SaveStore::Values& values) { return !values.contains(std::string(kTestKey)); }
+
+std::string reportText(const Outcome& outcome) {
+  nlohmann::json report = {
+      {"pages", outcome.records},
+      {"saveRoundTrip", outcome.saveRoundTrip},
+      {"selftestKeyCleared", outcome.selftestKeyCleared},
+  };
+  if (outcome.stoppedBy) report["error"] = *outcome.stoppedBy;
+  return prettyJSON(report);
+}
+
+int exitStatus(const Outcome& outcome) {
+  if (outcome.stoppedBy || !outcome.saveRoundTrip || !outcome.selftestKeyCleared) return 1;
+  for (const auto& record : outcome.records)
+    if (record.contains("error")) return 1;
+  return 0;
+}
+
+}  // namespace velmar::selftest

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "store/save_store.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmar::selftest {
+
+// Evaluated in each page; evaluates to a JSON text describing the page.
+extern const std::string_view kProbeScript;
+
+inline constexpr std::string_view kTestKey = "vl-selftest";
+
+// The pages in visiting order: the lobby, then every table in catalog order.
+std::vector<std::string> pageList();
+
+// The test value: seconds since 1970 as the shortest decimal that reads back
+// as the same double, always with a point.
+std::string testValue(double secondsSinceEpoch);
+std::string writeScript(std::string_view value);
+std::string removeScript();
+
+// What the page answered to the probe: its text when the result was a string.
+struct ProbeAnswer {
+  std::optional<std::string> text;
+  std::optional<std::string> error;
+};
+
+// One page's record: "page", the members of the probe's JSON object (never
+// replacing "page"), and "error" when the script failed.
+nlohmann::json makeRecord(const std::string& page, const ProbeAnswer& answer);
+
+std::string probingLine(const std::string& page, const std::optional<std::string>& url, bool loading);
+std::string probeDoneLine(const std::string& page, const std::optional<std::string>& error);
+
+bool roundTripHolds(const SaveStore::Values& values, std::string_view value);
+bool keyCleared(const SaveStore::Values& values);
+
+struct Outcome {
+  std::vector<nlohmann::json> records;
+  bool saveRoundTrip = false;
+  bool selftestKeyCleared = false;
+  // Set when the run could not go on; the report then says what stopped it.
+  std::optional<std::string> stoppedBy;
+};
+
+// report.json's text: the saves file's written form of
+// {"pages", "saveRoundTrip", "selftestKeyCleared"} (and "error" for a stopped run).
+std::string reportText(const Outcome& outcome);
+
+// 0 only for a complete run whose round trip held and whose pages had no error.
+int exitStatus(const Outcome& outcome);
+
+}  // namespace velmar::selftest
