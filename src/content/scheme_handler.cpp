@@ -1,0 +1,138 @@
+#include "content/scheme_handler.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <utility>
+
+namespace velmar {
+
+namespace {
+
+// Resolves "." and ".." and collapses doubled slashes without touching the
+// disk; a ".." above the file-system root stays at the root.
+std::string normalise(const std::string& path) {
+  g_autofree char* out = g_canonicalize_filename(path.c_str(), "/");
+  return out;
+}
+
+std::optional<std::string> unescape(const std::string& text) {
+  // g_uri_unescape_string refuses malformed escapes and an escaped NUL.
+  g_autofree char* out = g_uri_unescape_string(text.c_str(), nullptr);
+  if (!out || !g_utf8_validate(out, -1, nullptr)) return std::nullopt;
+  return std::string(out);
+}
+
+// The request's path, decoded once as an address parser does; null when the
+// address does not parse at all.
+std::optional<std::string> decodedPath(std::string_view address) {
+  // Split rather than parse: parsing would drop "." and ".." segments before
+  // the containment check could see them.
+  std::string text(address);
+  g_autofree char* path = nullptr;
+  if (!g_uri_split(text.c_str(), G_URI_FLAGS_ENCODED, nullptr, nullptr, nullptr, nullptr, &path, nullptr, nullptr,
+                   nullptr))
+    return std::nullopt;
+  std::string raw = path ? path : "";
+  return unescape(raw).value_or(raw);
+}
+
+}  // namespace
+
+SchemeHandler::Answer::Answer(Answer&& other) noexcept
+    : status(other.status), contentType(std::move(other.contentType)), bytes(std::exchange(other.bytes, nullptr)) {}
+
+SchemeHandler::Answer& SchemeHandler::Answer::operator=(Answer&& other) noexcept {
+  std::swap(status, other.status);
+  std::swap(contentType, other.contentType);
+  std::swap(bytes, other.bytes);
+  return *this;
+}
+
+SchemeHandler::Answer::~Answer() {
+  if (bytes) g_bytes_unref(bytes);
+}
+
+SchemeHandler::SchemeHandler(std::string root) : root_(normalise(root)) {}
+
+GQuark SchemeHandler::errorDomain() { return g_quark_from_static_string("VelmarScheme"); }
+
+SchemeHandler::Target SchemeHandler::resolve(std::optional<std::string_view> address) const {
+  if (!address) return {400, {}};
+  auto once = decodedPath(*address);
+  if (!once) return {404, {}};
+  // Addresses reach us with their escapes decoded once by the engine's own
+  // parsing; a second decoding serves names that were escaped twice. When it
+  // fails, the once-decoded path stands.
+  std::string path = unescape(*once).value_or(*once);
+  if (path.empty() || path == "/") path = "/index.html";
+  std::string relative = path[0] == '/' ? path.substr(1) : path;
+  // Appending as text, never as a path of its own: a relative part that starts
+  // with a slash still lands under the folder.
+  std::string candidate = normalise(root_ + "/" + relative);
+  std::string prefix = root_ == "/" ? root_ : root_ + "/";
+  if (candidate.size() <= prefix.size() || candidate.compare(0, prefix.size(), prefix) != 0) return {404, {}};
+  return {200, candidate};
+}
+
+SchemeHandler::Answer SchemeHandler::serve(std::optional<std::string_view> address) const {
+  Answer answer;
+  auto target = resolve(address);
+  answer.status = target.status;
+  if (target.status != 200) return answer;
+
+  // Only regular files are served: a folder, a device or a missing name is a 404.
+  int fd = ::open(target.file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    answer.status = 404;
+    return answer;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    answer.status = 404;
+    return answer;
+  }
+  GMappedFile* mapped = g_mapped_file_new_from_fd(fd, FALSE, nullptr);
+  ::close(fd);
+  if (!mapped) {
+    answer.status = 404;
+    return answer;
+  }
+  answer.bytes = g_mapped_file_get_bytes(mapped);
+  g_mapped_file_unref(mapped);
+  answer.contentType = contentType(target.file);
+  return answer;
+}
+
+std::string_view SchemeHandler::contentType(std::string_view fileName) {
+  static constexpr std::array<std::pair<std::string_view, std::string_view>, 14> types{{
+      {"html", "text/html; charset=utf-8"},
+      {"js", "text/javascript; charset=utf-8"},
+      {"css", "text/css; charset=utf-8"},
+      {"json", "application/json"},
+      {"woff2", "font/woff2"},
+      {"svg", "image/svg+xml"},
+      {"png", "image/png"},
+      {"jpg", "image/jpeg"},
+      {"jpeg", "image/jpeg"},
+      {"webp", "image/webp"},
+      {"mp3", "audio/mpeg"},
+      {"m4a", "audio/mp4"},
+      {"ogg", "audio/ogg"},
+      {"wav", "audio/wav"},
+  }};
+  auto slash = fileName.rfind('/');
+  std::string_view name = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+  auto dot = name.rfind('.');
+  std::string extension;
+  if (dot != std::string_view::npos)
+    for (char c : name.substr(dot + 1)) extension += g_ascii_tolower(c);
+  for (const auto& [ext, type] : types)
+    if (ext == extension) return type;
+  return "application/octet-stream";
+}
+
+}  // namespace velmar

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "catalog/tables.h"
+
+#include <glib.h>
+#include <webkit/webkit.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+// The content server: answers the engine's requests for the private scheme
+// from the web folder, and never from anywhere outside it.
+class SchemeHandler {
+ public:
+  static constexpr std::string_view scheme = kScheme;
+  static constexpr std::string_view baseURL = kBaseURL;
+
+  // Where a request leads: a file strictly inside the folder, or a refusal.
+  struct Target {
+    int status = 404;  // 200, 400 or 404
+    std::string file;  // set when status is 200
+  };
+
+  // A complete answer: the bytes of the whole file (mapped, not copied) and
+  // its type, or an error status with no bytes.
+  struct Answer {
+    int status = 404;
+    std::string contentType;
+    GBytes* bytes = nullptr;  // owned; unreffed by the destructor
+    Answer() = default;
+    Answer(Answer&& other) noexcept;
+    Answer& operator=(Answer&& other) noexcept;
+    ~Answer();
+  };
+
+  // root is the web folder; it is normalised once, lexically (no symbolic
+  // links are followed), without a trailing slash.
+  explicit SchemeHandler(std::string root);
+
+  const std::string& root() const { return root_; }
+
+  // Maps a request address to its file; no address gives 400.
+  Target resolve(std::optional<std::string_view> address) const;
+  // Resolves and reads the file; a file that cannot be read gives 404.
+  Answer serve(std::optional<std::string_view> address) const;
+
+  // The type for a file name, by its lower-cased extension.
+  static std::string_view contentType(std::string_view fileName);
+
+  // The error domain of failed requests ("VelmarScheme").
+  static GQuark errorDomain();
+
+  // Answers "velmar" requests in that context from this folder. The context
+  // keeps the handler alive for as long as it keeps the registration.
+  static void registerWith(const std::shared_ptr<const SchemeHandler>& handler, WebKitWebContext* context);
+  // Answers one engine request; public so that benchmarks can drive it.
+  void answer(WebKitURISchemeRequest* request) const;
+
+ private:
+  std::string root_;
+};
+
+}  // namespace velmar

@@ -1,0 +1,121 @@
+#include "content/scheme_handler.h"
+
+#include "support/log_capture.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+class SchemeHandlerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_mkdir_with_parents((dir / "web/css").c_str(), 0700);
+    g_mkdir_with_parents((dir / "web/sounds").c_str(), 0700);
+    g_mkdir_with_parents((dir / "web-old").c_str(), 0700);
+    for (const char* name : {"index.html", "velmar-casino.html", "css/app.css", "LOGO.PNG", "a b.html",
+                             "100%.html", "README", "sounds/chip.wav"})
+      test::writeFile(dir / (std::string("web/") + name), name);
+    test::writeFile(dir / "secret.txt", "secret");
+    test::writeFile(dir / "web-old/old.html", "old");
+  }
+  std::string web() const { return dir / "web"; }
+  std::string servedFile(const std::string& address) const {
+    auto target = handler().resolve(address);
+    return target.status == 200 ? target.file : "status " + std::to_string(target.status);
+  }
+  SchemeHandler handler() const { return SchemeHandler(dir.path() + "//web/./css/../"); }
+  std::string body(const SchemeHandler::Answer& answer) const {
+    gsize size = 0;
+    auto* data = static_cast<const char*>(g_bytes_get_data(answer.bytes, &size));
+    return std::string(data ? data : "", size);
+  }
+  test::TempDir dir;
+};
+
+TEST_F(SchemeHandlerTest, TheFolderIsNormalisedOnceWithoutATrailingSlash) {
+  EXPECT_EQ(handler().root(), web());
+}
+
+TEST_F(SchemeHandlerTest, TheRootAndAnEmptyPathServeTheIndexPage) {
+  EXPECT_EQ(servedFile("velmar://casino/"), web() + "/index.html");
+  EXPECT_EQ(servedFile("velmar://casino"), web() + "/index.html");
+}
+
+TEST_F(SchemeHandlerTest, HostQueryAndFragmentPlayNoPart) {
+  EXPECT_EQ(servedFile("velmar://casino/velmar-casino.html?x=1#y"), web() + "/velmar-casino.html");
+  EXPECT_EQ(servedFile("velmar://other-host/velmar-casino.html"), web() + "/velmar-casino.html");
+  EXPECT_EQ(servedFile("velmar://casino/css/app.css"), web() + "/css/app.css");
+}
+
+TEST_F(SchemeHandlerTest, PathsAreDecodedTwiceUnlessTheSecondDecodingFails) {
+  EXPECT_EQ(servedFile("velmar://casino/a%2520b.html"), web() + "/a b.html");
+  EXPECT_EQ(servedFile("velmar://casino/100%25.html"), web() + "/100%.html");
+  // Bytes that are not UTF-8 after the second decoding keep the first form.
+  EXPECT_EQ(servedFile("velmar://casino/x%25ff.html"), web() + "/x%ff.html");
+}
+
+TEST_F(SchemeHandlerTest, NothingOutsideTheFolderIsReachable) {
+  EXPECT_EQ(servedFile("velmar://casino/../secret.txt"), "status 404");
+  EXPECT_EQ(servedFile("velmar://casino/%2e%2e/secret.txt"), "status 404");
+  EXPECT_EQ(servedFile("velmar://casino/%252e%252e/secret.txt"), "status 404");
+  EXPECT_EQ(servedFile("velmar://casino/css/../../secret.txt"), "status 404");
+  EXPECT_EQ(servedFile("velmar://casino/..%2fweb-old/old.html"), "status 404");
+  EXPECT_EQ(servedFile("velmar://casino/css/.."), "status 404");
+  EXPECT_EQ(servedFile("velmar://casino/.."), "status 404");
+}
+
+TEST_F(SchemeHandlerTest, ALeadingSlashInTheRelativePartStaysInsideTheFolder) {
+  EXPECT_EQ(servedFile("velmar://casino//css/app.css"), web() + "/css/app.css");
+  EXPECT_EQ(servedFile("velmar://casino/%2fetc/passwd"), web() + "/etc/passwd");
+}
+
+TEST_F(SchemeHandlerTest, NoAddressIsABadRequestAndMissingFilesOrFoldersAreNotFound) {
+  auto h = handler();
+  EXPECT_EQ(h.serve(std::nullopt).status, 400);
+  EXPECT_EQ(h.serve("velmar://casino/missing.html").status, 404);
+  EXPECT_EQ(h.serve("velmar://casino/sounds/").status, 404);
+  EXPECT_EQ(h.serve("velmar://casino/sounds").status, 404);
+  EXPECT_EQ(h.serve("velmar://casino/sounds/chip.wav").status, 200);
+}
+
+TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
+  auto h = handler();
+  auto answer = h.serve("velmar://casino/LOGO.PNG");
+  EXPECT_EQ(answer.status, 200);
+  EXPECT_EQ(answer.contentType, "image/png");
+  EXPECT_EQ(body(answer), "LOGO.PNG");
+  auto bare = h.serve("velmar://casino/README");
+  EXPECT_EQ(bare.contentType, "application/octet-stream");
+  test::writeFile(web() + "/empty.js", "");
+  auto empty = h.serve("velmar://casino/empty.js");
+  EXPECT_EQ(empty.status, 200);
+  EXPECT_EQ(body(empty), "");
+}
+
+TEST(SchemeHandlerTypes, ExtensionsAreLookedUpLowerCasedAndExactly) {
+  struct Case {
+    const char* name;
+    const char* type;
+  };
+  for (auto [name, type] : {Case{"a.html", "text/html; charset=utf-8"}, Case{"A.JS", "text/javascript; charset=utf-8"},
+                            Case{"s.Css", "text/css; charset=utf-8"}, Case{"d.json", "application/json"},
+                            Case{"f.woff2", "font/woff2"}, Case{"i.svg", "image/svg+xml"}, Case{"i.png", "image/png"},
+                            Case{"i.jpg", "image/jpeg"}, Case{"i.JPEG", "image/jpeg"}, Case{"i.webp", "image/webp"},
+                            Case{"s.mp3", "audio/mpeg"}, Case{"s.m4a", "audio/mp4"}, Case{"s.ogg", "audio/ogg"},
+                            Case{"s.wav", "audio/wav"}, Case{"a.htm", "application/octet-stream"},
+                            Case{"m.mjs", "application/octet-stream"}, Case{"f.woff", "application/octet-stream"},
+                            Case{"i.gif", "application/octet-stream"}, Case{"i.ico", "application/octet-stream"},
+                            Case{"dir.html/noext", "application/octet-stream"}, Case{"trailing.", "application/octet-stream"}})
+    EXPECT_EQ(SchemeHandler::contentType(name), type) << name;
+}
+
+TEST(SchemeHandlerConstants, SchemeAndBaseAddressAreTheCatalogs) {
+  EXPECT_EQ(SchemeHandler::scheme, "velmar");
+  EXPECT_EQ(SchemeHandler::baseURL, "velmar://casino/");
+  EXPECT_EQ(g_quark_to_string(SchemeHandler::errorDomain()), std::string("VelmarScheme"));
+}
+
+}  // namespace
+}  // namespace velmar
