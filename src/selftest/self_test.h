@@ -10,6 +10,12 @@
 
 namespace velmar {
 
+struct SelfTestTiming {
+  double settle = 7.0;     // after opening a page, before probing it
+  double saveWait = 1.5;   // after the write script, before checking the store
+  double clearWait = 1.0;  // after the remove script, before the report
+};
+
 // The unattended run: visits every page, probes and photographs it, checks a
 // save round trip, writes report.json into the report folder and then asks the
 // application to quit with the run's exit status.
@@ -19,11 +25,7 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   // makes the process end with the given status: 0 for a clean run, 1 otherwise.
   using Quit = std::function<void(int status)>;
 
-  struct Timing {
-    double settle = 7.0;     // after opening a page, before probing it
-    double saveWait = 1.5;   // after the write script, before checking the store
-    double clearWait = 1.0;  // after the remove script, before the report
-  };
+  using Timing = SelfTestTiming;
 
   static std::shared_ptr<SelfTest> create(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit,
                                           Timing timing = {});
