@@ -1,0 +1,178 @@
+// The roulette table's game flow without its pictures: the betting slip over
+// the layout's spots, the spin drawn before the wheel turns, settlement and
+// the persisted state. The page draws what this holds; node tests drive it
+// with a fake storage and a seeded random source.
+import { BETS, WHEEL, settle, callBet, hotAndCold, colorOf, isPocket } from '../rules/roulette.js';
+import { TableState } from '../kit/state.js';
+import { BetSlip } from '../kit/bets.js';
+import { CENTS_PER_CHIP } from '../kit/money.js';
+import { defaultRandom } from '../kit/random.js';
+
+export const STORE_KEY = 'roulette-royale.v1';
+export const HISTORY_LIMIT = 100;
+
+// Most chips on one spot, by kind: every inside maximum pays about the same.
+export const SPOT_MAX = Object.freeze({
+  straight: 100, split: 200, street: 300, trio: 300, corner: 400, firstFour: 400, sixLine: 600,
+  column: 1000, dozen: 1000, red: 2000, black: 2000, odd: 2000, even: 2000, low: 2000, high: 2000,
+});
+export const TABLE_MIN = 1;
+export const TABLE_MAX = 10000;
+
+const ORDINAL = ['1st', '2nd', '3rd'];
+
+// The name a layout bet goes by on the slip and in messages.
+export function spotId(bet) {
+  const n = bet.numbers;
+  switch (bet.kind) {
+    case 'straight': return String(n[0]);
+    case 'split': case 'trio': case 'corner': return `${bet.kind} ${n.join('/')}`;
+    case 'street': return `street ${n[0]}–${n.at(-1)}`;
+    case 'sixLine': return `six line ${n[0]}–${n.at(-1)}`;
+    case 'firstFour': return 'first four';
+    case 'column': return `column ${n[0]}`;
+    case 'dozen': return `${ORDINAL[(n[0] - 1) / 12]} dozen`;
+    case 'low': return '1–18';
+    case 'high': return '19–36';
+    default: return bet.kind;
+  }
+}
+
+export const SPOTS = new Map(BETS.map((b) => [spotId(b), b]));
+
+export const spotOf = (kind, numbers) => {
+  const bet = BETS.find((b) => b.kind === kind && b.numbers.length === numbers.length &&
+    [...numbers].sort((x, y) => x - y).every((v, i) => v === b.numbers[i]));
+  return bet ? spotId(bet) : null;
+};
+
+// Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
+export function settleSlip(bets, number) {
+  let back = 0;
+  for (const [spot, chips] of Object.entries(bets)) {
+    const bet = SPOTS.get(spot);
+    if (!bet) throw new RangeError(`roulette: no spot named ${spot}`);
+    back += settle({ ...bet, stake: chips * CENTS_PER_CHIP }, number);
+  }
+  return back;
+}
+
+const NO_MORE_BETS = Object.freeze({ ok: false, reason: 'The ball is rolling: no more bets.' });
+
+const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets) &&
+  Object.entries(bets).every(([spot, chips]) => SPOTS.has(spot) && Number.isSafeInteger(chips) && chips > 0);
+
+export class RouletteTable {
+  constructor({ storage, random = defaultRandom(), log } = {}) {
+    this.random = random;
+    this.state = new TableState({
+      storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log,
+      settings: { chip: 5 },
+      stats: { biggestWin: 0 },
+      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v) },
+    });
+    this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
+    this.slip = new BetSlip({
+      bankroll: () => this.state.bankroll,
+      min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
+      spotLimit: (spot) => ({ max: SPOT_MAX[SPOTS.get(spot)?.kind] ?? 0 }),
+    });
+    const last = this.state.game.lastBets;
+    if (isSlip(last)) this.slip.last = new Map(Object.entries(last));
+    // A spin already paid for but not yet settled (the page was closed while
+    // the ball was rolling) is settled now, so the stake is never lost.
+    this.recovered = this.state.game.pending ? this.finishSpin() : null;
+  }
+
+  get bankroll() { return this.state.bankroll; }
+  get pending() { return this.state.game.pending ?? null; }
+  get numbers() { return this.state.history.map((h) => h.number).filter(isPocket); }
+  get lastNumbers() { return this.numbers.slice(-20).reverse(); }
+  hotAndCold(count = 5) { return hotAndCold(this.numbers, count); }
+
+  selectChip(value) {
+    const verdict = this.slip.selectChip(value);
+    if (verdict.ok) this.state.setSetting('chip', value);
+    return verdict;
+  }
+
+  undo() { return this.pending ? NO_MORE_BETS : this.slip.undo(); }
+  clear() { return this.pending ? NO_MORE_BETS : this.slip.clear(); }
+  repeat() { return this.pending ? NO_MORE_BETS : this.slip.repeat(); }
+  double() { return this.pending ? NO_MORE_BETS : this.slip.double(); }
+
+  place(spot, chips) {
+    if (this.pending) return NO_MORE_BETS;
+    if (!SPOTS.has(spot)) {
+      this.log(`roulette: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
+      return { ok: false, reason: 'There is no such place on the layout.' };
+    }
+    return this.slip.place(spot, chips);
+  }
+
+  // A racetrack bet goes down as its real chips, one selected chip per piece,
+  // and is undone in one step.
+  placeCall(name, target) {
+    if (this.pending) return NO_MORE_BETS;
+    let pieces;
+    try { pieces = callBet(name, target, this.slip.chip); } catch (e) {
+      this.log(e.message);
+      return { ok: false, reason: 'That call bet needs a number.' };
+    }
+    const next = new Map(this.slip.bets);
+    for (const piece of pieces) {
+      const spot = spotId(piece);
+      next.set(spot, (next.get(spot) ?? 0) + piece.stake);
+    }
+    return this.slip.apply(next);
+  }
+
+  // Draws the winning pocket before the wheel turns and records the paid-for
+  // spin in one write; the page then animates the wheel to that pocket and
+  // calls finishSpin().
+  spin() {
+    if (this.pending) return { ok: false, reason: 'The ball is already rolling.' };
+    const staked = this.slip.totalCents;
+    const bets = this.slip.commit();
+    if (!bets) return this.slip.readiness();
+    const number = WHEEL[this.random.randomInt(WHEEL.length)];
+    const returned = settleSlip(bets, number);
+    const ok = this.state.change((s) => {
+      s.bankroll -= staked;
+      s.game.pending = { number, bets, staked, returned };
+      s.game.lastBets = bets;
+    });
+    if (!ok) {
+      this.slip.bets = new Map(Object.entries(bets));
+      return { ok: false, reason: 'The bet could not be taken.' };
+    }
+    return { ok: true, number, staked, returned };
+  }
+
+  finishSpin() {
+    const p = this.pending;
+    if (!p) return null;
+    if (!Number.isSafeInteger(p.staked) || p.staked < 0) {
+      this.log(`roulette: dropped a pending spin with a stake of ${JSON.stringify(p.staked)}`);
+      this.state.change((s) => { s.game.pending = null; });
+      return null;
+    }
+    let returned;
+    try { returned = settleSlip(p.bets, p.number); } catch (e) {
+      // A hand-edited save with a spot we do not know: give the stake back.
+      this.log(`roulette: unreadable pending spin, stake returned: ${e.message}`);
+      returned = p.staked;
+    }
+    const win = returned - p.staked;
+    this.state.change((s) => {
+      s.bankroll += returned;
+      s.stats.rounds += 1;
+      s.stats.wagered += p.staked;
+      s.stats.won += Math.max(0, win);
+      s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
+      s.history.push({ number: p.number, staked: p.staked, returned });
+      s.game.pending = null;
+    });
+    return { number: p.number, color: colorOf(p.number), staked: p.staked, returned };
+  }
+}
