@@ -1,0 +1,199 @@
+// The baccarat table's game flow without its pictures: the slip over the five
+// betting spots, an 8-deck shoe with a cut card and a burn, the coup drawn in
+// full before the cards are shown, settlement and the persisted state. The
+// page draws what this holds; node tests drive it with a fake storage and a
+// seeded random source.
+import { playCoup, settle, cardValue, BET_KINDS } from '../rules/baccarat.js';
+import { TableState } from '../kit/state.js';
+import { BetSlip } from '../kit/bets.js';
+import { CENTS_PER_CHIP } from '../kit/money.js';
+import { Shoe, defaultRandom } from '../kit/random.js';
+import { freshDeck, isCard } from '../kit/cards.js';
+
+export const STORE_KEY = 'baccarat-royale.v1';
+export const DECKS = 8;
+// The cut card goes in sixteen cards from the back, as dealers place it.
+export const PENETRATION = 1 - 16 / (52 * DECKS);
+export const SPOT_MAX = Object.freeze({ player: 5000, banker: 5000, tie: 500, playerPair: 500, bankerPair: 500 });
+export const TABLE_MIN = 1;
+export const TABLE_MAX = 10000;
+
+export const SPOT_LABELS = Object.freeze({
+  player: 'Player', banker: 'Banker', tie: 'Tie', playerPair: 'Player pair', bankerPair: 'Banker pair',
+});
+
+const NO_MORE_BETS = Object.freeze({ ok: false, reason: 'The cards are out: no more bets.' });
+const isPlainObject = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
+
+// The cards dealt so far from a shoe, when they could have come from one
+// 8-deck shoe; null otherwise.
+function validDealt(dealt) {
+  if (!Array.isArray(dealt) || !dealt.every(isCard)) return null;
+  const seen = new Map();
+  for (const c of dealt) {
+    seen.set(c, (seen.get(c) ?? 0) + 1);
+    if (seen.get(c) > DECKS) return null;
+  }
+  return dealt;
+}
+
+const validResult = (r) => isPlainObject(r) && ['player', 'banker', 'tie'].includes(r.winner);
+
+export class BaccaratTable {
+  constructor({ storage, random = defaultRandom(), log } = {}) {
+    this.random = random;
+    this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
+    this.state = new TableState({
+      storage, storeKey: STORE_KEY, log,
+      settings: { chip: 5 },
+      stats: { playerWins: 0, bankerWins: 0, ties: 0, naturals: 0, biggestWin: 0, shoes: 0 },
+      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v) },
+    });
+    this.slip = new BetSlip({
+      bankroll: () => this.state.bankroll,
+      min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
+      spotLimit: (spot) => ({ max: SPOT_MAX[spot] ?? 0 }),
+    });
+    const last = this.state.game.lastBets;
+    if (isPlainObject(last) && Object.entries(last).every(([k, v]) => BET_KINDS.includes(k) && Number.isSafeInteger(v) && v > 0)) {
+      this.slip.last = new Map(Object.entries(last));
+    }
+    this.shoe = new Shoe({ decks: DECKS, penetration: PENETRATION, random });
+    this.restoreShoe();
+    this.recovered = this.state.game.pending ? this.finishCoup() : null;
+  }
+
+  get bankroll() { return this.state.bankroll; }
+  get pending() { return this.state.game.pending ?? null; }
+  // The results of the current shoe, oldest first, for the scoreboards.
+  get results() { return this.shoeState.results; }
+  get cardsLeft() { return this.shoe.remaining; }
+  get burned() { return this.shoeState.burned; }
+
+  // The shoe carries on after a reload with the cards already seen taken out
+  // and the rest shuffled afresh: from the player's seat that is the same shoe,
+  // and no unseen card is ever written to the save.
+  restoreShoe() {
+    const saved = this.state.game.shoe;
+    const dealt = isPlainObject(saved) ? validDealt(saved.dealt) : null;
+    if (!dealt || dealt.length >= this.shoe.cutIndex) {
+      if (saved !== undefined && !dealt) this.log('baccarat: the saved shoe was unreadable; a new shoe is shuffled');
+      this.newShoe();
+      return;
+    }
+    this.shoeState = {
+      dealt,
+      results: Array.isArray(saved.results) ? saved.results.filter(validResult) : [],
+      burned: isPlainObject(saved.burned) && isCard(saved.burned.card) ? saved.burned : null,
+    };
+    const rest = [];
+    const left = new Map();
+    for (const c of dealt) left.set(c, (left.get(c) ?? 0) + 1);
+    for (let d = 0; d < DECKS; d++) {
+      for (const c of freshDeck()) {
+        if (left.get(c)) left.set(c, left.get(c) - 1);
+        else rest.push(c);
+      }
+    }
+    this.shoe.cards = [...dealt, ...this.random.shuffle(rest)];
+    this.shoe.dealt = dealt.length;
+  }
+
+  // A fresh shoe: the first card is shown and as many cards as its value
+  // (ten for a ten or picture) are burned face down. It is saved with the
+  // first coup dealt from it, so merely opening the table writes nothing.
+  newShoe() {
+    this.shoe.shuffle();
+    const first = this.shoe.draw();
+    const count = cardValue(first) || 10;
+    for (let i = 0; i < count; i++) this.shoe.draw();
+    this.shoeState = { dealt: this.shoe.cards.slice(0, this.shoe.dealt), results: [], burned: { card: first, count } };
+    this.freshShoe = true;
+  }
+
+  selectChip(value) {
+    const verdict = this.slip.selectChip(value);
+    if (verdict.ok) this.state.setSetting('chip', value);
+    return verdict;
+  }
+
+  place(spot, chips) {
+    if (this.pending) return NO_MORE_BETS;
+    if (!BET_KINDS.includes(spot)) {
+      this.log(`baccarat: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
+      return { ok: false, reason: 'There is no such place on the table.' };
+    }
+    return this.slip.place(spot, chips);
+  }
+
+  undo() { return this.pending ? NO_MORE_BETS : this.slip.undo(); }
+  clear() { return this.pending ? NO_MORE_BETS : this.slip.clear(); }
+  repeat() { return this.pending ? NO_MORE_BETS : this.slip.repeat(); }
+  double() { return this.pending ? NO_MORE_BETS : this.slip.double(); }
+
+  // Deals the whole coup before any card is shown and records it, paid for,
+  // in one write; the page then turns the cards and calls finishCoup().
+  deal() {
+    if (this.pending) return { ok: false, reason: 'The cards are already out.' };
+    const staked = this.slip.totalCents;
+    const chips = this.slip.commit();
+    if (!chips) return this.slip.readiness();
+    let shuffled = false;
+    if (this.shoe.needsShuffle) { this.newShoe(); shuffled = true; }
+    const coup = playCoup(() => this.shoe.draw());
+    const bets = Object.fromEntries(Object.entries(chips).map(([k, v]) => [k, v * CENTS_PER_CHIP]));
+    const paid = settle(bets, coup);
+    const returned = Object.values(paid).reduce((a, b) => a + b, 0);
+    this.shoeState.dealt = this.shoe.cards.slice(0, this.shoe.dealt);
+    const fresh = this.freshShoe;
+    this.freshShoe = false;
+    const ok = this.state.change((s) => {
+      s.bankroll -= staked;
+      s.game.pending = { coup, bets: chips, staked, returned, paid };
+      s.game.lastBets = chips;
+      s.game.shoe = structuredClone(this.shoeState);
+      if (fresh) s.stats.shoes += 1;
+    });
+    if (!ok) {
+      this.slip.bets = new Map(Object.entries(chips));
+      return { ok: false, reason: 'The bet could not be taken.' };
+    }
+    return { ok: true, coup, staked, returned, paid, shuffled };
+  }
+
+  finishCoup() {
+    const p = this.pending;
+    if (!p) return null;
+    let paid;
+    let returned;
+    try {
+      paid = settle(Object.fromEntries(Object.entries(p.bets).map(([k, v]) => [k, v * CENTS_PER_CHIP])), p.coup);
+      returned = Object.values(paid).reduce((a, b) => a + b, 0);
+      if (!Number.isSafeInteger(p.staked) || p.staked < 0) throw new RangeError(`stake ${p.staked}`);
+    } catch (e) {
+      this.log(`baccarat: dropped an unreadable pending coup: ${e.message}`);
+      this.state.change((s) => { s.game.pending = null; });
+      return null;
+    }
+    const { coup } = p;
+    const win = returned - p.staked;
+    const result = { winner: coup.winner, natural: !!coup.natural, playerPair: !!coup.playerPair, bankerPair: !!coup.bankerPair };
+    this.shoeState.results.push(result);
+    this.state.change((s) => {
+      s.bankroll += returned;
+      s.stats.rounds += 1;
+      s.stats.wagered += p.staked;
+      s.stats.won += Math.max(0, win);
+      s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
+      s.stats[{ player: 'playerWins', banker: 'bankerWins', tie: 'ties' }[coup.winner]] += 1;
+      if (coup.natural) s.stats.naturals += 1;
+      s.history.push({
+        ...result, player: coup.player, banker: coup.banker,
+        playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, staked: p.staked, returned,
+      });
+      s.game.shoe = structuredClone(this.shoeState);
+      s.game.pending = null;
+    });
+    return { coup, staked: p.staked, returned, paid };
+  }
+}
