@@ -56,8 +56,31 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // A double-quoted script string literal that reads back as exactly text.
   static std::string jsString(std::string_view text);
 
+  // The web folder as the content server sees it.
+  const std::string& webRoot() const;
+  // The view that will show the next page when it is already prepared (a
+  // spare sharing the current page's web process); null otherwise.
+  WebKitWebView* preparedView() const;
+
  protected:
   Casino() = default;
+
+ private:
+  // Builds a new web view for url and retires the old one. ownProcess gives
+  // the new view a web process of its own instead of sharing the current one.
+  void load(const std::string& url, bool ownProcess);
+  WebKitWebView* makeView(WebKitWebView* related);
+  void prepareSpare();
+  void adopt(WebKitWebView* view);
+  void retire(WebKitWebView* view);
+  void receive(WebKitWebView* sender, JSCValue* body);
+  gboolean onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
+  void onCreate(WebKitNavigationAction* action);
+  gboolean onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog);
+  void onLoadChanged(WebKitWebView* view, WebKitLoadEvent event);
+  void onProcessEnded(WebKitWebView* view);
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace velmar

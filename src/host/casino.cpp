@@ -1,0 +1,440 @@
+#include "host/casino.h"
+
+#include "catalog/prefs.h"
+#include "content/scheme_handler.h"
+#include "host/decisions.h"
+#include "host/page_script.h"
+#include "host/save_message.h"
+#include "host/weak_handler.h"
+#include "platform/gobject_ptr.h"
+#include "platform/log.h"
+#include "platform/timer.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr const char* kLinkKey = "velmar-casino-link";
+
+// What each web view in service carries: the web host, weakly, for its signal
+// handlers, and whether the host's own first load has begun in it.
+struct Link {
+  std::weak_ptr<Casino> host;
+  bool started = false;
+};
+
+Link* linkOf(WebKitWebView* view) { return static_cast<Link*>(g_object_get_data(G_OBJECT(view), kLinkKey)); }
+
+std::optional<std::string> addressOf(WebKitWebView* view) {
+  const char* uri = view ? webkit_web_view_get_uri(view) : nullptr;
+  if (!uri || !*uri) return std::nullopt;
+  return std::string(uri);
+}
+
+void openWithDesktop(const std::string& address) {
+  g_app_info_launch_default_for_uri_async(address.c_str(), nullptr, nullptr, nullptr, nullptr);
+}
+
+// Runs a script in the page and then fn, whether the script succeeded or not.
+void evaluate(WebKitWebView* view, std::string_view script, std::function<void()> fn) {
+  webkit_web_view_evaluate_javascript(
+      view, script.data(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<std::function<void()>> fn(static_cast<std::function<void()>*>(data));
+        g_autoptr(GError) error = nullptr;
+        auto value = Ref<JSCValue>::adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+        (*fn)();
+      },
+      new std::function<void()>(std::move(fn)));
+}
+
+// Answers one alert or confirm once, whichever way its dialog goes away.
+struct DialogAnswer {
+  WebKitScriptDialog* dialog;
+  bool answered = false;
+
+  void answer(bool confirmed) {
+    if (answered) return;
+    answered = true;
+    if (webkit_script_dialog_get_dialog_type(dialog) == WEBKIT_SCRIPT_DIALOG_CONFIRM)
+      webkit_script_dialog_confirm_set_confirmed(dialog, confirmed);
+    webkit_script_dialog_close(dialog);
+  }
+  ~DialogAnswer() {
+    answer(false);
+    webkit_script_dialog_unref(dialog);
+  }
+};
+
+}  // namespace
+
+struct Casino::Impl {
+  Impl(std::string root, AdwBin* bin, Options opts)
+      : saves(opts.saveBase.empty() ? SaveStore::defaultBase() : opts.saveBase),
+        scheme(std::make_shared<const SchemeHandler>(std::move(root))),
+        container(bin),
+        options(std::move(opts)) {
+    if (!options.openExternal) options.openExternal = openWithDesktop;
+  }
+
+  SaveStore saves;
+  std::shared_ptr<const SchemeHandler> scheme;
+  WeakRef<AdwBin> container;
+  Options options;
+
+  Ref<WebKitWebContext> context;
+  Ref<WebKitSettings> settings;
+  Ref<WebKitWebView> view;
+  WeakRef<WebKitWebView> ignored;
+  // The next page's web view, made ahead of time in the current page's web
+  // process; it gets its script and handler only when a page is loaded into it.
+  Ref<WebKitWebView> spare;
+  ReopenLimit reopenLimit;
+};
+
+std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, Options options) {
+  // The constructor is protected so that every web host is shared (its
+  // callbacks hold it weakly); make_shared cannot reach it, hence new.
+  std::shared_ptr<Casino> self(new Casino());
+  self->impl_ = std::make_unique<Impl>(std::move(webRoot), container, std::move(options));
+  auto& d = *self->impl_;
+
+  // A context of our own carries the "velmar" handler; the pages share the
+  // default persistent network session, so localStorage survives restarts.
+  d.context = Ref<WebKitWebContext>::adopt(webkit_web_context_new());
+  webkit_web_context_set_cache_model(d.context.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+  SchemeHandler::registerWith(d.scheme, d.context.get());
+
+  d.settings = Ref<WebKitSettings>::adopt(webkit_settings_new());
+  webkit_settings_set_media_playback_requires_user_gesture(d.settings.get(), FALSE);
+  webkit_settings_set_enable_fullscreen(d.settings.get(), TRUE);
+  return self;
+}
+
+Casino::~Casino() = default;
+
+const std::string& Casino::webRoot() const { return impl_->scheme->root(); }
+WebKitWebView* Casino::preparedView() const { return impl_->spare.get(); }
+WebKitWebView* Casino::webView() const { return impl_->view.get(); }
+SaveStore& Casino::saves() { return impl_->saves; }
+
+std::optional<std::string> Casino::currentURL() const { return addressOf(impl_->view.get()); }
+
+const Table* Casino::currentTable() const {
+  auto url = currentURL();
+  return url ? Tables::table(*url) : nullptr;
+}
+
+std::string Casino::jsString(std::string_view text) { return jsStringLiteral(text); }
+
+void Casino::receive(WebKitWebView* sender, JSCValue* body) {
+  auto& d = *impl_;
+  if (!sender || d.ignored.is(sender)) return;
+  auto values = readSaveMessage(body);
+  if (!values) return;
+  d.saves.replaceAll(std::move(*values));
+}
+
+// ---------------------------------------------------------------------------
+// Flushing and loading
+
+namespace {
+
+void flushThen(WebKitWebView* view, std::function<void(bool answered)> done) {
+  if (!addressOf(view)) {
+    done(true);
+    return;
+  }
+  auto race = raceOnce(std::move(done));
+  unsigned timer = after(Casino::kFlushTimeout, race.timedOut);
+  evaluate(view, kFlushScript, [answered = race.answered, timer] {
+    answered();
+    // The time-out has nothing left to do once the page answered; if it already
+    // fired, its source is gone and there is nothing to cancel.
+    if (g_main_context_find_source_by_id(nullptr, timer)) cancel(timer);
+  });
+}
+
+}  // namespace
+
+void Casino::flush(std::function<void()> completion) {
+  flushThen(impl_->view.get(), [completion = std::move(completion)](bool) {
+    if (completion) completion();
+  });
+}
+
+void Casino::open(const std::string& url) {
+  flushThen(impl_->view.get(), [weak = weak_from_this(), url](bool answered) {
+    if (auto self = weak.lock()) self->load(url, !answered);
+  });
+}
+
+void Casino::reload() {
+  auto url = currentURL();
+  if (url) open(*url);
+}
+
+void Casino::resetCurrentTable() {
+  auto& d = *impl_;
+  if (!d.view) return;
+  const Table* table = currentTable();
+  if (!table) return;
+  // Ignore the page before freezing it, and freeze it before touching the
+  // store, so no save of the old page can bring the key back.
+  d.ignored.set(d.view.get());
+  evaluate(d.view.get(), freezeScript(*table), [weak = weak_from_this(), table] {
+    auto self = weak.lock();
+    if (!self) return;
+    self->impl_->saves.remove(std::string(table->storeKey));
+    self->load(Tables::url(table->file), false);
+  });
+}
+
+void Casino::setZoom(double zoom) {
+  Prefs::setPageZoom(zoom);
+  if (impl_->view) webkit_web_view_set_zoom_level(impl_->view.get(), zoom);
+}
+
+WebKitWebView* Casino::makeView(WebKitWebView* related) {
+  auto& d = *impl_;
+  auto manager = Ref<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
+  g_autoptr(WebKitWebsitePolicies) policies =
+      webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr);
+  GObject* object;
+  if (related) {
+    // Sharing the related view's web process makes the view several times
+    // cheaper than one with a process of its own.
+    object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings", d.settings.get(),
+                                   "user-content-manager", manager.get(), "website-policies", policies, nullptr));
+  } else {
+    object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", d.context.get(), "network-session",
+                                   webkit_network_session_get_default(), "settings", d.settings.get(),
+                                   "user-content-manager", manager.get(), "website-policies", policies, nullptr));
+  }
+  auto* view = WEBKIT_WEB_VIEW(object);
+  g_object_ref_sink(view);
+  GdkRGBA clear{0, 0, 0, 0};
+  webkit_web_view_set_background_color(view, &clear);
+  return view;
+}
+
+void Casino::prepareSpare() {
+  auto& d = *impl_;
+  if (d.spare || !d.view) return;
+  d.spare = Ref<WebKitWebView>::adopt(makeView(d.view.get()));
+  // Loading a blank page makes the engine set the page up in the web process
+  // now rather than on the next switch.
+  webkit_web_view_load_uri(d.spare.get(), "about:blank");
+}
+
+void Casino::load(const std::string& url, bool ownProcess) {
+  auto& d = *impl_;
+  webkit_settings_set_enable_developer_extras(d.settings.get(), g_getenv("VELMAR_DEBUG") != nullptr);
+
+  // A page that did not answer may hold its web process busy for good: the
+  // next page then gets a process of its own, and the spare made in the busy
+  // one goes with it.
+  Ref<WebKitWebView> next;
+  if (ownProcess || !d.view) {
+    d.spare.reset();
+    next = Ref<WebKitWebView>::adopt(makeView(nullptr));
+  } else if (d.spare) {
+    next = std::move(d.spare);
+  } else {
+    next = Ref<WebKitWebView>::adopt(makeView(d.view.get()));
+  }
+  adopt(next.get());
+
+  webkit_web_view_set_zoom_level(next.get(), Prefs::pageZoom());
+
+  Ref<WebKitWebView> previous = std::move(d.view);
+  d.view = next;
+  if (auto bin = d.container.lock()) adw_bin_set_child(bin.get(), GTK_WIDGET(next.get()));
+  webkit_web_view_load_uri(next.get(), url.c_str());
+  if (gtk_widget_get_root(GTK_WIDGET(next.get()))) gtk_widget_grab_focus(GTK_WIDGET(next.get()));
+  if (previous) retire(previous.get());
+
+  Prefs::setLastPage(Tables::pageName(url));
+  if (onPageChange) onPageChange(Tables::table(url));
+}
+
+void Casino::adopt(WebKitWebView* view) {
+  auto* link = new Link{weak_from_this()};
+  g_object_set_data_full(G_OBJECT(view), kLinkKey, link, [](gpointer p) { delete static_cast<Link*>(p); });
+
+  // The seed is the store's content at this moment; the script goes in before
+  // the handler, as the page's first post can only follow the script.
+  auto* manager = webkit_web_view_get_user_content_manager(view);
+  std::string source = PageScript::make(impl_->saves.seedJSON());
+  g_autoptr(WebKitUserScript) script =
+      webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(manager, script);
+  std::string handler(PageScript::handlerName);
+  webkit_user_content_manager_register_script_message_handler(manager, handler.c_str(), nullptr);
+  using Handler = WeakHandler<Casino>;
+  g_signal_connect_data(
+      manager, ("script-message-received::" + handler).c_str(),
+      G_CALLBACK(+[](WebKitUserContentManager*, JSCValue* body, gpointer data) {
+        static_cast<Handler*>(data)->forward(body);
+      }),
+      new Handler(weak_from_this(), view, &Casino::receive),
+      [](gpointer data, GClosure*) { delete static_cast<Handler*>(data); }, G_CONNECT_DEFAULT);
+
+  g_signal_connect(view, "decide-policy", G_CALLBACK(+[](WebKitWebView* v, WebKitPolicyDecision* decision,
+                                                          WebKitPolicyDecisionType type, gpointer data) -> gboolean {
+                     auto host = static_cast<Link*>(data)->host.lock();
+                     return host ? host->onDecidePolicy(v, decision, type) : FALSE;
+                   }),
+                   link);
+  g_signal_connect(view, "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction* action, gpointer data) -> GtkWidget* {
+                     if (auto host = static_cast<Link*>(data)->host.lock()) host->onCreate(action);
+                     return nullptr;
+                   }),
+                   link);
+  g_signal_connect(view, "script-dialog", G_CALLBACK(+[](WebKitWebView* v, WebKitScriptDialog* dialog, gpointer data) -> gboolean {
+                     auto host = static_cast<Link*>(data)->host.lock();
+                     return host ? host->onScriptDialog(v, dialog) : FALSE;
+                   }),
+                   link);
+  g_signal_connect(view, "load-changed", G_CALLBACK(+[](WebKitWebView* v, WebKitLoadEvent event, gpointer data) {
+                     if (auto host = static_cast<Link*>(data)->host.lock()) host->onLoadChanged(v, event);
+                   }),
+                   link);
+  g_signal_connect(view, "web-process-terminated",
+                   G_CALLBACK(+[](WebKitWebView* v, WebKitWebProcessTerminationReason, gpointer data) {
+                     if (auto host = static_cast<Link*>(data)->host.lock()) host->onProcessEnded(v);
+                   }),
+                   link);
+}
+
+void Casino::retire(WebKitWebView* view) {
+  webkit_web_view_stop_loading(view);
+  if (auto* link = linkOf(view)) g_signal_handlers_disconnect_by_data(view, link);
+  auto* manager = webkit_web_view_get_user_content_manager(view);
+  std::string handler(PageScript::handlerName);
+  webkit_user_content_manager_unregister_script_message_handler(manager, handler.c_str(), nullptr);
+  g_signal_handlers_disconnect_matched(manager, G_SIGNAL_MATCH_ID, g_signal_lookup("script-message-received", G_OBJECT_TYPE(manager)), 0,
+                                       nullptr, nullptr, nullptr);
+  if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(view))) {
+    if (ADW_IS_BIN(parent) && adw_bin_get_child(ADW_BIN(parent)) == GTK_WIDGET(view))
+      adw_bin_set_child(ADW_BIN(parent), nullptr);
+    else
+      gtk_widget_unparent(GTK_WIDGET(view));
+  }
+  // Unloading the page ends its timers and scripts now rather than whenever
+  // the last reference goes.
+  webkit_web_view_load_html(view, "", nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Engine callbacks
+
+gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  auto* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  NavigationRequest request;
+  if (uri && *uri) request.address = uri;
+  // The UI process cannot tell which frame a navigation targets (WebKitGTK
+  // 2.50 has no frame object there); our pages use no frames, so every
+  // navigation counts as the main frame's.
+  request.mainFrame = true;
+  request.reload = webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_RELOAD;
+
+  // A view counts as having no address of its own until the host's first
+  // load in it: a prepared view still shows its blank page then.
+  auto* link = linkOf(view);
+  std::optional<std::string> current = link && link->started ? addressOf(view) : std::nullopt;
+  switch (decideNavigation(request, current)) {
+    case Navigation::Allow:
+      if (link) link->started = true;
+      webkit_policy_decision_use(decision);
+      break;
+    case Navigation::HandToSystem:
+      webkit_policy_decision_ignore(decision);
+      impl_->options.openExternal(*request.address);
+      break;
+    case Navigation::OpenInHost:
+      webkit_policy_decision_ignore(decision);
+      open(*request.address);
+      break;
+  }
+  return TRUE;
+}
+
+void Casino::onCreate(WebKitNavigationAction* action) {
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  std::optional<std::string> address;
+  if (uri && *uri) address = uri;
+  switch (decideNewWindow(address)) {
+    case NewWindow::Nothing:
+      break;
+    case NewWindow::OpenInHost:
+      open(*address);
+      break;
+    case NewWindow::HandToSystem:
+      impl_->options.openExternal(*address);
+      break;
+    case NewWindow::Refuse:
+      logLine("Velmar Casino: refused to open a window for " + *address);
+      break;
+  }
+}
+
+gboolean Casino::onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog) {
+  auto kind = webkit_script_dialog_get_dialog_type(dialog);
+  if (kind != WEBKIT_SCRIPT_DIALOG_ALERT && kind != WEBKIT_SCRIPT_DIALOG_CONFIRM) return FALSE;
+
+  GtkRoot* root = gtk_widget_get_root(GTK_WIDGET(view));
+  GtkWindow* parent = root && GTK_IS_WINDOW(root) ? GTK_WINDOW(root) : nullptr;
+  auto* panel = ADW_MESSAGE_DIALOG(adw_message_dialog_new(parent, webkit_script_dialog_get_message(dialog), nullptr));
+  adw_message_dialog_add_response(panel, "ok", "OK");
+  if (kind == WEBKIT_SCRIPT_DIALOG_CONFIRM) {
+    adw_message_dialog_add_response(panel, "cancel", "Cancel");
+    adw_message_dialog_set_close_response(panel, "cancel");
+  } else {
+    adw_message_dialog_set_close_response(panel, "ok");
+  }
+  adw_message_dialog_set_default_response(panel, "ok");
+  gtk_window_set_modal(GTK_WINDOW(panel), TRUE);
+
+  // The answer travels with the dialog: it is given on the first response,
+  // or as Cancel if the dialog goes away without one.
+  g_signal_connect_data(
+      panel, "response", G_CALLBACK(+[](AdwMessageDialog* self, const char* response, gpointer data) {
+        static_cast<DialogAnswer*>(data)->answer(g_strcmp0(response, "ok") == 0);
+        // libadwaita 1.2 does not close the dialog itself, and closing it
+        // would send a second response.
+        gtk_window_destroy(GTK_WINDOW(self));
+      }),
+      new DialogAnswer{webkit_script_dialog_ref(dialog)},
+      [](gpointer data, GClosure*) { delete static_cast<DialogAnswer*>(data); }, G_CONNECT_DEFAULT);
+  gtk_window_present(GTK_WINDOW(panel));
+  return TRUE;
+}
+
+void Casino::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event) {
+  if (event != WEBKIT_LOAD_FINISHED || view != impl_->view.get()) return;
+  if (gtk_widget_get_root(GTK_WIDGET(view))) gtk_widget_grab_focus(GTK_WIDGET(view));
+  prepareSpare();
+}
+
+void Casino::onProcessEnded(WebKitWebView* view) {
+  auto& d = *impl_;
+  // Whatever was prepared lived in the same process.
+  if (view == d.view.get()) d.spare.reset();
+  if (view != d.view.get()) return;
+  auto url = currentURL();
+  if (!url) return;
+  auto name = Tables::pageName(*url);
+  if (!d.reopenLimit.allow(g_get_monotonic_time())) {
+    logFailure("Velmar Casino: page process ended again, not reopening " + name + " (" +
+               std::to_string(ReopenLimit::kMaxReopenings) + " reopenings within a minute)");
+    return;
+  }
+  logLine("Velmar Casino: page process ended, reopening " + name);
+  load(*url, true);
+}
+
+}  // namespace velmar

@@ -1,0 +1,73 @@
+#include "host/decisions.h"
+
+#include <glib.h>
+#include <nlohmann/json.hpp>
+
+namespace velmar {
+
+namespace {
+
+std::string lower(std::string text) {
+  for (char& c : text) c = g_ascii_tolower(c);
+  return text;
+}
+
+}  // namespace
+
+bool isSystemScheme(std::string_view address) {
+  auto scheme = lower(Tables::schemeOf(address));
+  return scheme == "http" || scheme == "https" || scheme == "mailto" || scheme == "tel";
+}
+
+Navigation decideNavigation(const NavigationRequest& request, const std::optional<std::string>& current) {
+  if (!request.address) return Navigation::Allow;
+  auto scheme = lower(Tables::schemeOf(*request.address));
+  if (scheme.empty()) return Navigation::Allow;
+  if (scheme != kScheme) {
+    if (isSystemScheme(*request.address) && request.mainFrame) return Navigation::HandToSystem;
+    return Navigation::Allow;
+  }
+  if (!request.mainFrame) return Navigation::Allow;
+  if (!current) return Navigation::Allow;
+  if (Tables::pathOf(*request.address) == Tables::pathOf(*current)) return Navigation::Allow;
+  if (request.reload) return Navigation::Allow;
+  return Navigation::OpenInHost;
+}
+
+NewWindow decideNewWindow(const std::optional<std::string>& address) {
+  if (!address) return NewWindow::Nothing;
+  if (Tables::schemeOf(*address) == kScheme) return NewWindow::OpenInHost;
+  if (isSystemScheme(*address)) return NewWindow::HandToSystem;
+  return NewWindow::Refuse;
+}
+
+bool ReopenLimit::allow(std::int64_t now) {
+  while (!recent_.empty() && now - recent_.front() >= kWindowMicroseconds) recent_.pop_front();
+  if (static_cast<int>(recent_.size()) >= kMaxReopenings) return false;
+  recent_.push_back(now);
+  return true;
+}
+
+FlushRace raceOnce(std::function<void(bool answered)> done) {
+  auto slot = std::make_shared<std::function<void(bool)>>(std::move(done));
+  auto finish = [slot](bool answered) {
+    if (!*slot) return;
+    auto run = std::move(*slot);
+    *slot = nullptr;
+    run(answered);
+  };
+  return {[finish] { finish(true); }, [finish] { finish(false); }};
+}
+
+std::string freezeScript(const Table& table) {
+  return "window.__vlCasino && window.__vlCasino.freeze(" + jsStringLiteral(table.storeKey) + ")";
+}
+
+std::string jsStringLiteral(std::string_view text) {
+  // JSON's string literal is a script string literal; bytes that are not
+  // UTF-8 become U+FFFD rather than failing the whole text.
+  std::string out = nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return out.size() >= 2 ? out : "\"\"";
+}
+
+}  // namespace velmar

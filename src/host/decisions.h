@@ -1,0 +1,75 @@
+#pragma once
+
+#include "catalog/tables.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The web host's decisions as plain functions: what happens to a navigation,
+// a new-window request, a reopening after a crash, and the scripts it sends.
+namespace velmar {
+
+enum class Navigation {
+  Allow,         // load inside the web view as usual
+  HandToSystem,  // cancel; the desktop opens the address
+  OpenInHost,    // cancel; flush the page, then load the address in a new web view
+};
+
+struct NavigationRequest {
+  std::optional<std::string> address;
+  // Whether the navigation targets the main frame (true when it names no frame).
+  bool mainFrame = true;
+  bool reload = false;
+};
+
+// current is the asking web view's address, if it has one.
+Navigation decideNavigation(const NavigationRequest& request, const std::optional<std::string>& current);
+
+enum class NewWindow {
+  Nothing,       // no address: nothing happens
+  OpenInHost,    // an own page replaces the current one
+  HandToSystem,  // a web, mail or telephone address goes to the desktop
+  Refuse,        // anything else goes nowhere (logged once)
+};
+
+NewWindow decideNewWindow(const std::optional<std::string>& address);
+
+// Whether the desktop may be handed this address: http, https, mailto, tel in
+// any letter case. Other schemes could start arbitrary local programs.
+bool isSystemScheme(std::string_view address);
+
+// Counts reopenings after the page process ended, so a page that brings its
+// process down on every load is not reopened forever.
+class ReopenLimit {
+ public:
+  static constexpr int kMaxReopenings = 3;
+  static constexpr std::int64_t kWindowMicroseconds = 60'000'000;
+
+  // Whether a reopening at now (microseconds, monotonic) may happen; if so, it is counted.
+  bool allow(std::int64_t now);
+
+ private:
+  std::deque<std::int64_t> recent_;
+};
+
+// Two ways a flush can end, the page's answer and the time-out: whichever
+// comes first runs done with whether the page answered; the other does nothing.
+struct FlushRace {
+  std::function<void()> answered;
+  std::function<void()> timedOut;
+};
+FlushRace raceOnce(std::function<void(bool answered)> done);
+
+inline constexpr std::string_view kFlushScript = "window.__vlCasino && window.__vlCasino.flush()";
+
+// The script that silences a table's page and deletes its key there.
+std::string freezeScript(const Table& table);
+
+// A double-quoted script string literal that reads back as exactly text.
+std::string jsStringLiteral(std::string_view text);
+
+}  // namespace velmar

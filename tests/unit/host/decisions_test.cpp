@@ -1,0 +1,112 @@
+#include "host/decisions.h"
+
+#include "host/casino.h"
+
+#include <gtest/gtest.h>
+#include <jsc/jsc.h>
+
+namespace velmar {
+namespace {
+
+const std::optional<std::string> kLobby = "velmar://casino/velmar-casino.html";
+
+Navigation mainFrame(const char* address, std::optional<std::string> current = kLobby, bool reload = false) {
+  return decideNavigation({address ? std::optional<std::string>(address) : std::nullopt, true, reload}, current);
+}
+Navigation subFrame(const char* address) { return decideNavigation({std::string(address), false, false}, kLobby); }
+
+TEST(NavigationDecision, OwnPagesChangeOnlyThroughTheHost) {
+  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html"), Navigation::OpenInHost);
+  EXPECT_EQ(mainFrame("VELMAR://casino/roulette-3d.html"), Navigation::OpenInHost);
+  EXPECT_EQ(mainFrame("velmar://casino/missing.html"), Navigation::OpenInHost);
+  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html", std::nullopt), Navigation::Allow);
+  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html", kLobby, true), Navigation::Allow);
+  EXPECT_EQ(subFrame("velmar://casino/roulette-3d.html"), Navigation::Allow);
+}
+
+TEST(NavigationDecision, TheSamePageWithAnotherQueryOrFragmentStaysInPlace) {
+  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html#rules"), Navigation::Allow);
+  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html?x=2"), Navigation::Allow);
+  EXPECT_EQ(mainFrame("velmar://other/velmar-casino.html"), Navigation::Allow);
+  EXPECT_EQ(mainFrame("velmar://casino/sub/velmar-casino.html"), Navigation::OpenInHost);
+}
+
+TEST(NavigationDecision, WebMailAndTelephoneGoToTheSystemFromTheMainFrameOnly) {
+  for (const char* address : {"https://example.org/", "HTTP://example.org/", "Mailto:a@b.c", "tel:+123"}) {
+    EXPECT_EQ(mainFrame(address), Navigation::HandToSystem) << address;
+    EXPECT_EQ(subFrame(address), Navigation::Allow) << address;
+  }
+}
+
+TEST(NavigationDecision, EverythingElseLoadsAsUsual) {
+  EXPECT_EQ(mainFrame(nullptr), Navigation::Allow);
+  EXPECT_EQ(mainFrame("no-scheme.html"), Navigation::Allow);
+  EXPECT_EQ(mainFrame("about:blank"), Navigation::Allow);
+  EXPECT_EQ(mainFrame("data:text/html,hi"), Navigation::Allow);
+  EXPECT_EQ(mainFrame("file:///etc/passwd"), Navigation::Allow);
+}
+
+TEST(NewWindowRule, OnlyOwnPagesAndWebMailTelephoneLeaveThePage) {
+  EXPECT_EQ(decideNewWindow(std::nullopt), NewWindow::Nothing);
+  EXPECT_EQ(decideNewWindow("velmar://casino/poker-3d.html"), NewWindow::OpenInHost);
+  EXPECT_EQ(decideNewWindow("https://example.org/"), NewWindow::HandToSystem);
+  EXPECT_EQ(decideNewWindow("MAILTO:a@b.c"), NewWindow::HandToSystem);
+  EXPECT_EQ(decideNewWindow("Tel:1"), NewWindow::HandToSystem);
+  for (const char* address : {"file:///usr/bin/xterm", "smb://host/share", "steam://run/1", "VELMAR://casino/poker-3d.html",
+                              "no-scheme.html", "javascript:alert(1)"})
+    EXPECT_EQ(decideNewWindow(std::string(address)), NewWindow::Refuse) << address;
+}
+
+TEST(ReopenLimit, AtMostThreeReopeningsWithinAMinute) {
+  ReopenLimit limit;
+  const std::int64_t second = 1'000'000;
+  EXPECT_TRUE(limit.allow(0));
+  EXPECT_TRUE(limit.allow(10 * second));
+  EXPECT_TRUE(limit.allow(20 * second));
+  EXPECT_FALSE(limit.allow(30 * second));
+  EXPECT_FALSE(limit.allow(59 * second));
+  // A refusal is not counted: once the first reopening is a minute old, one more may happen.
+  EXPECT_TRUE(limit.allow(60 * second));
+  EXPECT_FALSE(limit.allow(61 * second));
+}
+
+TEST(FlushRace, OnlyTheFirstOfAnswerAndTimeOutCounts) {
+  std::vector<bool> outcomes;
+  auto race = raceOnce([&](bool answered) { outcomes.push_back(answered); });
+  race.timedOut();
+  race.answered();
+  race.timedOut();
+  EXPECT_EQ(outcomes, std::vector<bool>{false});
+
+  auto copy = raceOnce([&](bool answered) { outcomes.push_back(answered); });
+  auto answered = copy.answered;
+  answered();
+  copy.timedOut();
+  EXPECT_EQ(outcomes, (std::vector<bool>{false, true}));
+}
+
+// What a script parser makes of a literal.
+std::string readBack(const std::string& literal) {
+  g_autoptr(JSCContext) context = jsc_context_new();
+  g_autoptr(JSCValue) value = jsc_context_evaluate(context, literal.c_str(), -1);
+  g_autoptr(GBytes) bytes = jsc_value_to_string_as_bytes(value);
+  gsize size = 0;
+  auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+  return std::string(data, size);
+}
+
+TEST(ScriptStrings, ALiteralReadsBackAsExactlyTheText) {
+  EXPECT_EQ(Casino::jsString("roulette-royale.v1"), "\"roulette-royale.v1\"");
+  EXPECT_EQ(Casino::jsString(""), "\"\"");
+  for (std::string text : {std::string("quote \" backslash \\ newline \n tab \t"), std::string("nul\0bell\x07", 9),
+                           std::string("\xe2\x80\xa8 line separator, ü, 🂡"), std::string("</script>")})
+    EXPECT_EQ(readBack(Casino::jsString(text)), text);
+  EXPECT_EQ(readBack(Casino::jsString("bad \xff byte")), "bad \xef\xbf\xbd byte");
+}
+
+TEST(ResetScript, FreezesTheTablesKey) {
+  EXPECT_EQ(freezeScript(Tables::all[0]), "window.__vlCasino && window.__vlCasino.freeze(\"roulette-royale.v1\")");
+}
+
+}  // namespace
+}  // namespace velmar
