@@ -1,0 +1,33 @@
+// Fills the lobby's table cards: a picture of each table and the chips held
+// there. The links themselves are plain HTML, so they work even if this fails.
+import { lobbyRows } from './kit/tables.js';
+import { formatChips, STARTING_BANKROLL } from './kit/money.js';
+import { PICTURES } from './lobby-art.js';
+import { loadFonts } from './kit/fonts.js';
+
+function storage() {
+  try { return window.localStorage; } catch { return null; }
+}
+
+function render() {
+  const rows = lobbyRows(storage());
+  let total = 0;
+  for (const row of rows) {
+    const card = document.querySelector(`.table-card[data-table="${row.id}"]`);
+    if (!card) continue;
+    const picture = card.querySelector('.picture');
+    if (picture && !picture.firstChild) picture.innerHTML = PICTURES[row.id]();
+    card.querySelector('.chips .value').textContent = formatChips(row.bankroll);
+    card.setAttribute('aria-label', `${row.name}: ${formatChips(row.bankroll)} chips`);
+    total += row.bankroll;
+  }
+  const fresh = total === STARTING_BANKROLL * rows.length;
+  document.getElementById('total').innerHTML = fresh
+    ? 'Every table holds <strong class="num">1,000</strong> chips for you.'
+    : `Chips across the floor: <strong class="num">${formatChips(total)}</strong>`;
+}
+
+render();
+loadFonts();
+// Coming back to the lobby from history shows the page from the cache; read again.
+window.addEventListener('pageshow', (e) => { if (e.persisted) render(); });
