@@ -1,0 +1,161 @@
+// The blackjack table's game flow without its pictures: the bet, the round in
+// play, the bankroll and the statistics, all kept in the table's one saved
+// value so that a reload in the middle of a hand carries on where it stopped.
+// The page draws what this holds; node tests drive it with a fake storage and
+// a seeded random source.
+import {
+  deal, answerInsurance, insuranceCost, options, act, actionCost, dealerStep,
+  basicStrategy, handValue, totalStaked, DECKS,
+} from '../rules/blackjack.js';
+import { TableState } from '../kit/state.js';
+import { BetSlip } from '../kit/bets.js';
+import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
+import { Shoe, defaultRandom } from '../kit/random.js';
+
+export const STORE_KEY = 'blackjack-royale.v1';
+export const TABLE_MIN = 1;
+export const TABLE_MAX = 500;
+export const SPOT = 'bet';
+
+const refuse = (reason) => ({ ok: false, reason });
+const ok = { ok: true, reason: '' };
+
+export class BlackjackGame {
+  constructor({ storage = globalThis.localStorage, random = defaultRandom(), shoe = null, log } = {}) {
+    this.table = new TableState({
+      storage, storeKey: STORE_KEY, log,
+      settings: { hints: false },
+      stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0 },
+    });
+    this.shoe = shoe ?? new Shoe({ decks: DECKS, penetration: 0.75, random });
+    this.slip = new BetSlip({ bankroll: () => this.table.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
+    const last = this.table.history.at(-1);
+    if (last && Number.isSafeInteger(last.bet)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
+    if (!isRound(this.table.game.round)) {
+      if (this.table.game.round !== undefined && this.table.game.round !== null) {
+        this.table.log(`${STORE_KEY}: the saved hand could not be read and was set aside`);
+        this.table.change((s) => { s.game.unreadableRound = s.game.round; s.game.round = null; });
+      }
+    }
+    this.finishIfDone();
+  }
+
+  get round() { return isRound(this.table.game.round) ? this.table.game.round : null; }
+  get bankroll() { return this.table.bankroll; }
+  get phase() { return this.round ? this.round.phase : 'betting'; }
+
+  /** Starts a hand with the slip's bet; the stake leaves the bankroll with it. */
+  deal() {
+    if (this.round) return refuse('A hand is already in play.');
+    const ready = this.slip.readiness();
+    if (!ready.ok) return ready;
+    if (this.shoe.needsShuffle) this.shoe.shuffle();
+    const bets = this.slip.commit();
+    const bet = bets[SPOT] * CENTS_PER_CHIP;
+    const round = deal(this.shoe, bet);
+    this.table.change((s) => { s.bankroll -= bet; s.game.round = round; });
+    return this.finishIfDone();
+  }
+
+  /** The moves open now, each with whether the bankroll covers it. */
+  moves() {
+    const round = this.round;
+    if (!round || round.phase !== 'player') return { hit: false, stand: false, double: false, split: false };
+    const o = options(round);
+    const cost = actionCost(round, 'double');
+    return { ...o, double: o.double && cost <= this.bankroll, split: o.split && cost <= this.bankroll };
+  }
+
+  insure(take) {
+    const round = this.round;
+    if (!round || round.phase !== 'insurance') return refuse('Insurance is offered only under a dealer ace.');
+    const cost = take ? insuranceCost(round) : 0;
+    if (cost > this.bankroll) return refuse(`Insurance costs ${formatChips(cost)} chips; you hold ${formatChips(this.bankroll)}.`);
+    this.table.change((s) => { s.bankroll -= cost; answerInsurance(s.game.round, take); });
+    return this.finishIfDone();
+  }
+
+  play(move) {
+    const round = this.round;
+    if (!round || round.phase !== 'player') return refuse('There is no hand to play now.');
+    const allowed = options(round);
+    if (!allowed[move]) return refuse(`You cannot ${move} now.`);
+    const cost = actionCost(round, move);
+    if (cost > this.bankroll) {
+      return refuse(`To ${move} you need ${formatChips(cost)} more chips; you hold ${formatChips(this.bankroll)}.`);
+    }
+    this.table.change((s) => { s.bankroll -= cost; act(s.game.round, move, this.shoe); });
+    return this.finishIfDone();
+  }
+
+  /** Whether the dealer still draws; the page calls dealerDraw() between its pictures. */
+  get dealerDrawing() { return this.phase === 'dealer'; }
+
+  dealerDraw() {
+    if (this.phase !== 'dealer') return refuse('The dealer is not drawing now.');
+    this.table.change((s) => { dealerStep(s.game.round, this.shoe); });
+    return this.finishIfDone();
+  }
+
+  /** The basic-strategy move for the hand in play, or null. */
+  hint() {
+    const round = this.round;
+    if (!round || round.phase !== 'player') return null;
+    const m = this.moves();
+    return basicStrategy(round.hands[round.active].cards, round.dealer[0], { canDouble: m.double, canSplit: m.split });
+  }
+
+  setHints(on) { return this.table.setSetting('hints', !!on); }
+
+  // A finished round is paid, counted and cleared in one write, so a reload
+  // can never pay it twice or lose it.
+  finishIfDone() {
+    const round = this.round;
+    if (!round || round.phase !== 'done') return ok;
+    const staked = totalStaked(round);
+    const returned = staked + round.net;
+    const count = { win: 0, blackjack: 0, lose: 0, bust: 0, push: 0 };
+    for (const o of round.outcomes) count[o.outcome]++;
+    this.table.change((s) => {
+      s.bankroll += returned;
+      s.stats.rounds += 1;
+      s.stats.wagered += staked;
+      s.stats.won += Math.max(0, returned - staked);
+      s.stats.handsWon += count.win + count.blackjack;
+      s.stats.handsLost += count.lose + count.bust;
+      s.stats.handsPushed += count.push;
+      s.stats.blackjacks += count.blackjack;
+      s.history.push({
+        bet: round.bet, net: round.net, insurance: round.insurance,
+        dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome),
+      });
+      s.game.round = null;
+      s.game.last = round;
+    });
+    return { ok: true, reason: '', settled: round };
+  }
+
+  /** The last finished round, for the page to keep showing after settlement. */
+  get lastRound() { return isRound(this.table.game.last) ? this.table.game.last : null; }
+}
+
+// A saved round is trusted only when its shape is the one rules/blackjack.js
+// makes: anything else would throw in the middle of play.
+function isRound(r) {
+  if (!r || typeof r !== 'object' || !Array.isArray(r.hands) || !Array.isArray(r.dealer)) return false;
+  if (!['insurance', 'player', 'dealer', 'done'].includes(r.phase)) return false;
+  if (!Number.isSafeInteger(r.bet) || r.bet <= 0 || !Number.isSafeInteger(r.insurance) || r.insurance < 0) return false;
+  if (!Number.isSafeInteger(r.active) || r.active < 0 || r.active >= r.hands.length) return false;
+  try {
+    handValue(r.dealer);
+    return r.hands.length > 0 && r.hands.every((h) => h && Array.isArray(h.cards) && h.cards.length > 0 &&
+      Number.isSafeInteger(h.bet) && h.bet > 0 && handValue(h.cards) && typeof h.done === 'boolean');
+  } catch {
+    return false;
+  }
+}
+
+export const handTotalText = (cards) => {
+  const { total, soft } = handValue(cards);
+  return soft && total < 21 ? `${total - 10} / ${total}` : String(total);
+};

@@ -1,0 +1,131 @@
+// The Casino Hold'em table's game flow without its pictures: the ante and AA
+// bonus, the hand in play, the bankroll and the statistics, kept in the
+// table's one saved value so that a reload in the middle of a hand carries on
+// where it stopped. The page draws what this holds; node tests drive it with a
+// fake storage and a seeded random source.
+import { settleDetail, evaluate5, describe } from '../rules/poker.js';
+import { TableState } from '../kit/state.js';
+import { BetSlip } from '../kit/bets.js';
+import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
+import { defaultRandom } from '../kit/random.js';
+import { freshDeck, isCard } from '../kit/cards.js';
+
+export const STORE_KEY = 'poker-royale.v1';
+export const ANTE_MAX = 200;
+export const BONUS_MAX = 100;
+
+const refuse = (reason) => ({ ok: false, reason });
+
+export class PokerGame {
+  constructor({ storage = globalThis.localStorage, random = defaultRandom(), log } = {}) {
+    this.random = random;
+    this.table = new TableState({
+      storage, storeKey: STORE_KEY, log,
+      stats: { handsWon: 0, handsLost: 0, handsPushed: 0, folds: 0, notQualified: 0, bonusWins: 0 },
+    });
+    this.slip = new BetSlip({
+      bankroll: () => this.table.bankroll, min: 1, max: ANTE_MAX + BONUS_MAX, chip: 5,
+      spots: { ante: { min: 1, max: ANTE_MAX }, bonus: { min: 1, max: BONUS_MAX } },
+    });
+    const last = this.table.history.at(-1);
+    if (last && Number.isSafeInteger(last.ante) && Number.isSafeInteger(last.aaBonus)) {
+      this.slip.last = new Map([['ante', last.ante / CENTS_PER_CHIP]]);
+      if (last.aaBonus) this.slip.last.set('bonus', last.aaBonus / CENTS_PER_CHIP);
+    }
+    const saved = this.table.game.hand;
+    if (saved !== undefined && saved !== null && !isHand(saved)) {
+      this.table.log(`${STORE_KEY}: the saved hand could not be read and was set aside`);
+      this.table.change((s) => { s.game.unreadableHand = s.game.hand; s.game.hand = null; });
+    }
+  }
+
+  get hand() { return isHand(this.table.game.hand) ? this.table.game.hand : null; }
+  get lastHand() { return isHand(this.table.game.last) ? this.table.game.last : null; }
+  get bankroll() { return this.table.bankroll; }
+  get phase() { return this.hand ? 'decide' : 'betting'; }
+
+  /**
+   * Whether the slip can be dealt. Beyond the kit's checks, the ante needs the
+   * call behind it: a hand must never be dealt that the player could not call.
+   */
+  readiness() {
+    const ready = this.slip.readiness();
+    if (!ready.ok) return ready;
+    const ante = this.slip.amountOn('ante');
+    if (!ante) return refuse('Place an ante: the AA bonus rides beside it, not alone.');
+    const needed = (3 * ante + this.slip.amountOn('bonus')) * CENTS_PER_CHIP;
+    if (needed > this.bankroll) {
+      return refuse(`An ante of ${formatChips(ante * CENTS_PER_CHIP)} needs ${formatChips(2 * ante * CENTS_PER_CHIP)} ` +
+        `more behind it for the call; you hold ${formatChips(this.bankroll)}.`);
+    }
+    return ready;
+  }
+
+  /** Deals two cards each and the flop from a freshly shuffled deck. */
+  deal() {
+    if (this.hand) return refuse('A hand is already in play.');
+    const ready = this.readiness();
+    if (!ready.ok) return ready;
+    const bets = this.slip.commit();
+    const ante = bets.ante * CENTS_PER_CHIP, aaBonus = (bets.bonus ?? 0) * CENTS_PER_CHIP;
+    const deck = this.random.shuffle(freshDeck());
+    // The whole hand is fixed now, so a reload cannot redraw the turn and river.
+    const hand = {
+      ante, aaBonus,
+      player: deck.slice(0, 2), dealer: deck.slice(2, 4), board: deck.slice(4, 9),
+    };
+    this.table.change((s) => { s.bankroll -= ante + aaBonus; s.game.hand = hand; });
+    return { ok: true, reason: '' };
+  }
+
+  /** The player's best hand so far: the hole cards and the flop. */
+  playerSoFar() {
+    const h = this.hand;
+    return h ? describe(evaluate5([...h.player, ...h.board.slice(0, 3)])) : '';
+  }
+
+  call() { return this.finish(false); }
+  fold() { return this.finish(true); }
+
+  // Settles, counts and clears the hand in one write, so a reload can never
+  // pay it twice or lose it.
+  finish(folded) {
+    const h = this.hand;
+    if (!h) return refuse('There is no hand to play now.');
+    const call = folded ? 0 : 2 * h.ante;
+    if (call > this.bankroll) return refuse(`The call costs ${formatChips(call)} chips; you hold ${formatChips(this.bankroll)}.`);
+    const detail = settleDetail({ ante: h.ante, call, aaBonus: h.aaBonus, folded },
+      [...h.player, ...h.board], [...h.dealer, ...h.board]);
+    const staked = h.ante + h.aaBonus + call;
+    const result = { ...h, call, folded, returned: detail.returned, outcome: detail.outcome, bonus: detail.bonus,
+      playerHand: describe(detail.player), dealerHand: describe(detail.dealer), qualifies: detail.qualifies };
+    this.table.change((s) => {
+      s.bankroll += detail.returned - call;
+      s.stats.rounds += 1;
+      s.stats.wagered += staked;
+      s.stats.won += Math.max(0, detail.returned - staked);
+      if (detail.outcome === 'fold') s.stats.folds += 1;
+      else if (detail.outcome === 'lose') s.stats.handsLost += 1;
+      else if (detail.outcome === 'push') s.stats.handsPushed += 1;
+      else s.stats.handsWon += 1;
+      if (detail.outcome === 'dealer does not qualify') s.stats.notQualified += 1;
+      if (detail.bonus) s.stats.bonusWins += 1;
+      s.history.push({ ante: h.ante, aaBonus: h.aaBonus, call, folded, returned: detail.returned,
+        net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board });
+      s.game.hand = null;
+      s.game.last = result;
+    });
+    return { ok: true, reason: '', settled: result };
+  }
+}
+
+// A saved hand is trusted only when it holds nine distinct cards and sound stakes.
+function isHand(h) {
+  if (!h || typeof h !== 'object') return false;
+  if (!Number.isSafeInteger(h.ante) || h.ante <= 0 || !Number.isSafeInteger(h.aaBonus) || h.aaBonus < 0) return false;
+  if (!Array.isArray(h.player) || h.player.length !== 2 || !Array.isArray(h.dealer) || h.dealer.length !== 2 ||
+      !Array.isArray(h.board) || h.board.length !== 5) return false;
+  const cards = [...h.player, ...h.dealer, ...h.board];
+  return cards.every(isCard) && new Set(cards).size === 9;
+}
+
