@@ -7,6 +7,8 @@
 
 namespace velmar {
 
+class StagedFile;
+
 // The native copy of the pages' localStorage: a map of text to text, written
 // through to "saves.json" in the save folder on every change, with a dated
 // backup copy per day.
@@ -45,8 +47,15 @@ class SaveStore {
 
  private:
   void load();
+  // Moves a saves file that holds no saves out of the way, under a name that
+  // is free. Logs what happened; false when the file had to stay.
+  bool setAside(const std::string& reason);
   void write();
-  void backupOncePerDay(const std::string& bytes);
+  void failWrite(const std::string& description);
+  // Today's copy is staged by write() next to the saves file, so that both
+  // reach the disk together, and committed here once the saves file is in place.
+  void backupOncePerDay(StagedFile& copy, bool staged);
+  std::string backupName() const;
 
   std::string folder_;
   std::string file_;
@@ -54,8 +63,10 @@ class SaveStore {
   Values values_;
   Clock clock_;
   bool fileBehind_ = false;
-  // A saves file that could neither be read nor set aside is never overwritten.
+  // A saves file that could neither be read nor set aside is never
+  // overwritten; each write tries again to set it aside first.
   bool fileLocked_ = false;
+  std::string lockedReason_;
 };
 
 }  // namespace velmar

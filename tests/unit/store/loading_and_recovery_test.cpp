@@ -1,0 +1,172 @@
+#include "saves_fixture.h"
+#include "support/unprivileged.h"
+
+#include <sys/stat.h>
+
+namespace velmar::test {
+namespace {
+
+using Loading = SavesTest;
+using Values = SaveStore::Values;
+
+TEST_F(Loading, FirstStartCreatesBothFoldersAndWritesNothing) {
+  SaveStore store = open();
+  EXPECT_EQ(store.folder(), folder());
+  EXPECT_EQ(store.file(), saves());
+  EXPECT_EQ(store.backups(), backups());
+  EXPECT_TRUE(store.values().empty());
+  EXPECT_TRUE(g_file_test(backups().c_str(), G_FILE_TEST_IS_DIR));
+  EXPECT_EQ(entries(folder()), std::vector<std::string>{"backups"});
+  EXPECT_TRUE(entries(backups()).empty());
+  EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(Loading, AnyObjectOfStringsLoadsWhateverItsOrderAndWhitespace) {
+  g_mkdir_with_parents(folder().c_str(), 0755);
+  const std::pair<std::string, Values> cases[] = {
+      {"{}", {}},
+      {"{\"b\":\"2\",\"a\":\"1\"}", {{"a", "1"}, {"b", "2"}}},
+      {" \n\t{ \"z\" :\r\n \"\" ,\n\n \"a\":\t\"x\\/y\" }\n ", {{"a", "x/y"}, {"z", ""}}},
+      {"{\"\\u00e9\\n\":\"\\ud83d\\ude00 \\\"q\\\"\"}", {{"\xC3\xA9\n", "\xF0\x9F\x98\x80 \"q\""}}},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
+    writeFile(saves(), text);
+    SaveStore store = open();
+    EXPECT_EQ(store.values(), expected);
+    EXPECT_EQ(readFile(saves()), text) << "a readable file is left as it is";
+  }
+  EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(Loading, EveryShapeThatIsNotAnObjectOfStringsIsSetAsideWhole) {
+  const std::string shapes[] = {
+      "",
+      "   \n",
+      "not json",
+      "[]",
+      "[\"a\",\"b\"]",
+      "\"text\"",
+      "42",
+      "null",
+      "{\"a\":\"x\",\"b\":1}",
+      "{\"a\":\"x\",\"b\":true}",
+      "{\"a\":null}",
+      "{\"a\":{\"b\":\"c\"}}",
+      "{\"a\":[\"b\"]}",
+      "{\"a\":\"x\"} trailing",
+      "{\"a\":\"x\"}{}",
+      "{\"a\":\"x\"",
+      "{\"a\":\"x\",}",
+      "{'a':'x'}",
+      "{\"a\":\"\xFF\"}",
+      "{\"a\":\"\\ud800\"}",
+      "{\"a\":\"x\" /* note */}",
+  };
+  for (const auto& shape : shapes) {
+    SCOPED_TRACE(shape);
+    TempDir fresh;
+    g_mkdir_with_parents((fresh / "Velmar Casino").c_str(), 0755);
+    writeFile(fresh / "Velmar Casino/saves.json", shape);
+    log.clear();
+    SaveStore store(fresh.path(), clock());
+    EXPECT_TRUE(store.values().empty()) << "no member of an unreadable file is loaded";
+    EXPECT_FALSE(exists(fresh / "Velmar Casino/saves.json"));
+    EXPECT_EQ(readFile(fresh / "Velmar Casino/saves-unreadable-1700000000.json"), shape);
+    EXPECT_EQ(log.lines(), std::vector<std::string>{
+                               "Velmar Casino: saves.json was unreadable, moved to saves-unreadable-1700000000.json"});
+  }
+}
+
+TEST_F(Loading, BadStartsInOneSecondEachKeepTheirBytesUnderAFreeName) {
+  g_mkdir_with_parents(folder().c_str(), 0755);
+  writeFile(folder() + "/saves-unreadable-1700000000.json", "first");
+  writeFile(folder() + "/saves-unreadable-1700000000-1.json", "second");
+  writeFile(saves(), "third");
+  {
+    SaveStore store = open();
+    EXPECT_EQ(log.lines(), std::vector<std::string>{
+                               "Velmar Casino: saves.json was unreadable, moved to saves-unreadable-1700000000-2.json"});
+    store.replaceAll({{"k", "v"}});
+  }
+  EXPECT_EQ(readFile(folder() + "/saves-unreadable-1700000000.json"), "first");
+  EXPECT_EQ(readFile(folder() + "/saves-unreadable-1700000000-1.json"), "second");
+  EXPECT_EQ(readFile(folder() + "/saves-unreadable-1700000000-2.json"), "third");
+
+  // The set-aside copies are the user's: a later start neither reads nor removes them.
+  log.clear();
+  SaveStore again = open();
+  EXPECT_EQ(again.values(), (Values{{"k", "v"}}));
+  EXPECT_TRUE(log.lines().empty());
+  EXPECT_EQ(entries(folder()).size(), 5u);
+}
+
+TEST_F(Loading, SavesFileThatCannotBeReadIsSetAsideLikeAnUndecodableOne) {
+  // A folder where the file belongs cannot be read, whoever runs the test.
+  g_mkdir_with_parents((saves() + "/inside").c_str(), 0755);
+  SaveStore store = open();
+  ASSERT_EQ(log.lines().size(), 1u);
+  EXPECT_EQ(log.lines()[0].rfind("Velmar Casino: saves.json could not be read (", 0), 0u) << log.lines()[0];
+  EXPECT_NE(log.lines()[0].find("), moved to saves-unreadable-1700000000.json"), std::string::npos);
+  EXPECT_TRUE(g_file_test((folder() + "/saves-unreadable-1700000000.json/inside").c_str(), G_FILE_TEST_IS_DIR));
+  store.replaceAll({{"k", "v"}});
+  EXPECT_TRUE(g_file_test(saves().c_str(), G_FILE_TEST_IS_REGULAR));
+}
+
+TEST_F(Loading, LeftoverTemporariesGoAtStartAndOtherFilesStay) {
+  g_mkdir_with_parents(backups().c_str(), 0755);
+  writeFile(folder() + "/.velmar-Ab12Cd.tmp", "{\"half\":\"wri");
+  writeFile(backups() + "/.velmar-Zz99Yy.tmp", "");
+  writeFile(folder() + "/notes.tmp", "mine");
+  writeFile(backups() + "/.velmar-notes.txt", "mine");
+  SaveStore store = open();
+  EXPECT_EQ(entries(folder()), (std::vector<std::string>{"backups", "notes.tmp"}));
+  EXPECT_EQ(entries(backups()), std::vector<std::string>{".velmar-notes.txt"});
+}
+
+TEST(LoadingWithoutPrivileges, ForbiddenOrImmovableFilesAreNeverOverwritten) {
+  TempDir base;
+  std::string faults = runWithoutPrivileges(base.path(), [&] {
+    Faults f;
+    LogCapture log;
+    const std::string folder = base / "Velmar Casino";
+    const std::string saves = folder + "/saves.json";
+    auto clock = [] { return std::int64_t{1700000000} * G_USEC_PER_SEC; };
+    g_mkdir_with_parents((folder + "/backups").c_str(), 0755);
+
+    // A file we may not read is set aside, not replaced.
+    writeFile(saves, "{\"chips\":\"100\"}");
+    chmod(saves.c_str(), 0);
+    {
+      SaveStore store(base.path(), clock);
+      f.check(store.values().empty(), "a forbidden file loaded something");
+      f.check(log.count("saves.json could not be read (") == 1, "the forbidden file was not reported");
+      f.check(log.count("moved to saves-unreadable-1700000000.json") == 1, "the forbidden file was not moved");
+      f.check(!exists(saves), "the forbidden file is still in the way");
+    }
+
+    // A bad file that cannot be moved stays exactly as it is until it can.
+    log.clear();
+    writeFile(saves, "garbage");
+    chmod(folder.c_str(), 0555);
+    SaveStore store(base.path(), clock);
+    f.check(log.count("could not be moved aside (") == 1, "the failed move was not reported honestly");
+    f.check(log.count("moved to") == 0, "a move that did not happen was reported");
+    store.replaceAll({{"chips", "5"}});
+    f.check(log.count("couldn't write saves.json: ") == 1, "the blocked write was not logged once");
+    f.check(readFile(saves) == "garbage", "the bad file was overwritten");
+    f.check(store.values() == SaveStore::Values{{"chips", "5"}}, "the saves were not kept in memory");
+    chmod(folder.c_str(), 0755);
+    store.replaceAll({{"chips", "5"}});
+    f.check(log.count("was unreadable, moved to saves-unreadable-1700000000-1.json") == 1,
+            "the late move was not reported");
+    f.check(readFile(folder + "/saves-unreadable-1700000000-1.json") == "garbage", "the bad bytes were lost");
+    f.check(readFile(saves).find("\"5\"") != std::string::npos, "the saves did not reach the disk");
+    f.check(!store.fileBehind(), "the store still thinks the file is behind");
+    return f.text();
+  });
+  EXPECT_EQ(faults, "");
+}
+
+}  // namespace
+}  // namespace velmar::test
