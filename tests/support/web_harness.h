@@ -1,0 +1,106 @@
+#pragma once
+
+// Helpers for tests that drive a real web view. Header-only, because only the
+// test executables of the layers that link WebKitGTK may include it.
+
+#include <webkit/webkit.h>
+#if __has_include(<adwaita.h>)
+#include <adwaita.h>
+#define VELMAR_TEST_HAS_ADWAITA 1
+#endif
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velmar::test {
+
+inline void initToolkit() {
+  static bool done = [] {
+#ifdef VELMAR_TEST_HAS_ADWAITA
+    adw_init();
+#else
+    gtk_init();
+#endif
+    return true;
+  }();
+  (void)done;
+}
+
+// Runs the main loop until cond holds; false if it still does not after a
+// limit meant only to stop a broken test, never to measure speed.
+inline bool waitFor(const std::function<bool()>& cond, double limitSeconds = 180) {
+  const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(limitSeconds * 1e6);
+  // A tick keeps the blocking iteration from sleeping past the deadline.
+  guint tick = g_timeout_add(20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  bool met = cond();
+  while (!met && g_get_monotonic_time() < deadline) {
+    g_main_context_iteration(nullptr, TRUE);
+    met = cond();
+  }
+  g_source_remove(tick);
+  return met;
+}
+
+// Lets everything already queued on the main loop run, without waiting for more.
+inline void drainMainLoop() {
+  for (int i = 0; i < 50; ++i) g_main_context_iteration(nullptr, FALSE);
+}
+
+// Runs body as an async function in the page and returns its result as JSON
+// ("error: ..." when it threw), or nullopt if the page never answered.
+inline std::optional<std::string> runJS(WebKitWebView* view, const std::string& body, double limitSeconds = 180) {
+  struct Outcome {
+    bool done = false;
+    std::string text;
+  };
+  auto mine = std::make_shared<Outcome>();
+  webkit_web_view_call_async_javascript_function(
+      view, body.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<std::shared_ptr<Outcome>> held(static_cast<std::shared_ptr<Outcome>*>(data));
+        auto& out = **held;
+        GError* error = nullptr;
+        JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error);
+        if (value) {
+          char* json = jsc_value_is_undefined(value) ? nullptr : jsc_value_to_json(value, 0);
+          out.text = json ? json : "undefined";
+          g_free(json);
+          g_object_unref(value);
+        } else {
+          out.text = std::string("error: ") + (error ? error->message : "unknown");
+          g_clear_error(&error);
+        }
+        out.done = true;
+      },
+      new std::shared_ptr<Outcome>(mine));
+  if (!waitFor([&] { return mine->done; }, limitSeconds)) return std::nullopt;
+  return mine->text;
+}
+
+// Starts a script and does not wait for it (a page that hangs or shows a dialog).
+inline void startJS(WebKitWebView* view, const std::string& script) {
+  webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+inline bool pageSays(WebKitWebView* view, const std::string& expression, const std::string& json) {
+  auto got = runJS(view, "return " + expression + ";");
+  return got && *got == json;
+}
+
+#ifdef VELMAR_TEST_HAS_ADWAITA
+// The one message dialog shown right now, or null.
+inline AdwMessageDialog* shownMessageDialog() {
+  AdwMessageDialog* found = nullptr;
+  GListModel* windows = gtk_window_get_toplevels();
+  for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
+    auto* window = static_cast<GtkWindow*>(g_list_model_get_item(windows, i));
+    if (ADW_IS_MESSAGE_DIALOG(window) && gtk_widget_get_visible(GTK_WIDGET(window))) found = ADW_MESSAGE_DIALOG(window);
+    g_object_unref(window);
+  }
+  return found;
+}
+#endif
+
+}  // namespace velmar::test
