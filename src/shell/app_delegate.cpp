@@ -1,0 +1,413 @@
+#include "shell/app_delegate.h"
+
+#include "catalog/prefs.h"
+#include "platform/log.h"
+#include "shell/commands.h"
+#include "shell/menus.h"
+#include "shell/resources.h"
+#include "shell/window_state.h"
+
+#include <glib-unix.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#ifndef VELMAR_VERSION
+#define VELMAR_VERSION "0"
+#endif
+
+namespace velmar {
+
+namespace {
+
+constexpr const char* kAppName = "Velmar Casino";
+constexpr const char* kAppId = "com.velmar.Casino";
+
+AppDelegate* of(gpointer data) { return static_cast<AppDelegate*>(data); }
+
+std::string cssColour(const Rgba& c) {
+  char text[64];
+  std::snprintf(text, sizeof text, "rgb(%d,%d,%d)", static_cast<int>(c.red * 255 + 0.5),
+                static_cast<int>(c.green * 255 + 0.5), static_cast<int>(c.blue * 255 + 0.5));
+  return text;
+}
+
+}  // namespace
+
+std::shared_ptr<AppDelegate> AppDelegate::create(AdwApplication* app, Options options) {
+  std::shared_ptr<AppDelegate> self(new AppDelegate());
+  self->app_ = app;
+  self->options_ = std::move(options);
+  if (self->options_.windowStateFile.empty()) self->options_.windowStateFile = WindowState::defaultFile();
+  // The delegate lives as long as the process, so the raw pointer handed to
+  // these signals never dangles.
+  g_signal_connect(app, "activate", G_CALLBACK(on_activate), self.get());
+  g_unix_signal_add(SIGINT, on_unix_signal, self.get());
+  g_unix_signal_add(SIGTERM, on_unix_signal, self.get());
+  return self;
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::on_activate(GApplication*, AppDelegate* self) {
+  // A second launch lands here in the running instance: show the one window.
+  if (self->launched_) {
+    if (self->window_) gtk_window_present(self->window_);
+    return;
+  }
+  self->launched_ = true;
+  self->applicationDidFinishLaunching();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+  auto resources = resourceFolder();
+  if (!resources) {
+    logFailure("web folder missing");
+    std::exit(EXIT_FAILURE);
+  }
+  g_autofree char* webRoot = g_build_filename(resources->c_str(), "web", nullptr);
+
+  buildWindow(webRoot);
+  installActions();
+  installMenuBar();
+  installSessionEnd();
+  gtk_window_present(window_);
+
+  if (options_.selfTest) {
+    auto weak = weak_from_this();
+    selfTest_ = SelfTest::create(casino_, options_.reportDir, [weak](int status) {
+      if (auto self = weak.lock()) {
+        self->exitStatus_ = status;
+        self->requestQuit();
+      }
+    });
+    selfTest_->run();
+    return;
+  }
+  casino_->open(Commands::firstPage(Prefs::reopenLastTable(), Prefs::lastPage()));
+}
+
+void AppDelegate::buildWindow(const std::string& webRoot) {
+  adw_style_manager_set_color_scheme(adw_style_manager_get_default(), ADW_COLOR_SCHEME_FORCE_DARK);
+
+  GtkCssProvider* css = gtk_css_provider_new();
+  std::string rules = ".velmar-main, .velmar-page { background-color: " + cssColour(Casino::background) + "; }";
+  gtk_css_provider_load_from_data(css, rules.c_str(), -1);
+  gtk_style_context_add_provider_for_display(gdk_display_get_default(), GTK_STYLE_PROVIDER(css),
+                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(css);
+
+  window_ = GTK_WINDOW(gtk_application_window_new(GTK_APPLICATION(app_)));
+  gtk_widget_set_name(GTK_WIDGET(window_), kWindowGroup);
+  gtk_widget_add_css_class(GTK_WIDGET(window_), "velmar-main");
+  gtk_window_set_title(window_, kAppName);
+  gtk_window_set_icon_name(window_, kAppId);
+  gtk_widget_set_size_request(GTK_WIDGET(window_), WindowState::kMinWidth, WindowState::kMinHeight);
+
+  // A saved size wins over the default one.
+  WindowState state = WindowState::load(options_.windowStateFile).value_or(WindowState{});
+  gtk_window_set_default_size(window_, state.width, state.height);
+  if (state.maximized) gtk_window_maximize(window_);
+  if (state.fullscreen) gtk_window_fullscreen(window_);
+  g_signal_connect(window_, "close-request", G_CALLBACK(on_close_request), this);
+
+  gtk_window_set_titlebar(window_, buildHeaderBar());
+
+  GtkWidget* container = adw_bin_new();
+  gtk_widget_add_css_class(container, "velmar-page");
+  gtk_widget_set_hexpand(container, TRUE);
+  gtk_widget_set_vexpand(container, TRUE);
+  gtk_window_set_child(window_, container);
+
+  casino_ = Casino::create(webRoot, ADW_BIN(container));
+  casino_->onPageChange = [weak = weak_from_this()](const Table* table) {
+    if (auto self = weak.lock()) self->pageChanged(table);
+  };
+}
+
+GtkWidget* AppDelegate::buildHeaderBar() {
+  GtkWidget* bar = adw_header_bar_new();
+  gtk_widget_set_name(bar, kToolbarName);
+
+  GtkWidget* lobby = gtk_button_new_from_icon_name("go-home-symbolic");
+  gtk_widget_set_name(lobby, kLobbyItem);
+  gtk_widget_set_tooltip_text(lobby, "Back to the casino lobby (Ctrl+L)");
+  gtk_accessible_update_property(GTK_ACCESSIBLE(lobby), GTK_ACCESSIBLE_PROPERTY_LABEL, "Lobby", -1);
+  g_signal_connect_swapped(lobby, "clicked", G_CALLBACK(+[](AppDelegate* self) { self->goPage("lobby"); }), this);
+  adw_header_bar_pack_start(ADW_HEADER_BAR(bar), lobby);
+
+  title_ = ADW_WINDOW_TITLE(adw_window_title_new(kAppName, ""));
+  adw_header_bar_pack_start(ADW_HEADER_BAR(bar), GTK_WIDGET(title_));
+
+  // The table picker: one toggle per catalog row, at most one pressed, in
+  // the middle of the bar.
+  GtkWidget* picker = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+  gtk_widget_set_name(picker, kTablesItem);
+  gtk_widget_add_css_class(picker, "linked");
+  gtk_accessible_update_property(GTK_ACCESSIBLE(picker), GTK_ACCESSIBLE_PROPERTY_LABEL, "Tables", -1);
+  GtkToggleButton* first = nullptr;
+  for (size_t i = 0; i < Tables::all.size(); ++i) {
+    const Table& row = Tables::all[i];
+    GtkWidget* segment = gtk_toggle_button_new_with_label(Commands::segmentTitle(row.name).c_str());
+    std::string tip = "Open " + std::string(row.name) + " (Ctrl+" + std::string(row.key) + ")";
+    gtk_widget_set_tooltip_text(segment, tip.c_str());
+    g_object_set_data(G_OBJECT(segment), "velmar-index", GINT_TO_POINTER(static_cast<int>(i)));
+    if (first)
+      gtk_toggle_button_set_group(GTK_TOGGLE_BUTTON(segment), first);
+    else
+      first = GTK_TOGGLE_BUTTON(segment);
+    g_signal_connect(segment, "clicked", G_CALLBACK(+[](GtkWidget* button, AppDelegate* self) {
+                       self->pickTable(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "velmar-index")));
+                     }),
+                     this);
+    gtk_box_append(GTK_BOX(picker), segment);
+    tablePicker_[i] = GTK_TOGGLE_BUTTON(segment);
+  }
+  adw_header_bar_set_title_widget(ADW_HEADER_BAR(bar), picker);
+  return bar;
+}
+
+void AppDelegate::installActions() {
+  static const GActionEntry appActions[] = {
+      {"page",
+       +[](GSimpleAction*, GVariant* target, gpointer self) {
+         of(self)->goPage(g_variant_get_string(target, nullptr));
+       },
+       "s", "\"lobby\"", nullptr},
+      {"reload-page", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->reload(); }},
+      {"reset-table", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->resetTable(); }},
+      {"show-saves", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showSaves(); }},
+      {"toggle-reopen", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->toggleReopen(); }, nullptr,
+       "true", nullptr},
+      {"zoom-in", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(+1); }},
+      {"zoom-out", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(-1); }},
+      {"actual-size", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->setZoom(1.0); }},
+      {"about", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showAbout(); }},
+      {"shortcuts", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showShortcuts(); }},
+      {"quit", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->requestQuit(); }},
+  };
+  g_action_map_add_action_entries(G_ACTION_MAP(app_), appActions, G_N_ELEMENTS(appActions), this);
+
+  // The standard items act on the window or on the page itself.
+  static const GActionEntry windowActions[] = {
+      {"undo", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_UNDO); }},
+      {"redo", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_REDO); }},
+      {"cut", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_CUT); }},
+      {"copy", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_COPY); }},
+      {"paste",
+       +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_PASTE); }},
+      {"select-all",
+       +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_SELECT_ALL); }},
+      // Linux has no hiding of a whole application; minimising its one window comes closest.
+      {"hide", +[](GSimpleAction*, GVariant*, gpointer self) { gtk_window_minimize(of(self)->window_); }},
+      {"minimize", +[](GSimpleAction*, GVariant*, gpointer self) { gtk_window_minimize(of(self)->window_); }},
+      {"maximize",
+       +[](GSimpleAction*, GVariant*, gpointer self) {
+         GtkWindow* w = of(self)->window_;
+         gtk_window_is_maximized(w) ? gtk_window_unmaximize(w) : gtk_window_maximize(w);
+       }},
+      {"fullscreen",
+       +[](GSimpleAction*, GVariant*, gpointer self) {
+         GtkWindow* w = of(self)->window_;
+         gtk_window_is_fullscreen(w) ? gtk_window_unfullscreen(w) : gtk_window_fullscreen(w);
+       }},
+  };
+  g_action_map_add_action_entries(G_ACTION_MAP(window_), windowActions, G_N_ELEMENTS(windowActions), this);
+
+  for (const Commands::Shortcut& s : Commands::shortcuts()) {
+    std::vector<const char*> accels;
+    for (const std::string& a : s.accels) accels.push_back(a.c_str());
+    accels.push_back(nullptr);
+    gtk_application_set_accels_for_action(GTK_APPLICATION(app_), s.action.c_str(), accels.data());
+  }
+  refreshActions();
+}
+
+void AppDelegate::installMenuBar() {
+  GMenuModel* menu = buildMenuBar();
+  gtk_application_set_menubar(GTK_APPLICATION(app_), menu);
+  g_object_unref(menu);
+  gtk_application_window_set_show_menubar(GTK_APPLICATION_WINDOW(window_), TRUE);
+}
+
+void AppDelegate::installSessionEnd() {
+  // The session manager asks before logging out; we hold the logout until the
+  // page has handed over its saves, then quit like any other way out.
+  if (!g_application_get_is_registered(G_APPLICATION(app_))) return;
+  g_signal_connect(app_, "query-end", G_CALLBACK(on_query_end), this);
+}
+
+void AppDelegate::pageChanged(const Table* table) {
+  adw_window_title_set_subtitle(title_, Commands::subtitle(table).c_str());
+  int selected = Commands::pickerIndex(table);
+  for (size_t i = 0; i < tablePicker_.size(); ++i)
+    if (tablePicker_[i]) gtk_toggle_button_set_active(tablePicker_[i], static_cast<int>(i) == selected);
+  refreshActions();
+}
+
+void AppDelegate::refreshActions() {
+  const Table* shown = casino_ ? casino_->currentTable() : nullptr;
+  bool reopen = Prefs::reopenLastTable();
+  auto action = [this](const char* name) {
+    return G_SIMPLE_ACTION(g_action_map_lookup_action(G_ACTION_MAP(app_), name));
+  };
+  const char* names[] = {"page", "reload-page", "reset-table", "show-saves", "toggle-reopen", "zoom-in",
+                         "zoom-out", "actual-size", "about", "shortcuts", "quit"};
+  for (const char* name : names) {
+    Commands::Validation v = Commands::validate(name, std::nullopt, casino_ != nullptr, shown, reopen);
+    g_simple_action_set_enabled(action(name), v.enabled);
+  }
+  // The menu's check marks follow the actions' states: one page is shown.
+  g_simple_action_set_state(action("page"), g_variant_new_string(Commands::pageState(shown).c_str()));
+  g_simple_action_set_state(action("toggle-reopen"), g_variant_new_boolean(reopen));
+}
+
+void AppDelegate::goPage(const std::string& target) {
+  auto address = Commands::pageAddress(target);
+  if (!address) {
+    logFailure("Velmar Casino: no page named \"" + target + "\"; staying where we are");
+    return;
+  }
+  casino_->open(*address);
+}
+
+void AppDelegate::pickTable(int index) {
+  if (auto address = Commands::pickedAddress(index)) casino_->open(*address);
+}
+
+void AppDelegate::resetTable() {
+  const Table* table = casino_->currentTable();
+  if (!table) return;
+  std::string heading = "Reset " + std::string(table->name) + "?";
+  GtkWidget* dialog = adw_message_dialog_new(
+      window_, heading.c_str(),
+      "Your chips at this table go back to the starting bankroll and its settings are cleared. "
+      "The other tables aren't touched.");
+  AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
+  adw_message_dialog_add_response(alert, "reset", "Reset Table");
+  adw_message_dialog_add_response(alert, "cancel", "Cancel");
+  adw_message_dialog_set_response_appearance(alert, "reset", ADW_RESPONSE_DESTRUCTIVE);
+  // Return and Escape both keep the chips: a reset is never one stray key away.
+  adw_message_dialog_set_default_response(alert, "cancel");
+  adw_message_dialog_set_close_response(alert, "cancel");
+
+  struct Answer {
+    std::weak_ptr<AppDelegate> delegate;
+    bool answered = false;
+  };
+  auto* answer = new Answer{weak_from_this()};
+  g_signal_connect_data(
+      dialog, "response",
+      G_CALLBACK(+[](AdwMessageDialog* dialog, const char* response, Answer* answer) {
+        // libadwaita 1.2 sends a second response when a dialog closes after
+        // answering; only the first one counts.
+        if (answer->answered) return;
+        answer->answered = true;
+        if (g_strcmp0(response, "reset") == 0)
+          if (auto self = answer->delegate.lock()) self->casino_->resetCurrentTable();
+        gtk_window_destroy(GTK_WINDOW(dialog));
+      }),
+      answer, +[](gpointer data, GClosure*) { delete static_cast<Answer*>(data); }, GConnectFlags(0));
+  gtk_window_present(GTK_WINDOW(dialog));
+}
+
+void AppDelegate::showSaves() {
+  g_autoptr(GFile) folder = g_file_new_for_path(casino_->saves().folder().c_str());
+  g_autofree char* uri = g_file_get_uri(folder);
+  g_autoptr(GFile) parent = g_file_get_parent(folder);
+  g_autofree char* parentUri = g_file_get_uri(parent ? parent : folder);
+
+  GDBusConnection* bus = g_application_get_dbus_connection(G_APPLICATION(app_));
+  if (!bus) {
+    g_app_info_launch_default_for_uri_async(parentUri, nullptr, nullptr, nullptr, nullptr);
+    return;
+  }
+  const char* items[] = {uri, nullptr};
+  auto* fallback = new std::string(parentUri);
+  // The file manager opens the parent folder with the save folder selected;
+  // without one on the bus, the parent folder opens in the default handler.
+  g_dbus_connection_call(
+      bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
+      "ShowItems", g_variant_new("(^ass)", items, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+      +[](GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<std::string> where(static_cast<std::string*>(data));
+        g_autoptr(GError) error = nullptr;
+        g_autoptr(GVariant) reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+        if (!reply)
+          g_app_info_launch_default_for_uri_async(where->c_str(), nullptr, nullptr, nullptr, nullptr);
+      },
+      fallback);
+}
+
+void AppDelegate::toggleReopen() {
+  Prefs::setReopenLastTable(!Prefs::reopenLastTable());
+  refreshActions();
+}
+
+void AppDelegate::stepZoom(int direction) { casino_->setZoom(Commands::steppedZoom(Prefs::pageZoom(), direction)); }
+
+void AppDelegate::showAbout() {
+  GtkWidget* about = adw_about_window_new();
+  g_object_set(about, "transient-for", window_, "modal", TRUE, "application-name", kAppName, "application-icon",
+               kAppId, "version", VELMAR_VERSION, "developer-name", "The Velmar Casino developers", "comments",
+               "Roulette, blackjack, baccarat and poker at one table-lit casino. Your chips stay where you left "
+               "them.",
+               "license-type", GTK_LICENSE_CUSTOM, "license", "All rights reserved.", nullptr);
+  gtk_window_present(GTK_WINDOW(about));
+}
+
+void AppDelegate::showShortcuts() {
+  if (!shortcutsWindow_) {
+    std::string ui = Commands::shortcutsWindowUi();
+    g_autoptr(GtkBuilder) builder = gtk_builder_new_from_string(ui.c_str(), -1);
+    shortcutsWindow_ = Ref<GtkWindow>::retain(GTK_WINDOW(gtk_builder_get_object(builder, "shortcuts")));
+    gtk_window_set_transient_for(shortcutsWindow_.get(), window_);
+    gtk_window_set_hide_on_close(shortcutsWindow_.get(), TRUE);
+  }
+  gtk_window_present(shortcutsWindow_.get());
+}
+
+void AppDelegate::editingCommand(const char* command) {
+  if (WebKitWebView* view = casino_->webView()) webkit_web_view_execute_editing_command(view, command);
+}
+
+void AppDelegate::saveWindowState() {
+  if (windowSaved_ || !window_) return;
+  windowSaved_ = true;
+  WindowState state;
+  gtk_window_get_default_size(window_, &state.width, &state.height);
+  state.maximized = gtk_window_is_maximized(window_);
+  state.fullscreen = gtk_window_is_fullscreen(window_);
+  state.save(options_.windowStateFile);
+}
+
+void AppDelegate::requestQuit() {
+  saveWindowState();
+  if (quitApproved_ || !casino_) {
+    g_application_quit(G_APPLICATION(app_));
+    return;
+  }
+  casino_->flush([weak = weak_from_this(), app = Ref<AdwApplication>::retain(app_)] {
+    if (auto self = weak.lock()) self->quitApproved_ = true;
+    g_application_quit(G_APPLICATION(app.get()));
+  });
+}
+
+gboolean AppDelegate::on_close_request(GtkWindow*, AppDelegate* self) {
+  // The window goes away with the application, after the page has saved.
+  self->requestQuit();
+  return TRUE;
+}
+
+gboolean AppDelegate::on_unix_signal(gpointer self) {
+  of(self)->requestQuit();
+  return G_SOURCE_CONTINUE;
+}
+
+void AppDelegate::on_query_end(GtkApplication* app, AppDelegate* self) {
+  gtk_application_inhibit(app, self->window_, GTK_APPLICATION_INHIBIT_LOGOUT, "Saving your chips");
+  self->requestQuit();
+}
+
+}  // namespace velmar

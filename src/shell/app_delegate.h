@@ -1,0 +1,86 @@
+#pragma once
+
+#include "host/casino.h"
+#include "platform/gobject_ptr.h"
+#include "selftest/self_test.h"
+
+#include <adwaita.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace velmar {
+
+// Owns the window and the web host, builds the header bar and the menu bar,
+// carries out the commands and keeps every way out on one path: flush the
+// page, then quit.
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+ public:
+  struct Options {
+    // Self-test mode: the self-test drives the window instead of a start page.
+    bool selfTest = false;
+    std::string reportDir;
+    // Where the window's size is remembered; empty means the default file.
+    std::string windowStateFile;
+  };
+
+  static std::shared_ptr<AppDelegate> create(AdwApplication* app, Options options);
+  ~AppDelegate();
+
+  // The one path out: flush the page (bounded by the web host's time-out),
+  // then quit the application.
+  void requestQuit();
+  // The status the process ends with: the self-test's verdict, 0 otherwise.
+  int exitStatus() const { return exitStatus_; }
+
+  // The toolbar's item identifiers, kept as names of the header bar's parts.
+  static constexpr const char* kLobbyItem = "lobby";
+  static constexpr const char* kTablesItem = "tables";
+  static constexpr const char* kWindowGroup = "VelmarCasinoMain";
+  static constexpr const char* kToolbarName = "VelmarCasinoToolbar";
+
+ private:
+  AppDelegate() = default;
+
+  void applicationDidFinishLaunching();
+  void buildWindow(const std::string& webRoot);
+  GtkWidget* buildHeaderBar();
+  void installActions();
+  void installMenuBar();
+  void installSessionEnd();
+  void pageChanged(const Table* table);
+  void refreshActions();
+  void saveWindowState();
+
+  // Commands.
+  void goPage(const std::string& target);
+  void pickTable(int index);
+  void resetTable();
+  void showSaves();
+  void toggleReopen();
+  void stepZoom(int direction);
+  void showAbout();
+  void showShortcuts();
+  void editingCommand(const char* command);
+
+  static void on_activate(GApplication* app, AppDelegate* self);
+  static gboolean on_close_request(GtkWindow* window, AppDelegate* self);
+  static gboolean on_unix_signal(gpointer self);
+  static void on_query_end(GtkApplication* app, AppDelegate* self);
+
+  AdwApplication* app_ = nullptr;
+  Options options_;
+  GtkWindow* window_ = nullptr;
+  std::shared_ptr<Casino> casino_;
+  std::array<GtkToggleButton*, Tables::all.size()> tablePicker_{};
+  AdwWindowTitle* title_ = nullptr;
+  bool quitApproved_ = false;
+  bool windowSaved_ = false;
+  bool launched_ = false;
+  int exitStatus_ = 0;
+  std::shared_ptr<SelfTest> selfTest_;
+  Ref<GtkWindow> shortcutsWindow_;
+};
+
+}  // namespace velmar

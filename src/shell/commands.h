@@ -1,0 +1,75 @@
+#pragma once
+
+#include "catalog/tables.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmar {
+
+// The decisions behind the shell's commands, apart from GTK so that they can
+// be checked on their own: which page opens first, what each action looks
+// like for the page shown, the zoom steps and the table picker.
+namespace Commands {
+
+// The page that start-up opens: the remembered page when the option is on
+// and the name is one of our own pages, the lobby otherwise.
+std::string firstPage(bool reopenLastTable, const std::optional<std::string>& lastPage);
+
+// What an action looks like in the menu for the page shown. checked is set
+// only for the actions that carry a check mark.
+struct Validation {
+  bool enabled = true;
+  std::optional<bool> checked;
+  friend bool operator==(const Validation&, const Validation&) = default;
+};
+
+// action is the bare action name ("page", "reset-table"); target is the menu
+// item's target for "page" ("lobby" or a table id). hostPresent is false only
+// before start-up has created the web host.
+Validation validate(std::string_view action, std::optional<std::string_view> target, bool hostPresent,
+                    const Table* shown, bool reopenLastTable);
+
+// The state of the "page" action: "lobby" for any page that is not a table.
+std::string pageState(const Table* shown);
+
+// The address that activating "page" with a target opens, or nothing for a
+// target that names neither the lobby nor a table.
+std::optional<std::string> pageAddress(std::string_view target);
+
+inline constexpr std::array<double, 7> kZoomSteps{0.67, 0.75, 0.85, 1.0, 1.1, 1.25, 1.5};
+
+// The step a zoom counts as: the first at least zoom - 0.001, else the last.
+int zoomPosition(double zoom);
+// The zoom one step up (+1) or down (-1) from the given one, held in range.
+double steppedZoom(double zoom, int direction);
+
+// The picker segment that shows the given table, or -1 for none.
+int pickerIndex(const Table* shown);
+// The address a picker segment opens, or nothing outside the catalog.
+std::optional<std::string> pickedAddress(int index);
+// A table's segment title: its name without " Royale".
+std::string segmentTitle(std::string_view name);
+// The window subtitle for the page shown.
+std::string subtitle(const Table* shown);
+
+// One keyboard shortcut of the application: the detailed action it triggers,
+// the accelerators that reach it, and how the shortcuts window lists it.
+struct Shortcut {
+  std::string action;
+  std::vector<std::string> accels;
+  std::string title;
+  std::string group;
+};
+const std::vector<Shortcut>& shortcuts();
+
+// The GtkBuilder description of the shortcuts window: every shortcut above,
+// grouped, under the object id "shortcuts".
+std::string shortcutsWindowUi();
+
+}  // namespace Commands
+
+}  // namespace velmar

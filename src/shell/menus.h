@@ -1,0 +1,12 @@
+#pragma once
+
+#include <gio/gio.h>
+
+namespace velmar {
+
+// The menu bar: "Velmar Casino", "Table", "Edit", "View" and "Window", each
+// item bound to an application ("app.") or window ("win.") action. Built once
+// and never changed; enabled state and check marks come from the actions.
+GMenuModel* buildMenuBar();
+
+}  // namespace velmar

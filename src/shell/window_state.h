@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velmar {
+
+// The main window's size and mode between runs, kept in a key file group
+// named "VelmarCasinoMain".
+struct WindowState {
+  int width = 1440;
+  int height = 900;
+  bool maximized = false;
+  bool fullscreen = false;
+
+  static constexpr int kMinWidth = 900;
+  static constexpr int kMinHeight = 600;
+
+  // $XDG_STATE_HOME/velmar-casino/window.ini
+  static std::string defaultFile();
+
+  // The saved state, or nothing when there is none. A size smaller than the
+  // window's minimum is raised to it; an unreadable file is logged and
+  // ignored.
+  static std::optional<WindowState> load(const std::string& file);
+  // Writes the state atomically; a failure is logged.
+  void save(const std::string& file) const;
+};
+
+}  // namespace velmar

@@ -1,0 +1,75 @@
+#!/bin/bash
+# Drives the built application through its exported actions: every page, the
+# zoom steps, the reopen option and a restart that lands on the last table.
+source "$(dirname "$0")/../support/e2e.bash"
+
+make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
+start_app
+
+pref_is lastPage velmar-casino.html || fail "a first launch opens the lobby, not $(pref lastPage)"
+[[ "$(action_state page)" == "'lobby'" ]] || fail "the page action shows $(action_state page) in the lobby"
+[[ "$(action_enabled reset-table)" == false ]] || fail "reset is enabled in the lobby"
+[[ "$(action_state toggle-reopen)" == true ]] || fail "the reopen option is not checked on a first launch"
+pass "first launch: lobby, nothing to reset, reopen checked"
+
+for table in roulette:roulette-3d.html blackjack:blackjack-3d.html baccarat:baccarat-3d.html \
+             poker:poker-3d.html lobby:velmar-casino.html; do
+  id=${table%%:*} file=${table#*:}
+  act page "$id"
+  wait_for "lastPage $file" pref_is lastPage "$file"
+  wait_for "the page action to follow $id" test "$(action_state page)" == "'$id'"
+  expected=true; [[ $id == lobby ]] && expected=false
+  [[ "$(action_enabled reset-table)" == "$expected" ]] || fail "reset enabled is not $expected at $id"
+  pass "opened $id"
+done
+wait_for "the lobby's own save" has_saved fixture.lobby
+
+# A target that names no page is refused and changes nothing.
+act page nowhere
+sleep 0.3
+kill -0 "$APP_PID" || fail "an unknown page target ended the application"
+pref_is lastPage velmar-casino.html || fail "an unknown page target moved away from the lobby"
+grep -q 'no page named "nowhere"' "$WORK/app.log" || fail "an unknown page target was not logged"
+pass "unknown page refused"
+
+for expected in 1.1 1.25 1.5 1.5; do
+  act zoom-in
+  wait_for "pageZoom $expected" pref_near pageZoom "$expected"
+done
+act actual-size
+wait_for "pageZoom 1" pref_near pageZoom 1
+for expected in 0.85 0.75 0.67 0.67; do
+  act zoom-out
+  wait_for "pageZoom $expected" pref_near pageZoom "$expected"
+done
+pass "zoom steps"
+
+act toggle-reopen
+wait_for "reopen off" pref_is reopenLastTable false
+[[ "$(action_state toggle-reopen)" == false ]] || fail "the reopen check mark did not follow"
+act toggle-reopen
+wait_for "reopen on" pref_is reopenLastTable true
+pass "reopen option toggles"
+
+act page baccarat
+wait_for "lastPage baccarat" pref_is lastPage baccarat-3d.html
+act quit
+wait_exit
+[[ $EXIT_STATUS == 0 ]] || fail "quit ended with status $EXIT_STATUS"
+grep -q '^\[VelmarCasinoMain\]' "$XDG_STATE_HOME/velmar-casino/window.ini" || fail "the window size was not kept"
+pass "quit cleanly and kept the window size"
+
+start_app
+wait_for "the remembered table" test "$(action_state page)" == "'baccarat'"
+pref_near pageZoom 0.67 || fail "the zoom did not survive the restart"
+pass "restart lands on the remembered table"
+
+act toggle-reopen
+wait_for "reopen off" pref_is reopenLastTable false
+act quit
+wait_exit
+start_app
+[[ "$(action_state page)" == "'lobby'" ]] || fail "with the option off the restart opened $(action_state page)"
+pass "option off: restart opens the lobby"
+act quit
+wait_exit
