@@ -1,0 +1,223 @@
+// The Blackjack Royale page: draws the game held by game.js and turns clicks
+// and keys into its moves. Everything that must survive a reload lives in the
+// game's saved state; this file keeps only what is on screen.
+import { BlackjackGame, SPOT, handTotalText } from './game.js';
+import { handValue, insuranceCost } from '../rules/blackjack.js';
+import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
+import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
+import { loadFonts } from '../kit/fonts.js';
+import { showCards, paintFelt, loadSound, bindKeys, pause } from './view.js';
+
+const $ = (id) => document.getElementById(id);
+const game = new BlackjackGame({ storage: window.localStorage });
+let sound = null;
+let busy = false;
+
+const MOVE_NAMES = { hit: 'Hit', stand: 'Stand', double: 'Double', split: 'Split' };
+
+function say(text, tone = '') {
+  const m = $('message');
+  m.textContent = text;
+  m.className = 'message' + (tone ? ' ' + tone : '');
+}
+
+function buildRack() {
+  const rack = $('rack');
+  CHIP_VALUES.forEach((v, i) => {
+    const b = document.createElement('button');
+    b.type = 'button';
+    b.className = `chip v${v}`;
+    b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
+    b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
+    b.addEventListener('click', () => { game.slip.selectChip(v); sound.chip(); render(); });
+    b.dataset.value = v;
+    rack.append(b);
+  });
+}
+
+function renderStack(chips) {
+  const stack = $('stack');
+  stack.replaceChildren(...chipBreakdown(chips).slice(0, 12).map((v, i) => {
+    const c = document.createElement('span');
+    c.className = `chip v${v}`;
+    c.style.setProperty('--i', i);
+    return c;
+  }));
+  stack.dataset.amount = chips ? formatChips(chips * CENTS_PER_CHIP) : '';
+}
+
+function renderHands(round) {
+  const box = $('hands');
+  const hands = round ? round.hands : [];
+  while (box.children.length > hands.length) box.lastChild.remove();
+  hands.forEach((hand, i) => {
+    let el = box.children[i];
+    if (!el) {
+      el = document.createElement('div');
+      el.className = 'bj-hand';
+      el.innerHTML = '<div class="bj-cards"></div><div class="bj-total"></div><div class="bj-wager num"></div>';
+      box.append(el);
+    }
+    showCards(el.firstChild, hand.cards);
+    const { total } = handValue(hand.cards);
+    const outcome = round.outcomes?.[i]?.outcome;
+    el.querySelector('.bj-total').textContent = total > 21 ? `${total} bust` : handTotalText(hand.cards);
+    el.querySelector('.bj-wager').textContent = formatChips(hand.bet) + (hand.doubled ? ' doubled' : '') +
+      (outcome ? ` · ${outcome}` : '');
+    el.classList.toggle('active', round.phase === 'player' && round.active === i);
+    el.dataset.outcome = outcome ?? '';
+    el.setAttribute('aria-label', `Hand ${i + 1}: ${handTotalText(hand.cards)}${outcome ? ', ' + outcome : ''}`);
+  });
+}
+
+function renderStats() {
+  const s = game.table.stats;
+  const rows = [['Won', s.handsWon], ['Lost', s.handsLost], ['Pushed', s.handsPushed], ['Blackjacks', s.blackjacks]];
+  $('stats').innerHTML = rows.map(([k, v]) => `<dt>${k}</dt><dd class="num">${v}</dd>`).join('');
+}
+
+function render() {
+  const round = game.round ?? game.lastRound;
+  const phase = game.phase;
+  $('bankroll').textContent = formatChips(game.bankroll);
+  const live = game.round;
+  $('bet').textContent = formatChips(live ? live.hands.reduce((t, h) => t + h.bet, 0) + live.insurance : game.slip.totalCents);
+
+  const hideHole = live && (phase === 'insurance' || phase === 'player');
+  const dealerCards = round ? (hideHole ? [round.dealer[0], null] : round.dealer) : [];
+  showCards($('dealer-cards'), dealerCards);
+  $('dealer-total').textContent = !round ? '' : hideHole ? handTotalText([round.dealer[0]]) : handTotalText(round.dealer);
+  renderHands(round);
+  renderStack(phase === 'betting' ? game.slip.total : live ? live.bet / CENTS_PER_CHIP : 0);
+  $('spot').disabled = phase !== 'betting' || busy;
+
+  for (const chip of $('rack').children) {
+    chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
+    chip.disabled = phase !== 'betting';
+  }
+  $('betting').hidden = phase !== 'betting';
+  $('insurance').hidden = phase !== 'insurance';
+  $('playing').hidden = phase !== 'player' && phase !== 'dealer';
+  $('undo').disabled = !game.slip.canUndo;
+  $('clear').disabled = game.slip.isEmpty;
+  $('repeat').disabled = !game.slip.canRepeat;
+  $('double-bet').disabled = game.slip.isEmpty;
+  $('deal').disabled = busy || !game.slip.readiness().ok;
+  if (live && phase === 'insurance') {
+    $('insure').disabled = insuranceCost(live) > game.bankroll;
+    $('insure').firstChild.textContent = `Insurance ${formatChips(insuranceCost(live))} `;
+  }
+  const moves = game.moves();
+  for (const m of ['hit', 'stand', 'double', 'split']) $(m).disabled = busy || !moves[m];
+  $('hint').disabled = busy || phase !== 'player';
+  renderStats();
+  $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
+  $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
+  $('hints-on').checked = game.table.settings.hints;
+}
+
+function showHint() {
+  const move = game.hint();
+  if (move) say(`Basic strategy says: ${MOVE_NAMES[move]}.`);
+}
+
+function refused(result) {
+  if (!result.ok) say(result.reason, 'warn');
+  return !result.ok;
+}
+
+// After the player's last move the dealer turns the hole card and draws,
+// one card at a time, each step saved so a reload picks up where it was.
+async function runDealer() {
+  busy = true;
+  render();
+  await pause(450);
+  sound.flip();
+  let last = { ok: true };
+  while (game.dealerDrawing) {
+    render();
+    await pause(650);
+    last = game.dealerDraw();
+    sound.card();
+  }
+  busy = false;
+  return last;
+}
+
+function announce(result) {
+  const round = result.settled;
+  if (!round) return;
+  const net = round.net;
+  const parts = round.outcomes.map((o) => o.outcome);
+  const text = round.hands.length > 1 ? `Hands: ${parts.join(', ')}. ` : '';
+  if (net > 0) { say(`${text}You win ${formatSigned(net)} chips.`, 'win'); sound.win(net >= 10 * round.bet ? 3 : net > round.bet ? 2 : 1); }
+  else if (net < 0) { say(`${text}You lose ${formatChips(-net)} chips.`, 'loss'); sound.lose(); }
+  else say(`${text}Push: your stake comes back.`);
+}
+
+async function after(result) {
+  if (refused(result)) { render(); return; }
+  sound.card();
+  if (game.phase === 'dealer') {
+    say('Dealer plays.');
+    announce(await runDealer());
+  } else if (result.settled) {
+    announce(result);
+  } else if (game.phase === 'insurance') {
+    say(`Dealer shows an ace. Insurance costs ${formatChips(insuranceCost(game.round))} and pays 2 to 1.`);
+  } else if (game.phase === 'player') {
+    if (game.table.settings.hints) showHint(); else say('');
+  }
+  render();
+}
+
+function wire() {
+  const on = (id, fn) => $(id).addEventListener('click', fn);
+  const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
+  on('spot', slip(() => game.slip.place(SPOT)));
+  on('undo', slip(() => game.slip.undo()));
+  on('clear', slip(() => game.slip.clear()));
+  on('repeat', slip(() => game.slip.repeat()));
+  on('double-bet', slip(() => game.slip.double()));
+  on('deal', () => after(game.deal()));
+  on('insure', () => after(game.insure(true)));
+  on('no-insure', () => after(game.insure(false)));
+  for (const m of ['hit', 'stand', 'double', 'split']) on(m, () => after(game.play(m)));
+  on('hint', showHint);
+  on('mute', () => { sound.toggleMute(); render(); });
+  $('hints-on').addEventListener('change', (e) => { game.setHints(e.target.checked); render(); });
+
+  const keys = {
+    ' ': $('spot'), b: $('spot'), u: $('undo'), Backspace: $('undo'), c: $('clear'), r: $('repeat'),
+    x: $('double-bet'), Enter: $('deal'), i: $('insure'), n: $('no-insure'), h: $('hit'), s: $('stand'),
+    d: $('double'), p: $('split'), '?': $('hint'), m: $('mute'),
+  };
+  CHIP_VALUES.forEach((v, i) => { keys[String(i + 1)] = $('rack').children[i]; });
+  // Enter on a focused button presses that button; only a bare Enter deals.
+  document.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
+  }, true);
+  bindKeys(keys);
+}
+
+async function start() {
+  buildRack();
+  sound = await loadSound(game.table);
+  wire();
+  paintFelt($('felt'), (w, h) => ({
+    lines: [
+      { text: 'BLACKJACK PAYS 3 TO 2', y: h * 0.42, size: Math.max(14, w * 0.022) },
+      { text: 'Dealer must stand on all 17s · Insurance pays 2 to 1', y: h * 0.48, size: Math.max(11, w * 0.012),
+        color: 'rgba(244, 236, 216, 0.55)', font: 'Manrope' },
+    ],
+    circles: [{ x: w / 2, y: h * 0.8, r: Math.max(34, Math.min(w, h) * 0.075), label: '' }],
+  }));
+  render();
+  loadFonts();
+  if (game.phase === 'dealer') await after({ ok: true });
+  else if (game.round) say('Your hand is still in play.');
+  else if (!game.slip.readiness().ok && game.bankroll < CENTS_PER_CHIP) say(game.slip.readiness().reason, 'warn');
+  else say('Choose a chip, place your bet and deal.');
+}
+
+start();
