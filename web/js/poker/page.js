@@ -1,0 +1,198 @@
+// The Poker Royale page: draws the Casino Hold'em game held by game.js and
+// turns clicks and keys into its moves. Everything that must survive a reload
+// lives in the game's saved state; this file keeps only what is on screen.
+import { PokerGame } from './game.js';
+import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
+import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
+import { loadFonts } from '../kit/fonts.js';
+import { showCards, paintFelt, loadSound, bindKeys, pause } from '../blackjack/view.js';
+
+const $ = (id) => document.getElementById(id);
+const game = new PokerGame({ storage: window.localStorage });
+let sound = null;
+let busy = false;
+// How much of the board is face up while a hand is shown: 3 for the flop, 5 after.
+let boardShown = 0;
+
+function say(text, tone = '') {
+  const m = $('message');
+  m.textContent = text;
+  m.className = 'message' + (tone ? ' ' + tone : '');
+}
+
+function buildRack() {
+  CHIP_VALUES.forEach((v, i) => {
+    const b = document.createElement('button');
+    b.type = 'button';
+    b.className = `chip v${v}`;
+    b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
+    b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
+    b.dataset.value = v;
+    b.addEventListener('click', () => { game.slip.selectChip(v); sound.chip(); render(); });
+    $('rack').append(b);
+  });
+}
+
+function stack(id, cents) {
+  const chips = Math.floor(cents / CENTS_PER_CHIP);
+  $(id).replaceChildren(...chipBreakdown(chips).slice(0, 10).map((v, i) => {
+    const c = document.createElement('span');
+    c.className = `chip v${v}`;
+    c.style.setProperty('--i', i);
+    return c;
+  }));
+  $(id).dataset.amount = cents ? formatChips(cents) : '';
+}
+
+function renderStats() {
+  const s = game.table.stats;
+  const rows = [['Won', s.handsWon], ['Lost', s.handsLost], ['Pushed', s.handsPushed], ['Folded', s.folds],
+    ['AA bonus wins', s.bonusWins]];
+  $('stats').innerHTML = rows.map(([k, v]) => `<dt>${k}</dt><dd class="num">${v}</dd>`).join('');
+}
+
+function render() {
+  const live = game.hand;
+  const shown = live ?? game.lastHand;
+  const betting = !live;
+  $('bankroll').textContent = formatChips(game.bankroll);
+  $('bet').textContent = formatChips(live ? live.ante + live.aaBonus : betting ? game.slip.totalCents : 0);
+
+  if (shown) {
+    const revealed = !live;
+    const board = shown.board.map((c, i) => (i < (live ? 3 : boardShown || 5) ? c : null));
+    showCards($('dealer-cards'), revealed && boardShown >= 5 ? shown.dealer : [null, null]);
+    showCards($('board-cards'), board);
+    showCards($('player-cards'), shown.player);
+    $('player-hand').textContent = live ? game.playerSoFar() : boardShown >= 5 ? shown.playerHand : '';
+    $('dealer-hand').textContent = revealed && boardShown >= 5 && !shown.folded
+      ? shown.dealerHand + (shown.qualifies ? '' : ' · does not qualify') : '';
+  } else {
+    for (const id of ['dealer-cards', 'board-cards', 'player-cards']) showCards($(id), []);
+    $('player-hand').textContent = '';
+    $('dealer-hand').textContent = '';
+  }
+
+  stack('stack-ante', betting ? game.slip.amountOn('ante') * CENTS_PER_CHIP : live.ante);
+  stack('stack-bonus', betting ? game.slip.amountOn('bonus') * CENTS_PER_CHIP : live.aaBonus);
+  stack('stack-call', 0);
+  $('spot-ante').disabled = !betting || busy;
+  $('spot-bonus').disabled = !betting || busy;
+  for (const chip of $('rack').children) {
+    chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
+    chip.disabled = !betting || busy;
+  }
+  $('betting').hidden = !betting;
+  $('deciding').hidden = betting;
+  $('undo').disabled = busy || !game.slip.canUndo;
+  $('clear').disabled = busy || game.slip.isEmpty;
+  $('repeat').disabled = busy || !game.slip.canRepeat;
+  $('double-bet').disabled = busy || game.slip.isEmpty;
+  $('deal').disabled = busy || !game.readiness().ok;
+  $('call').disabled = busy || !live || 2 * live.ante > game.bankroll;
+  $('fold').disabled = busy || !live;
+  if (live) $('call').firstChild.textContent = `Call ${formatChips(2 * live.ante)} `;
+  renderStats();
+  $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
+  $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
+}
+
+function refused(result) {
+  if (!result.ok) say(result.reason, 'warn');
+  return !result.ok;
+}
+
+function deal() {
+  const result = game.deal();
+  if (refused(result)) { render(); return; }
+  boardShown = 3;
+  sound.card();
+  say(`You hold ${game.playerSoFar().toLowerCase()}. Call ${formatChips(2 * game.hand.ante)} or fold.`);
+  render();
+}
+
+// The turn, the river and the dealer's cards are turned one after another,
+// each with a short pause; the result is already settled and saved.
+async function finish(folded) {
+  const result = folded ? game.fold() : game.call();
+  if (refused(result)) { render(); return; }
+  const hand = result.settled;
+  busy = true;
+  boardShown = 3;
+  render();
+  if (!folded) {
+    sound.chip();
+    stack('stack-call', hand.call);
+    for (boardShown = 4; boardShown <= 5; boardShown++) {
+      await pause(550);
+      sound.card();
+      render();
+      stack('stack-call', hand.call);
+    }
+    boardShown = 5;
+    await pause(450);
+    sound.flip();
+  } else {
+    boardShown = 5;
+  }
+  busy = false;
+  render();
+  const staked = hand.ante + hand.aaBonus + hand.call;
+  const net = hand.returned - staked;
+  const bonus = hand.bonus ? ` The AA bonus pays ${formatChips(hand.bonus - hand.aaBonus)}.` : '';
+  const lines = {
+    fold: 'You fold; the ante stays on the table.',
+    'dealer does not qualify': `The dealer does not qualify: your ante is paid and the call pushes.`,
+    win: `${hand.playerHand} beats ${hand.dealerHand.toLowerCase()}.`,
+    push: 'Equal hands: ante and call push.',
+    lose: `${hand.dealerHand} beats ${hand.playerHand.toLowerCase()}.`,
+  };
+  const text = `${lines[hand.outcome]}${bonus} ${net > 0 ? 'You win' : net < 0 ? 'You lose' : 'Net'} ` +
+    `${net > 0 ? formatSigned(net) : formatChips(Math.abs(net))} chips.`;
+  say(text, net > 0 ? 'win' : net < 0 ? 'loss' : '');
+  if (net > 0) sound.win(net >= 10 * hand.ante ? 3 : 1); else if (net < 0) sound.lose();
+}
+
+function wire() {
+  const on = (id, fn) => $(id).addEventListener('click', fn);
+  const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
+  on('spot-ante', slip(() => game.slip.place('ante')));
+  on('spot-bonus', slip(() => game.slip.place('bonus')));
+  on('undo', slip(() => game.slip.undo()));
+  on('clear', slip(() => game.slip.clear()));
+  on('repeat', slip(() => game.slip.repeat()));
+  on('double-bet', slip(() => game.slip.double()));
+  on('deal', deal);
+  on('call', () => finish(false));
+  on('fold', () => finish(true));
+  on('mute', () => { sound.toggleMute(); render(); });
+  const keys = {
+    ' ': $('spot-ante'), a: $('spot-bonus'), u: $('undo'), Backspace: $('undo'), c: $('clear'), r: $('repeat'),
+    x: $('double-bet'), Enter: $('deal'), k: $('call'), f: $('fold'), m: $('mute'),
+  };
+  CHIP_VALUES.forEach((v, i) => { keys[String(i + 1)] = $('rack').children[i]; });
+  document.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
+  }, true);
+  bindKeys(keys);
+}
+
+async function start() {
+  buildRack();
+  sound = await loadSound(game.table);
+  wire();
+  paintFelt($('felt'), (w, h) => ({
+    lines: [
+      { text: "CASINO HOLD'EM", y: h * 0.525, size: Math.max(14, w * 0.02) },
+      { text: 'Dealer qualifies with a pair of fours or better', y: h * 0.575, size: Math.max(11, w * 0.011),
+        color: 'rgba(244, 236, 216, 0.5)', font: 'Manrope' },
+    ],
+  }));
+  if (game.hand) boardShown = 3;
+  render();
+  loadFonts();
+  if (game.hand) say(`Your hand is still in play: call ${formatChips(2 * game.hand.ante)} or fold.`);
+  else say('Place an ante (and the AA bonus if you like), then deal.');
+}
+
+start();
