@@ -1,0 +1,165 @@
+// The frame every table page shares: a header with the way back to the lobby,
+// the bankroll and the current bet; the stage in the middle (where stage3d.js
+// draws); and the controls below: the chip rack, the action buttons with their
+// keys, and a message line over the stage.
+import { CHIP_VALUES } from './bets.js';
+import { formatChips } from './money.js';
+import { tableById, LOBBY_FILE } from './tables.js';
+import { loadFonts } from './fonts.js';
+
+const el = (tag, attrs = {}, ...children) => {
+  const node = document.createElement(tag);
+  for (const [k, v] of Object.entries(attrs)) {
+    if (v === false || v === null || v === undefined) continue;
+    if (k === 'class') node.className = v;
+    else if (k === 'text') node.textContent = v;
+    else node.setAttribute(k, v === true ? '' : v);
+  }
+  node.append(...children);
+  return node;
+};
+
+/** What a key is called on its button: "Enter", "Space", "⌫". */
+function keyCap(key) {
+  return ({ ' ': 'Space', Backspace: '⌫', Escape: 'Esc', ArrowLeft: '←', ArrowRight: '→',
+    ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
+}
+
+const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
+
+/**
+ * Builds the frame into document.body and returns the handles a game needs.
+ *
+ *   const frame = mountTable({
+ *     id: 'blackjack',
+ *     actions: [{ id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal }, ...],
+ *     onChip: (value) => slip.selectChip(value),
+ *     onMute: () => sound.toggleMute(),
+ *   });
+ *   frame.stage     // the element to hand to createStage()
+ *   frame.board     // an overlay strip at the bottom of the stage for DOM betting spots
+ *   frame.setBankroll(cents); frame.setBet(cents); frame.say(text, 'win' | 'loss' | 'warn');
+ *   frame.setAction('deal', { disabled: true, hidden: false, label: 'Deal' });
+ *   frame.selectChip(25); frame.setChipsEnabled(bankrollChips); frame.setMuted(bool);
+ *
+ * Keys: each action's `key` (compared case-insensitively with KeyboardEvent.key),
+ * 1 to 6 for the chips, M for mute. Keys with Ctrl, Alt or Super are left to the
+ * shell's menus, and keys typed into a form field are left to the field.
+ */
+export function mountTable({ id, actions = [], onChip = null, onMute = null, chips = true,
+  initialChip = 5, onKey = null } = {}) {
+  const info = tableById(id);
+  const name = info?.name ?? 'Velmar Casino';
+  document.title = name;
+  document.body.classList.add('table-page');
+  loadFonts();
+
+  const bankroll = el('span', { class: 'value num', text: '—' });
+  const bet = el('span', { class: 'value num', text: '0' });
+  const muteButton = el('button', { class: 'btn mute', type: 'button', 'aria-pressed': 'false', title: 'Sound on or off (M)' });
+  const header = el('header', { class: 'table-header' },
+    el('a', { class: 'lobby-link', href: LOBBY_FILE, title: 'Back to the lobby' }, '‹ Lobby'),
+    el('h1', { text: name }),
+    el('div', { class: 'purse' },
+      el('div', { class: 'meter bet', 'aria-live': 'polite' }, el('span', { class: 'label', text: 'Bet' }), bet),
+      el('div', { class: 'meter bankroll', 'aria-live': 'polite' }, el('span', { class: 'label', text: 'Chips' }), bankroll),
+      muteButton));
+
+  const message = el('div', { class: 'message', role: 'status', 'aria-live': 'polite' });
+  const board = el('div', { class: 'board' });
+  const stage = el('main', { class: 'table-stage', 'aria-label': `${name} table` }, message, board);
+
+  const rack = el('div', { class: 'chip-rack', role: 'group', 'aria-label': 'Chip to bet' });
+  const chipButtons = new Map();
+  if (chips) {
+    CHIP_VALUES.forEach((value, i) => {
+      const b = el('button', { class: `chip v${value}`, type: 'button', 'aria-pressed': 'false',
+        'aria-label': `${formatChips(value * 100)} chip (key ${CHIP_KEYS[i]})`, 'data-value': String(value) },
+      value >= 1000 ? `${value / 1000}K` : String(value), el('span', { class: 'key', 'aria-hidden': 'true', text: CHIP_KEYS[i] }));
+      b.addEventListener('click', () => { selectChip(value); onChip?.(value); });
+      chipButtons.set(value, b);
+      rack.append(b);
+    });
+  }
+
+  const actionBar = el('div', { class: 'actions', role: 'group', 'aria-label': 'Actions' });
+  const actionButtons = new Map();
+  for (const a of actions) {
+    const label = el('span', { text: a.label });
+    const b = el('button', { class: a.primary ? 'btn primary' : 'btn', type: 'button',
+      'aria-keyshortcuts': a.key ? (a.key === ' ' ? 'Space' : a.key) : null }, label);
+    if (a.key) b.append(el('kbd', { 'aria-hidden': 'true', text: keyCap(a.key) }));
+    b.addEventListener('click', () => { if (!b.disabled) a.onActivate?.(); });
+    actionButtons.set(a.id, { button: b, label, spec: a });
+    actionBar.append(b);
+  }
+  const controls = el('footer', { class: 'table-controls' }, rack, actionBar);
+  const frame = el('div', { class: 'table-frame' }, header, stage, controls);
+  document.body.append(frame);
+
+  muteButton.addEventListener('click', () => onMute?.());
+  function setMuted(muted) {
+    muteButton.setAttribute('aria-pressed', String(muted));
+    muteButton.textContent = muted ? 'Sound off' : 'Sound on';
+    muteButton.append(el('kbd', { 'aria-hidden': 'true', text: 'M' }));
+  }
+  setMuted(false);
+
+  function selectChip(value) {
+    for (const [v, b] of chipButtons) b.setAttribute('aria-pressed', String(v === value));
+  }
+  selectChip(initialChip);
+
+  document.addEventListener('keydown', (e) => {
+    if (e.ctrlKey || e.altKey || e.metaKey || e.defaultPrevented) return;
+    const t = e.target;
+    if (t && (t.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName))) return;
+    if (onKey?.(e) === true) { e.preventDefault(); return; }
+    const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
+    for (const { button, spec } of actionButtons.values()) {
+      if (!spec.key) continue;
+      const want = spec.key.length === 1 ? spec.key.toLowerCase() : spec.key;
+      if (want !== key) continue;
+      // Enter and Space on a focused button already click it; do not act twice.
+      if ((key === 'Enter' || key === ' ') && t instanceof HTMLButtonElement) return;
+      e.preventDefault();
+      if (!button.disabled && !button.hidden) spec.onActivate?.();
+      return;
+    }
+    const chipIndex = CHIP_KEYS.indexOf(key);
+    if (chips && chipIndex >= 0) {
+      const value = CHIP_VALUES[chipIndex];
+      if (!chipButtons.get(value).disabled) { selectChip(value); onChip?.(value); }
+      e.preventDefault();
+    } else if (key === 'm' && onMute) {
+      onMute();
+      e.preventDefault();
+    }
+  });
+
+  return {
+    root: frame,
+    stage,
+    board,
+    controls,
+    setBankroll(cents) { bankroll.textContent = formatChips(cents); },
+    setBet(cents) { bet.textContent = formatChips(cents); },
+    say(text, tone = '') {
+      message.textContent = text ?? '';
+      message.className = tone ? `message ${tone}` : 'message';
+    },
+    setAction(actionId, { disabled, hidden, label } = {}) {
+      const a = actionButtons.get(actionId);
+      if (!a) return;
+      if (disabled !== undefined) a.button.disabled = !!disabled;
+      if (hidden !== undefined) a.button.hidden = !!hidden;
+      if (label !== undefined) a.label.textContent = label;
+    },
+    selectChip,
+    /** Greys out the chips worth more than the player can stake. */
+    setChipsEnabled(wholeChips) {
+      for (const [v, b] of chipButtons) b.disabled = v > wholeChips;
+    },
+    setMuted,
+  };
+}
