@@ -1,0 +1,199 @@
+// Baccarat Royale: wires the table's game flow to the shared frame, the
+// betting spots, the cards as they are turned, the scoreboards and the sounds.
+import { mountTable } from '../kit/table.js';
+import { createSound } from '../kit/sound.js';
+import { formatChips, formatSigned, wholeChipsIn } from '../kit/money.js';
+import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { cardLabel, cardName, isRed } from '../kit/cards.js';
+import { dealOrder, handTotal } from '../rules/baccarat.js';
+import { BaccaratTable, SPOT_LABELS, TABLE_MIN } from './table.js';
+import { drawScoreboards } from './scoreboard.js';
+
+const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
+const table = new BaccaratTable({ storage: window.localStorage });
+const sound = createSound(table.state);
+let dealing = false;
+
+const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
+const PAYS = { playerPair: '11 to 1', player: '1 to 1', tie: '8 to 1', banker: '1 to 1, less 5%', bankerPair: '11 to 1' };
+
+const frame = mountTable({
+  id: 'baccarat',
+  initialChip: table.slip.chip,
+  actions: [
+    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
+    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal },
+  ],
+  onChip: (value) => { table.selectChip(value); sound.chip(); },
+  onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
+  onKey: (e) => {
+    const spot = Object.keys(SPOT_KEYS).find((k) => SPOT_KEYS[k] === e.key.toLowerCase());
+    if (!spot) return false;
+    place(spot);
+    return true;
+  },
+});
+frame.setMuted(sound.muted);
+
+const scene = document.createElement('section');
+scene.className = 'bc-scene';
+scene.innerHTML = `
+  <div class="bc-hands">
+    <div class="bc-hand player"><h2>Player <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand banker"><h2>Banker <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+  </div>
+  <aside class="bc-roads">
+    <canvas class="bc-road-canvas" aria-label="Bead plate and big road of this shoe" role="img"></canvas>
+    <p class="bc-tally num"></p>
+    <p class="bc-shoe num"></p>
+  </aside>`;
+frame.stage.insertBefore(scene, frame.board);
+const hands = { player: scene.querySelector('.player'), banker: scene.querySelector('.banker') };
+const roads = scene.querySelector('canvas');
+
+const spots = document.createElement('div');
+spots.className = 'bc-spots';
+spots.setAttribute('role', 'group');
+spots.setAttribute('aria-label', 'Bets');
+const spotButtons = {};
+for (const spot of Object.keys(SPOT_KEYS)) {
+  const b = document.createElement('button');
+  b.type = 'button';
+  b.className = `bc-spot ${spot}`;
+  b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
+  b.querySelector('.name').textContent = SPOT_LABELS[spot];
+  b.querySelector('.pays').textContent = `pays ${PAYS[spot]}`;
+  b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
+  b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
+  b.addEventListener('click', () => place(spot));
+  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }); });
+  spotButtons[spot] = b;
+  spots.append(b);
+}
+frame.board.append(spots);
+
+function place(spot) {
+  if (dealing) { frame.say('The cards are out: no more bets.', 'warn'); return; }
+  if (act(table.place(spot))) sound.chip();
+}
+
+function act(verdict) {
+  if (!verdict.ok) { frame.say(verdict.reason, 'warn'); return false; }
+  render();
+  return true;
+}
+
+const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : ms));
+
+function cardElement(card) {
+  const el = document.createElement('div');
+  el.className = 'bc-card';
+  el.innerHTML = '<div class="back"></div><div class="card-face"></div>';
+  const face = el.querySelector('.card-face');
+  face.textContent = cardLabel(card);
+  face.classList.toggle('red', isRed(card));
+  el.setAttribute('aria-label', cardName(card));
+  return el;
+}
+
+function showHands(coup, count = Infinity) {
+  const order = dealOrder(coup).slice(0, count);
+  for (const side of ['player', 'banker']) {
+    const shown = order.filter(([h]) => h === side).map(([, i]) => coup[side][i]);
+    hands[side].querySelector('.bc-cards').replaceChildren(...shown.map((c) => {
+      const el = cardElement(c);
+      el.classList.add('up');
+      return el;
+    }));
+    hands[side].querySelector('.bc-total').textContent = shown.length ? String(handTotal(shown)) : '';
+    hands[side].classList.toggle('won', count === Infinity && coup.winner === side);
+  }
+}
+
+// Deals the cards in the real order, each turned face up after it lands.
+async function deal() {
+  if (dealing) return;
+  const result = table.deal();
+  if (!result.ok) { frame.say(result.reason, 'warn'); return; }
+  dealing = true;
+  render();
+  if (result.shuffled) { frame.say(`New shoe: ${cardLabel(table.burned.card)} burns ${table.burned.count}.`); await wait(900); }
+  else frame.say('No more bets.');
+  const { coup } = result;
+  for (const side of ['player', 'banker']) {
+    hands[side].querySelector('.bc-cards').replaceChildren();
+    hands[side].querySelector('.bc-total').textContent = '';
+    hands[side].classList.remove('won');
+  }
+  const order = dealOrder(coup);
+  for (let i = 0; i < order.length; i++) {
+    const [side, index] = order[i];
+    if (i === 4) await wait(500);
+    const el = cardElement(coup[side][index]);
+    hands[side].querySelector('.bc-cards').append(el);
+    sound.card();
+    await wait(380);
+    el.classList.add('up');
+    sound.flip();
+    const shown = order.slice(0, i + 1).filter(([h]) => h === side).map(([, k]) => coup[side][k]);
+    hands[side].querySelector('.bc-total').textContent = String(handTotal(shown));
+    await wait(320);
+  }
+  const done = table.finishCoup();
+  dealing = false;
+  showHands(coup);
+  announce(done);
+}
+
+function announce(done) {
+  const { coup } = done;
+  const net = done.returned - done.staked;
+  const what = coup.winner === 'tie' ? `Tie, ${coup.playerTotal} all` :
+    `${coup.winner === 'player' ? 'Player' : 'Banker'} wins, ${Math.max(coup.playerTotal, coup.bankerTotal)} over ${Math.min(coup.playerTotal, coup.bankerTotal)}`;
+  const natural = coup.natural ? ' (natural)' : '';
+  if (net > 0) { sound.win(Math.min(3, Math.ceil(net / Math.max(1, done.staked)))); frame.say(`${what}${natural}. You win ${formatChips(done.returned)} (${formatSigned(net)}).`, 'win'); }
+  else if (net === 0) frame.say(`${what}${natural}. Your stake comes back (±0).`);
+  else { sound.lose(); frame.say(`${what}${natural}. ${formatSigned(net)}.`, 'loss'); }
+  render();
+}
+
+function render() {
+  frame.setBankroll(table.bankroll);
+  frame.setBet(table.pending ? table.pending.staked : table.slip.totalCents);
+  frame.setChipsEnabled(wholeChipsIn(table.bankroll));
+  const busy = dealing || !!table.pending;
+  frame.setAction('deal', { disabled: busy || table.slip.isEmpty });
+  frame.setAction('undo', { disabled: busy || !table.slip.canUndo });
+  frame.setAction('clear', { disabled: busy || table.slip.isEmpty });
+  frame.setAction('repeat', { disabled: busy || !table.slip.canRepeat });
+  frame.setAction('double', { disabled: busy || table.slip.isEmpty });
+  const bets = table.pending ? table.pending.bets : table.slip.toObject();
+  for (const [spot, b] of Object.entries(spotButtons)) {
+    const chips = bets[spot] ?? 0;
+    b.querySelector('.amount').textContent = chips ? formatChips(chips * 100) : '';
+    b.classList.toggle('has-bet', chips > 0);
+    b.setAttribute('aria-label', `${SPOT_LABELS[spot]}, pays ${PAYS[spot]}${chips ? `, ${formatChips(chips * 100)} on it` : ''} (key ${SPOT_KEYS[spot].toUpperCase()})`);
+  }
+  const results = table.results;
+  drawScoreboards(roads, results);
+  const t = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
+  scene.querySelector('.bc-tally').textContent = `Banker ${t.banker} · Player ${t.player} · Tie ${t.tie}`;
+  scene.querySelector('.bc-shoe').textContent = `${table.cardsLeft} cards left in the shoe`;
+}
+
+new ResizeObserver(() => drawScoreboards(roads, table.results)).observe(roads);
+render();
+const last = table.state.history.at(-1);
+if (last && Array.isArray(last.player) && Array.isArray(last.banker)) {
+  try { showHands({ ...last, winner: last.winner }); } catch { /* an old or edited entry: show an empty table */ }
+}
+if (table.recovered) {
+  announce(table.recovered);
+} else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
+  frame.say(belowMinimumMessage(table.bankroll, TABLE_MIN), 'warn');
+} else {
+  frame.say('Place your bets on Player, Banker or Tie, then deal.');
+}
