@@ -1,0 +1,38 @@
+#!/bin/bash
+# Every way out flushes the page first: a change the page made after its last
+# save message reaches saves.json before the process ends, whether the user
+# quits or the system sends SIGTERM or SIGINT.
+source "$(dirname "$0")/../support/e2e.bash"
+
+make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
+
+# The blackjack fixture keeps changing a counter without the bridge hearing
+# it; only the flush on the way out can carry the newest value to disk.
+quit_keeps_the_latest_change() {
+  local how=$1
+  start_app
+  act page blackjack
+  wait_for "the blackjack page's first save" has_saved fixture.blackjack
+  local before
+  before=$(saved counter)
+  # Let the page move on past what the save file holds; the last change is
+  # then never more than a few milliseconds old when the request arrives.
+  sleep 1
+  case $how in
+    quit) act quit ;;
+    SIGTERM) kill -TERM "$APP_PID" ;;
+    SIGINT) kill -INT "$APP_PID" ;;
+  esac
+  wait_exit
+  [[ $EXIT_STATUS == 0 ]] || fail "$how ended with status $EXIT_STATUS"
+  local after
+  after=$(saved counter)
+  [[ -n "$after" && "$after" -gt "${before:-0}" ]] ||
+    fail "$how lost the page's latest change: the file holds $after, it held ${before:-nothing} before"
+  pass "$how saved the latest change ($before -> $after)"
+  rm -f "$SAVES"
+}
+
+quit_keeps_the_latest_change quit
+quit_keeps_the_latest_change SIGTERM
+quit_keeps_the_latest_change SIGINT

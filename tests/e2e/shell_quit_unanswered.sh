@@ -1,0 +1,21 @@
+#!/bin/bash
+# A page that never answers the flush request does not hold the application
+# open: quitting waits for the web host's time-out (1.5 s) and no longer.
+source "$(dirname "$0")/../support/e2e.bash"
+
+make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web" "$VELMAR_SOURCE/tests/fixtures/shell/hang"
+start_app
+act page poker
+# The page hands over its visit and then stops answering.
+wait_for "the hanging page's last save" has_saved fixture.poker
+sleep 0.3
+
+started=$(date +%s.%N)
+act quit
+wait_exit
+elapsed=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
+[[ $EXIT_STATUS == 0 ]] || fail "quit ended with status $EXIT_STATUS"
+# The bound only has to tell "ends after the time-out" from "never ends";
+# the time it took is printed for the record.
+awk -v e="$elapsed" 'BEGIN { exit !(e < 20) }' || fail "quitting took ${elapsed}s"
+pass "quit with a page that never answers took ${elapsed}s"
