@@ -239,7 +239,7 @@ class StageCore {
     spot.position.set(0.3, 3.4, 0.9);
     spot.target.position.set(0, 0, -0.05);
     spot.castShadow = true;
-    spot.shadow.mapSize.set(2048, 2048);
+    spot.shadow.mapSize.set(1024, 1024);
     spot.shadow.bias = -0.0004;
     spot.shadow.normalBias = 0.01;
     spot.shadow.radius = 4;
@@ -315,11 +315,19 @@ class StageCore {
       const { renderer, camera } = this.three;
       renderer.setSize(w, h, false);
       camera.aspect = w / h;
-      // Back away from the table when the stage is narrow, so its ends stay in view.
-      const k = Math.max(1, 1.75 / camera.aspect) * (this.opts.width / 2.6);
-      camera.position.set(0, 1.5 * k, 0.55 + 1.25 * k);
-      camera.lookAt(0, 0, 0.02);
-      camera.updateProjectionMatrix();
+      // Back away from the table until its rim fits the stage, so a narrow or
+      // short window still shows both ends and the player's edge.
+      const { THREE } = this.three;
+      const hw = this.opts.width / 2 + RIM, hd = this.opts.depth / 2 + RIM;
+      const corners = [[-hw, -hd], [hw, -hd], [-hw, hd], [hw, hd], [0, hd]].map(([x, z]) => new THREE.Vector3(x, 0, z));
+      const scale = this.opts.width / 2.6;
+      for (let k = 0.9, i = 0; i < 40; i++, k *= 1.04) {
+        camera.position.set(0, 1.45 * k * scale, (0.5 + 1.2 * k) * scale);
+        camera.lookAt(0, 0, 0.04 * scale);
+        camera.updateProjectionMatrix();
+        camera.updateMatrixWorld();
+        if (corners.every((c) => { const v = c.clone().project(camera); return Math.abs(v.x) < 0.96 && v.y > -0.92; })) break;
+      }
     } else if (this.ctx) {
       const dpr = Math.min(globalThis.devicePixelRatio || 1, 2);
       this.canvas.width = Math.round(w * dpr);
