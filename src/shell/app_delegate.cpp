@@ -67,6 +67,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     std::exit(EXIT_FAILURE);
   }
   g_autofree char* webRoot = g_build_filename(resources->c_str(), "web", nullptr);
+  // The icon sits in the same prefix, which need not be one the desktop
+  // searches (a build tree, a private install).
+  g_autofree char* prefixShare = g_path_get_dirname(resources->c_str());
+  g_autofree char* icons = g_build_filename(prefixShare, "icons", nullptr);
+  gtk_icon_theme_add_search_path(gtk_icon_theme_get_for_display(gdk_display_get_default()), icons);
 
   buildWindow(webRoot);
   installActions();
