@@ -28,3 +28,12 @@ test('a broken bankroll field alone does not hide a sound one, and a dead storag
   assert.deepEqual(lobbyRows(storage).map((r) => r.bankroll), TABLES.map(() => STARTING_BANKROLL));
   assert.equal(readBankroll(null, 'poker-royale.v1'), STARTING_BANKROLL);
 });
+
+test('every table in the catalog has a picture drawn with finite coordinates', async () => {
+  const { PICTURES } = await import('../../web/js/lobby-art.js');
+  for (const t of TABLES) {
+    const svg = PICTURES[t.id]();
+    assert.match(svg, /^<svg viewBox="0 0 400 300" role="img" aria-label="[^"]+">/, t.id);
+    assert.doesNotMatch(svg, /NaN|undefined|Infinity/, t.id);
+  }
+});
