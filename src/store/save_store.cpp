@@ -112,14 +112,25 @@ bool SaveStore::setAside(const std::string& reason) {
 void SaveStore::replaceAll(Values values) {
   if (values == values_ && !fileBehind_) return;
   values_ = std::move(values);
-  write();
+  writeCatchingAll();
 }
 
 void SaveStore::remove(const std::string& key) {
   auto entry = values_.find(key);
   if (entry == values_.end() && !fileBehind_) return;
   if (entry != values_.end()) values_.erase(entry);
-  write();
+  writeCatchingAll();
+}
+
+void SaveStore::writeCatchingAll() {
+  // The callers are engine callbacks, where an exception would end the
+  // application; running out of memory here is a failed write like any other.
+  try {
+    write();
+  } catch (...) {
+    fileBehind_ = true;
+    logFailure("Velmar Casino: couldn't write saves.json: out of memory");
+  }
 }
 
 std::string SaveStore::seedJSON() const {
@@ -160,9 +171,10 @@ void SaveStore::write() {
   if (!saves.sync()) return failWrite(saves.error());
   if (copied) copied = copy.sync();
   if (!saves.commit()) return failWrite(saves.error());
+  // Both renames come before either folder sync so that one journal commit
+  // can carry them. Should the sync fail, the copy already holds the bytes
+  // that saves.json most likely holds as well; the write still counts as failed.
   backupOncePerDay(copy, copied);
-  // One folder sync makes both renames durable on journalling file systems;
-  // the backup folder's own sync then usually finds nothing left to do.
   if (auto error = syncFolder(folder_)) return failWrite(*error);
   syncFolder(backups_);
   fileBehind_ = false;

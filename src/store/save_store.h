@@ -51,6 +51,7 @@ class SaveStore {
   // is free. Logs what happened; false when the file had to stay.
   bool setAside(const std::string& reason);
   void write();
+  void writeCatchingAll();
   void failWrite(const std::string& description);
   // Today's copy is staged by write() next to the saves file, so that both
   // reach the disk together, and committed here once the saves file is in place.
