@@ -1,7 +1,7 @@
 #!/bin/bash
 # Every way out flushes the page first: a change the page made after its last
 # save message reaches saves.json before the process ends, whether the user
-# quits or the system sends SIGTERM or SIGINT.
+# quits, closes the window, or the system sends SIGTERM or SIGINT.
 source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
@@ -22,6 +22,7 @@ quit_keeps_the_latest_change() {
     quit) act quit ;;
     SIGTERM) kill -TERM "$APP_PID" ;;
     SIGINT) kill -INT "$APP_PID" ;;
+    close) python3 "$VELMAR_SOURCE/tests/support/close_window.py" "$APP_PID" || fail "found no window to close" ;;
   esac
   wait_exit
   [[ $EXIT_STATUS == 0 ]] || fail "$how ended with status $EXIT_STATUS"
@@ -36,3 +37,4 @@ quit_keeps_the_latest_change() {
 quit_keeps_the_latest_change quit
 quit_keeps_the_latest_change SIGTERM
 quit_keeps_the_latest_change SIGINT
+quit_keeps_the_latest_change close
