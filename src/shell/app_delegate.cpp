@@ -61,7 +61,7 @@ void AppDelegate::on_activate(GApplication*, AppDelegate* self) {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  auto resources = resourceFolder();
+  auto resources = options_.resources.empty() ? resourceFolder() : std::optional(options_.resources);
   if (!resources) {
     logFailure("web folder missing");
     std::exit(EXIT_FAILURE);

@@ -23,6 +23,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
     std::string reportDir;
     // Where the window's size is remembered; empty means the default file.
     std::string windowStateFile;
+    // The resource folder holding web/; empty means the one beside the
+    // executable (share/velmar-casino next to bin/).
+    std::string resources;
   };
 
   static std::shared_ptr<AppDelegate> create(AdwApplication* app, Options options);
