@@ -12,6 +12,13 @@ pref_is lastPage velmar-casino.html || fail "a first launch opens the lobby, not
 [[ "$(action_state toggle-reopen)" == true ]] || fail "the reopen option is not checked on a first launch"
 pass "first launch: lobby, nothing to reset, reopen checked"
 
+# A second launch hands over to the running copy and ends; the one window stays.
+second=0
+timeout 60 "$PREFIX/bin/velmar-casino" >>"$WORK/app.log" 2>&1 || second=$?
+[[ $second == 0 ]] || fail "a second launch ended with status $second"
+kill -0 "$APP_PID" || fail "a second launch ended the running copy"
+pass "a second launch hands over to the running copy"
+
 for table in roulette:roulette-3d.html blackjack:blackjack-3d.html baccarat:baccarat-3d.html \
              poker:poker-3d.html lobby:velmar-casino.html; do
   id=${table%%:*} file=${table#*:}

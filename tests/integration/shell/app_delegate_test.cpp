@@ -86,6 +86,14 @@ class ShellWindow : public ::testing::Test {
   static void activate(const char* action, GVariant* target = nullptr) {
     g_action_group_activate_action(G_ACTION_GROUP(shell->app), action, target);
   }
+  static GtkWindow* shownWindowOf(GType type) {
+    GListModel* toplevels = gtk_window_get_toplevels();
+    for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
+      g_autoptr(GObject) w = G_OBJECT(g_list_model_get_item(toplevels, i));
+      if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && gtk_widget_get_visible(GTK_WIDGET(w))) return GTK_WINDOW(w);
+    }
+    return nullptr;
+  }
   static AdwMessageDialog* dialog() {
     GListModel* toplevels = gtk_window_get_toplevels();
     for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
@@ -164,6 +172,24 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
   adw_message_dialog_response(dialog(), "reset");
   ASSERT_TRUE(spinUntil([] { return test::readFile(saves()).find("sentinel") == std::string::npos; }));
   EXPECT_NE(test::readFile(saves()).find("\"kept\""), std::string::npos);
+}
+
+// The shortcuts window is built from a description at run time; a mistake in
+// it would only show when the user asks for it.
+TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindow) {
+  activate("shortcuts");
+  ASSERT_TRUE(spinUntil([] { return shownWindowOf(GTK_TYPE_SHORTCUTS_WINDOW) != nullptr; }));
+  GtkWindow* shortcuts = shownWindowOf(GTK_TYPE_SHORTCUTS_WINDOW);
+  EXPECT_EQ(gtk_window_get_transient_for(shortcuts), window());
+  EXPECT_TRUE(find(GTK_WIDGET(shortcuts), [](GtkWidget* w) { return GTK_IS_SHORTCUTS_SHORTCUT(w); }));
+  gtk_window_close(shortcuts);
+
+  activate("about");
+  ASSERT_TRUE(spinUntil([] { return shownWindowOf(ADW_TYPE_ABOUT_WINDOW) != nullptr; }));
+  AdwAboutWindow* about = ADW_ABOUT_WINDOW(shownWindowOf(ADW_TYPE_ABOUT_WINDOW));
+  EXPECT_STREQ(adw_about_window_get_application_name(about), "Velmar Casino");
+  EXPECT_STREQ(adw_about_window_get_application_icon(about), "com.velmar.Casino");
+  gtk_window_close(GTK_WINDOW(about));
 }
 
 }  // namespace
