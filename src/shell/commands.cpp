@@ -128,8 +128,11 @@ std::string shortcutsWindowUi() {
           "            <property name=\"title\">" + escaped(group) + "</property>\n";
     for (const Shortcut& s : shortcuts()) {
       if (s.group != group) continue;
+      // The keypad keys draw just like their main-keyboard twins; listing
+      // both would read as the same shortcut twice.
       std::string accels;
-      for (const std::string& a : s.accels) accels += (accels.empty() ? "" : " ") + a;
+      for (const std::string& a : s.accels)
+        if (a.find("KP_") == std::string::npos) accels += (accels.empty() ? "" : " ") + a;
       ui += "            <child>\n              <object class=\"GtkShortcutsShortcut\">\n"
             "                <property name=\"title\">" + escaped(s.title) + "</property>\n"
             "                <property name=\"accelerator\">" + escaped(accels) + "</property>\n"

@@ -67,7 +67,7 @@ struct Shortcut {
 const std::vector<Shortcut>& shortcuts();
 
 // The GtkBuilder description of the shortcuts window: every shortcut above,
-// grouped, under the object id "shortcuts".
+// grouped, under the object id "shortcuts" (keypad twins left out).
 std::string shortcutsWindowUi();
 
 }  // namespace Commands
