@@ -53,7 +53,7 @@ class SaveStore {
   void write();
   void writeCatchingAll();
   void failWrite(const std::string& description);
-  // Today's copy is staged by write() next to the saves file, so that both
+  // Today's copy is staged by write() alongside the saves file, so that both
   // reach the disk together, and committed here once the saves file is in place.
   void backupOncePerDay(StagedFile& copy, bool staged);
   std::string backupName() const;
