@@ -1,17 +1,23 @@
-// The Blackjack Royale page: draws the game held by game.js and turns clicks
-// and keys into its moves. Everything that must survive a reload lives in the
-// game's saved state; this file keeps only what is on screen.
+// The Blackjack Royale page: shows the game held by game.js on the 3D table
+// (scene.js) and turns clicks and keys into its moves. Everything that must
+// survive a reload lives in the game's saved state; this file keeps only what
+// is on screen. The cards are also kept as DOM elements, out of sight, so a
+// screen reader can name them.
 import { BlackjackGame, SPOT, handTotalText } from './game.js';
 import { handValue, insuranceCost } from '../rules/blackjack.js';
 import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
 import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
 import { loadFonts } from '../kit/fonts.js';
-import { showCards, paintFelt, loadSound, bindKeys, pause } from './view.js';
+import { showCards, loadSound, bindKeys, pause } from './view.js';
+import { createBlackjackScene } from './scene.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new BlackjackGame({ storage: window.localStorage });
 let sound = null;
 let busy = false;
+let view = null;
+// While won stakes are paid and handed back, the circles belong to that motion.
+let settling = false;
 
 const MOVE_NAMES = { hit: 'Hit', stand: 'Stand', double: 'Double', split: 'Split' };
 
@@ -114,6 +120,31 @@ function render() {
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
   $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
   $('hints-on').checked = game.table.settings.hints;
+  showTable(round, hideHole);
+}
+
+// The round's number tells one deal from the next, so a new deal sweeps the
+// old cards away even when a card happens to repeat in the same place.
+function roundId() {
+  const rounds = game.table.stats.rounds;
+  return game.round ? rounds : rounds - 1;
+}
+
+function showTable(round, hideHole, animate = true) {
+  if (!view) return;
+  view.show(round, { id: roundId(), hideHole, animate, outcomes: game.round ? null : round?.outcomes,
+    onCard: (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card()) });
+  if (!settling) view.stakes(game.round, game.phase === 'betting' ? game.slip.total : 0);
+}
+
+// The bet circle is painted on the felt; the button over it follows the camera.
+function placeSpot() {
+  const { left, top, r } = view.spotBox();
+  const spot = $('spot');
+  spot.style.left = `${left}px`;
+  spot.style.top = `${top}px`;
+  spot.style.width = spot.style.height = `${2 * r}px`;
+  return false;
 }
 
 function showHint() {
@@ -131,14 +162,13 @@ function refused(result) {
 async function runDealer() {
   busy = true;
   render();
-  await pause(450);
-  sound.flip();
+  await view?.scene.idle();
   let last = { ok: true };
   while (game.dealerDrawing) {
-    render();
-    await pause(650);
+    await pause(420);
     last = game.dealerDraw();
-    sound.card();
+    render();
+    await view?.scene.idle();
   }
   busy = false;
   return last;
@@ -149,15 +179,26 @@ function announce(result) {
   if (!round) return;
   const net = round.net;
   const parts = round.outcomes.map((o) => o.outcome);
+  payOut(round);
   const text = round.hands.length > 1 ? `Hands: ${parts.join(', ')}. ` : '';
   if (net > 0) { say(`${text}You win ${formatSigned(net)} chips.`, 'win'); sound.win(net >= 10 * round.bet ? 3 : net > round.bet ? 2 : 1); }
   else if (net < 0) { say(`${text}You lose ${formatChips(-net)} chips.`, 'loss'); sound.lose(); }
   else say(`${text}Push: your stake comes back.`);
 }
 
+async function payOut(round) {
+  if (!view) return;
+  settling = true;
+  try { await view.settle(round); } finally { settling = false; }
+  render();
+}
+
 async function after(result) {
   if (refused(result)) { render(); return; }
-  sound.card();
+  busy = true;
+  render();
+  await view?.scene.idle();
+  busy = false;
   if (game.phase === 'dealer') {
     say('Dealer plays.');
     announce(await runDealer());
@@ -204,15 +245,16 @@ async function start() {
   buildRack();
   sound = await loadSound(game.table);
   wire();
-  paintFelt($('felt'), (w, h) => ({
-    lines: [
-      { text: 'BLACKJACK PAYS 3 TO 2', y: h * 0.42, size: Math.max(14, w * 0.022) },
-      { text: 'Dealer must stand on all 17s · Insurance pays 2 to 1', y: h * 0.48, size: Math.max(11, w * 0.012),
-        color: 'rgba(244, 236, 216, 0.55)', font: 'Manrope' },
-    ],
-    circles: [{ x: w / 2, y: h * 0.8, r: Math.max(34, Math.min(w, h) * 0.075), label: '' }],
-  }));
   render();
+  try {
+    view = await createBlackjackScene($('stage'));
+    document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
+    view.onFrame(placeSpot);
+  } catch (e) {
+    console.warn('Velmar Casino: the blackjack table could not be drawn', e);
+  }
+  const round = game.round ?? game.lastRound;
+  showTable(round, game.round && (game.phase === 'insurance' || game.phase === 'player'), false);
   loadFonts();
   if (game.phase === 'dealer') await after({ ok: true });
   else if (game.round) say('Your hand is still in play.');

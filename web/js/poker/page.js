@@ -1,11 +1,14 @@
-// The Poker Royale page: draws the Casino Hold'em game held by game.js and
-// turns clicks and keys into its moves. Everything that must survive a reload
-// lives in the game's saved state; this file keeps only what is on screen.
+// The Poker Royale page: shows the Casino Hold'em game held by game.js on the
+// 3D table (scene.js) and turns clicks and keys into its moves. Everything
+// that must survive a reload lives in the game's saved state; this file keeps
+// only what is on screen. The cards are also kept as DOM elements, out of
+// sight, so a screen reader can name them.
 import { PokerGame } from './game.js';
 import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
 import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
 import { loadFonts } from '../kit/fonts.js';
-import { showCards, paintFelt, loadSound, bindKeys, pause } from '../blackjack/view.js';
+import { showCards, loadSound, bindKeys, pause } from '../blackjack/view.js';
+import { createPokerScene } from './scene.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new PokerGame({ storage: window.localStorage });
@@ -13,6 +16,11 @@ let sound = null;
 let busy = false;
 // How much of the board is face up while a hand is shown: 3 for the flop, 5 after.
 let boardShown = 0;
+let view = null;
+// While the circles are paid and handed back, their chips belong to that motion.
+let settling = false;
+// The call stays on its circle from the moment it is made until the payout.
+let callShown = 0;
 
 function say(text, tone = '') {
   const m = $('message');
@@ -75,7 +83,7 @@ function render() {
 
   stack('stack-ante', betting ? game.slip.amountOn('ante') * CENTS_PER_CHIP : live.ante);
   stack('stack-bonus', betting ? game.slip.amountOn('bonus') * CENTS_PER_CHIP : live.aaBonus);
-  stack('stack-call', 0);
+  stack('stack-call', callShown);
   $('spot-ante').disabled = !betting || busy;
   $('spot-bonus').disabled = !betting || busy;
   for (const chip of $('rack').children) {
@@ -95,6 +103,38 @@ function render() {
   renderStats();
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
   $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
+  showTable(shown, live);
+}
+
+function showTable(shown, live, animate = true) {
+  if (!view) return;
+  const rounds = game.table.stats.rounds;
+  const finished = !live && shown;
+  view.show(shown, { id: live ? rounds : rounds - 1, animate,
+    boardUp: live ? 3 : boardShown || 5, dealerUp: !!finished && (boardShown || 5) >= 5,
+    onCard: (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card()) });
+  if (!shown) view.labels();
+  else if (live) view.labels(game.playerSoFar());
+  else if ((boardShown || 5) >= 5) {
+    const tone = { win: 'good', 'dealer does not qualify': 'good', lose: 'bad', fold: 'bad' }[shown.outcome] ?? '';
+    view.labels(shown.playerHand, shown.folded ? '' : shown.dealerHand + (shown.qualifies ? '' : ' · does not qualify'), tone);
+  }
+  if (!settling) {
+    view.stakes(live ? { ante: live.ante, bonus: live.aaBonus, call: callShown }
+      : { ante: game.slip.amountOn('ante') * CENTS_PER_CHIP, bonus: game.slip.amountOn('bonus') * CENTS_PER_CHIP, call: callShown });
+  }
+}
+
+// The circles are painted on the felt; the buttons over them follow the camera.
+function placeSpots() {
+  for (const [name, id] of [['ante', 'spot-ante'], ['bonus', 'spot-bonus'], ['call', 'spot-call']]) {
+    const { left, top, r } = view.spotBox(name);
+    const el = $(id);
+    el.style.left = `${left}px`;
+    el.style.top = `${top}px`;
+    el.style.width = el.style.height = `${2 * r}px`;
+  }
+  return false;
 }
 
 function refused(result) {
@@ -102,11 +142,15 @@ function refused(result) {
   return !result.ok;
 }
 
-function deal() {
+async function deal() {
   const result = game.deal();
   if (refused(result)) { render(); return; }
   boardShown = 3;
-  sound.card();
+  busy = true;
+  say('');
+  render();
+  await view?.scene.idle();
+  busy = false;
   say(`You hold ${game.playerSoFar().toLowerCase()}. Call ${formatChips(2 * game.hand.ante)} or fold.`);
   render();
 }
@@ -122,21 +166,23 @@ async function finish(folded) {
   render();
   if (!folded) {
     sound.chip();
+    callShown = hand.call;
     stack('stack-call', hand.call);
     for (boardShown = 4; boardShown <= 5; boardShown++) {
-      await pause(550);
-      sound.card();
       render();
       stack('stack-call', hand.call);
+      await view?.scene.idle();
+      await pause(view ? 250 : 550);
     }
     boardShown = 5;
-    await pause(450);
-    sound.flip();
   } else {
     boardShown = 5;
   }
+  render();
+  await view?.scene.idle();
   busy = false;
   render();
+  payOut(hand);
   const staked = hand.ante + hand.aaBonus + hand.call;
   const net = hand.returned - staked;
   const bonus = hand.bonus ? ` The AA bonus pays ${formatChips(hand.bonus - hand.aaBonus)}.` : '';
@@ -151,6 +197,13 @@ async function finish(folded) {
     `${net > 0 ? formatSigned(net) : formatChips(Math.abs(net))} chips.`;
   say(text, net > 0 ? 'win' : net < 0 ? 'loss' : '');
   if (net > 0) sound.win(net >= 10 * hand.ante ? 3 : 1); else if (net < 0) sound.lose();
+}
+
+async function payOut(hand) {
+  if (!view) { callShown = 0; return; }
+  settling = true;
+  try { await view.settle(hand); } finally { settling = false; callShown = 0; }
+  render();
 }
 
 function wire() {
@@ -181,15 +234,16 @@ async function start() {
   buildRack();
   sound = await loadSound(game.table);
   wire();
-  paintFelt($('felt'), (w, h) => ({
-    lines: [
-      { text: "CASINO HOLD'EM", y: h * 0.525, size: Math.max(14, w * 0.02) },
-      { text: 'Dealer qualifies with a pair of fours or better', y: h * 0.575, size: Math.max(11, w * 0.011),
-        color: 'rgba(244, 236, 216, 0.5)', font: 'Manrope' },
-    ],
-  }));
   if (game.hand) boardShown = 3;
   render();
+  try {
+    view = await createPokerScene($('stage'));
+    document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
+    view.onFrame(placeSpots);
+  } catch (e) {
+    console.warn('Velmar Casino: the poker table could not be drawn', e);
+  }
+  showTable(game.hand ?? game.lastHand, game.hand, false);
   loadFonts();
   if (game.hand) say(`Your hand is still in play: call ${formatChips(2 * game.hand.ante)} or fold.`);
   else say('Place an ante (and the AA bonus if you like), then deal.');

@@ -1,0 +1,164 @@
+// The blackjack table in 3D (or flat, without WebGL): the half-moon felt, the
+// dealer's cards along the far side, the player's hands above their betting
+// circles, chips that slide in, are paid or taken, and the hand totals on
+// labels beside the cards. The page tells it what the round holds; the scene
+// works out what moved and plays it in the dealer's order.
+import { createStage } from '../kit/stage3d.js';
+import { createTableScene, felt } from '../kit/scene-cards.js';
+import { CENTS_PER_CHIP } from '../kit/money.js';
+import { handValue, isBlackjack } from '../rules/blackjack.js';
+
+export const WIDTH = 2.6;
+export const DEPTH = 1.4;
+const DEALER_Z = -0.35;
+const HAND_Z = 0.25;
+const SPOT_Z = 0.48;
+const SPOT_R = 0.085;
+const INSURANCE = { x: 0.4, z: 0.15 };
+
+function paint(view) {
+  const gold = 'rgba(240, 210, 142, 0.85)';
+  felt.arcText(view, 'BLACKJACK PAYS 3 TO 2', 0, -0.7, 0.62, 0.062, { colour: gold });
+  felt.arcText(view, 'Dealer must stand on all 17s', 0, -0.7, 0.72, 0.034,
+    { colour: 'rgba(244, 236, 216, 0.6)', font: 'Manrope, sans-serif', weight: 600 });
+  // The insurance band: a thin arc with its promise printed on it.
+  const [cx, cy] = view.at(0, -0.7);
+  view.ctx.beginPath();
+  view.ctx.arc(cx, cy, view.size(0.8), Math.PI * 0.3, Math.PI * 0.7);
+  view.ctx.strokeStyle = 'rgba(240, 210, 142, 0.45)'; view.ctx.lineWidth = view.size(0.004); view.ctx.stroke();
+  view.ctx.beginPath();
+  view.ctx.arc(cx, cy, view.size(0.87), Math.PI * 0.3, Math.PI * 0.7);
+  view.ctx.stroke();
+  felt.arcText(view, 'INSURANCE PAYS 2 TO 1', 0, -0.7, 0.835, 0.03,
+    { colour: 'rgba(240, 210, 142, 0.7)', font: 'Manrope, sans-serif', weight: 800 });
+  felt.ring(view, 0, SPOT_Z, SPOT_R, { fill: 'rgba(0, 0, 0, 0.12)' });
+  felt.ring(view, 0, SPOT_Z, SPOT_R * 0.82, { colour: 'rgba(240, 210, 142, 0.35)', width: 0.003 });
+}
+
+/** Where hand `h` of `n` sits, left to right as the dealer plays them. */
+const handX = (h, n) => (h - (n - 1) / 2) * Math.min(0.44, 1.1 / Math.max(1, n - 1));
+
+export async function createBlackjackScene(host) {
+  const stage = await createStage(host, { shape: 'half', width: WIDTH, depth: DEPTH, felt: '#0f5a3a', paint });
+  const scene = createTableScene(stage, host);
+  const { labels } = scene;
+  const dealerLabel = labels.add({ x: 0, z: DEALER_Z + 0.17 });
+  const handLabels = [];
+  const spots = [scene.spot({ x: 0, z: SPOT_Z })];
+  const insurance = scene.spot(INSURANCE);
+  let shownHands = 1;
+
+  const handLabel = (i) => {
+    while (handLabels.length <= i) handLabels.push(labels.add({}));
+    return handLabels[i];
+  };
+
+  function slotsFor(round, id, hideHole) {
+    const slots = [];
+    if (!round) return slots;
+    const n = round.hands.length;
+    const longest = Math.max(round.dealer.length, ...round.hands.map((h) => h.cards.length));
+    // The dealer's order: a card to each hand, then one to the dealer, round
+    // by round; later cards simply come after the ones already out.
+    for (let i = 0; i < longest; i++) {
+      round.hands.forEach((hand, h) => {
+        if (i >= hand.cards.length) return;
+        slots.push({ key: `${id}:h${h}:${i}`, card: hand.cards[i],
+          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z - i * 0.05, yaw: 0 });
+      });
+      if (i < round.dealer.length) {
+        const hidden = hideHole && i === 1;
+        const m = round.dealer.length;
+        slots.push({ key: `${id}:d:${i}`, card: hidden ? null : round.dealer[i], faceUp: !hidden,
+          x: (i - (m - 1) / 2) * 0.125, z: DEALER_Z, yaw: 0 });
+      }
+    }
+    return slots;
+  }
+
+  return {
+    stage,
+    scene,
+    webgl: stage.webgl,
+    /** Screen position of the main betting circle, for the DOM button over it. */
+    spotBox() {
+      const c = stage.project(0, 0, SPOT_Z);
+      const e = stage.project(SPOT_R, 0, SPOT_Z);
+      return { left: c.left, top: c.top, r: Math.max(18, Math.abs(e.left - c.left)) * 1.15 };
+    },
+    onFrame: (fn) => stage.onFrame(fn),
+
+    /**
+     * Shows `round` (live or finished; null for an empty table). `id` tells
+     * one round from the next; `hideHole` keeps the dealer's second card
+     * down. With `animate` false the cards are simply put in place.
+     */
+    show(round, { id = 0, hideHole = false, animate = true, onCard = null, outcomes = null } = {}) {
+      const slots = slotsFor(round, id, hideHole);
+      const n = round ? round.hands.length : 0;
+      const done = animate ? scene.show(slots, { onCard }) : (scene.place(slots), Promise.resolve());
+      // The stakes follow their hands as a split spreads them out.
+      if (round && n !== shownHands) {
+        for (let h = 0; h < n; h++) {
+          if (!spots[h]) spots[h] = scene.spot({ x: handX(h, n), z: SPOT_Z });
+          spots[h].moveTo({ x: handX(h, n), z: SPOT_Z });
+        }
+        shownHands = n;
+      }
+      return done.then(() => this.labels(round, { hideHole, outcomes }));
+    },
+
+    labels(round, { hideHole = false, outcomes = null } = {}) {
+      const n = round ? round.hands.length : 0;
+      handLabels.forEach((l, i) => { if (i >= n) l.set(''); });
+      if (!round) { dealerLabel.set(''); return; }
+      const dealerCards = hideHole ? [round.dealer[0]] : round.dealer;
+      dealerLabel.set(totalText(dealerCards), 'dim');
+      round.hands.forEach((hand, h) => {
+        const o = outcomes?.[h]?.outcome;
+        const tone = o === 'win' || o === 'blackjack' ? 'good' : o === 'lose' || o === 'bust' ? 'bad' :
+          round.phase === 'player' && round.active === h && n > 1 ? 'gold' : '';
+        const text = totalText(hand.cards) + (o ? ` · ${o}` : '');
+        handLabel(h).moveTo(handX(h, n) - 0.155, HAND_Z + 0.085).set(text, tone);
+      });
+    },
+
+    /** The stakes on the table: one per hand while a round is live, else the slip. */
+    stakes(round, slipChips) {
+      const bets = round ? round.hands.map((h) => h.bet / CENTS_PER_CHIP) : [slipChips];
+      const n = bets.length;
+      bets.forEach((chips, h) => {
+        if (!spots[h]) spots[h] = scene.spot({ x: handX(h, n), z: SPOT_Z });
+        spots[h].set(Math.floor(chips));
+      });
+      for (let h = n; h < spots.length; h++) spots[h].set(0);
+      insurance.set(round ? Math.floor(round.insurance / CENTS_PER_CHIP) : 0);
+    },
+
+    /** Pays or takes each stake as the round settled, then hands the rest back. */
+    async settle(round) {
+      const steps = round.hands.map((hand, h) => {
+        const { outcome, net } = round.outcomes[h];
+        if (outcome === 'lose' || outcome === 'bust') return spots[h].take();
+        return spots[h].pay(Math.floor(net / CENTS_PER_CHIP));
+      });
+      if (round.insurance) {
+        steps.push(isBlackjack(round.dealer)
+          ? insurance.pay(Math.floor((2 * round.insurance) / CENTS_PER_CHIP)) : insurance.take());
+      }
+      await Promise.all(steps);
+      await scene.motion.wait(700);
+      await Promise.all([...spots.map((s) => s.collect()), insurance.collect()]);
+      // Back to one circle in the middle for the next bet.
+      spots.splice(1).forEach((s) => s.clear());
+      spots[0].moveTo({ x: 0, z: SPOT_Z });
+      shownHands = 1;
+    },
+  };
+}
+
+function totalText(cards) {
+  const { total, soft } = handValue(cards);
+  if (total > 21) return `${total} bust`;
+  return soft && total < 21 ? `${total - 10} / ${total}` : String(total);
+}
