@@ -1,5 +1,7 @@
 #include "shell/app_delegate.h"
 
+#include "shell/commands.h"
+
 #include "support/log_capture.h"
 
 #include <glib/gstdio.h>
@@ -172,6 +174,40 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
   adw_message_dialog_response(dialog(), "reset");
   ASSERT_TRUE(spinUntil([] { return test::readFile(saves()).find("sentinel") == std::string::npos; }));
   EXPECT_NE(test::readFile(saves()).find("\"kept\""), std::string::npos);
+}
+
+// Walks a menu model through its sections and submenus.
+void eachItem(GMenuModel* model, const std::function<void(const std::string&, const std::string&)>& visit) {
+  for (int i = 0; i < g_menu_model_get_n_items(model); ++i) {
+    for (const char* link : {G_MENU_LINK_SECTION, G_MENU_LINK_SUBMENU}) {
+      g_autoptr(GMenuModel) inner = g_menu_model_get_item_link(model, i, link);
+      if (inner) eachItem(inner, visit);
+    }
+    g_autofree char* label = nullptr;
+    g_autofree char* action = nullptr;
+    g_menu_model_get_item_attribute(model, i, G_MENU_ATTRIBUTE_LABEL, "s", &label);
+    if (g_menu_model_get_item_attribute(model, i, G_MENU_ATTRIBUTE_ACTION, "s", &action)) visit(label, action);
+  }
+}
+
+// A misspelt action leaves a menu item dead and its keys silent.
+TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredAction) {
+  auto registered = [](const std::string& detailed) {
+    std::string name = detailed.substr(0, detailed.find("::"));
+    GActionGroup* group = name.rfind("app.", 0) == 0 ? G_ACTION_GROUP(shell->app) : G_ACTION_GROUP(window());
+    return g_action_group_has_action(group, name.substr(4).c_str());
+  };
+  int items = 0;
+  eachItem(gtk_application_get_menubar(GTK_APPLICATION(shell->app)), [&](const std::string& label, const std::string& action) {
+    EXPECT_TRUE(registered(action)) << label << " -> " << action;
+    ++items;
+  });
+  EXPECT_EQ(items, 25);
+  for (const auto& s : Commands::shortcuts()) {
+    EXPECT_TRUE(registered(s.action)) << s.action;
+    g_auto(GStrv) accels = gtk_application_get_accels_for_action(GTK_APPLICATION(shell->app), s.action.c_str());
+    EXPECT_EQ(g_strv_length(accels), s.accels.size()) << s.action;
+  }
 }
 
 // The shortcuts window is built from a description at run time; a mistake in
