@@ -21,14 +21,21 @@ constexpr const char* kLinkKey = "velmar-casino-link";
 struct Link {
   std::weak_ptr<Casino> host;
   bool started = false;
+  // Its web process ended: a view related to it would not come up.
+  bool ended = false;
+  // The last address it showed. The engine forgets a view's address soon after
+  // its web process ended (WebKitGTK 2.50), yet Reload must still find it.
+  std::string address;
 };
 
 Link* linkOf(WebKitWebView* view) { return static_cast<Link*>(g_object_get_data(G_OBJECT(view), kLinkKey)); }
 
 std::optional<std::string> addressOf(WebKitWebView* view) {
   const char* uri = view ? webkit_web_view_get_uri(view) : nullptr;
-  if (!uri || !*uri) return std::nullopt;
-  return std::string(uri);
+  if (uri && *uri) return std::string(uri);
+  auto* link = view ? linkOf(view) : nullptr;
+  if (link && link->ended && !link->address.empty()) return link->address;
+  return std::nullopt;
 }
 
 void openWithDesktop(const std::string& address) {
@@ -75,6 +82,7 @@ struct Casino::Impl {
         container(bin),
         options(std::move(opts)) {
     if (!options.openExternal) options.openExternal = openWithDesktop;
+    if (!options.clock) options.clock = g_get_monotonic_time;
   }
 
   SaveStore saves;
@@ -141,7 +149,9 @@ void Casino::receive(WebKitWebView* sender, JSCValue* body) {
 namespace {
 
 void flushThen(WebKitWebView* view, std::function<void(bool answered)> done) {
-  if (!addressOf(view)) {
+  // No page, or one whose process is gone: nothing can answer, nothing to wait for.
+  auto* link = view ? linkOf(view) : nullptr;
+  if (!addressOf(view) || (link && link->ended)) {
     done(true);
     return;
   }
@@ -234,6 +244,8 @@ void Casino::load(const std::string& url, bool ownProcess) {
   // A page that did not answer may hold its web process busy for good: the
   // next page then gets a process of its own, and the spare made in the busy
   // one goes with it.
+  auto* currentLink = d.view ? linkOf(d.view.get()) : nullptr;
+  if (currentLink && currentLink->ended) ownProcess = true;
   Ref<WebKitWebView> next;
   if (ownProcess || !d.view) {
     d.spare.reset();
@@ -252,7 +264,7 @@ void Casino::load(const std::string& url, bool ownProcess) {
   if (auto bin = d.container.lock()) adw_bin_set_child(bin.get(), GTK_WIDGET(next.get()));
   webkit_web_view_load_uri(next.get(), url.c_str());
   if (gtk_widget_get_root(GTK_WIDGET(next.get()))) gtk_widget_grab_focus(GTK_WIDGET(next.get()));
-  if (previous) retire(previous.get());
+  if (previous) retire(previous.get(), ownProcess);
 
   Prefs::setLastPage(Tables::pageName(url));
   if (onPageChange) onPageChange(Tables::table(url));
@@ -301,6 +313,11 @@ void Casino::adopt(WebKitWebView* view) {
                      if (auto host = static_cast<Link*>(data)->host.lock()) host->onLoadChanged(v, event);
                    }),
                    link);
+  g_signal_connect(view, "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer data) {
+                     const char* uri = webkit_web_view_get_uri(v);
+                     if (uri && *uri) static_cast<Link*>(data)->address = uri;
+                   }),
+                   link);
   g_signal_connect(view, "web-process-terminated",
                    G_CALLBACK(+[](WebKitWebView* v, WebKitWebProcessTerminationReason, gpointer data) {
                      if (auto host = static_cast<Link*>(data)->host.lock()) host->onProcessEnded(v);
@@ -308,9 +325,12 @@ void Casino::adopt(WebKitWebView* view) {
                    link);
 }
 
-void Casino::retire(WebKitWebView* view) {
+void Casino::retire(WebKitWebView* view, bool endProcess) {
   webkit_web_view_stop_loading(view);
   if (auto* link = linkOf(view)) g_signal_handlers_disconnect_by_data(view, link);
+  // A page that did not answer would keep spinning in its process, which no
+  // other page shares any more; it cannot be unloaded, only ended.
+  if (endProcess) webkit_web_view_terminate_web_process(view);
   auto* manager = webkit_web_view_get_user_content_manager(view);
   std::string handler(PageScript::handlerName);
   webkit_user_content_manager_unregister_script_message_handler(manager, handler.c_str(), nullptr);
@@ -422,13 +442,14 @@ void Casino::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event) {
 
 void Casino::onProcessEnded(WebKitWebView* view) {
   auto& d = *impl_;
-  // Whatever was prepared lived in the same process.
-  if (view == d.view.get()) d.spare.reset();
   if (view != d.view.get()) return;
+  // Whatever was prepared lived in the same process.
+  d.spare.reset();
+  if (auto* link = linkOf(view)) link->ended = true;
   auto url = currentURL();
   if (!url) return;
   auto name = Tables::pageName(*url);
-  if (!d.reopenLimit.allow(g_get_monotonic_time())) {
+  if (!d.reopenLimit.allow(d.options.clock())) {
     logFailure("Velmar Casino: page process ended again, not reopening " + name + " (" +
                std::to_string(ReopenLimit::kMaxReopenings) + " reopenings within a minute)");
     return;

@@ -6,6 +6,7 @@
 #include <adwaita.h>
 #include <webkit/webkit.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +30,9 @@ class Casino : public std::enable_shared_from_this<Casino> {
     std::function<void(const std::string&)> openExternal;
     // The save store's base folder; empty means g_get_user_data_dir().
     std::string saveBase;
+    // Monotonic microseconds for the limit on reopenings after the page
+    // process ended; by default g_get_monotonic_time. Tests stop the clock.
+    std::function<std::int64_t()> clock;
   };
 
   // webRoot is the web folder; container is where the web view goes (held weakly).
@@ -72,7 +76,7 @@ class Casino : public std::enable_shared_from_this<Casino> {
   WebKitWebView* makeView(WebKitWebView* related);
   void prepareSpare();
   void adopt(WebKitWebView* view);
-  void retire(WebKitWebView* view);
+  void retire(WebKitWebView* view, bool endProcess);
   void receive(WebKitWebView* sender, JSCValue* body);
   gboolean onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
   void onCreate(WebKitNavigationAction* action);

@@ -1,0 +1,59 @@
+#include "host_fixture.h"
+
+namespace velmar {
+namespace {
+
+using Dialogs = HostTest;
+
+// Waits for the page's dialog and answers it as the user would.
+void answer(const char* response) {
+  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
+  adw_message_dialog_response(test::shownMessageDialog(), response);
+}
+
+TEST_F(Dialogs, ConfirmGivesTrueForOkAndFalseForCancelAndAlertReturnsWhenDismissed) {
+  open("velmar-casino.html");
+  test::startJS(view(), "window.answers = []; window.answers.push(confirm('Leave the table?'));");
+  answer("ok");
+  ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answers", "[true]"); }));
+
+  test::startJS(view(), "window.answers.push(confirm('Again?'));");
+  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
+  AdwMessageDialog* dialog = test::shownMessageDialog();
+  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window);
+  EXPECT_STREQ(adw_message_dialog_get_heading(dialog), "Again?");
+  adw_message_dialog_response(dialog, "cancel");
+  ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answers", "[true,false]"); }));
+
+  test::startJS(view(), "alert('Chips added'); window.answers.push('after alert');");
+  answer("ok");
+  EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answers.length", "3"); }));
+  EXPECT_TRUE(test::waitFor([] { return test::shownMessageDialog() == nullptr; }));
+}
+
+TEST_F(Dialogs, AWebViewInNoWindowStillGetsItsAnswer) {
+  g_object_ref(bin);
+  gtk_window_set_child(window, nullptr);
+  open("velmar-casino.html");
+  test::startJS(view(), "window.answer = confirm('Alone?');");
+  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
+  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(test::shownMessageDialog())), nullptr);
+  answer("ok");
+  EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answer", "true"); }));
+  casino.reset();
+  g_object_unref(bin);
+}
+
+TEST_F(Dialogs, ZoomIsStoredAppliedAndCarriedToTheNextPage) {
+  casino->setZoom(1.25);
+  EXPECT_EQ(Prefs::pageZoom(), 1.25);
+  open("velmar-casino.html");
+  EXPECT_EQ(webkit_web_view_get_zoom_level(view()), 1.25);
+  casino->setZoom(0.75);
+  EXPECT_EQ(webkit_web_view_get_zoom_level(view()), 0.75);
+  open("roulette-3d.html");
+  EXPECT_EQ(webkit_web_view_get_zoom_level(view()), 0.75);
+}
+
+}  // namespace
+}  // namespace velmar

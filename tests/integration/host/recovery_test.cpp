@@ -1,0 +1,49 @@
+#include "host_fixture.h"
+
+namespace velmar {
+namespace {
+
+using Recovery = HostTest;
+
+TEST_F(Recovery, AnEndedPageProcessReopensThePageWithItsLastSaveButNotAFourthTimeWithinAMinute) {
+  test::LogCapture log;
+  open("roulette-3d.html");
+  js("localStorage.setItem('roulette-royale.v1', 'before the crash'); window.__vlCasino.flush();");
+  ASSERT_TRUE(test::waitFor([&] { return casino->saves().values().count("roulette-royale.v1") == 1; }));
+
+  for (int reopening = 1; reopening <= 3; ++reopening) {
+    WebKitWebView* ended = view();
+    webkit_web_view_terminate_web_process(ended);
+    ASSERT_TRUE(test::waitFor([&] { return view() != ended && showing("roulette-3d.html"); })) << reopening;
+    EXPECT_EQ(js("return localStorage.getItem('roulette-royale.v1');"), "\"before the crash\"");
+    now += 10'000'000;
+  }
+  EXPECT_EQ(log.count("Velmar Casino: page process ended, reopening roulette-3d.html"), 3);
+
+  WebKitWebView* last = view();
+  webkit_web_view_terminate_web_process(last);
+  ASSERT_TRUE(test::waitFor([&] { return log.count("not reopening roulette-3d.html") == 1; }));
+  EXPECT_EQ(view(), last);
+
+  // A minute after the first reopening, the page may come back once more.
+  now += 60'000'000;
+  webkit_web_view_terminate_web_process(last);
+  test::drainMainLoop();
+  EXPECT_EQ(view(), last);  // the process was already gone: nothing ended this time
+  casino->reload();
+  EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html"); }));
+}
+
+TEST_F(Recovery, ARetiredWebViewsProcessEndingChangesNothing) {
+  test::LogCapture log;
+  open("velmar-casino.html");
+  auto retired = Ref<WebKitWebView>::retain(view());
+  open("roulette-3d.html");
+  webkit_web_view_terminate_web_process(retired.get());
+  test::drainMainLoop();
+  EXPECT_TRUE(showing("roulette-3d.html"));
+  EXPECT_EQ(log.count("page process ended"), 0);
+}
+
+}  // namespace
+}  // namespace velmar
