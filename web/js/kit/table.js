@@ -90,7 +90,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
       'aria-keyshortcuts': a.key ? (a.key === ' ' ? 'Space' : a.key) : null }, label);
     if (a.key) b.append(el('kbd', { 'aria-hidden': 'true', text: keyCap(a.key) }));
     b.addEventListener('click', () => { if (!b.disabled) a.onActivate?.(); });
-    actionButtons.set(a.id, { button: b, label, spec: a });
+    actionButtons.set(a.id, { button: b, label, action: a });
     actionBar.append(b);
   }
   const controls = el('footer', { class: 'table-controls' }, rack, actionBar);
@@ -116,14 +116,14 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     if (t && (t.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName))) return;
     if (onKey?.(e) === true) { e.preventDefault(); return; }
     const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
-    for (const { button, spec } of actionButtons.values()) {
-      if (!spec.key) continue;
-      const want = spec.key.length === 1 ? spec.key.toLowerCase() : spec.key;
+    for (const { button, action } of actionButtons.values()) {
+      if (!action.key) continue;
+      const want = action.key.length === 1 ? action.key.toLowerCase() : action.key;
       if (want !== key) continue;
       // Enter and Space on a focused button already click it; do not act twice.
       if ((key === 'Enter' || key === ' ') && t instanceof HTMLButtonElement) return;
       e.preventDefault();
-      if (!button.disabled && !button.hidden) spec.onActivate?.();
+      if (!button.disabled && !button.hidden) action.onActivate?.();
       return;
     }
     const chipIndex = CHIP_KEYS.indexOf(key);
