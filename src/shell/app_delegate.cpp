@@ -8,6 +8,8 @@
 #include "shell/window_state.h"
 
 #include <glib-unix.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -26,6 +28,14 @@ constexpr const char* kAppId = "com.velmar.Casino";
 
 AppDelegate* of(gpointer data) { return static_cast<AppDelegate*>(data); }
 
+sigset_t quitSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  return signals;
+}
+
 std::string cssColour(const Rgba& c) {
   char text[64];
   std::snprintf(text, sizeof text, "rgb(%d,%d,%d)", static_cast<int>(c.red * 255 + 0.5),
@@ -43,9 +53,25 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AdwApplication* app, Options op
   // The delegate lives as long as the process, so the raw pointer handed to
   // these signals never dangles.
   g_signal_connect(app, "activate", G_CALLBACK(on_activate), self.get());
+  // The entry point blocks these signals (blockQuitSignals). A thread that
+  // the web engine starts with an empty mask still takes them, and GLib's
+  // handler runs there; should no such thread exist, they stay pending and
+  // the signalfd hands them over instead.
   g_unix_signal_add(SIGINT, on_unix_signal, self.get());
   g_unix_signal_add(SIGTERM, on_unix_signal, self.get());
+  sigset_t signals = quitSignals();
+  int fd = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (fd >= 0) g_unix_fd_add(fd, G_IO_IN, on_quit_signal, self.get());
   return self;
+}
+
+void AppDelegate::blockQuitSignals() {
+  // A terminal's Ctrl+C goes to the whole process group, the web engine's
+  // helper processes included. Were they to die of it, the page would be gone
+  // before it could hand over its last saves. Blocked signals stay blocked
+  // across fork and exec, so the helpers never see them.
+  sigset_t signals = quitSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -406,6 +432,14 @@ gboolean AppDelegate::on_close_request(GtkWindow*, AppDelegate* self) {
 }
 
 gboolean AppDelegate::on_unix_signal(gpointer self) {
+  of(self)->requestQuit();
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean AppDelegate::on_quit_signal(int fd, GIOCondition, gpointer self) {
+  signalfd_siginfo info;
+  while (read(fd, &info, sizeof info) == sizeof info) {
+  }
   of(self)->requestQuit();
   return G_SOURCE_CONTINUE;
 }

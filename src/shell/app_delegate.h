@@ -29,6 +29,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   };
 
   static std::shared_ptr<AppDelegate> create(AdwApplication* app, Options options);
+
+  // Blocks SIGINT and SIGTERM in the calling thread, and so in the threads and
+  // helper processes started after it. The entry point calls it first thing.
+  static void blockQuitSignals();
   ~AppDelegate();
 
   // The one path out: flush the page (bounded by the web host's time-out),
@@ -70,6 +74,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   static void on_activate(GApplication* app, AppDelegate* self);
   static gboolean on_close_request(GtkWindow* window, AppDelegate* self);
   static gboolean on_unix_signal(gpointer self);
+  static gboolean on_quit_signal(int fd, GIOCondition condition, gpointer self);
   static void on_query_end(GtkApplication* app, AppDelegate* self);
 
   AdwApplication* app_ = nullptr;

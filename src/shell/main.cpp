@@ -13,6 +13,8 @@ velmar::AppDelegate* delegate = nullptr;
 }  // namespace
 
 int main() {
+  // Before any thread or helper process exists, so that all of them inherit it.
+  velmar::AppDelegate::blockQuitSignals();
   const char* selfTest = g_getenv("VELMAR_SELFTEST");
   velmar::AppDelegate::Options options;
   options.selfTest = selfTest != nullptr;

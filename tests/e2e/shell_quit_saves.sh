@@ -1,7 +1,8 @@
 #!/bin/bash
 # Every way out flushes the page first: a change the page made after its last
 # save message reaches saves.json before the process ends, whether the user
-# quits, closes the window, or the system sends SIGTERM or SIGINT.
+# quits, closes the window, presses Ctrl+C in a terminal, or the system sends
+# SIGTERM or SIGINT.
 source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
@@ -10,7 +11,7 @@ make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
 # it; only the flush on the way out can carry the newest value to disk.
 quit_keeps_the_latest_change() {
   local how=$1
-  start_app
+  if [[ $how == Ctrl+C ]]; then LAUNCH=setsid start_app; else start_app; fi
   act page blackjack
   wait_for "the blackjack page's first save" has_saved fixture.blackjack
   local before
@@ -22,6 +23,9 @@ quit_keeps_the_latest_change() {
     quit) act quit ;;
     SIGTERM) kill -TERM "$APP_PID" ;;
     SIGINT) kill -INT "$APP_PID" ;;
+    # A terminal's Ctrl+C reaches every process of the group, the web
+    # engine's helpers too; the page must still be there to hand over.
+    Ctrl+C) kill -INT -- "-$APP_PID" ;;
     close) python3 "$VELMAR_SOURCE/tests/support/close_window.py" "$APP_PID" || fail "found no window to close" ;;
   esac
   wait_exit
@@ -37,4 +41,5 @@ quit_keeps_the_latest_change() {
 quit_keeps_the_latest_change quit
 quit_keeps_the_latest_change SIGTERM
 quit_keeps_the_latest_change SIGINT
+quit_keeps_the_latest_change Ctrl+C
 quit_keeps_the_latest_change close

@@ -72,9 +72,11 @@ on_bus() {
 
 # Starts the application from the given executable and waits until it owns
 # its name and has chosen its first page.
+# With LAUNCH=setsid the application leads a process group of its own, as a
+# command started from an interactive terminal does.
 start_app() {
   local exe=${1:-$PREFIX/bin/velmar-casino}
-  "$exe" >>"$WORK/app.log" 2>&1 &
+  ${LAUNCH:-} "$exe" >>"$WORK/app.log" 2>&1 &
   APP_PID=$!
   wait_for "the application on the bus" on_bus
   wait_for "the first page" has_pref lastPage
