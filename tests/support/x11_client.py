@@ -1,15 +1,18 @@
-"""Asks the X window of a process to close, as a window manager's close
-button does: a WM_DELETE_WINDOW message.
+"""What a window manager and a keyboard do to the application's window, for
+the end-to-end scripts, through libX11 and libXtst (no extra tools needed).
 
-    python3 close_window.py PID
+    python3 x11_client.py close PID            # the close button: WM_DELETE_WINDOW
+    python3 x11_client.py keys PID ctrl+2 ...  # focus the window, press the keys
 
-Exits 0 once the message is sent, 1 when the process shows no window.
+Exits 0 when done, 1 when the process shows no window.
 """
 import ctypes
 import ctypes.util
 import sys
+import time
 
 x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
 Window = Atom = ctypes.c_ulong
 x.XOpenDisplay.restype = ctypes.c_void_p
 x.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -24,8 +27,17 @@ x.XGetWindowProperty.argtypes = [ctypes.c_void_p, Window, Atom, ctypes.c_long, c
                                  ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_ulong),
                                  ctypes.POINTER(ctypes.c_void_p)]
 x.XSendEvent.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XSetInputFocus.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_ulong]
+x.XStringToKeysym.restype = ctypes.c_ulong
+x.XStringToKeysym.argtypes = [ctypes.c_char_p]
+x.XKeysymToKeycode.restype = ctypes.c_ubyte
+x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
 x.XFlush.argtypes = [ctypes.c_void_p]
 x.XFree.argtypes = [ctypes.c_void_p]
+xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+
+MODIFIERS = {"ctrl": "Control_L", "shift": "Shift_L", "alt": "Alt_L"}
 
 
 class ClientMessage(ctypes.Structure):
@@ -48,21 +60,18 @@ def pid_of(display, window, atom):
     return pid
 
 
-def main():
-    pid = int(sys.argv[1])
-    display = x.XOpenDisplay(None)
-    if not display:
-        sys.exit("no X display")
-    root = x.XDefaultRootWindow(display)
+def windows_of(display, pid):
     net_wm_pid = x.XInternAtom(display, b"_NET_WM_PID", 0)
     root_ret, parent, children, count = Window(), Window(), ctypes.POINTER(Window)(), ctypes.c_uint()
-    x.XQueryTree(display, root, ctypes.byref(root_ret), ctypes.byref(parent), ctypes.byref(children),
-                 ctypes.byref(count))
-    windows = [children[i] for i in range(count.value) if pid_of(display, children[i], net_wm_pid) == pid]
+    x.XQueryTree(display, x.XDefaultRootWindow(display), ctypes.byref(root_ret), ctypes.byref(parent),
+                 ctypes.byref(children), ctypes.byref(count))
+    found = [children[i] for i in range(count.value) if pid_of(display, children[i], net_wm_pid) == pid]
     if children:
         x.XFree(children)
-    if not windows:
-        return 1
+    return found
+
+
+def close(display, windows):
     for window in windows:
         event = Event()
         event.xclient.type = 33  # ClientMessage
@@ -71,6 +80,39 @@ def main():
         event.xclient.format = 32
         event.xclient.l[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
         x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+
+
+def press(display, windows, combos):
+    # Without a window manager nobody gives the window the focus; take it.
+    x.XSetInputFocus(display, windows[-1], 2, 0)  # RevertToParent, CurrentTime
+    x.XSync(display, 0)
+    for combo in combos:
+        names = [MODIFIERS.get(part.lower(), part) for part in combo.split("+")]
+        codes = [x.XKeysymToKeycode(display, x.XStringToKeysym(name.encode())) for name in names]
+        if not all(codes):
+            sys.exit(f"no key for {combo}")
+        for code in codes:
+            xtst.XTestFakeKeyEvent(display, code, 1, 0)
+        for code in reversed(codes):
+            xtst.XTestFakeKeyEvent(display, code, 0, 0)
+        x.XSync(display, 0)
+        time.sleep(0.05)
+
+
+def main():
+    command, pid, rest = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+    display = x.XOpenDisplay(None)
+    if not display:
+        sys.exit("no X display")
+    windows = windows_of(display, pid)
+    if not windows:
+        return 1
+    if command == "close":
+        close(display, windows)
+    elif command == "keys":
+        press(display, windows, rest)
+    else:
+        sys.exit(f"unknown command {command}")
     x.XFlush(display)
     return 0
 
