@@ -26,7 +26,7 @@ quit_keeps_the_latest_change() {
     # A terminal's Ctrl+C reaches every process of the group, the web
     # engine's helpers too; the page must still be there to hand over.
     Ctrl+C) kill -INT -- "-$APP_PID" ;;
-    close) python3 "$VELMAR_SOURCE/tests/support/close_window.py" "$APP_PID" || fail "found no window to close" ;;
+    close) python3 "$VELMAR_SOURCE/tests/support/x11_client.py" close "$APP_PID" || fail "found no window to close" ;;
   esac
   wait_exit
   [[ $EXIT_STATUS == 0 ]] || fail "$how ended with status $EXIT_STATUS"
