@@ -1,5 +1,7 @@
-// Baccarat Royale: wires the table's game flow to the shared frame, the
-// betting spots, the cards as they are turned, the scoreboards and the sounds.
+// Baccarat Royale: wires the table's game flow to the shared frame, the 3D
+// table (scene.js) where the cards are turned and the chips stand, the
+// betting spots, the scoreboards and the sounds. The hands are also kept as
+// DOM elements, out of sight, so a screen reader can name the cards.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
 import { formatChips, formatSigned, wholeChipsIn } from '../kit/money.js';
@@ -8,11 +10,15 @@ import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
 import { BaccaratTable, SPOT_LABELS, TABLE_MIN } from './table.js';
 import { drawScoreboards } from './scoreboard.js';
+import { createBaccaratScene } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new BaccaratTable({ storage: window.localStorage });
 const sound = createSound(table.state);
 let dealing = false;
+let view = null;
+// While the bets are paid and handed back, their chips belong to that motion.
+let settling = false;
 
 const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
 const PAYS = { playerPair: '11 to 1', player: '1 to 1', tie: '8 to 1', banker: '1 to 1, less 5%', bankerPair: '11 to 1' };
@@ -87,6 +93,7 @@ function act(verdict) {
 }
 
 const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : ms));
+const onCard = (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card());
 
 function cardElement(card) {
   const el = document.createElement('div');
@@ -128,8 +135,13 @@ async function deal() {
     hands[side].querySelector('.bc-total').textContent = '';
     hands[side].classList.remove('won');
   }
+  const bets = { ...table.pending.bets };
   const order = dealOrder(coup);
-  for (let i = 0; i < order.length; i++) {
+  if (view) {
+    await view.sweep();
+    await view.deal(coup, table.state.stats.rounds, { onCard, onStep: (n) => showHands(coup, n) });
+  }
+  for (let i = 0; i < order.length && !view; i++) {
     const [side, index] = order[i];
     if (i === 4) await wait(500);
     const el = cardElement(coup[side][index]);
@@ -146,6 +158,11 @@ async function deal() {
   dealing = false;
   showHands(coup);
   announce(done);
+  if (view && done) {
+    settling = true;
+    try { await view.settle(bets, done.paid); } finally { settling = false; }
+    render();
+  }
 }
 
 function announce(done) {
@@ -177,6 +194,7 @@ function render() {
     b.classList.toggle('has-bet', chips > 0);
     b.setAttribute('aria-label', `${SPOT_LABELS[spot]}, pays ${PAYS[spot]}${chips ? `, ${formatChips(chips * 100)} on it` : ''} (key ${SPOT_KEYS[spot].toUpperCase()})`);
   }
+  if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
   const t = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
@@ -187,9 +205,23 @@ function render() {
 new ResizeObserver(() => drawScoreboards(roads, table.results)).observe(roads);
 render();
 const last = table.state.history.at(-1);
+let lastCoup = null;
 if (last && Array.isArray(last.player) && Array.isArray(last.banker)) {
-  try { showHands({ ...last, winner: last.winner }); } catch { /* an old or edited entry: show an empty table */ }
+  try { showHands({ ...last, winner: last.winner }); lastCoup = last; } catch { /* an old or edited entry: show an empty table */ }
 }
+createBaccaratScene(frame.stage).then((v) => {
+  view = v;
+  document.body.dataset.stage = v.webgl ? 'webgl' : '2d';
+  if (lastCoup && !dealing) {
+    try { v.place(lastCoup, table.state.stats.rounds - 1); } catch { v.place(null); }
+  }
+  // The painted areas take bets too, as the buttons below them do.
+  v.stage.canvas.addEventListener('click', (e) => {
+    const spot = v.areaAt(e.clientX, e.clientY);
+    if (spot) place(spot);
+  });
+  render();
+}).catch((e) => console.warn('Velmar Casino: the baccarat table could not be drawn', e));
 if (table.recovered) {
   announce(table.recovered);
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {

@@ -32,9 +32,10 @@ export function createMotion(stage) {
       return new Promise((resolve) => {
         const from = {};
         for (const k of Object.keys(to)) from[k] = p[k];
-        let start = null;
+        // Timed from the call rather than from the first frame, so on a slow
+        // renderer a move still ends on the first frame after its time is up.
+        const start = performance.now();
         runs.add((time) => {
-          if (start === null) start = time;
           const t = ms <= 0 ? 1 : Math.min(1, (time - start) / ms);
           const e = ease(t);
           for (const k of Object.keys(to)) p[k] = from[k] + (to[k] - from[k]) * e;
