@@ -40,6 +40,21 @@ xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
 MODIFIERS = {"ctrl": "Control_L", "shift": "Shift_L", "alt": "Alt_L"}
 
 
+class WindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("border_width", ctypes.c_int), ("depth", ctypes.c_int), ("visual", ctypes.c_void_p),
+                ("root", Window), ("class_", ctypes.c_int), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int),
+                ("backing_planes", ctypes.c_ulong), ("backing_pixel", ctypes.c_ulong),
+                ("save_under", ctypes.c_int), ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
+                ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+
+x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(WindowAttributes)]
+
+
 class ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", Window), ("message_type", Atom),
@@ -60,15 +75,36 @@ def pid_of(display, window, atom):
     return pid
 
 
-def windows_of(display, pid):
+def shown_windows_of(display, pid):
+    """The process's mapped top-level windows, largest first: not its hidden
+    leader window, nor the tool tips and menus that bypass window managers."""
     net_wm_pid = x.XInternAtom(display, b"_NET_WM_PID", 0)
     root_ret, parent, children, count = Window(), Window(), ctypes.POINTER(Window)(), ctypes.c_uint()
     x.XQueryTree(display, x.XDefaultRootWindow(display), ctypes.byref(root_ret), ctypes.byref(parent),
                  ctypes.byref(children), ctypes.byref(count))
-    found = [children[i] for i in range(count.value) if pid_of(display, children[i], net_wm_pid) == pid]
+    found = []
+    for i in range(count.value):
+        attributes = WindowAttributes()
+        if pid_of(display, children[i], net_wm_pid) != pid:
+            continue
+        if not x.XGetWindowAttributes(display, children[i], ctypes.byref(attributes)):
+            continue
+        if attributes.map_state == 2 and not attributes.override_redirect:  # IsViewable
+            found.append((attributes.width * attributes.height, children[i]))
     if children:
         x.XFree(children)
-    return found
+    return [window for _, window in sorted(found, reverse=True)]
+
+
+def windows_of(display, pid):
+    # The window maps a little after the application is on the bus; the limit
+    # only stops a hang.
+    deadline = time.monotonic() + 60
+    while True:
+        found = shown_windows_of(display, pid)
+        if found or time.monotonic() > deadline:
+            return found
+        time.sleep(0.05)
 
 
 def close(display, windows):
@@ -84,7 +120,7 @@ def close(display, windows):
 
 def press(display, windows, combos):
     # Without a window manager nobody gives the window the focus; take it.
-    x.XSetInputFocus(display, windows[-1], 2, 0)  # RevertToParent, CurrentTime
+    x.XSetInputFocus(display, windows[0], 2, 0)  # RevertToParent, CurrentTime
     x.XSync(display, 0)
     for combo in combos:
         names = [MODIFIERS.get(part.lower(), part) for part in combo.split("+")]
