@@ -7,7 +7,7 @@ import { CENTS_PER_CHIP } from '../kit/money.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
 
 const HAND_Z = -0.2;
-const HAND_X = { player: -0.42, banker: 0.42 };
+const HAND_X = { player: -0.47, banker: 0.47 };
 const AREA_Z = 0.4;
 const AREA_D = 0.22;
 export const AREAS = {
@@ -22,7 +22,7 @@ function paint(view) {
   const gold = 'rgba(240, 210, 142, 0.6)';
   for (const side of ['player', 'banker']) {
     const x = HAND_X[side];
-    felt.box(view, x, HAND_Z, 0.62, 0.32, { colour: gold, width: 0.004, radius: 0.05 });
+    felt.box(view, x, HAND_Z, 0.84, 0.32, { colour: gold, width: 0.004, radius: 0.05 });
     felt.text(view, side === 'player' ? 'PLAYER' : 'BANKER', x, HAND_Z - 0.2, 0.04,
       { colour: AREAS[side].colour, spacing: 0.008 });
   }
@@ -39,7 +39,7 @@ function paint(view) {
 function cardPlace(side, index) {
   const x0 = HAND_X[side];
   if (index < 2) return { x: x0 + (index - 0.5) * 0.175, z: HAND_Z, yaw: 0 };
-  return { x: x0 + (side === 'player' ? -1 : 1) * 0.2, z: HAND_Z, yaw: Math.PI / 2 };
+  return { x: x0 + (side === 'player' ? -1 : 1) * 0.3, z: HAND_Z, yaw: Math.PI / 2 };
 }
 
 export async function createBaccaratScene(host) {
