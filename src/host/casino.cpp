@@ -20,7 +20,9 @@ constexpr const char* kLinkKey = "velmar-casino-link";
 // handlers, and whether the host's own first load has begun in it.
 struct Link {
   std::weak_ptr<Casino> host;
-  bool started = false;
+  // The address of the host's own load into this view until its navigation
+  // has been decided: the view counts as having no address of its own then.
+  std::string hostLoad;
   // Its web process ended: a view related to it would not come up.
   bool ended = false;
   // The last address it showed. The engine forgets a view's address soon after
@@ -232,9 +234,10 @@ void Casino::prepareSpare() {
   auto& d = *impl_;
   if (d.spare || !d.view) return;
   d.spare = Ref<WebKitWebView>::adopt(makeView(d.view.get()));
-  // Loading a blank page makes the engine set the page up in the web process
-  // now rather than on the next switch.
-  webkit_web_view_load_uri(d.spare.get(), "about:blank");
+  // A blank page at our own address makes the engine set the page up in the
+  // web process now rather than on the next switch. An about:blank page would
+  // not do: leaving it for our scheme swaps to a new web process (WebKitGTK 2.50).
+  webkit_web_view_load_html(d.spare.get(), "", std::string(kBaseURL).c_str());
 }
 
 void Casino::load(const std::string& url, bool ownProcess) {
@@ -262,6 +265,7 @@ void Casino::load(const std::string& url, bool ownProcess) {
   Ref<WebKitWebView> previous = std::move(d.view);
   d.view = next;
   if (auto bin = d.container.lock()) adw_bin_set_child(bin.get(), GTK_WIDGET(next.get()));
+  linkOf(next.get())->hostLoad = url;
   webkit_web_view_load_uri(next.get(), url.c_str());
   if (gtk_widget_get_root(GTK_WIDGET(next.get()))) gtk_widget_grab_focus(GTK_WIDGET(next.get()));
   if (previous) retire(previous.get(), ownProcess);
@@ -362,13 +366,20 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
   request.mainFrame = true;
   request.reload = webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_RELOAD;
 
-  // A view counts as having no address of its own until the host's first
-  // load in it: a prepared view still shows its blank page then.
+  // Until the host's own load has been decided, the view has no address of
+  // its own; a prepared view's blank page still in flight then gives way.
   auto* link = linkOf(view);
-  std::optional<std::string> current = link && link->started ? addressOf(view) : std::nullopt;
+  std::optional<std::string> current = addressOf(view);
+  if (link && !link->hostLoad.empty()) {
+    if (request.address != link->hostLoad) {
+      webkit_policy_decision_ignore(decision);
+      return TRUE;
+    }
+    link->hostLoad.clear();
+    current = std::nullopt;
+  }
   switch (decideNavigation(request, current)) {
     case Navigation::Allow:
-      if (link) link->started = true;
       webkit_policy_decision_use(decision);
       break;
     case Navigation::HandToSystem:
