@@ -347,8 +347,9 @@ void Casino::retire(WebKitWebView* view, bool endProcess) {
       gtk_widget_unparent(GTK_WIDGET(view));
   }
   // Unloading the page ends its timers and scripts now rather than whenever
-  // the last reference goes.
-  webkit_web_view_load_html(view, "", nullptr);
+  // the last reference goes; an ended process has nothing left to unload, and
+  // loading into it would only start a new one.
+  if (!endProcess) webkit_web_view_load_html(view, "", nullptr);
 }
 
 // ---------------------------------------------------------------------------
