@@ -21,6 +21,11 @@ export const CHIP_COLOURS = {
   100: ['#1d1d1f', '#f0d28e'], 500: ['#6a3d9a', '#fff6e6'], 1000: ['#d4af62', '#24180a'],
 };
 
+// A trial frame of the table at PROBE_SIZE, in milliseconds, beyond which the
+// stage is drawn the cheap way: a GPU needs a few, llvmpipe well over fifty.
+const SOFTWARE_FRAME_MS = 25;
+const PROBE_SIZE = [960, 540];
+
 const reducedMotion = () => globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
 const easeOut = (t) => 1 - (1 - t) ** 3;
 const easeInOut = (t) => (t < 0.5 ? 4 * t * t * t : 1 - (-2 * t + 2) ** 3 / 2);
@@ -181,7 +186,13 @@ export async function createStage(host, options = {}) {
   }
   const core = new StageCore(host, opts);
   if (THREE) {
-    try { core.useThree(THREE); } catch (e) {
+    try {
+      core.useThree(THREE);
+      // WebKit reports every renderer as the same masked name, so Mesa's
+      // software rasteriser (llvmpipe) cannot be told by its name: a frame that
+      // costs far more than any GPU needs gives it away instead.
+      if (core.frameCost() > SOFTWARE_FRAME_MS) core.useThree(THREE, { software: true });
+    } catch (e) {
       console.warn('Velmar Casino: WebGL is not available; drawing the table flat', e);
       core.useFlat();
     }
@@ -216,15 +227,32 @@ class StageCore {
 
   // ---------- renderers ----------
 
-  useThree(THREE) {
-    const renderer = new THREE.WebGLRenderer({ canvas: this.canvas, antialias: true,
+  /**
+   * Builds the three.js scene. `software` trades looks for speed where every
+   * pixel is shaded on the CPU: no multisampling, one shadow sample from a
+   * smaller map, an unlit floor and at most one pixel per CSS pixel.
+   */
+  useThree(THREE, { software = false } = {}) {
+    if (this.three) {
+      // The antialias choice belongs to the context, so a cheaper stage needs
+      // a canvas of its own.
+      this.three.renderer.dispose();
+      this.three.renderer.forceContextLoss();
+      const canvas = document.createElement('canvas');
+      canvas.className = this.canvas.className;
+      canvas.setAttribute('aria-hidden', 'true');
+      this.canvas.replaceWith(canvas);
+      this.canvas = canvas;
+      this.three = null;
+    }
+    const renderer = new THREE.WebGLRenderer({ canvas: this.canvas, antialias: !software,
       // Keeps the last frame readable after it is shown, so snapshots of the
       // window (the self-test's pictures) see the table as it stands.
       preserveDrawingBuffer: true });
     if (!renderer.getContext()) throw new Error('no WebGL context');
-    renderer.setPixelRatio(Math.min(globalThis.devicePixelRatio || 1, 2));
+    renderer.setPixelRatio(Math.min(globalThis.devicePixelRatio || 1, software ? 1 : 2));
     renderer.shadowMap.enabled = true;
-    renderer.shadowMap.type = THREE.PCFSoftShadowMap;
+    renderer.shadowMap.type = software ? THREE.BasicShadowMap : THREE.PCFShadowMap;
     renderer.toneMapping = THREE.NeutralToneMapping ?? THREE.ACESFilmicToneMapping;
     renderer.toneMappingExposure = 1.05;
 
@@ -239,7 +267,7 @@ class StageCore {
     spot.position.set(0.3, 3.4, 0.9);
     spot.target.position.set(0, 0, -0.05);
     spot.castShadow = true;
-    spot.shadow.mapSize.set(1024, 1024);
+    spot.shadow.mapSize.setScalar(software ? 512 : 1024);
     spot.shadow.bias = -0.0004;
     spot.shadow.normalBias = 0.01;
     spot.shadow.radius = 4;
@@ -256,7 +284,8 @@ class StageCore {
     feltGeometry.translate(0, -0.04, 0);
     const feltTexture = new THREE.CanvasTexture(this.feltCanvas);
     feltTexture.colorSpace = THREE.SRGBColorSpace;
-    feltTexture.anisotropy = renderer.capabilities.getMaxAnisotropy();
+    // Anisotropic filtering of the felt seen at a slant is costly on the CPU.
+    feltTexture.anisotropy = software ? 1 : renderer.capabilities.getMaxAnisotropy();
     feltTexture.repeat.set(1 / W, 1 / D);
     feltTexture.offset.set(0.5, 0.5);
     const felt = new THREE.Mesh(feltGeometry, new THREE.MeshStandardMaterial({ map: feltTexture, roughness: 0.95, metalness: 0 }));
@@ -284,10 +313,14 @@ class StageCore {
     baseGeometry.translate(0, -0.25, 0);
     table.add(new THREE.Mesh(baseGeometry, new THREE.MeshStandardMaterial({ color: 0x3b2114, roughness: 0.6 })));
 
-    const floor = new THREE.Mesh(new THREE.CircleGeometry(8, 48), new THREE.MeshStandardMaterial({ color: 0x07130d, roughness: 1 }));
+    // The floor fills much of the picture and shows little: lit, it is where
+    // a software renderer spends most of its time.
+    const floor = new THREE.Mesh(new THREE.CircleGeometry(8, 48), software
+      ? new THREE.MeshBasicMaterial({ color: 0x050e09 })
+      : new THREE.MeshStandardMaterial({ color: 0x07130d, roughness: 1 }));
     floor.rotation.x = -Math.PI / 2;
     floor.position.y = -0.9;
-    floor.receiveShadow = true;
+    floor.receiveShadow = !software;
     scene.add(table, floor);
 
     this.three = { THREE, renderer, scene, camera, table, feltTexture, spot,
@@ -296,8 +329,29 @@ class StageCore {
       edgeMaterial: new THREE.MeshStandardMaterial({ color: 0xf1ead8, roughness: 0.7 }),
       textures: new Map(), raycaster: new THREE.Raycaster(), plane: new THREE.Plane(new THREE.Vector3(0, 1, 0), 0) };
     this.webgl = true;
+    this.software = software;
     this.canvas.addEventListener('webglcontextlost', (e) => e.preventDefault());
     this.resize();
+  }
+
+  /** What one frame of the bare table costs at PROBE_SIZE, in milliseconds. */
+  frameCost() {
+    const { renderer, scene, camera } = this.three;
+    const gl = renderer.getContext();
+    const pixel = new Uint8Array(4);
+    renderer.setSize(...PROBE_SIZE, false);
+    const frame = () => {
+      renderer.render(scene, camera);
+      // Reading a pixel back waits until the frame is really drawn.
+      gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+    };
+    // The first frame compiles the shaders, which says nothing about drawing.
+    frame();
+    const start = performance.now();
+    frame();
+    const cost = performance.now() - start;
+    this.resize();
+    return cost;
   }
 
   useFlat() {
@@ -604,6 +658,8 @@ class StageCore {
     const { width, depth } = this.opts;
     return {
       webgl: this.webgl,
+      /** Whether the cheap way of drawing was chosen for a slow renderer. */
+      software: !!this.software,
       canvas: this.canvas,
       width, depth,
       /** Where cards come from: the shoe at the dealer's right. */
