@@ -191,7 +191,9 @@ export async function createStage(host, options = {}) {
       // WebKit reports every renderer as the same masked name, so Mesa's
       // software rasteriser (llvmpipe) cannot be told by its name: a frame that
       // costs far more than any GPU needs gives it away instead.
-      if (core.frameCost() > SOFTWARE_FRAME_MS) core.useThree(THREE, { software: true });
+      let cost = 0;
+      try { cost = core.frameCost(); } catch (e) { console.warn('Velmar Casino: the trial frame failed', e); }
+      if (cost > SOFTWARE_FRAME_MS) core.useThree(THREE, { software: true });
     } catch (e) {
       console.warn('Velmar Casino: WebGL is not available; drawing the table flat', e);
       core.useFlat();
@@ -238,12 +240,8 @@ class StageCore {
       // a canvas of its own.
       this.three.renderer.dispose();
       this.three.renderer.forceContextLoss();
-      const canvas = document.createElement('canvas');
-      canvas.className = this.canvas.className;
-      canvas.setAttribute('aria-hidden', 'true');
-      this.canvas.replaceWith(canvas);
-      this.canvas = canvas;
       this.three = null;
+      this.freshCanvas();
     }
     const renderer = new THREE.WebGLRenderer({ canvas: this.canvas, antialias: !software,
       // Keeps the last frame readable after it is shown, so snapshots of the
@@ -357,8 +355,18 @@ class StageCore {
   useFlat() {
     this.three = null;
     this.webgl = false;
-    this.ctx = this.canvas.getContext('2d');
+    // A canvas that already holds a WebGL context has no 2D one to give.
+    this.ctx = this.canvas.getContext('2d') ?? this.freshCanvas().getContext('2d');
     this.resize();
+  }
+
+  freshCanvas() {
+    const canvas = document.createElement('canvas');
+    canvas.className = this.canvas.className;
+    canvas.setAttribute('aria-hidden', 'true');
+    this.canvas.replaceWith(canvas);
+    this.canvas = canvas;
+    return canvas;
   }
 
   resize() {
