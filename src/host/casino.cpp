@@ -157,14 +157,12 @@ void flushThen(WebKitWebView* view, std::function<void(bool answered)> done) {
     done(true);
     return;
   }
+  // The losing side of the race runs later and does nothing. The timer is not
+  // cancelled by its id: once it has fired, GLib may hand that id to another
+  // source, which the cancel would then remove.
   auto race = raceOnce(std::move(done));
-  unsigned timer = after(Casino::kFlushTimeout, race.timedOut);
-  evaluate(view, kFlushScript, [answered = race.answered, timer] {
-    answered();
-    // The time-out has nothing left to do once the page answered; if it already
-    // fired, its source is gone and there is nothing to cancel.
-    if (g_main_context_find_source_by_id(nullptr, timer)) cancel(timer);
-  });
+  after(Casino::kFlushTimeout, race.timedOut);
+  evaluate(view, kFlushScript, race.answered);
 }
 
 }  // namespace

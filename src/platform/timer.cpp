@@ -6,20 +6,16 @@
 
 namespace velmar {
 
-unsigned after(double seconds, std::function<void()> fn) {
+void after(double seconds, std::function<void()> fn) {
   auto* boxed = new std::function<void()>(std::move(fn));
   auto ms = static_cast<guint>(std::max(0.0, std::round(seconds * 1000.0)));
-  return g_timeout_add_full(
+  g_timeout_add_full(
       G_PRIORITY_DEFAULT, ms,
       [](gpointer data) -> gboolean {
         (*static_cast<std::function<void()>*>(data))();
         return G_SOURCE_REMOVE;
       },
       boxed, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
-}
-
-void cancel(unsigned sourceId) {
-  if (sourceId != 0) g_source_remove(sourceId);
 }
 
 }  // namespace velmar

@@ -9,6 +9,8 @@
 #define VELMAR_TEST_HAS_ADWAITA 1
 #endif
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +20,17 @@ namespace velmar::test {
 
 inline void initToolkit() {
   static bool done = [] {
+    // Each test process runs a web engine of its own, and ctest runs several
+    // side by side: engines that share one data folder fight over the same
+    // storage files, so every process gets folders of its own.
+    static std::string home = [] {
+      char* dir = g_dir_make_tmp("velmar-engine-XXXXXX", nullptr);
+      std::string path = dir ? dir : g_get_tmp_dir();
+      g_free(dir);
+      return path;
+    }();
+    for (const char* var : {"XDG_DATA_HOME", "XDG_CACHE_HOME"}) g_setenv(var, (home + "/" + var).c_str(), TRUE);
+    std::atexit([] { std::filesystem::remove_all(home); });
 #ifdef VELMAR_TEST_HAS_ADWAITA
     adw_init();
 #else
