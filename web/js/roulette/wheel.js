@@ -99,7 +99,8 @@ async function webglRenderer(container) {
   const THREE = await import('../../vendor/three/three.module.js');
   const renderer = new THREE.WebGLRenderer({ antialias: true, alpha: true });
   renderer.shadowMap.enabled = true;
-  renderer.shadowMap.type = THREE.PCFSoftShadowMap;
+  // three.js 0.187 dropped the soft variant; it falls back to this one with a warning.
+  renderer.shadowMap.type = THREE.PCFShadowMap;
   renderer.domElement.className = 'rl-wheel-canvas';
   renderer.domElement.setAttribute('aria-hidden', 'true');
   container.append(renderer.domElement);
@@ -167,7 +168,7 @@ async function webglRenderer(container) {
       const box = container.getBoundingClientRect();
       const w = Math.max(50, Math.floor(box.width));
       const h = Math.max(50, Math.floor(box.height));
-      renderer.setPixelRatio(window.devicePixelRatio || 1);
+      renderer.setPixelRatio(Math.min(window.devicePixelRatio || 1, 2));
       const size = renderer.getSize(new THREE.Vector2());
       if (size.x !== w || size.y !== h) {
         renderer.setSize(w, h, false);
