@@ -7,9 +7,16 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,8 +30,48 @@ constexpr std::size_t kBackupsKept = 30;
 
 std::string line(std::string_view text) { return std::string(kPrefix) + std::string(text); }
 
+// Only a folder that says the name is not there counts as absence: when the
+// folder cannot be searched, the file may well be there, and must be kept.
 bool present(const std::string& path) {
-  return g_file_test(path.c_str(), G_FILE_TEST_EXISTS) || g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK);
+  GStatBuf info;
+  if (g_lstat(path.c_str(), &info) == 0) return true;
+  return errno != ENOENT && errno != ENOTDIR;
+}
+
+// The whole file, read without ever blocking: a FIFO or a device in its place
+// would otherwise hold start-up for good. Anything but a regular file is
+// refused, as are files that cannot be opened; errnoOut tells which.
+std::optional<std::string> readRegularFile(const std::string& path, std::string& problem, int& errnoOut) {
+  errnoOut = 0;
+  int fd = g_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd < 0) {
+    errnoOut = errno;
+    problem = std::string("could not be read (") + g_strerror(errnoOut) + ")";
+    return std::nullopt;
+  }
+  std::string bytes;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    problem = "is not a regular file";
+    close(fd);
+    return std::nullopt;
+  }
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      bytes.append(buffer, static_cast<std::size_t>(got));
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
+      problem = std::string("could not be read (") + g_strerror(errno) + ")";
+      close(fd);
+      return std::nullopt;
+    }
+  }
+  close(fd);
+  return bytes;
 }
 
 // Every entry whose extension is exactly "json" counts, whoever put it there;
@@ -65,21 +112,17 @@ SaveStore::SaveStore(std::string base, Clock clock)
 }
 
 void SaveStore::load() {
-  gchar* contents = nullptr;
-  gsize length = 0;
-  GError* error = nullptr;
-  if (!g_file_get_contents(file_.c_str(), &contents, &length, &error)) {
+  std::string problem;
+  int code = 0;
+  auto contents = readRegularFile(file_, problem, code);
+  if (!contents) {
     // No file is the first start. Any other failure means bytes we cannot see
     // but must not lose, so they go aside like undecodable ones.
-    bool absent = g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT) ||
-                  g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOTDIR);
-    std::string reason = std::string("could not be read (") + error->message + ")";
-    g_error_free(error);
-    if (!absent) setAside(reason);
+    if (code != ENOENT && code != ENOTDIR) setAside(problem);
     return;
   }
-  auto decoded = decodeSaves(std::string_view(contents, length));
-  g_free(contents);
+  auto decoded = decodeSaves(*contents);
+  contents.reset();
   if (decoded)
     values_ = std::move(*decoded);
   else
