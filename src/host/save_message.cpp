@@ -2,59 +2,86 @@
 
 #include "platform/gobject_ptr.h"
 
+#include <glib.h>
+#include <nlohmann/json.hpp>
+
 namespace velmar {
 
 namespace {
 
-bool isDictionary(JSCValue* value) {
-  return value && jsc_value_is_object(value) && !jsc_value_is_array(value) && !jsc_value_is_function(value);
-}
+// Runs in the engine's own context, which hands the result over as JSON in
+// one call: reading a large message entry by entry through the value API
+// stalls the main thread for seconds. Text is made well-formed first, as a
+// lone surrogate would otherwise cut the conversion to UTF-8 short.
+constexpr const char* kReader =
+    "(m) => {"
+    " const plain = (o) => o !== null && typeof o === 'object' &&"
+    "  [Object.prototype, null].includes(Object.getPrototypeOf(o));"
+    " if (!plain(m)) return 'the message is not a plain object';"
+    " if (m.type !== 'save') return 'the message is not a save';"
+    " if (!plain(m.data)) return 'its data is not a plain object';"
+    " const out = [m.partial === true];"
+    " for (const k of Object.keys(m.data)) { const v = m.data[k];"
+    "  if (typeof v === 'string') out.push(k.toWellFormed(), v.toWellFormed()); }"
+    " return out; }";
 
-// Converting a string that holds a lone surrogate to UTF-8 stops at the
-// surrogate (JavaScriptCore 2.50), silently cutting the value short. Making
-// each key and value well-formed inside the engine first keeps all the rest.
-constexpr const char* kTextEntries =
-    "(d) => { const out = []; for (const k of Object.keys(d)) { const v = d[k];"
-    " if (typeof v === 'string') out.push(k.toWellFormed(), v.toWellFormed()); } return out; }";
-
-std::string text(GBytes* bytes) {
-  gsize size = 0;
-  auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-  return std::string(data ? data : "", size);
+std::size_t textBytes(const std::string& text) {
+  std::size_t units = 0;
+  bool narrow = true;
+  for (const char* p = text.c_str(), *end = p + text.size(); p < end;) {
+    gunichar c = *p == '\0' ? 0 : g_utf8_get_char_validated(p, end - p);
+    if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+      // Bytes that are not UTF-8 reach a page as U+FFFD.
+      c = 0xFFFD;
+      ++p;
+    } else {
+      p = c == 0 ? p + 1 : g_utf8_next_char(p);
+    }
+    if (c > 0xFF) narrow = false;
+    units += c > 0xFFFF ? 2 : 1;
+  }
+  return narrow ? units : 2 * units;
 }
 
 }  // namespace
 
-std::optional<SaveStore::Values> readSaveMessage(JSCValue* body) {
-  if (!isDictionary(body)) return std::nullopt;
-  auto type = Ref<JSCValue>::adopt(jsc_value_object_get_property(body, "type"));
-  if (!type || !jsc_value_is_string(type.get())) return std::nullopt;
-  g_autofree char* typeText = jsc_value_to_string(type.get());
-  if (!typeText || std::string_view(typeText) != "save") return std::nullopt;
-  auto data = Ref<JSCValue>::adopt(jsc_value_object_get_property(body, "data"));
-  if (!isDictionary(data.get())) return std::nullopt;
+std::size_t pageStorageBytes(const SaveStore::Values& values) {
+  std::size_t total = 0;
+  for (const auto& [key, value] : values) total += textBytes(key) + textBytes(value);
+  return total;
+}
 
-  JSCContext* context = jsc_value_get_context(data.get());
-  auto entries = Ref<JSCValue>::adopt(jsc_context_evaluate(context, kTextEntries, -1));
-  auto pairs = Ref<JSCValue>::adopt(
-      jsc_value_function_call(entries.get(), JSC_TYPE_VALUE, data.get(), G_TYPE_NONE));
-  if (!pairs || !jsc_value_is_array(pairs.get())) {
-    // Reading failed inside the engine (an exception): treat it as no message.
-    jsc_context_clear_exception(context);
+std::optional<SaveMessage> readSaveMessage(JSCValue* body, std::string& refusal) {
+  if (!body || !jsc_value_is_object(body)) {
+    refusal = "the message is not a plain object";
     return std::nullopt;
   }
-  SaveStore::Values values;
-  auto length = Ref<JSCValue>::adopt(jsc_value_object_get_property(pairs.get(), "length"));
-  int count = length ? jsc_value_to_int32(length.get()) : 0;
-  for (int i = 0; i + 1 < count; i += 2) {
-    auto key = Ref<JSCValue>::adopt(jsc_value_object_get_property_at_index(pairs.get(), i));
-    auto value = Ref<JSCValue>::adopt(jsc_value_object_get_property_at_index(pairs.get(), i + 1));
-    // As bytes, so that a NUL inside a text does not end it.
-    g_autoptr(GBytes) keyBytes = jsc_value_to_string_as_bytes(key.get());
-    g_autoptr(GBytes) valueBytes = jsc_value_to_string_as_bytes(value.get());
-    if (keyBytes && valueBytes) values[text(keyBytes)] = text(valueBytes);
+  JSCContext* context = jsc_value_get_context(body);
+  auto reader = Ref<JSCValue>::adopt(jsc_context_evaluate(context, kReader, -1));
+  auto result = Ref<JSCValue>::adopt(jsc_value_function_call(reader.get(), JSC_TYPE_VALUE, body, G_TYPE_NONE));
+  if (!result || jsc_context_get_exception(context)) {
+    jsc_context_clear_exception(context);
+    refusal = "it could not be read";
+    return std::nullopt;
   }
-  return values;
+  if (jsc_value_is_string(result.get())) {
+    g_autofree char* why = jsc_value_to_string(result.get());
+    refusal = why ? why : "it could not be read";
+    return std::nullopt;
+  }
+  g_autofree char* json = jsc_value_to_json(result.get(), 0);
+  auto pairs = nlohmann::json::parse(json ? json : "", nullptr, false);
+  if (!pairs.is_array() || pairs.empty() || !pairs[0].is_boolean()) {
+    refusal = "it could not be read";
+    return std::nullopt;
+  }
+  SaveMessage message;
+  message.partial = pairs[0].get<bool>();
+  for (std::size_t i = 1; i + 1 < pairs.size(); i += 2) {
+    if (pairs[i].is_string() && pairs[i + 1].is_string())
+      message.values.insert_or_assign(pairs[i].get<std::string>(), pairs[i + 1].get<std::string>());
+  }
+  return message;
 }
 
 }  // namespace velmar
