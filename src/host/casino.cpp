@@ -10,6 +10,8 @@
 #include "platform/log.h"
 #include "platform/timer.h"
 
+#include <set>
+
 namespace velmar {
 
 namespace {
@@ -28,6 +30,11 @@ struct Link {
   // The last address it showed. The engine forgets a view's address soon after
   // its web process ended (WebKitGTK 2.50), yet Reload must still find it.
   std::string address;
+  // The saves it was seeded with do not all fit into a page: what it posts
+  // can never be the whole truth.
+  bool seededPartially = false;
+  // Why its messages were refused so far, each logged once.
+  std::set<std::string> refusals;
 };
 
 Link* linkOf(WebKitWebView* view) { return static_cast<Link*>(g_object_get_data(G_OBJECT(view), kLinkKey)); }
@@ -55,6 +62,26 @@ void evaluate(WebKitWebView* view, std::string_view script, std::function<void()
         (*fn)();
       },
       new std::function<void()>(std::move(fn)));
+}
+
+// Back and Forward have nowhere to go, as every page has a view of its own;
+// Stop would only leave a half-loaded table. Reload stays: it takes the same
+// way as the Reload command.
+void removeHistoryItems(WebKitContextMenu* menu) {
+  GList* items = g_list_copy(webkit_context_menu_get_items(menu));
+  for (GList* item = items; item; item = item->next) {
+    auto* entry = WEBKIT_CONTEXT_MENU_ITEM(item->data);
+    switch (webkit_context_menu_item_get_stock_action(entry)) {
+      case WEBKIT_CONTEXT_MENU_ACTION_GO_BACK:
+      case WEBKIT_CONTEXT_MENU_ACTION_GO_FORWARD:
+      case WEBKIT_CONTEXT_MENU_ACTION_STOP:
+        webkit_context_menu_remove(menu, entry);
+        break;
+      default:
+        break;
+    }
+  }
+  g_list_free(items);
 }
 
 // Answers one alert or confirm once, whichever way its dialog goes away.
@@ -100,6 +127,9 @@ struct Casino::Impl {
   // process; it gets its script and handler only when a page is loaded into it.
   Ref<WebKitWebView> spare;
   ReopenLimit reopenLimit;
+  // Counts the requests to open a page: of those waiting on a flush, only
+  // the newest loads.
+  std::uint64_t opening = 0;
 };
 
 std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, Options options) {
@@ -140,9 +170,20 @@ std::string Casino::jsString(std::string_view text) { return jsStringLiteral(tex
 void Casino::receive(WebKitWebView* sender, JSCValue* body) {
   auto& d = *impl_;
   if (!sender || d.ignored.is(sender)) return;
-  auto values = readSaveMessage(body);
-  if (!values) return;
-  d.saves.replaceAll(std::move(*values));
+  auto* link = linkOf(sender);
+  std::string refusal;
+  auto message = readSaveMessage(body, refusal);
+  if (message && (message->partial || (link && link->seededPartially)))
+    refusal = "the page could not be given all of the saves; they are kept as they are";
+  else if (message && pageStorageBytes(message->values) > kPageStorageQuota)
+    refusal = "the saves would be larger than a page can hold";
+  else if (message)
+    return d.saves.replaceAll(std::move(message->values));
+  // A page that keeps sending the same thing is told once.
+  if (link && !link->refusals.insert(refusal).second) return;
+  auto url = addressOf(sender);
+  logFailure("Velmar Casino: refused a save message from " + (url ? Tables::pageName(*url) : std::string("a page")) +
+             ": " + refusal);
 }
 
 // ---------------------------------------------------------------------------
@@ -174,8 +215,10 @@ void Casino::flush(std::function<void()> completion) {
 }
 
 void Casino::open(const std::string& url) {
-  flushThen(impl_->view.get(), [weak = weak_from_this(), url](bool answered) {
-    if (auto self = weak.lock()) self->load(url, !answered);
+  auto ticket = ++impl_->opening;
+  flushThen(impl_->view.get(), [weak = weak_from_this(), url, ticket](bool answered) {
+    auto self = weak.lock();
+    if (self && self->impl_->opening == ticket) self->load(url, !answered);
   });
 }
 
@@ -192,12 +235,17 @@ void Casino::resetCurrentTable() {
   // Ignore the page before freezing it, and freeze it before touching the
   // store, so no save of the old page can bring the key back.
   d.ignored.set(d.view.get());
-  evaluate(d.view.get(), freezeScript(*table), [weak = weak_from_this(), table] {
+  // A page that never answers cannot hold the reset up: after the flush
+  // time-out the key goes all the same and the page gets a new process.
+  auto ticket = ++d.opening;
+  auto race = raceOnce([weak = weak_from_this(), table, ticket](bool answered) {
     auto self = weak.lock();
     if (!self) return;
     self->impl_->saves.remove(std::string(table->storeKey));
-    self->load(Tables::url(table->file), false);
+    if (self->impl_->opening == ticket) self->load(Tables::url(table->file), !answered);
   });
+  after(kFlushTimeout, race.timedOut);
+  evaluate(d.view.get(), freezeScript(*table), race.answered);
 }
 
 void Casino::setZoom(double zoom) {
@@ -279,6 +327,7 @@ void Casino::adopt(WebKitWebView* view) {
   // The seed is the store's content at this moment; the script goes in before
   // the handler, as the page's first post can only follow the script.
   auto* manager = webkit_web_view_get_user_content_manager(view);
+  link->seededPartially = pageStorageBytes(impl_->saves.values()) > kPageStorageQuota;
   std::string source = PageScript::make(impl_->saves.seedJSON());
   g_autoptr(WebKitUserScript) script =
       webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
@@ -306,6 +355,11 @@ void Casino::adopt(WebKitWebView* view) {
                      return nullptr;
                    }),
                    link);
+  g_signal_connect(view, "context-menu", G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu* menu, WebKitHitTestResult*) -> gboolean {
+                     removeHistoryItems(menu);
+                     return FALSE;
+                   }),
+                   nullptr);
   g_signal_connect(view, "script-dialog", G_CALLBACK(+[](WebKitWebView* v, WebKitScriptDialog* dialog, gpointer data) -> gboolean {
                      auto host = static_cast<Link*>(data)->host.lock();
                      return host ? host->onScriptDialog(v, dialog) : FALSE;
@@ -363,7 +417,9 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
   // 2.50 has no frame object there); our pages use no frames, so every
   // navigation counts as the main frame's.
   request.mainFrame = true;
-  request.reload = webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_RELOAD;
+  auto kind = webkit_navigation_action_get_navigation_type(action);
+  request.reload = kind == WEBKIT_NAVIGATION_TYPE_RELOAD || kind == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED;
+  request.historyStep = kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
 
   // Until the host's own load has been decided, the view has no address of
   // its own; a prepared view's blank page still in flight then gives way.
@@ -388,6 +444,10 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
     case Navigation::OpenInHost:
       webkit_policy_decision_ignore(decision);
       open(*request.address);
+      break;
+    case Navigation::Refuse:
+      webkit_policy_decision_ignore(decision);
+      logLine("Velmar Casino: refused to go back or forward to " + *request.address);
       break;
   }
   return TRUE;

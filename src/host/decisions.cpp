@@ -12,6 +12,13 @@ std::string lower(std::string text) {
   return text;
 }
 
+// A move to a fragment of the document shown stays in that document.
+bool sameDocument(std::string_view target, std::string_view current) {
+  auto hash = target.find('#');
+  if (hash == std::string_view::npos) return false;
+  return target.substr(0, hash) == current.substr(0, current.find('#'));
+}
+
 }  // namespace
 
 bool isSystemScheme(std::string_view address) {
@@ -27,10 +34,14 @@ Navigation decideNavigation(const NavigationRequest& request, const std::optiona
     if (isSystemScheme(*request.address) && request.mainFrame) return Navigation::HandToSystem;
     return Navigation::Allow;
   }
-  if (!request.mainFrame) return Navigation::Allow;
-  if (!current) return Navigation::Allow;
-  if (Tables::pathOf(*request.address) == Tables::pathOf(*current)) return Navigation::Allow;
-  if (request.reload) return Navigation::Allow;
+  if (!request.mainFrame || !current) return Navigation::Allow;
+  // Each page has a view of its own, so there is no page of ours to go back
+  // or forward to; at most the blank page a prepared view started with.
+  if (request.historyStep) return Navigation::Refuse;
+  if (!request.reload && sameDocument(*request.address, *current)) return Navigation::Allow;
+  // Every other new document, the same page's included, comes through the
+  // host: a document made in place would run the view's seed script again
+  // and restore the saves of the view's first load over newer ones.
   return Navigation::OpenInHost;
 }
 

@@ -17,6 +17,7 @@ enum class Navigation {
   Allow,         // load inside the web view as usual
   HandToSystem,  // cancel; the desktop opens the address
   OpenInHost,    // cancel; flush the page, then load the address in a new web view
+  Refuse,        // cancel; nothing happens (logged)
 };
 
 struct NavigationRequest {
@@ -24,6 +25,8 @@ struct NavigationRequest {
   // Whether the navigation targets the main frame (true when it names no frame).
   bool mainFrame = true;
   bool reload = false;
+  // Back or forward through the view's history.
+  bool historyStep = false;
 };
 
 // current is the asking web view's address, if it has one.

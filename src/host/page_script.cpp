@@ -1,29 +1,43 @@
 #include "host/page_script.h"
 
+#include "host/decisions.h"
+
 namespace velmar::PageScript {
 
 namespace {
 
-constexpr std::string_view kHead = "(() => {\n  const SEED = ";
+// The seed goes through JSON.parse rather than in as an object literal: a
+// literal's "__proto__" member sets the prototype instead of making a key.
+constexpr std::string_view kHead = "(() => {\n  const SEED = JSON.parse(";
 
 constexpr std::string_view kMiddle =
-    ";\n"
+    ");\n"
     "  const ls = window.localStorage;\n"
     "  const P = Storage.prototype, set = P.setItem, rem = P.removeItem, clr = P.clear;\n"
-    "  try { clr.call(ls); for (const k of Object.keys(SEED)) set.call(ls, k, SEED[k]); }\n"
-    "  catch (e) { console.warn('Velmar Casino: restore failed', e); }\n"
+    "  // A key beyond the storage quota is skipped, not every key after it; the\n"
+    "  // page's saves then say they are partial, and the host keeps its own.\n"
+    "  let partial = false;\n"
+    "  try { clr.call(ls); } catch (e) { partial = true; }\n"
+    "  for (const k of Object.keys(SEED)) { try { set.call(ls, k, SEED[k]); } catch (e) { partial = true; } }\n"
+    "  if (partial) console.warn('Velmar Casino: the saves did not all fit into this page');\n"
     "\n"
     "  let frozen = false, timer = 0;\n"
     "  const flush = () => {\n"
     "    clearTimeout(timer); timer = 0;\n"
     "    if (frozen) return;\n"
     "    try {\n"
-    "      const data = {};\n"
-    "      for (let i = 0; i < ls.length; i++) { const k = ls.key(i); data[k] = ls.getItem(k); }\n"
+    "      // The engine's copy of a message loses a property named __proto__,\n"
+    "      // so that key travels beside the others.\n"
+    "      const data = Object.create(null), message = { type: 'save', data };\n"
+    "      for (let i = 0; i < ls.length; i++) {\n"
+    "        const k = ls.key(i);\n"
+    "        if (k === '__proto__') message.proto = ls.getItem(k); else data[k] = ls.getItem(k);\n"
+    "      }\n"
+    "      if (partial) message.partial = true;\n"
     "      window.webkit.messageHandlers.";
 
 constexpr std::string_view kTail =
-    ".postMessage({ type: 'save', data });\n"
+    ".postMessage(message);\n"
     "    } catch (e) { console.warn('Velmar Casino: save failed', e); }\n"
     "  };\n"
     "  const later = () => { if (!timer) timer = setTimeout(flush, 250); };\n"
@@ -43,14 +57,13 @@ constexpr std::string_view kTail =
     "  };\n"
     "})();";
 
-static_assert(kHead.size() == 24 && kMiddle.size() == 549 && kTail.size() == 701);
-
 }  // namespace
 
 std::string make(std::string_view seed) {
+  std::string literal = jsStringLiteral(seed);
   std::string out;
-  out.reserve(kHead.size() + seed.size() + kMiddle.size() + handlerName.size() + kTail.size());
-  out.append(kHead).append(seed).append(kMiddle).append(handlerName).append(kTail);
+  out.reserve(kHead.size() + literal.size() + kMiddle.size() + handlerName.size() + kTail.size());
+  out.append(kHead).append(literal).append(kMiddle).append(handlerName).append(kTail);
   return out;
 }
 

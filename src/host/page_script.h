@@ -12,7 +12,7 @@ namespace PageScript {
 
 inline constexpr std::string_view handlerName = "casino";
 
-// The script's source with the seed (a script object literal) put in verbatim.
+// The script's source around the seed, the compact JSON of the saves.
 std::string make(std::string_view seed);
 
 }  // namespace PageScript

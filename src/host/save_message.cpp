@@ -23,6 +23,7 @@ constexpr const char* kReader =
     " const out = [m.partial === true];"
     " for (const k of Object.keys(m.data)) { const v = m.data[k];"
     "  if (typeof v === 'string') out.push(k.toWellFormed(), v.toWellFormed()); }"
+    " if (typeof m.proto === 'string') out.push('__proto__', m.proto.toWellFormed());"
     " return out; }";
 
 std::size_t textBytes(const std::string& text) {

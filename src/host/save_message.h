@@ -11,7 +11,9 @@
 namespace velmar {
 
 // What a save message from the page carries: {type: 'save', data: {key: text}},
-// and partial: true when the page could not be given all of the saves.
+// proto: the text of the key "__proto__" (no property of that name survives
+// the engine's copy of a message), and partial: true when the page could not
+// be given all of the saves.
 struct SaveMessage {
   SaveStore::Values values;
   bool partial = false;

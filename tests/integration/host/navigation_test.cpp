@@ -26,15 +26,58 @@ TEST_F(Navigating, OwnPagesGoThroughAFlushIntoANewWebView) {
   EXPECT_EQ(launched, std::vector<std::string>{});
 }
 
-TEST_F(Navigating, AnchorsAndQueriesOfTheSamePageStayInPlace) {
+TEST_F(Navigating, AnAnchorStaysInPlaceAndAQueryIsANewPage) {
   open("velmar-casino.html");
   WebKitWebView* lobby = view();
   js("document.getElementById('anchor').click();");
   EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "location.hash", "\"#rules\""); }));
+  EXPECT_EQ(view(), lobby);
   js("document.getElementById('query').click();");
   EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.ready && location.search", "\"?sort=name\""); }));
-  EXPECT_EQ(view(), lobby);
-  EXPECT_EQ(changes.size(), 1u);
+  EXPECT_NE(view(), lobby);
+  EXPECT_EQ(changes.size(), 2u);
+}
+
+// Every way a page can leave its document without the host keeps the newest
+// chips: the view's seed script must not bring back those of its first load.
+TEST_F(Navigating, EveryDepartureInPlaceComesBackWithTheNewestChips) {
+  casino->saves().replaceAll({{"chips", "0"}});
+  open("roulette-3d.html");
+
+  // Back and Forward only move within the document: no other one is ever
+  // in a view's history.
+  js("window.marker = true; localStorage.setItem('chips', '1'); history.pushState(null, '', '#felt');");
+  webkit_web_view_go_back(view());
+  ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "location.hash", "\"\""); }));
+  webkit_web_view_go_forward(view());
+  ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "location.hash", "\"#felt\""); }));
+  EXPECT_EQ(js("return window.marker === true && localStorage.getItem('chips');"), "\"1\"");
+
+  const std::pair<const char*, std::function<void()>> departures[] = {
+      {"location.reload", [&] { test::startJS(view(), "location.reload()"); }},
+      {"the engine's Reload", [&] { webkit_web_view_reload(view()); }},
+      {"its own address", [&] { test::startJS(view(), "location.href = location.href.split('#')[0]"); }},
+      {"another query", [&] { test::startJS(view(), "location.assign('roulette-3d.html?seat=2')"); }},
+      {"a form sent to itself", [&] { test::startJS(view(), "document.getElementById('self').submit()"); }},
+  };
+  int chips = 0;
+  for (const auto& [how, depart] : departures) {
+    SCOPED_TRACE(how);
+    const std::string value = std::to_string(chips += 7);
+    // Set just before leaving, well within the page's own 250 ms wait.
+    js("window.marker = true; localStorage.setItem('chips', '" + value + "');");
+    depart();
+    ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.ready === true && !window.marker", "true"); }));
+    EXPECT_EQ(js("return JSON.parse(window.firstSeen).chips;"), "\"" + value + "\"");
+    EXPECT_EQ(casino->saves().values().at("chips"), value);
+  }
+
+  // Quitting right after keeps the last value.
+  js("localStorage.setItem('chips', '99');");
+  bool flushed = false;
+  casino->flush([&] { flushed = true; });
+  ASSERT_TRUE(test::waitFor([&] { return flushed; }));
+  EXPECT_NE(savesFile().find("\"99\""), std::string::npos);
 }
 
 TEST_F(Navigating, WebMailAndTelephoneGoToTheDesktopAndOtherSchemesNowhere) {

@@ -39,5 +39,28 @@ TEST_F(Reset, OnTheLobbyOrBeforeAnyPageNothingHappens) {
   EXPECT_EQ(changes.size(), 1u);
 }
 
+TEST_F(Reset, APageThatNeverAnswersIsResetAfterTheTimeOut) {
+  const std::string key(Tables::table(Tables::url("poker-3d.html"))->storeKey);
+  casino->saves().replaceAll({{key, "rich"}, {"other", "kept"}});
+  open("poker-3d.html");
+  WebKitWebView* before = view();
+  test::startJS(view(), "window.hang()");
+  casino->resetCurrentTable();
+  ASSERT_TRUE(test::waitFor([&] { return view() != before && showing("poker-3d.html"); }));
+  EXPECT_EQ(casino->saves().values(), (SaveStore::Values{{"other", "kept"}}));
+  EXPECT_EQ(js("return localStorage.getItem('" + key + "');"), "null");
+}
+
+TEST_F(Reset, OfTwoPagesAskedForWhileAFlushIsPendingOnlyTheLastOpens) {
+  open("poker-3d.html");
+  test::startJS(view(), "window.hang()");
+  casino->open(Tables::url("roulette-3d.html"));
+  casino->open(Tables::url("blackjack-3d.html"));
+  ASSERT_TRUE(test::waitFor([&] { return showing("blackjack-3d.html"); }));
+  for (int i = 0; i < 20; ++i) test::drainMainLoop();
+  EXPECT_TRUE(showing("blackjack-3d.html"));
+  EXPECT_EQ(changes, (std::vector<std::string>{"poker", "blackjack"}));
+}
+
 }  // namespace
 }  // namespace velmar

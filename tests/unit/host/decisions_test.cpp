@@ -10,25 +10,34 @@ namespace {
 
 const std::optional<std::string> kLobby = "velmar://casino/velmar-casino.html";
 
-Navigation mainFrame(const char* address, std::optional<std::string> current = kLobby, bool reload = false) {
-  return decideNavigation({address ? std::optional<std::string>(address) : std::nullopt, true, reload}, current);
+Navigation mainFrame(const char* address, std::optional<std::string> current = kLobby, bool reload = false,
+                     bool historyStep = false) {
+  return decideNavigation({address ? std::optional<std::string>(address) : std::nullopt, true, reload, historyStep},
+                          current);
 }
 Navigation subFrame(const char* address) { return decideNavigation({std::string(address), false, false}, kLobby); }
 
-TEST(NavigationDecision, OwnPagesChangeOnlyThroughTheHost) {
-  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html"), Navigation::OpenInHost);
-  EXPECT_EQ(mainFrame("VELMAR://casino/roulette-3d.html"), Navigation::OpenInHost);
-  EXPECT_EQ(mainFrame("velmar://casino/missing.html"), Navigation::OpenInHost);
-  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html", std::nullopt), Navigation::Allow);
-  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html", kLobby, true), Navigation::Allow);
-  EXPECT_EQ(subFrame("velmar://casino/roulette-3d.html"), Navigation::Allow);
-}
-
-TEST(NavigationDecision, TheSamePageWithAnotherQueryOrFragmentStaysInPlace) {
+TEST(NavigationDecision, EveryNewDocumentOfOursComesThroughTheHost) {
+  // A document made in place would restore the saves of the view's first load.
+  for (const char* address : {"velmar://casino/roulette-3d.html", "VELMAR://casino/roulette-3d.html",
+                              "velmar://casino/missing.html", "velmar://casino/velmar-casino.html",
+                              "velmar://casino/velmar-casino.html?x=2", "velmar://other/velmar-casino.html",
+                              "velmar://casino/sub/velmar-casino.html"})
+    EXPECT_EQ(mainFrame(address), Navigation::OpenInHost) << address;
+  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html#rules", kLobby, true), Navigation::OpenInHost);
+  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html", "velmar://casino/velmar-casino.html#rules"),
+            Navigation::OpenInHost);
+  // Only a move within the document shown stays in place.
   EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html#rules"), Navigation::Allow);
-  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html?x=2"), Navigation::Allow);
-  EXPECT_EQ(mainFrame("velmar://other/velmar-casino.html"), Navigation::Allow);
-  EXPECT_EQ(mainFrame("velmar://casino/sub/velmar-casino.html"), Navigation::OpenInHost);
+  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html#b", "velmar://casino/velmar-casino.html#a"),
+            Navigation::Allow);
+  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html#rules"), Navigation::OpenInHost);
+  // The host's own first load, and frames, go as asked.
+  EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html", std::nullopt), Navigation::Allow);
+  EXPECT_EQ(subFrame("velmar://casino/roulette-3d.html"), Navigation::Allow);
+  // There is no page of ours in a view's history.
+  EXPECT_EQ(mainFrame("velmar://casino/", kLobby, false, true), Navigation::Refuse);
+  EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html", kLobby, false, true), Navigation::Refuse);
 }
 
 TEST(NavigationDecision, WebMailAndTelephoneGoToTheSystemFromTheMainFrameOnly) {

@@ -27,6 +27,7 @@ TEST_F(SaveMessageTest, OnlyTextValuesAreKeptAndEveryKeyNameIsOne) {
   EXPECT_EQ(read("{type: 'save', data: {}}"), SaveStore::Values{});
   EXPECT_EQ(read("{type: 'save', data: JSON.parse('{\"__proto__\": \"p\", \"constructor\": \"c\"}')}"),
             (SaveStore::Values{{"__proto__", "p"}, {"constructor", "c"}}));
+  EXPECT_EQ(read("{type: 'save', data: {a: '1'}, proto: 'p'}"), (SaveStore::Values{{"__proto__", "p"}, {"a", "1"}}));
   EXPECT_EQ(read("{type: 'save', data: Object.assign(Object.create(null), {a: '1'})}"), (SaveStore::Values{{"a", "1"}}));
   EXPECT_FALSE(message("{type: 'save', data: {}}")->partial);
   EXPECT_TRUE(message("{type: 'save', data: {}, partial: true}")->partial);

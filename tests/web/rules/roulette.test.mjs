@@ -1,148 +1,157 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import {
-  WHEEL, RED, BETS, PAYOUT, settle, settleAll, callBet, CALL_BETS, findBet, neighbours, colorOf, hotAndCold,
-} from '../../../web/js/rules/roulette.js';
+import { WHEEL, BETS, PAYOUT, settle, settleAll, callBet, findBet, colorOf, hotAndCold } from '../../../web/js/rules/roulette.js';
+import { RouletteTable, SPOTS, STORE_KEY, settleSlip, spotOf } from '../../../web/js/roulette/table.js';
+import { HOTSPOTS, nextSpot } from '../../../web/js/roulette/layout.js';
+import { createRandom } from '../../../web/js/kit/random.js';
+import { FakeStorage, logSink } from '../support/helpers.mjs';
 
 const POCKETS = Array.from({ length: 37 }, (_, i) => i);
-const returnedOverWheel = (bets) => POCKETS.reduce((sum, n) => sum + settleAll(bets, n), 0);
 const staked = (bets) => bets.reduce((sum, b) => sum + b.stake, 0);
+const returnedOverWheel = (bets) => POCKETS.reduce((sum, n) => sum + settleAll(bets, n), 0);
+const sorted = (numbers) => [...numbers].sort((a, b) => a - b);
 
-test('the wheel holds every pocket once, in the European order', () => {
-  assert.deepEqual([...WHEEL].sort((a, b) => a - b), POCKETS);
-  assert.deepEqual(WHEEL.slice(0, 8), [0, 32, 15, 19, 4, 21, 2, 25]);
-  assert.deepEqual(WHEEL.slice(-5), [28, 12, 35, 3, 26]);
+test('the European wheel alternates red and black, and the layout offers each real bet once', () => {
   assert.equal(WHEEL.join(' '),
     '0 32 15 19 4 21 2 25 17 34 6 27 13 36 11 30 8 23 10 5 24 16 33 1 20 14 31 9 22 18 29 7 28 12 35 3 26');
-});
-
-test('colours alternate round the wheel and match the real red numbers', () => {
-  assert.equal(RED.size, 18);
-  assert.deepEqual([...RED].sort((a, b) => a - b),
-    [1, 3, 5, 7, 9, 12, 14, 16, 18, 19, 21, 23, 25, 27, 30, 32, 34, 36]);
-  for (let i = 1; i < WHEEL.length - 1; i++) {
-    assert.notEqual(colorOf(WHEEL[i]), colorOf(WHEEL[i + 1]), `pockets ${WHEEL[i]} and ${WHEEL[i + 1]}`);
-  }
-  assert.equal(colorOf(0), 'green');
-  assert.equal(colorOf(32), 'red');
-  assert.equal(colorOf(26), 'black');
-});
-
-test('the layout offers every distinct bet once, each kind in its real number', () => {
+  for (let i = 1; i < 36; i++) assert.notEqual(colorOf(WHEEL[i]), colorOf(WHEEL[i + 1]), `pockets ${WHEEL[i]}, ${WHEEL[i + 1]}`);
+  assert.deepEqual([0, 32, 26].map(colorOf), ['green', 'red', 'black']);
   const count = {};
   for (const b of BETS) count[b.kind] = (count[b.kind] ?? 0) + 1;
-  assert.deepEqual(count, {
-    straight: 37, split: 60, street: 12, trio: 2, corner: 22, firstFour: 1, sixLine: 11,
-    column: 3, dozen: 3, red: 1, black: 1, odd: 1, even: 1, low: 1, high: 1,
-  });
-  const keys = new Set(BETS.map((b) => `${b.kind}:${b.numbers}`));
-  assert.equal(keys.size, BETS.length);
-  for (const numbers of [[0, 1], [0, 2], [0, 3], [1, 2], [2, 3], [1, 4], [33, 36]]) {
-    assert.ok(findBet('split', numbers), `split ${numbers}`);
+  assert.deepEqual(count, { straight: 37, split: 60, street: 12, trio: 2, corner: 22, firstFour: 1, sixLine: 11,
+    column: 3, dozen: 3, red: 1, black: 1, odd: 1, even: 1, low: 1, high: 1 });
+  assert.equal(new Set(BETS.map((b) => `${b.kind}:${b.numbers}`)).size, BETS.length);
+  for (const [kind, numbers, offered] of [['split', [0, 3], true], ['split', [2, 1], true], ['split', [33, 36], true],
+    ['split', [3, 4], false], ['split', [0, 4], false], ['corner', [32, 33, 35, 36], true], ['corner', [33, 34, 36, 37], false],
+    ['trio', [0, 1, 2], true], ['firstFour', [3, 2, 1, 0], true]]) {
+    assert.equal(!!findBet(kind, numbers), offered, `${kind} ${numbers}`);
   }
-  for (const numbers of [[3, 4], [0, 4], [34, 37], [1, 3]]) assert.equal(findBet('split', numbers), null, `split ${numbers}`);
-  assert.ok(findBet('corner', [32, 33, 35, 36]));
-  assert.equal(findBet('corner', [33, 34, 36, 37]), null);
-  assert.ok(findBet('trio', [0, 1, 2]) && findBet('trio', [0, 2, 3]));
-  assert.ok(findBet('firstFour', [3, 2, 1, 0]), 'numbers in any order name the same spot');
+  const of = (kind, i = 0) => BETS.filter((b) => b.kind === kind)[i].numbers;
+  assert.deepEqual([of('column', 0).slice(0, 3), of('column', 2).slice(-2), of('dozen', 1)[0], of('dozen', 1).at(-1)], [[1, 4, 7], [33, 36], 13, 24]);
+  assert.deepEqual(sorted([...of('red'), ...of('black')]), POCKETS.slice(1));
+  assert.ok(of('red').every((n) => colorOf(n) === 'red') && of('even').every((n) => n % 2 === 0));
+  assert.deepEqual([of('low')[0], of('low').at(-1), of('high')[0], of('odd').length], [1, 18, 19, 18]);
 });
 
-test('every layout bet pays its odds and returns 36 stakes over the 37 pockets', () => {
-  const stake = 300;
+test('every layout bet pays its odds on its own numbers and returns 36 stakes over the 37 pockets', () => {
   for (const bet of BETS) {
-    const placed = { ...bet, stake };
-    let total = 0;
-    for (const n of POCKETS) {
-      const back = settle(placed, n);
-      assert.equal(back, bet.numbers.includes(n) ? stake * (PAYOUT[bet.kind] + 1) : 0);
-      total += back;
-    }
-    assert.equal(total, 36 * stake, `${bet.kind} ${bet.numbers}`);
+    const backs = POCKETS.map((n) => settle({ ...bet, stake: 300 }, n));
+    POCKETS.forEach((n) => assert.equal(backs[n], bet.numbers.includes(n) ? 300 * (PAYOUT[bet.kind] + 1) : 0));
+    assert.equal(backs.reduce((a, b) => a + b), 36 * 300, `${bet.kind} ${bet.numbers}`);
   }
-  assert.equal(settle({ kind: 'straight', numbers: [17], stake: 100 }, 17), 3600);
-  assert.equal(settle({ kind: 'split', numbers: [0, 3], stake: 100 }, 0), 1800);
-  assert.equal(settle({ kind: 'sixLine', numbers: [31, 32, 33, 34, 35, 36], stake: 100 }, 36), 600);
-});
-
-test('zero loses every outside bet and wins the inside bets that cover it', () => {
-  for (const bet of BETS) {
-    const back = settle({ ...bet, stake: 100 }, 0);
-    if (['column', 'dozen', 'red', 'black', 'odd', 'even', 'low', 'high'].includes(bet.kind)) assert.equal(back, 0, bet.kind);
-    else assert.equal(back > 0, bet.numbers.includes(0), `${bet.kind} ${bet.numbers}`);
-  }
-  const zeroCovers = BETS.filter((b) => b.numbers.includes(0)).map((b) => b.kind).sort();
-  assert.deepEqual(zeroCovers, ['firstFour', 'split', 'split', 'split', 'straight', 'trio', 'trio']);
-});
-
-test('the outside bets cover the right halves, thirds and columns', () => {
-  const bet = (kind, i = 0) => BETS.filter((b) => b.kind === kind)[i].numbers;
-  assert.deepEqual(bet('column', 0).slice(0, 3), [1, 4, 7]);
-  assert.deepEqual(bet('column', 2).slice(-2), [33, 36]);
-  assert.deepEqual(bet('dozen', 1), Array.from({ length: 12 }, (_, i) => 13 + i));
-  assert.equal(bet('red').length + bet('black').length, 36);
-  assert.ok(bet('black').every((n) => !RED.has(n)) && bet('red').every((n) => RED.has(n)));
-  assert.ok(bet('even').every((n) => n % 2 === 0) && bet('low').at(-1) === 18 && bet('high')[0] === 19);
-});
-
-test('settlement refuses what the layout does not offer, and bad stakes or pockets', () => {
+  // Zero is on no outside bet and on exactly these inside ones.
+  assert.deepEqual(BETS.filter((b) => b.numbers.includes(0)).map((b) => b.kind).sort(),
+    ['firstFour', 'split', 'split', 'split', 'straight', 'trio', 'trio']);
   assert.throws(() => settle({ kind: 'split', numbers: [3, 4], stake: 100 }, 3), /not a bet/);
-  assert.throws(() => settle({ kind: 'basket', numbers: [0, 1, 2, 3, 4], stake: 100 }, 3), /not a bet/);
   assert.throws(() => settle(null, 3), /not a bet/);
-  for (const stake of [-100, 1.5, NaN, '100', undefined]) {
-    assert.throws(() => settle({ kind: 'red', numbers: bet('red'), stake }, 3), /stake/, String(stake));
-  }
+  for (const stake of [-100, 1.5, NaN, '100', undefined]) assert.throws(() => settle({ kind: 'straight', numbers: [7], stake }, 3), /stake/);
   for (const n of [37, -1, 2.5, '7', null]) assert.throws(() => settle({ kind: 'straight', numbers: [7], stake: 100 }, n), /pocket/);
-  function bet(kind) { return BETS.find((b) => b.kind === kind).numbers; }
 });
 
-test('each call bet places its real chips and loses exactly 1/37 of its stake', (t) => {
-  const expectChips = { voisins: 9, tiers: 6, orphelins: 5, jeuZero: 4 };
-  const expectCover = {
-    voisins: [22, 18, 29, 7, 28, 12, 35, 3, 26, 0, 32, 15, 19, 4, 21, 2, 25],
-    tiers: [27, 13, 36, 11, 30, 8, 23, 10, 5, 24, 16, 33],
-    orphelins: [1, 20, 14, 31, 9, 17, 34, 6],
-    jeuZero: [12, 35, 3, 26, 0, 32, 15],
+test('each call bet places its real chips and loses exactly 1/37 of its stake; hot and cold numbers', () => {
+  const wheelArc = (from, length) => Array.from({ length }, (_, i) => WHEEL[(WHEEL.indexOf(from) + i) % 37]);
+  const expected = {
+    voisins: [9, wheelArc(22, 17)], tiers: [6, wheelArc(27, 12)],
+    orphelins: [5, [...wheelArc(1, 5), ...wheelArc(17, 3)]], jeuZero: [4, wheelArc(12, 7)],
   };
-  const notes = [];
-  for (const [name, chips] of Object.entries(expectChips)) {
+  for (const [name, [chips, cover]] of Object.entries(expected)) {
     const bets = callBet(name, undefined, 100);
     assert.equal(staked(bets), chips * 100, name);
-    for (const b of bets) assert.ok(findBet(b.kind, b.numbers), `${name} places ${b.kind} ${b.numbers}`);
-    const covered = new Set(bets.flatMap((b) => b.numbers));
-    assert.deepEqual([...covered].sort((a, b) => a - b), [...expectCover[name]].sort((a, b) => a - b), name);
-    // Expected value: (returned over 37 pockets) / 37 - stake = -stake / 37 exactly.
+    assert.ok(bets.every((b) => findBet(b.kind, b.numbers)), name);
+    assert.deepEqual(sorted(new Set(bets.flatMap((b) => b.numbers))), sorted(cover), name);
     assert.equal(returnedOverWheel(bets), 36 * staked(bets), name);
-    notes.push(`${name}: ${chips} chips, EV -${chips}/37 chip`);
   }
-  // Voisins, tiers and orphelins split the wheel between them.
-  const all = ['voisins', 'tiers', 'orphelins'].flatMap((n) => expectCover[n]);
-  assert.deepEqual(all.sort((a, b) => a - b), POCKETS);
-  t.diagnostic(notes.join('; '));
-});
-
-test('neighbours bets cover a number and two pockets either side, across zero too', () => {
+  assert.deepEqual(callBet('voisins').filter((b) => b.stake === 2).map((b) => b.numbers), [[0, 2, 3], [25, 26, 28, 29]]);
   for (const n of POCKETS) {
-    const bets = callBet('neighbours', n, 200);
-    assert.equal(bets.length, 5);
-    assert.ok(bets.every((b) => b.kind === 'straight' && b.stake === 200));
     const at = WHEEL.indexOf(n);
-    const picked = bets.map((b) => WHEEL.indexOf(b.numbers[0]));
-    assert.deepEqual(picked, [-2, -1, 0, 1, 2].map((d) => (at + d + 37) % 37));
-    assert.equal(returnedOverWheel(bets), 36 * staked(bets));
+    assert.deepEqual(callBet('neighbours', n, 200), [-2, -1, 0, 1, 2].map((d) => ({ kind: 'straight', numbers: [WHEEL[(at + d + 37) % 37]], stake: 200 })));
   }
-  assert.deepEqual(neighbours(0), [3, 26, 0, 32, 15]);
-  assert.deepEqual(neighbours(26), [35, 3, 26, 0, 32]);
-  assert.throws(() => callBet('neighbours', 37), /pocket/);
-  assert.throws(() => callBet('neighbours'), /pocket/);
-  assert.throws(() => callBet('snake'), /no call bet/);
-  assert.throws(() => callBet('toString'), /no call bet/);
-  assert.deepEqual(CALL_BETS.map((c) => c.name), ['voisins', 'tiers', 'orphelins', 'jeuZero', 'neighbours']);
+  for (const bad of [['neighbours', 37], ['neighbours'], ['snake'], ['toString']]) assert.throws(() => callBet(...bad), RangeError);
+  // Hot and cold numbers: ties broken by the lower number, junk ignored.
+  const { hot, cold, seen } = hotAndCold([7, 7, 7, 12, 12, 0, 35, 99, -1], 3);
+  assert.deepEqual([hot, cold, seen[7], hotAndCold([]).hot], [[7, 12, 0], [1, 2, 3], 3, []]);
 });
 
-test('hot and cold numbers come from the history, ties broken by the lower number', () => {
-  const { hot, cold, seen } = hotAndCold([7, 7, 7, 12, 12, 0, 35, 99, -1], 3);
-  assert.deepEqual(hot, [7, 12, 0]);
-  assert.deepEqual(cold, [1, 2, 3]);
-  assert.equal(seen[7], 3);
-  assert.deepEqual(hotAndCold([]).hot, []);
+// A random source that lands the ball on the given pockets in turn.
+const landing = (...numbers) => {
+  const queue = numbers.map((n) => WHEEL.indexOf(n));
+  return createRandom(() => queue.shift());
+};
+const table = (storage, ...numbers) => new RouletteTable({ storage, random: landing(...numbers), log: logSink() });
+
+test('a won and a lost spin change the bankroll by exactly the settled amount and survive a reload', () => {
+  assert.deepEqual([spotOf('split', [3, 0]), spotOf('sixLine', [31, 32, 33, 34, 35, 36]), spotOf('split', [3, 4])],
+    ['split 0/3', 'six line 31–36', null]);
+  assert.equal(spotOf('dozen', [...Array(12).keys()].map((i) => i + 25)), '3rd dozen');
+  assert.equal(settleSlip({ 17: 2, red: 1, '1st dozen': 3 }, 17), 2 * 3600);
+  assert.throws(() => settleSlip({ basket: 1 }, 0), /no spot/);
+  const storage = new FakeStorage();
+  const t = table(storage, 17, 0);
+  const start = t.bankroll;
+  assert.ok(t.place('17', 5).ok && t.place('red', 10).ok);
+  const spin = t.spin();
+  assert.deepEqual([spin.ok, spin.number, spin.staked, spin.returned], [true, 17, 1500, 5 * 3600]);
+  assert.equal(t.bankroll, start - 1500, 'the stake is taken when the ball is launched');
+  t.finishSpin();
+  assert.equal(t.bankroll, start - 1500 + 18000);
+  assert.ok(t.repeat().ok);
+  assert.equal(t.spin().number, 0);
+  t.finishSpin();
+  const again = table(storage);
+  assert.equal(again.bankroll, start + 18000 - 3000);
+  assert.deepEqual([again.lastNumbers, again.state.history], [[0, 17], t.state.history]);
+  assert.ok(again.repeat().ok, 'the last bets can be repeated after a reload');
+  assert.deepEqual(again.slip.toObject(), { 17: 5, red: 10 });
+  assert.equal(JSON.parse(storage.getItem(STORE_KEY)).stats.rounds, 2);
+});
+
+test('a spin interrupted by a reload is settled on the next visit, never lost or replayed', () => {
+  const storage = new FakeStorage();
+  const t = table(storage, 8);
+  t.place('corner 7/8/10/11', 10);
+  assert.equal(t.spin().number, 8);
+  assert.equal(t.place('5', 1).ok, false, 'no bets while the ball rolls');
+  // The page goes away before finishSpin().
+  const reloaded = table(storage);
+  assert.deepEqual(reloaded.recovered, { number: 8, color: 'black', staked: 1000, returned: 9000 });
+  assert.deepEqual([reloaded.bankroll, reloaded.pending, table(storage).bankroll], [108000, null, 108000]);
+});
+
+test('call bets go down as their real chips and come off in one undo; limits refuse with a reason', () => {
+  const t = table(new FakeStorage());
+  t.selectChip(5);
+  assert.ok(t.placeCall('voisins').ok);
+  assert.deepEqual([t.slip.total, t.slip.amountOn('trio 0/2/3'), t.slip.amountOn('corner 25/26/28/29')], [45, 10, 10]);
+  assert.ok(t.placeCall('neighbours', 0).ok);
+  assert.deepEqual(['3', '26', '0', '32', '15'].map((s) => t.slip.amountOn(s)), [5, 5, 5, 5, 5]);
+  t.undo();
+  assert.equal(t.slip.total, 45);
+  assert.deepEqual([t.placeCall('neighbours').ok, t.place('split 3/4').ok], [false, false]);
+
+  const poor = table(new FakeStorage({ [STORE_KEY]: JSON.stringify({ version: 1, bankroll: 5000 }) }));
+  assert.match(poor.place('17', 101).reason, /most on 17/);
+  assert.ok(poor.place('17', 50).ok);
+  assert.match(poor.place('red', 1).reason, /Not enough chips/);
+  assert.equal(poor.slip.total, 50);
+  assert.match(table(new FakeStorage({ [STORE_KEY]: '{"version":1,"bankroll":50}' })).spin().reason, /Reset Chips/);
+});
+
+test('every layout bet has one place on the board, on the lines between its numbers, reached by the arrow keys', () => {
+  assert.deepEqual(HOTSPOTS.map((h) => h.spot).sort(), [...SPOTS.keys()].sort());
+  const at = (spot) => HOTSPOTS.find((h) => h.spot === spot);
+  for (const h of HOTSPOTS.filter((s) => ['split', 'corner'].includes(s.bet.kind) && !s.bet.numbers.includes(0))) {
+    const xs = h.bet.numbers.map((n) => at(String(n)).x), ys = h.bet.numbers.map((n) => at(String(n)).y);
+    assert.deepEqual([h.x, h.y], [(Math.min(...xs) + Math.max(...xs)) / 2, (Math.min(...ys) + Math.max(...ys)) / 2], h.spot);
+  }
+  const seen = new Set(['17']);
+  const queue = [at('17')];
+  while (queue.length) {
+    const h = queue.shift();
+    for (const [dx, dy] of [[1, 0], [-1, 0], [0, 1], [0, -1]]) {
+      const next = nextSpot(h, dx, dy);
+      if (!seen.has(next.spot)) { seen.add(next.spot); queue.push(next); }
+    }
+  }
+  assert.equal(seen.size, SPOTS.size);
+  assert.deepEqual([nextSpot(at('17'), 1, 0).spot, nextSpot(at('17'), 0, 1).spot], ['split 17/20', 'split 16/17']);
 });

@@ -1,0 +1,127 @@
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { BetSlip, chipBreakdown, isBelowMinimum, belowMinimumMessage } from '../../web/js/kit/bets.js';
+import { formatChips, formatSigned, scale } from '../../web/js/kit/money.js';
+import { cardLabel, cardName, isCard, parseCards, rankValue } from '../../web/js/kit/cards.js';
+import { createRandom, cryptoSource, seededSource, Shoe } from '../../web/js/kit/random.js';
+import { critical } from './support/helpers.mjs';
+
+const slip = (cents, limits = {}) => {
+  let bankroll = cents;
+  const s = new BetSlip({ bankroll: () => bankroll, min: 5, max: 1000, ...limits });
+  s.setBankroll = (c) => { bankroll = c; };
+  return s;
+};
+
+test('placing, undoing, clearing, doubling and repeating keep one consistent slip', () => {
+  const s = slip(100000);
+  s.selectChip(25);
+  assert.ok(s.place('player').ok && s.place('tie', 5).ok && s.double().ok);
+  assert.deepEqual(s.toObject(), { player: 50, tie: 10 });
+  assert.ok(s.undo().ok, 'a double is undone in one step');
+  assert.deepEqual(s.toObject(), { player: 25, tie: 5 });
+  assert.ok(s.clear().ok && s.undo().ok, 'a clear can be taken back');
+  assert.deepEqual(s.commit(), { player: 25, tie: 5 });
+  assert.ok(s.isEmpty && !s.canUndo && s.repeat().ok);
+  assert.deepEqual(s.toObject(), { player: 25, tie: 5 });
+  assert.deepEqual([s.undo().ok, s.undo().ok], [true, false]);
+});
+
+test('limits, minimums and the bankroll refuse a bet with a reason and leave the slip as it was', () => {
+  const s = slip(3050, { spots: { tie: { max: 20 } } });
+  assert.ok(s.place('tie', 20).ok);
+  assert.match(s.place('tie', 1).reason, /most on tie is 20/);
+  assert.match(s.place('banker', 11).reason, /Not enough chips/, 'a part chip cannot be staked');
+  assert.ok(s.place('banker', 10).ok);
+  for (const refused of [s.double(), s.selectChip(2), s.place('x', 0), s.place('x', 1.5)]) assert.equal(refused.ok, false);
+  assert.deepEqual(s.toObject(), { tie: 20, banker: 10 });
+  const capped = slip(10000000);
+  assert.ok(capped.place('red', 600).ok);
+  assert.match(capped.place('black', 600).reason, /limit is 1,000 a round/);
+
+  const low = slip(100000, { spots: { straight: { min: 2 } } });
+  assert.equal(low.commit(), null);
+  for (const [chips, reason] of [[1, /least on straight is 2/], [2, /minimum is 5/], [2, /^$/]]) {
+    low.place('straight', chips);
+    assert.match(low.readiness().reason, reason);
+  }
+  low.setBankroll(450);
+  assert.deepEqual([isBelowMinimum(450, 5), isBelowMinimum(500, 5)], [true, false]);
+  assert.match(low.readiness().reason, /Reset Chips at This Table/);
+  assert.match(belowMinimumMessage(450, 5), /4\.50 chips here.*minimum of 5\..*Shift\+Ctrl\+Delete/);
+});
+
+test('chip breakdown, money formatting, exact scaling and strict card notation', () => {
+  assert.deepEqual([chipBreakdown(1631), chipBreakdown(0)], [[1000, 500, 100, 25, 5, 1], []]);
+  assert.deepEqual([100000, 1250, 5, -123456].map(formatChips), ['1,000', '12.50', '0.05', '-1,234.56']);
+  assert.deepEqual([-1500, 0, 250].map(formatSigned), ['-15', '±0', '+2.50']);
+  // A sub-cent remainder goes to the house, on a loss as well as a win.
+  const scaled = [[1000, 3, 2, 1500], [100, 19, 20, 95], [1, 1, 2, 0], [-1, 1, 2, -1], [Number.MAX_SAFE_INTEGER, 3, 3, Number.MAX_SAFE_INTEGER]];
+  for (const [c, n, d, want] of scaled) assert.equal(scale(c, n, d), want, `${c} × ${n}/${d}`);
+  assert.deepEqual(parseCards('As Td, 9h'), ['As', 'Td', '9h']);
+  for (const bad of ['as', 'AS', '10h', 'A', 'Asx', '', 'Xx', null, 42]) assert.equal(isCard(bad), false, String(bad));
+  assert.throws(() => parseCards('As 1h'), TypeError);
+  assert.deepEqual([cardLabel('Td'), cardName('As'), rankValue('2c'), rankValue('Ah')], ['10♦', 'Ace of Spades', 2, 14]);
+});
+
+const chiSquare = (counts, expected) => counts.reduce((s, o) => s + (o - expected) ** 2 / expected, 0);
+// Shuffles six items 60,000 times and tests that every item lands in every
+// position equally often: (6 - 1)^2 degrees of freedom.
+function positionStatistic(shuffle, size = 6, trials = 60000) {
+  const counts = new Array(size * size).fill(0);
+  for (let t = 0; t < trials; t++) shuffle([...Array(size).keys()]).forEach((item, at) => { counts[item * size + at]++; });
+  return chiSquare(counts, trials / size);
+}
+// The two classic mistakes: a swap partner from the whole array, or from below i only.
+const flawedShuffle = (random, span) => (items) => {
+  for (let i = items.length - 1; i > 0; i--) {
+    const j = random.randomInt(span(i, items.length));
+    [items[i], items[j]] = [items[j], items[i]];
+  }
+  return items;
+};
+
+test('shuffles and randomInt are uniform, from a seeded source and from crypto', () => {
+  for (const source of [seededSource(20261206), cryptoSource()]) {
+    const random = createRandom(source);
+    assert.ok(positionStatistic(random.shuffle) < critical(25));
+    const counts = new Array(37).fill(0);
+    for (let i = 0; i < 74000; i++) counts[random.randomInt(37)]++;
+    assert.ok(chiSquare(counts, 2000) < critical(36));
+  }
+  const seeded = createRandom(seededSource(7));
+  assert.ok(positionStatistic(flawedShuffle(seeded, (i, n) => n)) > critical(25), 'the test catches a naive shuffle');
+  assert.ok(positionStatistic(flawedShuffle(seeded, (i) => i)) > critical(25), 'and an off-by-one one');
+});
+
+test('randomInt rejects the biased top of the range, stays in [0, n) and refuses bad input', () => {
+  // 2^32 mod 3 is 1, so 2^32 - 1 is the one value that must be drawn again.
+  const script = [0xffffffff, 0xfffffffe];
+  assert.equal(createRandom(() => script.shift()).randomInt(3), 0xfffffffe % 3);
+  assert.equal(script.length, 0);
+  const edges = [0, 1, 0x7fffffff, 0x80000000, 0xfffffffe, 0xffffffff];
+  let k = 0;
+  const cycling = createRandom(() => edges[k++ % edges.length]);
+  for (const n of [1, 2, 3, 7, 52, 312, 1e9, 2 ** 31 + 1, 2 ** 32 - 1, 2 ** 32]) {
+    for (let i = 0; i < 12; i++) {
+      const x = cycling.randomInt(n);
+      assert.ok(Number.isInteger(x) && x >= 0 && x < n, `${x} for n = ${n}`);
+    }
+  }
+  for (const n of [0, -1, 1.5, NaN, 2 ** 32 + 1, '6']) assert.throws(() => cycling.randomInt(n), RangeError);
+  for (const bad of [-1, 2 ** 32, 0.5]) assert.throws(() => createRandom(() => bad).randomInt(6), RangeError);
+});
+
+test('a shoe deals whole decks, asks for a shuffle at its cut card and never runs dry', () => {
+  const shoe = new Shoe({ decks: 6, penetration: 0.75, random: createRandom(seededSource(3)) });
+  const counts = new Map();
+  const take = () => { const c = shoe.draw(); counts.set(c, (counts.get(c) ?? 0) + 1); };
+  while (!shoe.needsShuffle) take();
+  assert.equal(shoe.dealt, 234);
+  while (shoe.remaining) take();
+  assert.deepEqual([counts.size, new Set(counts.values())], [52, new Set([6])]);
+  assert.ok(isCard(shoe.draw()), 'running past the last card reshuffles instead of failing the round');
+  assert.deepEqual([shoe.reshuffles, shoe.remaining], [1, 311]);
+  assert.throws(() => new Shoe({ decks: 0 }), RangeError);
+  assert.throws(() => new Shoe({ penetration: 0 }), RangeError);
+});
