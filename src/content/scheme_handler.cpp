@@ -1,5 +1,8 @@
 #include "content/scheme_handler.h"
 
+#include "platform/log.h"
+
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,47 +63,52 @@ SchemeHandler::SchemeHandler(std::string root) : root_(normalise(root)) {}
 GQuark SchemeHandler::errorDomain() { return g_quark_from_static_string("VelmarScheme"); }
 
 SchemeHandler::Target SchemeHandler::resolve(std::optional<std::string_view> address) const {
-  if (!address) return {400, {}};
+  if (!address) return {400, {}, "no address"};
   auto once = decodedPath(*address);
-  if (!once) return {404, {}};
+  if (!once) return {404, {}, "not an address"};
   // Addresses reach us with their escapes decoded once by the engine's own
   // parsing; a second decoding serves names that were escaped twice. When it
   // fails, the once-decoded path stands.
   std::string path = unescape(*once).value_or(*once);
   if (path.empty() || path == "/") path = "/index.html";
+  // Normalising would drop a trailing slash or dot and turn "page.html/" into
+  // the page itself.
+  std::string_view last = std::string_view(path).substr(path.rfind('/') + 1);
+  if (last.empty() || last == "." || last == "..") return {404, {}, "names a folder"};
   std::string relative = path[0] == '/' ? path.substr(1) : path;
   // Appending as text, never as a path of its own: a relative part that starts
   // with a slash still lands under the folder.
   std::string candidate = normalise(root_ + "/" + relative);
   std::string prefix = root_ == "/" ? root_ : root_ + "/";
-  if (candidate.size() <= prefix.size() || candidate.compare(0, prefix.size(), prefix) != 0) return {404, {}};
-  return {200, candidate};
+  if (candidate.size() <= prefix.size() || candidate.compare(0, prefix.size(), prefix) != 0)
+    return {404, {}, "outside the web folder"};
+  return {200, candidate, {}};
 }
 
 SchemeHandler::Answer SchemeHandler::serve(std::optional<std::string_view> address) const {
-  Answer answer;
+  auto refuse = [&](int status, std::string_view why) {
+    logFailure("Velmar Casino: not serving " + (address ? std::string(*address) : std::string("a request")) + ": " +
+               std::string(why));
+    Answer refused;
+    refused.status = status;
+    return refused;
+  };
   auto target = resolve(address);
-  answer.status = target.status;
-  if (target.status != 200) return answer;
+  if (target.status != 200) return refuse(target.status, target.why);
 
   // Only regular files are served: a folder, a device or a missing name is a 404.
   int fd = ::open(target.file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    answer.status = 404;
-    return answer;
-  }
+  if (fd < 0) return refuse(404, g_strerror(errno));
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    answer.status = 404;
-    return answer;
+    return refuse(404, "not a regular file");
   }
   GMappedFile* mapped = g_mapped_file_new_from_fd(fd, FALSE, nullptr);
   ::close(fd);
-  if (!mapped) {
-    answer.status = 404;
-    return answer;
-  }
+  if (!mapped) return refuse(404, "could not be read");
+  Answer answer;
+  answer.status = 200;
   answer.bytes = g_mapped_file_get_bytes(mapped);
   g_mapped_file_unref(mapped);
   answer.contentType = contentType(target.file);

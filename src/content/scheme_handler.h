@@ -21,8 +21,9 @@ class SchemeHandler {
 
   // Where a request leads: a file strictly inside the folder, or a refusal.
   struct Target {
-    int status = 404;  // 200, 400 or 404
-    std::string file;  // set when status is 200
+    int status = 404;      // 200, 400 or 404
+    std::string file;      // set when status is 200
+    std::string_view why;  // set when refused, for the log
   };
 
   // A complete answer: the bytes of the whole file (mapped, not copied) and
@@ -43,9 +44,11 @@ class SchemeHandler {
 
   const std::string& root() const { return root_; }
 
-  // Maps a request address to its file; no address gives 400.
+  // Maps a request address to its file, by its text alone; no address gives
+  // 400, and an address that names a folder (a trailing slash) gives 404.
   Target resolve(std::optional<std::string_view> address) const;
-  // Resolves and reads the file; a file that cannot be read gives 404.
+  // Resolves and reads the file; a file that cannot be read gives 404. Every
+  // refusal is logged with its reason.
   Answer serve(std::optional<std::string_view> address) const;
 
   // The type for a file name, by its lower-cased extension.

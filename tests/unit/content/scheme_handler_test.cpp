@@ -78,6 +78,10 @@ TEST_F(SchemeHandlerTest, NoAddressIsABadRequestAndMissingFilesOrFoldersAreNotFo
   EXPECT_EQ(h.serve("velmar://casino/sounds/").status, 404);
   EXPECT_EQ(h.serve("velmar://casino/sounds").status, 404);
   EXPECT_EQ(h.serve("velmar://casino/sounds/chip.wav").status, 200);
+  // A trailing slash or dot names a folder even when a file has that name.
+  for (const char* address : {"velmar://casino/velmar-casino.html/", "velmar://casino/velmar-casino.html%2f",
+                              "velmar://casino/css/app.css/."})
+    EXPECT_EQ(servedFile(address), "status 404") << address;
 }
 
 TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
