@@ -96,13 +96,15 @@ SchemeHandler::Answer SchemeHandler::serve(std::optional<std::string_view> addre
   auto target = resolve(address);
   if (target.status != 200) return refuse(target.status, target.why);
 
-  // Only regular files are served: a folder, a device or a missing name is a 404.
-  int fd = ::open(target.file.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only regular files are served. Opening must not wait: a FIFO or a device
+  // would hold the main loop, and the whole application with it, until
+  // something appeared at its other end.
+  int fd = ::open(target.file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return refuse(404, g_strerror(errno));
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    return refuse(404, "not a regular file");
+    return refuse(404, S_ISDIR(info.st_mode) ? "names a folder" : "not a regular file");
   }
   GMappedFile* mapped = g_mapped_file_new_from_fd(fd, FALSE, nullptr);
   ::close(fd);

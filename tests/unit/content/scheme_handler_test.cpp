@@ -4,6 +4,7 @@
 
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace velmar {
 namespace {
@@ -82,6 +83,15 @@ TEST_F(SchemeHandlerTest, NoAddressIsABadRequestAndMissingFilesOrFoldersAreNotFo
   for (const char* address : {"velmar://casino/velmar-casino.html/", "velmar://casino/velmar-casino.html%2f",
                               "velmar://casino/css/app.css/."})
     EXPECT_EQ(servedFile(address), "status 404") << address;
+}
+
+TEST_F(SchemeHandlerTest, AFifoIsNotFoundWithoutWaitingForAWriter) {
+  ASSERT_EQ(mkfifo((web() + "/pipe.html").c_str(), 0600), 0);
+  test::LogCapture log;
+  // Opened for reading in the ordinary way, a FIFO holds this call (and with
+  // it the whole application) until a writer comes, which here never happens.
+  EXPECT_EQ(handler().serve("velmar://casino/pipe.html").status, 404);
+  EXPECT_EQ(log.count("not serving velmar://casino/pipe.html: not a regular file"), 1);
 }
 
 TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
