@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdlib>
+#include <memory>
 #include <utility>
 
 namespace velmar {
@@ -19,6 +21,17 @@ namespace {
 std::string normalise(const std::string& path) {
   g_autofree char* out = g_canonicalize_filename(path.c_str(), "/");
   return out;
+}
+
+std::string realPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
+  return real ? real.get() : "";
+}
+
+// Strictly below root: the root itself is not a file to serve.
+bool within(const std::string& root, std::string_view path) {
+  std::string prefix = root == "/" ? root : root + "/";
+  return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0;
 }
 
 std::optional<std::string> unescape(const std::string& text) {
@@ -58,7 +71,7 @@ SchemeHandler::Answer::~Answer() {
   if (bytes) g_bytes_unref(bytes);
 }
 
-SchemeHandler::SchemeHandler(std::string root) : root_(normalise(root)) {}
+SchemeHandler::SchemeHandler(std::string root) : root_(normalise(root)), realRoot_(realPath(root_)) {}
 
 GQuark SchemeHandler::errorDomain() { return g_quark_from_static_string("VelmarScheme"); }
 
@@ -79,9 +92,7 @@ SchemeHandler::Target SchemeHandler::resolve(std::optional<std::string_view> add
   // Appending as text, never as a path of its own: a relative part that starts
   // with a slash still lands under the folder.
   std::string candidate = normalise(root_ + "/" + relative);
-  std::string prefix = root_ == "/" ? root_ : root_ + "/";
-  if (candidate.size() <= prefix.size() || candidate.compare(0, prefix.size(), prefix) != 0)
-    return {404, {}, "outside the web folder"};
+  if (!within(root_, candidate)) return {404, {}, "outside the web folder"};
   return {200, candidate, {}};
 }
 
@@ -96,11 +107,26 @@ SchemeHandler::Answer SchemeHandler::serve(std::optional<std::string_view> addre
   auto target = resolve(address);
   if (target.status != 200) return refuse(target.status, target.why);
 
+  if (realRoot_.empty()) return refuse(404, "the web folder is missing");
+
+  // Links may lead anywhere, so the check is on the real path, and nothing
+  // outside the folder is opened, not even to be refused.
+  std::string real = realPath(target.file);
+  if (real.empty()) return refuse(404, g_strerror(errno));
+  if (!within(realRoot_, real)) return refuse(404, "leads outside the web folder");
   // Only regular files are served. Opening must not wait: a FIFO or a device
   // would hold the main loop, and the whole application with it, until
-  // something appeared at its other end.
-  int fd = ::open(target.file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  // something appeared at its other end. O_NOFOLLOW refuses a link put in the
+  // file's place since its real path was taken.
+  int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
   if (fd < 0) return refuse(404, g_strerror(errno));
+  // A folder on the way may have been swapped for a link meanwhile: what was
+  // opened is what counts.
+  g_autofree char* opened = g_file_read_link(("/proc/self/fd/" + std::to_string(fd)).c_str(), nullptr);
+  if (!opened || !within(realRoot_, opened)) {
+    ::close(fd);
+    return refuse(404, opened ? "leads outside the web folder" : "could not tell where it leads");
+  }
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);

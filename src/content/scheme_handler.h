@@ -39,7 +39,8 @@ class SchemeHandler {
   };
 
   // root is the web folder; it is normalised once, lexically (no symbolic
-  // links are followed), without a trailing slash.
+  // links are followed), without a trailing slash. Its real path is taken
+  // once as well: served files must really lie inside it.
   explicit SchemeHandler(std::string root);
 
   const std::string& root() const { return root_; }
@@ -47,8 +48,9 @@ class SchemeHandler {
   // Maps a request address to its file, by its text alone; no address gives
   // 400, and an address that names a folder (a trailing slash) gives 404.
   Target resolve(std::optional<std::string_view> address) const;
-  // Resolves and reads the file; a file that cannot be read gives 404. Every
-  // refusal is logged with its reason.
+  // Resolves and reads the file. Links are followed only while they stay
+  // inside the folder; anything else, or a file that is not a regular one or
+  // cannot be read, gives 404. Every refusal is logged with its reason.
   Answer serve(std::optional<std::string_view> address) const;
 
   // The type for a file name, by its lower-cased extension.
@@ -65,6 +67,7 @@ class SchemeHandler {
 
  private:
   std::string root_;
+  std::string realRoot_;  // empty when the folder could not be found
 };
 
 }  // namespace velmar

@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmar {
 namespace {
@@ -92,6 +93,25 @@ TEST_F(SchemeHandlerTest, AFifoIsNotFoundWithoutWaitingForAWriter) {
   // it the whole application) until a writer comes, which here never happens.
   EXPECT_EQ(handler().serve("velmar://casino/pipe.html").status, 404);
   EXPECT_EQ(log.count("not serving velmar://casino/pipe.html: not a regular file"), 1);
+}
+
+TEST_F(SchemeHandlerTest, LinksAreFollowedOnlyWhileTheyStayInsideTheFolder) {
+  auto link = [](const std::string& to, const std::string& at) { ASSERT_EQ(symlink(to.c_str(), at.c_str()), 0) << at; };
+  link(dir / "secret.txt", web() + "/passwd");
+  // "web-old" starts with the folder's own name; its files are still outside.
+  link("../web-old/old.html", web() + "/old.html");
+  link(dir / "web-old", web() + "/old");
+  link("css/app.css", web() + "/app.css");
+  link(web() + "/css", web() + "/styles");
+  link(web(), dir / "linked-web");
+  test::LogCapture log;
+  auto h = handler();
+  for (const char* address : {"velmar://casino/passwd", "velmar://casino/old.html", "velmar://casino/old/old.html"})
+    EXPECT_EQ(h.serve(address).status, 404) << address;
+  EXPECT_EQ(log.count("leads outside the web folder"), 3);
+  EXPECT_EQ(body(h.serve("velmar://casino/app.css")), "css/app.css");
+  EXPECT_EQ(body(h.serve("velmar://casino/styles/app.css")), "css/app.css");
+  EXPECT_EQ(body(SchemeHandler(dir / "linked-web").serve("velmar://casino/css/app.css")), "css/app.css");
 }
 
 TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
