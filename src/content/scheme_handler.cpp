@@ -23,6 +23,17 @@ std::string normalise(const std::string& path) {
   return out;
 }
 
+// Closes the descriptor when it goes, on every way out.
+struct OwnedFd {
+  int fd;
+  explicit OwnedFd(int fd) : fd(fd) {}
+  OwnedFd(const OwnedFd&) = delete;
+  OwnedFd& operator=(const OwnedFd&) = delete;
+  ~OwnedFd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 std::string realPath(const std::string& path) {
   std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
   return real ? real.get() : "";
@@ -118,27 +129,38 @@ SchemeHandler::Answer SchemeHandler::serve(std::optional<std::string_view> addre
   // would hold the main loop, and the whole application with it, until
   // something appeared at its other end. O_NOFOLLOW refuses a link put in the
   // file's place since its real path was taken.
-  int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
-  if (fd < 0) return refuse(404, g_strerror(errno));
+  OwnedFd file(::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  if (file.fd < 0) return refuse(404, g_strerror(errno));
   // A folder on the way may have been swapped for a link meanwhile: what was
   // opened is what counts.
-  g_autofree char* opened = g_file_read_link(("/proc/self/fd/" + std::to_string(fd)).c_str(), nullptr);
-  if (!opened || !within(realRoot_, opened)) {
-    ::close(fd);
-    return refuse(404, opened ? "leads outside the web folder" : "could not tell where it leads");
-  }
+  g_autofree char* opened = g_file_read_link(("/proc/self/fd/" + std::to_string(file.fd)).c_str(), nullptr);
+  if (!opened) return refuse(404, "could not tell where it leads");
+  if (!within(realRoot_, opened)) return refuse(404, "leads outside the web folder");
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
+  if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
     return refuse(404, S_ISDIR(info.st_mode) ? "names a folder" : "not a regular file");
+
+  // Read, never mapped: a mapped file that shrinks while the engine reads it
+  // ends the process with SIGBUS. Read once, a file that changes meanwhile can
+  // only cut the answer short.
+  gsize size = static_cast<gsize>(info.st_size);
+  g_autofree char* data = static_cast<char*>(g_try_malloc(size));
+  if (size && !data) return refuse(404, "too large to read");
+  gsize got = 0;
+  while (got < size) {
+    ssize_t n = ::read(file.fd, data + got, size - got);
+    if (n == 0) break;
+    if (n > 0)
+      got += static_cast<gsize>(n);
+    else if (errno != EINTR)
+      return refuse(404, g_strerror(errno));
   }
-  GMappedFile* mapped = g_mapped_file_new_from_fd(fd, FALSE, nullptr);
-  ::close(fd);
-  if (!mapped) return refuse(404, "could not be read");
+  if (got < size)
+    logFailure("Velmar Casino: " + std::string(*address) + " shrank while being read; serving " + std::to_string(got) +
+               " of " + std::to_string(size) + " bytes");
   Answer answer;
   answer.status = 200;
-  answer.bytes = g_mapped_file_get_bytes(mapped);
-  g_mapped_file_unref(mapped);
+  answer.bytes = g_bytes_new_take(g_steal_pointer(&data), got);
   answer.contentType = contentType(target.file);
   return answer;
 }

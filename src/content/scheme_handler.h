@@ -26,8 +26,9 @@ class SchemeHandler {
     std::string_view why;  // set when refused, for the log
   };
 
-  // A complete answer: the bytes of the whole file (mapped, not copied) and
-  // its type, or an error status with no bytes.
+  // A complete answer: the bytes of the whole file, read when it was served
+  // and so untouched by later changes to it, and its type; or an error status
+  // with no bytes.
   struct Answer {
     int status = 404;
     std::string contentType;

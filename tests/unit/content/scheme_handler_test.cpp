@@ -128,6 +128,18 @@ TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
   EXPECT_EQ(body(empty), "");
 }
 
+TEST_F(SchemeHandlerTest, AFileCutShortAfterItWasServedCannotEndTheProcess) {
+  std::string bytes(1 << 20, 'x');
+  std::string file = web() + "/big.bin";
+  test::writeFile(file, bytes);
+  auto answer = handler().serve("velmar://casino/big.bin");
+  ASSERT_EQ(answer.status, 200);
+  ASSERT_EQ(truncate(file.c_str(), 0), 0);
+  // In a child process: had the answer kept the file mapped, reading it now
+  // would end the process with SIGBUS.
+  EXPECT_EXIT(std::exit(body(answer) == bytes ? 0 : 1), testing::ExitedWithCode(0), "");
+}
+
 TEST(SchemeHandlerTypes, ExtensionsAreLookedUpLowerCasedAndExactly) {
   struct Case {
     const char* name;
