@@ -1,7 +1,8 @@
 // A 5 MB file served by the content server against the same file read from
-// disk, in one run. The server's part is resolving the address, mapping the
-// file and handing the engine a stream over the mapping, which the engine
-// then reads in chunks; the disk baseline reads the file whole.
+// disk, in one run. The server's part is resolving the address, checking where
+// it really leads, reading the file and handing the engine a stream over the
+// bytes, which the engine then reads in chunks; the disk baseline reads the
+// file whole.
 
 #include "content/scheme_handler.h"
 

@@ -21,12 +21,14 @@ class SchemeHandler {
 
   // Where a request leads: a file strictly inside the folder, or a refusal.
   struct Target {
-    int status = 404;  // 200, 400 or 404
-    std::string file;  // set when status is 200
+    int status = 404;      // 200, 400 or 404
+    std::string file;      // set when status is 200
+    std::string_view why;  // set when refused, for the log
   };
 
-  // A complete answer: the bytes of the whole file (mapped, not copied) and
-  // its type, or an error status with no bytes.
+  // A complete answer: the bytes of the whole file, read when it was served
+  // and so untouched by later changes to it, and its type; or an error status
+  // with no bytes.
   struct Answer {
     int status = 404;
     std::string contentType;
@@ -38,14 +40,18 @@ class SchemeHandler {
   };
 
   // root is the web folder; it is normalised once, lexically (no symbolic
-  // links are followed), without a trailing slash.
+  // links are followed), without a trailing slash. Its real path is taken
+  // once as well: served files must really lie inside it.
   explicit SchemeHandler(std::string root);
 
   const std::string& root() const { return root_; }
 
-  // Maps a request address to its file; no address gives 400.
+  // Maps a request address to its file, by its text alone; no address gives
+  // 400, and an address that names a folder (a trailing slash) gives 404.
   Target resolve(std::optional<std::string_view> address) const;
-  // Resolves and reads the file; a file that cannot be read gives 404.
+  // Resolves and reads the file. Links are followed only while they stay
+  // inside the folder; anything else, or a file that is not a regular one or
+  // cannot be read, gives 404. Every refusal is logged with its reason.
   Answer serve(std::optional<std::string_view> address) const;
 
   // The type for a file name, by its lower-cased extension.
@@ -62,6 +68,7 @@ class SchemeHandler {
 
  private:
   std::string root_;
+  std::string realRoot_;  // empty when the folder could not be found
 };
 
 }  // namespace velmar

@@ -22,7 +22,7 @@ void SchemeHandler::answer(WebKitURISchemeRequest* request) const {
     webkit_uri_scheme_request_finish_error(request, error);
     return;
   }
-  // The stream reads straight from the mapped file; nothing is copied here.
+  // The engine reads the answer's bytes in chunks; nothing is copied here.
   gsize size = g_bytes_get_size(answer.bytes);
   g_autoptr(GInputStream) stream = g_memory_input_stream_new_from_bytes(answer.bytes);
   g_autoptr(WebKitURISchemeResponse) response = webkit_uri_scheme_response_new(stream, static_cast<gint64>(size));

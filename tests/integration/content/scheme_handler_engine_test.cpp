@@ -84,7 +84,7 @@ TEST_F(ContentServerThroughTheEngine, EscapesAreDecodedTwice) {
 TEST_F(ContentServerThroughTheEngine, NothingOutsideTheFolderAndNoFolderIsServed) {
   show("velmar://casino/velmar-casino.html");
   for (const char* address : {"../secret.txt", "%2e%2e/secret.txt", "%252e%252e/secret.txt", "%252e%252e/web-old/old.html",
-                              "sub/", "sub", "missing.json"})
+                              "sub/", "sub", "sub/inner.html/", "missing.json"})
     EXPECT_EQ(fetched(address), "\"refused\"") << address;
   EXPECT_NE(fetched("sub/inner.html").find("inner"), std::string::npos);
 }

@@ -4,6 +4,8 @@
 
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmar {
 namespace {
@@ -78,6 +80,38 @@ TEST_F(SchemeHandlerTest, NoAddressIsABadRequestAndMissingFilesOrFoldersAreNotFo
   EXPECT_EQ(h.serve("velmar://casino/sounds/").status, 404);
   EXPECT_EQ(h.serve("velmar://casino/sounds").status, 404);
   EXPECT_EQ(h.serve("velmar://casino/sounds/chip.wav").status, 200);
+  // A trailing slash or dot names a folder even when a file has that name.
+  for (const char* address : {"velmar://casino/velmar-casino.html/", "velmar://casino/velmar-casino.html%2f",
+                              "velmar://casino/css/app.css/."})
+    EXPECT_EQ(servedFile(address), "status 404") << address;
+}
+
+TEST_F(SchemeHandlerTest, AFifoIsNotFoundWithoutWaitingForAWriter) {
+  ASSERT_EQ(mkfifo((web() + "/pipe.html").c_str(), 0600), 0);
+  test::LogCapture log;
+  // Opened for reading in the ordinary way, a FIFO holds this call (and with
+  // it the whole application) until a writer comes, which here never happens.
+  EXPECT_EQ(handler().serve("velmar://casino/pipe.html").status, 404);
+  EXPECT_EQ(log.count("not serving velmar://casino/pipe.html: not a regular file"), 1);
+}
+
+TEST_F(SchemeHandlerTest, LinksAreFollowedOnlyWhileTheyStayInsideTheFolder) {
+  auto link = [](const std::string& to, const std::string& at) { ASSERT_EQ(symlink(to.c_str(), at.c_str()), 0) << at; };
+  link(dir / "secret.txt", web() + "/passwd");
+  // "web-old" starts with the folder's own name; its files are still outside.
+  link("../web-old/old.html", web() + "/old.html");
+  link(dir / "web-old", web() + "/old");
+  link("css/app.css", web() + "/app.css");
+  link(web() + "/css", web() + "/styles");
+  link(web(), dir / "linked-web");
+  test::LogCapture log;
+  auto h = handler();
+  for (const char* address : {"velmar://casino/passwd", "velmar://casino/old.html", "velmar://casino/old/old.html"})
+    EXPECT_EQ(h.serve(address).status, 404) << address;
+  EXPECT_EQ(log.count("leads outside the web folder"), 3);
+  EXPECT_EQ(body(h.serve("velmar://casino/app.css")), "css/app.css");
+  EXPECT_EQ(body(h.serve("velmar://casino/styles/app.css")), "css/app.css");
+  EXPECT_EQ(body(SchemeHandler(dir / "linked-web").serve("velmar://casino/css/app.css")), "css/app.css");
 }
 
 TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
@@ -92,6 +126,18 @@ TEST_F(SchemeHandlerTest, AServedFileCarriesItsWholeBytesAndItsType) {
   auto empty = h.serve("velmar://casino/empty.js");
   EXPECT_EQ(empty.status, 200);
   EXPECT_EQ(body(empty), "");
+}
+
+TEST_F(SchemeHandlerTest, AFileCutShortAfterItWasServedCannotEndTheProcess) {
+  std::string bytes(1 << 20, 'x');
+  std::string file = web() + "/big.bin";
+  test::writeFile(file, bytes);
+  auto answer = handler().serve("velmar://casino/big.bin");
+  ASSERT_EQ(answer.status, 200);
+  ASSERT_EQ(truncate(file.c_str(), 0), 0);
+  // In a child process: had the answer kept the file mapped, reading it now
+  // would end the process with SIGBUS.
+  EXPECT_EXIT(std::exit(body(answer) == bytes ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST(SchemeHandlerTypes, ExtensionsAreLookedUpLowerCasedAndExactly) {
