@@ -34,13 +34,9 @@ TEST_F(PrefsTest, FirstLaunchReadsTheDefaultsAndEveryChangeSurvivesARestart) {
   EXPECT_EQ(Prefs::pageZoom(), 1.25);
   EXPECT_EQ(Prefs::lastPage(), "odd\nname é.html");
   EXPECT_FALSE(Prefs::reopenLastTable());
-
-  Prefs::setLastPage(std::nullopt);
-  reread();
-  EXPECT_EQ(Prefs::lastPage(), std::nullopt);
 }
 
-TEST_F(PrefsTest, ValuesTheAppCannotUseReadAsDefaultsAndTheRestStandUnchanged) {
+TEST_F(PrefsTest, UnusableValuesAndFilesReadAsDefaultsAndOtherValuesStand) {
   // GLib reads "nan" and "inf" as numbers, which the engine cannot zoom to.
   const std::pair<const char*, double> zooms[] = {{"0", 1.0},   {"wide", 1.0}, {"nan", 1.0},   {"inf", 1.0},
                                                   {"-inf", 1.0}, {"3", 3.0},    {"0.67", 0.67}};
@@ -52,9 +48,8 @@ TEST_F(PrefsTest, ValuesTheAppCannotUseReadAsDefaultsAndTheRestStandUnchanged) {
   EXPECT_TRUE(Prefs::reopenLastTable());
   writeRaw("[Preferences]\nreopenLastTable=false\n");
   EXPECT_FALSE(Prefs::reopenLastTable());
-}
 
-TEST_F(PrefsTest, AnUnreadableFileReadsAsDefaultsAndIsReplacedByTheNextChange) {
+  // An unreadable file reads as defaults and the next change replaces it.
   writeRaw("\x01\x02 not a key file [[[");
   EXPECT_EQ(Prefs::pageZoom(), 1.0);
   EXPECT_TRUE(Prefs::reopenLastTable());
