@@ -22,7 +22,20 @@ void writeOnDays(SaveStore& store, std::int64_t& now, int first, int end) {
   }
 }
 
+// Machines and CI often run in UTC, where a copy dated by UTC's day would pass
+// unseen; a zone half an hour off the hour shows it.
+struct ZoneAwayFromUtc {
+  const bool had = g_getenv("TZ") != nullptr;
+  const std::string saved = had ? g_getenv("TZ") : "";
+  ZoneAwayFromUtc() { g_setenv("TZ", "IST-5:30", TRUE); }
+  ~ZoneAwayFromUtc() {
+    if (had) g_setenv("TZ", saved.c_str(), TRUE);
+    else g_unsetenv("TZ");
+  }
+};
+
 TEST_F(Backups, EachLocalDayKeepsOneCopyOfItsLastWriteEvenAMicrosecondBeforeMidnight) {
+  ZoneAwayFromUtc zone;
   now = localMoment(2024, 3, 9, 8);
   SaveStore store = open();
   store.replaceAll({{"chips", "morning"}});
@@ -38,7 +51,7 @@ TEST_F(Backups, EachLocalDayKeepsOneCopyOfItsLastWriteEvenAMicrosecondBeforeMidn
 
 TEST_F(Backups, TheThirtyNewestJsonNamesStayWhoeverPutThemThereAndWhateverTheClockSays) {
   g_mkdir_with_parents(backups().c_str(), 0755);
-  for (const char* name : {".hidden.json", "0-notes.json", "Archive.json", "zz-keep.json"})
+  for (const char* name : {".hidden.json", "0-notes.json", "Zoo.json", "zz-keep.json"})
     writeFile(backups() + "/" + name, name);
   // Only the exact lower-case extension counts.
   const char* others[] = {"OLD.JSON", "saves-2000-01-01.Json", "notes.txt", "saves.json.bak", "json", "a.jsonl"};
@@ -51,7 +64,7 @@ TEST_F(Backups, TheThirtyNewestJsonNamesStayWhoeverPutThemThereAndWhateverTheClo
   writeOnDays(store, now, 26, 28);
   auto names = jsonEntries(backups());
   EXPECT_EQ(names.size(), 30u);
-  EXPECT_EQ(names.front(), "Archive.json") << "the lowest names go first, whoever wrote them";
+  EXPECT_EQ(names.front(), "Zoo.json") << "the lowest names go first, whoever wrote them";
 
   writeOnDays(store, now, 28, 40);
   names = jsonEntries(backups());
