@@ -2,8 +2,9 @@
 
 #include "support/log_capture.h"
 
-#include <glib.h>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace velmar {
 namespace {
@@ -13,11 +14,6 @@ class PrefsTest : public ::testing::Test {
   void SetUp() override { Prefs::useFile(dir / "config/velmar-casino/preferences.ini"); }
   // What another process would read: the same file, read afresh.
   void reread() { Prefs::useFile(Prefs::file()); }
-  void writeRaw(const std::string& text) {
-    g_mkdir_with_parents((dir / "config/velmar-casino").c_str(), 0700);
-    test::writeFile(Prefs::file(), text);
-    reread();
-  }
   test::TempDir dir;
 };
 
@@ -38,21 +34,19 @@ TEST_F(PrefsTest, FirstLaunchReadsTheDefaultsAndEveryChangeSurvivesARestart) {
 
 TEST_F(PrefsTest, UnusableValuesAndFilesReadAsDefaultsAndOtherValuesStand) {
   // GLib reads "nan" and "inf" as numbers, which the engine cannot zoom to.
-  const std::pair<const char*, double> zooms[] = {{"0", 1.0},   {"wide", 1.0}, {"nan", 1.0},   {"inf", 1.0},
-                                                  {"-inf", 1.0}, {"3", 3.0},    {"0.67", 0.67}};
-  for (auto [text, zoom] : zooms) {
-    writeRaw(std::string("[Preferences]\npageZoom=") + text + "\n");
-    EXPECT_EQ(Prefs::pageZoom(), zoom) << text;
+  const std::tuple<const char*, double, bool> cases[] = {
+      {"pageZoom=0", 1.0, true},     {"pageZoom=wide", 1.0, true},          {"pageZoom=nan", 1.0, true},
+      {"pageZoom=inf", 1.0, true},   {"pageZoom=-inf", 1.0, true},          {"pageZoom=3", 3.0, true},
+      {"pageZoom=0.67", 0.67, true}, {"reopenLastTable=sometimes", 1.0, true}, {"reopenLastTable=false", 1.0, false},
+      {"\x01\x02 not a key file [[[", 1.0, true}};
+  Prefs::useFile(dir / "preferences.ini");
+  for (auto [line, zoom, reopen] : cases) {
+    test::writeFile(Prefs::file(), std::string("[Preferences]\n") + line + "\n");
+    reread();
+    EXPECT_EQ(Prefs::pageZoom(), zoom) << line;
+    EXPECT_EQ(Prefs::reopenLastTable(), reopen) << line;
   }
-  writeRaw("[Preferences]\nreopenLastTable=sometimes\n");
-  EXPECT_TRUE(Prefs::reopenLastTable());
-  writeRaw("[Preferences]\nreopenLastTable=false\n");
-  EXPECT_FALSE(Prefs::reopenLastTable());
-
-  // An unreadable file reads as defaults and the next change replaces it.
-  writeRaw("\x01\x02 not a key file [[[");
-  EXPECT_EQ(Prefs::pageZoom(), 1.0);
-  EXPECT_TRUE(Prefs::reopenLastTable());
+  // The next change replaces the unreadable file.
   Prefs::setLastPage("poker-3d.html");
   reread();
   EXPECT_EQ(Prefs::lastPage(), "poker-3d.html");

@@ -20,7 +20,6 @@ TEST(Tables, PagesAreKnownByTheLastPathComponentUnderThePrivateSchemeOnly) {
       {"velmar://casino/Roulette-3D.html", "none", false},
       {"VELMAR://casino/roulette-3d.html", "roulette", false},
       {"velmar://casino/", "none", false},
-      {"velmar://casino", "none", false},
       {"roulette-3d.html", "none", false},
       {"", "none", false},
   };
@@ -31,14 +30,10 @@ TEST(Tables, PagesAreKnownByTheLastPathComponentUnderThePrivateSchemeOnly) {
   }
 }
 
-TEST(Tables, APageAddressIsTheBaseWithOneComponentThatReadsBackDecoded) {
-  EXPECT_EQ(Tables::lobbyURL(), "velmar://casino/velmar-casino.html");
+TEST(Tables, APageAddressAddsOneComponentAndItsPathIsDecodedOnce) {
   // A remembered name is one component: it cannot climb or add a folder.
   EXPECT_EQ(Tables::url("../x.html"), "velmar://casino/..%2Fx.html");
-  EXPECT_EQ(Tables::pageName(Tables::url("a b.html")), "a b.html");
-  // Decoded once, without the query and fragment.
   EXPECT_EQ(Tables::pathOf("velmar://casino/a%2520b.html?q#f"), "/a%20b.html");
-  EXPECT_EQ(Tables::pathOf("velmar://casino"), "");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 
 using Commands::Validation;
 
-TEST(PageChoice, StartUpAndThePageActionOpenOnlyOurOwnPages) {
+TEST(PageChoice, StartUpThePageActionAndTheTablePickerOpenOnlyOurOwnPages) {
   const std::string lobby = Tables::lobbyURL();
   EXPECT_EQ(Commands::firstPage(true, "poker-3d.html"), "velmar://casino/poker-3d.html");
   EXPECT_EQ(Commands::firstPage(true, "velmar-casino.html"), lobby);
@@ -23,6 +23,11 @@ TEST(PageChoice, StartUpAndThePageActionOpenOnlyOurOwnPages) {
   EXPECT_EQ(Commands::pageAddress("blackjack"), "velmar://casino/blackjack-3d.html");
   for (const char* target : {"Blackjack", "blackjack-3d.html", ""})
     EXPECT_EQ(Commands::pageAddress(target), std::nullopt) << target;
+
+  for (const Table& t : Tables::all)
+    EXPECT_EQ(Commands::pickedAddress(Commands::pickerIndex(&t)), Tables::url(t.file)) << t.id;
+  EXPECT_EQ(Commands::pickerIndex(nullptr), -1);
+  for (int outside : {-1, 4}) EXPECT_EQ(Commands::pickedAddress(outside), std::nullopt) << outside;
 }
 
 TEST(Validation, OnlyThePageShownIsCheckedResetNeedsATableAndOtherCommandsAreAlwaysOn) {
@@ -55,13 +60,6 @@ TEST(ZoomSteps, EachStepMovesToItsNeighbourAndAZoomOffTheStepsCountsAsTheNextSte
       {3.0, +1, 1.5}, {3.0, -1, 1.25}, {0, +1, 0.75}, {0, -1, 0.67}};
   for (auto [zoom, direction, result] : cases)
     EXPECT_EQ(Commands::steppedZoom(zoom, direction), result) << zoom << " " << direction;
-}
-
-TEST(TablePicker, EachSegmentOpensItsTableAndNothingOutsideTheCatalogOpens) {
-  for (const Table& t : Tables::all)
-    EXPECT_EQ(Commands::pickedAddress(Commands::pickerIndex(&t)), Tables::url(t.file)) << t.id;
-  EXPECT_EQ(Commands::pickerIndex(nullptr), -1);
-  for (int outside : {-1, 4}) EXPECT_EQ(Commands::pickedAddress(outside), std::nullopt) << outside;
 }
 
 TEST(Shortcuts, EachAcceleratorParsesIsTakenOnceAndIsListedInTheShortcutsWindow) {
