@@ -22,8 +22,8 @@ void writeOnDays(SaveStore& store, std::int64_t& now, int first, int end) {
   }
 }
 
-// Machines and CI often run in UTC, where a copy dated by UTC's day would pass
-// unseen; a zone half an hour off the hour shows it.
+// Machines and CI often run in UTC, where a copy dated by UTC's day instead
+// of the local one would pass unseen.
 struct ZoneAwayFromUtc {
   const bool had = g_getenv("TZ") != nullptr;
   const std::string saved = had ? g_getenv("TZ") : "";

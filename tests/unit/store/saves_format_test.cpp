@@ -15,7 +15,8 @@ std::string escapeSeparators(std::string text) {
 }
 
 // Bytes picked to hit every branch of a UTF-8 writer: plain text, escapes,
-// lead bytes with their edge ranges, stray continuations, and the separators.
+// lead bytes with their edge ranges, stray continuations (a page's lone
+// surrogate may arrive as such), and the separators.
 std::string randomText(std::mt19937& random, bool utf8Only) {
   static const std::vector<std::string> pieces = {
       "a", "Z", " ", "/", "\"", "\\", "\n", "\t", "\x01", "\x1F", "\x7F", "\b", "\f", "\r", std::string(1, '\0'),
@@ -42,10 +43,6 @@ TEST(SavesFormat, OwnWriterMatchesTheGeneralJsonTextForAnyBytesAndReadsBack) {
     ASSERT_EQ(encodeSeed(values), escapeSeparators(compactJSON(document)));
     if (utf8Only) ASSERT_EQ(decodeSaves(encodeSaves(values)), values);
   }
-  // A page's lone surrogate may arrive as bytes that are not UTF-8: one
-  // replacement character for each, and the entry is kept.
-  EXPECT_EQ(encodeSaves({{"k\xED\xA0\x80", "\xFF"}}),
-            "{\n  \"k\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\": \"\xEF\xBF\xBD\"\n}");
 }
 
 }  // namespace
