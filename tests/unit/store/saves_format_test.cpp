@@ -15,8 +15,9 @@ std::string escapeSeparators(std::string text) {
 }
 
 // Bytes picked to hit every branch of a UTF-8 writer: plain text, escapes,
-// lead bytes with their edge ranges, stray continuations, and the separators.
-std::string randomText(std::mt19937& random, bool utf8Only = false) {
+// lead bytes with their edge ranges, stray continuations (a page's lone
+// surrogate may arrive as such), and the separators.
+std::string randomText(std::mt19937& random, bool utf8Only) {
   static const std::vector<std::string> pieces = {
       "a", "Z", " ", "/", "\"", "\\", "\n", "\t", "\x01", "\x1F", "\x7F", "\b", "\f", "\r", std::string(1, '\0'),
       "\xC3\xA9", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xF0\x9F\x98\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
@@ -29,23 +30,18 @@ std::string randomText(std::mt19937& random, bool utf8Only = false) {
   return text;
 }
 
-TEST(SavesFormat, OwnWriterMatchesTheGeneralJsonTextForAnyBytes) {
+// The saves have their own fast writer; the general JSON text, which the
+// self-test report uses as well, is the reference it must match byte for byte.
+TEST(SavesFormat, OwnWriterMatchesTheGeneralJsonTextForAnyBytesAndReadsBack) {
   std::mt19937 random(7);
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 4000; ++round) {
+    const bool utf8Only = round % 4 == 0;
     std::map<std::string, std::string> values;
-    for (int n = round % 4; n > 0; --n) values[randomText(random)] = randomText(random);
+    for (int n = round % 5; n > 0; --n) values[randomText(random, utf8Only)] = randomText(random, utf8Only);
     const nlohmann::json document(values);
     ASSERT_EQ(encodeSaves(values), prettyJSON(document));
     ASSERT_EQ(encodeSeed(values), escapeSeparators(compactJSON(document)));
-  }
-}
-
-TEST(SavesFormat, WrittenFormReadsBackAsTheSameSaves) {
-  std::mt19937 random(11);
-  for (int round = 0; round < 500; ++round) {
-    std::map<std::string, std::string> values;
-    for (int n = round % 5; n > 0; --n) values[randomText(random, true)] = randomText(random, true);
-    EXPECT_EQ(decodeSaves(encodeSaves(values)), values);
+    if (utf8Only) ASSERT_EQ(decodeSaves(encodeSaves(values)), values);
   }
 }
 
