@@ -53,6 +53,11 @@ TEST_F(Dialogs, ZoomIsStoredAppliedAndCarriedToTheNextPage) {
   EXPECT_EQ(webkit_web_view_get_zoom_level(view()), 0.75);
   open("roulette-3d.html");
   EXPECT_EQ(webkit_web_view_get_zoom_level(view()), 0.75);
+  // The largest step, as an earlier run left it in the file.
+  test::writeFile(Prefs::file(), "[Preferences]\npageZoom=3.0\n");
+  Prefs::useFile(Prefs::file());
+  open("baccarat-3d.html");
+  EXPECT_EQ(webkit_web_view_get_zoom_level(view()), 3.0);
 }
 
 }  // namespace
