@@ -79,7 +79,7 @@ const std::vector<Shortcut>& shortcuts() {
                    std::string(table.name), "Tables"});
     s.insert(s.end(), {
         {"app.reload-page", {"<Primary>r"}, "Reload Table", "Tables"},
-        // The Mac's Delete key is the PC's Backspace; both keys reset.
+        // Keyboards disagree on which key is Delete; both reset.
         {"app.reset-table", {"<Shift><Primary>Delete", "<Shift><Primary>BackSpace"}, "Reset Chips at This Table…",
          "Tables"},
         {"app.actual-size", {"<Primary>0", "<Primary>KP_0"}, "Actual Size", "View"},
