@@ -14,23 +14,22 @@ test('all 2,598,960 five-card hands fall into the exact category and tie-class c
   const counts = new Array(10).fill(0);
   const classes = Array.from({ length: 10 }, () => new Set());
   let bonusReturn = 0;
-  const h = ['', '', '', '', ''];
-  for (let a = 0; a < 52; a++) { h[0] = deck[a];
-    for (let b = a + 1; b < 52; b++) { h[1] = deck[b];
-      for (let c = b + 1; c < 52; c++) { h[2] = deck[c];
-        for (let d = c + 1; d < 52; d++) { h[3] = deck[d];
-          for (let e = d + 1; e < 52; e++) { h[4] = deck[e];
-            const { category, score } = evaluate5(h);
-            counts[category]++;
-            classes[category].add(score);
-            const odds = aaBonusOdds(h);
-            if (odds) bonusReturn += 1 + odds;
-          } } } } }
+  const h = [];
+  const choose = (from) => {
+    if (h.length === 5) {
+      const { category, score } = evaluate5(h), odds = aaBonusOdds(h);
+      counts[category]++;
+      classes[category].add(score);
+      if (odds) bonusReturn += 1 + odds;
+      return;
+    }
+    for (let i = from; i < 52; i++) { h.push(deck[i]); choose(i + 1); h.pop(); }
+  };
+  choose(0);
   assert.deepEqual(counts, [1302540, 1098240, 123552, 54912, 10200, 5108, 3744, 624, 36, 4]);
-  // Hands that tie form 7,462 classes; a score that separated equal hands or
-  // merged different ones would change these numbers.
+  // 7,462 classes of tying hands: a score that split equal hands or merged unequal ones changes these.
   assert.deepEqual(classes.map((s) => s.size), [1277, 2860, 858, 858, 10, 1277, 156, 156, 9, 1]);
-  // The AA bonus pays on 84,480 pairs of aces and every two pair or better.
+  // The AA bonus pays 7:1 on 84,480 pairs of aces and on two pair to straights, then 20, 30, 40, 50, 100 to 1.
   assert.equal(bonusReturn, 8 * (84480 + 123552 + 54912 + 10200) + 21 * 5108 + 31 * 3744 + 41 * 624 + 51 * 36 + 101 * 4);
   assert.equal((1 - bonusReturn / 2598960).toFixed(4), '0.0626');
 });
@@ -55,13 +54,12 @@ test('seven cards play their best five, however the hands overlap', () => {
   const cases = [
     ['Ac Ad Ah Ks Kc Kh 2d', 'Full house, Aces over Kings', 'two trips make the higher full house'],
     ['9h 8h 7h 6h 2h Tc 5h', 'Straight flush, Nine high', 'a flush and a straight together hide a straight flush'],
-    ['Ah Kh 7h 4h 2h Qc Js', 'Flush, Ace high', 'a flush and a separate straight draw: the flush wins'],
-    ['Ah Kh Qh Jh 9h Td 2c', 'Flush, Ace high', 'a straight using an off-suit ten is no straight flush'],
+    ['Ah Kh 7h 4h 2h Qc Js', 'Flush, Ace high', 'a flush beats a separate straight'],
+    ['Ah Kh Qh Jh 9h Td 2c', 'Flush, Ace high', 'a straight through an off-suit ten is no straight flush'],
     ['Th 9h 8h 7h 6h 5h Ah', 'Straight flush, Ten high', 'the highest of overlapping straight flushes'],
     ['Ks Kh Kd Kc Qs Qh Qd', 'Four Kings', 'quads beat the full house also present'],
     ['Ac Ad Kc Kd Qc Qd 2s', 'Two pair, Aces and Kings', 'three pairs keep the best two'],
-    ['As 2d 3c 4h 5s 9c Jd', 'Straight, Five high', 'the wheel among seven'],
-    ['As 2d 3c 4h 5s 6c Jd', 'Straight, Six high', 'a six-high straight beats the wheel in the same cards'],
+    ['As 2d 3c 4h 5s 9c Jd', 'Straight, Five high', 'the wheel'], ['As 2d 3c 4h 5s 6c Jd', 'Straight, Six high', 'beats the wheel'],
     ['Ts Js Qs Ks As 9s 8s', 'Royal flush', 'royal inside a longer straight flush'],
   ];
   for (const [cards, name, why] of cases) assert.equal(describe(ev7(cards)), name, why);
@@ -85,8 +83,7 @@ test('every settlement branch returns the exact cents', () => {
     ['Ac Kc', 'Qd 4s', ' 2c 7c 9c Jh 3h', stakes, 3000 + 2000, 'dealer does not qualify', 'flush ante 2:1, call pushes'],
     ['Ac Kc', 'Qd Qs', board, stakes, 0, 'lose', 'a qualified dealer with the better hand takes all'],
     ['Jd Jc', 'Qd Qs', ' 2d 7c 9s 8h 3h', { ...stakes, aaBonus: 500 }, 0, 'lose', 'a pair of jacks wins no AA bonus'],
-    ['Kd Kc', 'Qd Qs', board, stakes, 2000 + 4000, 'win', 'a win pays the ante 1:1 and the call 1:1'],
-    ['Kd Kc', 'Kh Ks', board, stakes, 1000 + 2000, 'push', 'a tie pushes both'],
+    ['Kd Kc', 'Qd Qs', board, stakes, 2000 + 4000, 'win', 'ante and call 1:1'], ['Kd Kc', 'Kh Ks', board, stakes, 3000, 'push', 'tie'],
     ['4c 5c', '4d 5d', ' Ah Kh Qh Js Ts', stakes, 1000 + 2000, 'push', 'the board plays for both: a tie'],
     ['6c 7d', 'Ah Ad', ' 8h 9s Tc 2d 3s', stakes, 2000 + 4000, 'win', 'straight ante 1:1'],
     ['Jc Jd', 'Js Qd', ' Jh 2d 2c 7h 9s', stakes, 4000 + 4000, 'win', 'full house ante 3:1'],
@@ -103,43 +100,33 @@ test('every settlement branch returns the exact cents', () => {
     assert.equal(settle(st, player, dealer), returned, why);
     assert.equal(settleDetail(st, player, dealer).outcome, outcome, why);
   }
-  // The AA bonus table, on the first five cards.
-  const bonus = [['Ah Kh Qh Jh Th', 100], ['9h Kh Qh Jh Th', 50], ['9h 9d 9c 9s Th', 40], ['9h 9d 9c Ts Th', 30],
-    ['2h 7h Qh Jh Th', 20], ['9h Kd Qh Jh Th', 7], ['9h 9d 9c 2s Th', 7], ['9h 9d Tc 2s Th', 7], ['Ah Ad Tc 2s 3h', 7],
-    ['Kh Kd Tc 2s 3h', 0], ['Ah Kd Tc 2s 3h', 0]];
-  for (const [cards, odds] of bonus) assert.equal(aaBonusOdds(hand(cards)), odds, cards);
   const p = hand('Ac Kc' + board), d = hand('Qd 5s' + board);
-  for (const [st, reason] of [[{ ante: 1000, call: 1000 }, /twice the ante/], [{ ante: 1000, call: 2000, folded: true }, /folded/],
-    [{ ante: 0, call: 0 }, /bad stakes/], [{ ante: -100, call: -200 }, /bad stakes/], [{ ante: 100.5, call: 201 }, /bad stakes/]]) {
-    assert.throws(() => settle(st, p, d), reason);
-  }
+  const refused = [[{ ante: 1000, call: 1000 }, /twice the ante/], [{ ante: 1000, call: 2000, folded: true }, /folded/],
+    [{ ante: 0, call: 0 }, /bad stakes/], [{ ante: -100, call: -200 }, /bad stakes/], [{ ante: 100.5, call: 201 }, /bad stakes/]];
+  for (const [st, reason] of refused) assert.throws(() => settle(st, p, d), reason);
 });
 
-// A "shuffle" that puts the named cards on top in deal order: player, dealer,
-// then the five board cards.
+// A "shuffle" that puts the named cards on top in deal order: player, dealer, board.
 const dealing = (text) => ({ shuffle: () => [...hand(text), ...freshDeck().filter((c) => !hand(text).includes(c))] });
 const table = (storage, cards = '', log = logSink()) => new PokerGame({ storage, random: dealing(cards), log });
 
 test('a called hand changes the bankroll by exactly the settled amount and survives a reload', () => {
-  const storage = new FakeStorage();
-  const game = table(storage, 'Kd Kc Qd Qs 2d 7c 9s Jh 3h');
+  const storage = new FakeStorage(), game = table(storage, 'Kd Kc Qd Qs 2d 7c 9s Jh 3h');
   const start = game.bankroll;
   game.slip.place('ante', 10);
   game.slip.place('bonus', 5);
   assert.ok(game.deal().ok);
-  assert.equal(game.bankroll, start - 1500, 'ante and bonus leave the bankroll at the deal');
-  assert.equal(game.playerSoFar(), 'Pair of Kings');
+  assert.deepEqual([game.bankroll, game.playerSoFar()], [start - 1500, 'Pair of Kings'], 'ante and bonus leave the bankroll at the deal');
   const resumed = table(storage);
   assert.deepEqual(resumed.hand.board, ['2d', '7c', '9s', 'Jh', '3h'], 'a reload keeps the same cards');
-  assert.equal(resumed.call().settled.returned, 6000);
-  assert.equal(resumed.bankroll, start + 2500, 'kings beat queens: ante and call 1:1, the bonus lost');
+  assert.deepEqual([resumed.call().settled.returned, resumed.bankroll], [6000, start + 2500], 'kings beat queens: ante and call 1:1');
   const later = table(storage);
-  assert.deepEqual([later.bankroll, later.phase, later.table.stats.handsWon], [start + 2500, 'betting', 1]);
   assert.ok(later.slip.repeat().ok);
-  assert.deepEqual(later.slip.toObject(), { ante: 10, bonus: 5 });
+  assert.deepEqual([later.bankroll, later.phase, later.table.stats.handsWon, later.slip.toObject()],
+    [start + 2500, 'betting', 1, { ante: 10, bonus: 5 }]);
 });
 
-test('a fold loses the ante but still pays the AA bonus; an ante that could not be called, or a bonus alone, is refused', () => {
+test('a fold still pays the AA bonus; a saved hand that cannot be read is set aside; an ante without the call is refused', () => {
   const game = table(new FakeStorage(), 'Ac Ad 6c 6d 5h Kh Qh 2c 3d');
   game.slip.place('ante', 10);
   game.slip.place('bonus', 5);
@@ -147,20 +134,16 @@ test('a fold loses the ante but still pays the AA bonus; an ante that could not 
   const start = game.bankroll;
   assert.equal(game.fold().settled.returned, 500 * 8);
   assert.deepEqual([game.bankroll, game.table.stats.folds, game.table.stats.bonusWins], [start + 4000, 1, 1]);
-  const poor = table(new FakeStorage({ [STORE_KEY]: JSON.stringify({ version: 1, bankroll: 2900 }) }), 'Ac Ad 6c 6d 5h Kh Qh 2c 3d');
+  const log = logSink();
+  const hand = { ante: 1000, aaBonus: 0, player: ['Ac', 'Ac'], dealer: ['2c', '3c'], board: ['4c', '5c', '6c', '7c', '8c'] };
+  const storage = new FakeStorage({ [STORE_KEY]: JSON.stringify({ version: 1, bankroll: 2900, game: { hand } }) });
+  const poor = table(storage, 'Ac Ad 6c 6d 5h Kh Qh 2c 3d', log);
+  assert.deepEqual([poor.phase, JSON.parse(storage.getItem(STORE_KEY)).game.unreadableHand], ['betting', hand]);
+  assert.match(log.lines.join('\n'), /set aside/);
   poor.slip.place('ante', 10);
   assert.match(poor.deal().reason, /needs 20 more behind it for the call; you hold 29/);
   assert.deepEqual([poor.bankroll, poor.hand], [2900, null]);
   poor.slip.clear();
   poor.slip.place('bonus', 5);
   assert.match(poor.deal().reason, /Place an ante/);
-});
-
-test('a saved hand that cannot be read is set aside and the table opens for betting', () => {
-  const log = logSink();
-  const hand = { ante: 1000, aaBonus: 0, player: ['Ac', 'Ac'], dealer: ['2c', '3c'], board: ['4c', '5c', '6c', '7c', '8c'] };
-  const storage = new FakeStorage({ [STORE_KEY]: JSON.stringify({ version: 1, bankroll: 5000, game: { hand } }) });
-  const game = table(storage, '', log);
-  assert.deepEqual([game.phase, game.bankroll, JSON.parse(storage.getItem(STORE_KEY)).game.unreadableHand], ['betting', 5000, hand]);
-  assert.match(log.lines.join('\n'), /set aside/);
 });
