@@ -127,6 +127,7 @@ struct Casino::Impl {
   // process; it gets its script and handler only when a page is loaded into it.
   Ref<WebKitWebView> spare;
   ReopenLimit reopenLimit;
+  LaunchLimit launchLimit;
   // Counts the requests to open a page: of those waiting on a flush, only
   // the newest loads.
   std::uint64_t opening = 0;
@@ -439,7 +440,7 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
       break;
     case Navigation::HandToSystem:
       webkit_policy_decision_ignore(decision);
-      impl_->options.openExternal(*request.address);
+      handToSystem(*request.address, webkit_navigation_action_is_user_gesture(action));
       break;
     case Navigation::OpenInHost:
       webkit_policy_decision_ignore(decision);
@@ -447,7 +448,8 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
       break;
     case Navigation::Refuse:
       webkit_policy_decision_ignore(decision);
-      logLine("Velmar Casino: refused to go back or forward to " + *request.address);
+      logLine(std::string("Velmar Casino: refused ") +
+              (request.historyStep ? "to go back or forward to " : "to leave the casino for ") + *request.address);
       break;
   }
   return TRUE;
@@ -464,10 +466,24 @@ void Casino::onCreate(WebKitNavigationAction* action) {
       open(*address);
       break;
     case NewWindow::HandToSystem:
-      impl_->options.openExternal(*address);
+      handToSystem(*address, webkit_navigation_action_is_user_gesture(action));
       break;
     case NewWindow::Refuse:
       logLine("Velmar Casino: refused to open a window for " + *address);
+      break;
+  }
+}
+
+void Casino::handToSystem(const std::string& address, bool userGesture) {
+  switch (impl_->launchLimit.allow(userGesture, impl_->options.clock())) {
+    case LaunchLimit::Verdict::Launch:
+      impl_->options.openExternal(forSystem(address));
+      break;
+    case LaunchLimit::Verdict::NotFromThePlayer:
+      logLine("Velmar Casino: refused to open " + address + ": the player did not ask for it");
+      break;
+    case LaunchLimit::Verdict::TooSoon:
+      logLine("Velmar Casino: refused to open " + address + ": another address was opened less than a second ago");
       break;
   }
 }
@@ -510,6 +526,23 @@ void Casino::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event) {
   prepareSpare();
 }
 
+void Casino::showStopped(const std::string& pageName) {
+  auto bin = impl_->container.lock();
+  if (!bin) return;
+  const Table* table = Tables::table(Tables::url(pageName));
+  std::string title = std::string(table ? table->name : "This page") + " stopped";
+  // The last frame of a page whose process is gone would look alive; the
+  // next load, Reload's included, puts the page back in its place.
+  auto* status = adw_status_page_new();
+  adw_status_page_set_icon_name(ADW_STATUS_PAGE(status), "dialog-warning-symbolic");
+  adw_status_page_set_title(ADW_STATUS_PAGE(status), title.c_str());
+  adw_status_page_set_description(ADW_STATUS_PAGE(status),
+                                  "Its page ended several times within a minute, so it was not opened again. "
+                                  "Your chips are saved. Press Ctrl+R to reload it.");
+  gtk_widget_set_name(status, "stopped");
+  adw_bin_set_child(bin.get(), status);
+}
+
 void Casino::onProcessEnded(WebKitWebView* view) {
   auto& d = *impl_;
   if (view != d.view.get()) return;
@@ -522,6 +555,7 @@ void Casino::onProcessEnded(WebKitWebView* view) {
   if (!d.reopenLimit.allow(d.options.clock())) {
     logFailure("Velmar Casino: page process ended again, not reopening " + name + " (" +
                std::to_string(ReopenLimit::kMaxReopenings) + " reopenings within a minute)");
+    showStopped(name);
     return;
   }
   logLine("Velmar Casino: page process ended, reopening " + name);

@@ -78,6 +78,8 @@ class Casino : public std::enable_shared_from_this<Casino> {
   void adopt(WebKitWebView* view);
   void retire(WebKitWebView* view, bool endProcess);
   void receive(WebKitWebView* sender, JSCValue* body);
+  void handToSystem(const std::string& address, bool userGesture);
+  void showStopped(const std::string& pageName);
   gboolean onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
   void onCreate(WebKitNavigationAction* action);
   gboolean onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog);

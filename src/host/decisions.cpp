@@ -31,8 +31,10 @@ Navigation decideNavigation(const NavigationRequest& request, const std::optiona
   auto scheme = lower(Tables::schemeOf(*request.address));
   if (scheme.empty()) return Navigation::Allow;
   if (scheme != kScheme) {
-    if (isSystemScheme(*request.address) && request.mainFrame) return Navigation::HandToSystem;
-    return Navigation::Allow;
+    if (!request.mainFrame) return Navigation::Allow;
+    // The view stays on our own pages: anything else would blank the table
+    // while the window still names it.
+    return isSystemScheme(*request.address) ? Navigation::HandToSystem : Navigation::Refuse;
   }
   if (!request.mainFrame || !current) return Navigation::Allow;
   // Each page has a view of its own, so there is no page of ours to go back
@@ -43,6 +45,36 @@ Navigation decideNavigation(const NavigationRequest& request, const std::optiona
   // host: a document made in place would run the view's seed script again
   // and restore the saves of the view's first load over newer ones.
   return Navigation::OpenInHost;
+}
+
+std::string forSystem(std::string_view address) {
+  if (lower(Tables::schemeOf(address)) != "mailto") return std::string(address);
+  auto question = address.find('?');
+  if (question == std::string_view::npos) return std::string(address);
+  std::string out(address.substr(0, question));
+  char separator = '?';
+  std::string_view query = address.substr(question + 1);
+  while (true) {
+    auto amp = query.find('&');
+    std::string_view part = query.substr(0, amp);
+    g_autofree char* name = g_uri_unescape_string(std::string(part.substr(0, part.find('='))).c_str(), nullptr);
+    std::string key = lower(name ? name : "");
+    if (key != "attach" && key != "attachment" && !part.empty()) {
+      out += separator;
+      out += part;
+      separator = '&';
+    }
+    if (amp == std::string_view::npos) break;
+    query.remove_prefix(amp + 1);
+  }
+  return out;
+}
+
+LaunchLimit::Verdict LaunchLimit::allow(bool userGesture, std::int64_t now) {
+  if (!userGesture) return Verdict::NotFromThePlayer;
+  if (last_ && now - *last_ < kIntervalMicroseconds) return Verdict::TooSoon;
+  last_ = now;
+  return Verdict::Launch;
 }
 
 NewWindow decideNewWindow(const std::optional<std::string>& address) {

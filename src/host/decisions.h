@@ -45,6 +45,23 @@ NewWindow decideNewWindow(const std::optional<std::string>& address);
 // any letter case. Other schemes could start arbitrary local programs.
 bool isSystemScheme(std::string_view address);
 
+// The address as the desktop gets it: a mail address loses any attach or
+// attachment parameter, with which mail clients attach local files.
+std::string forSystem(std::string_view address);
+
+// Addresses go to the desktop only from the player's own action, and at most
+// one a second, so a page cannot start programs by itself or by the dozen.
+class LaunchLimit {
+ public:
+  static constexpr std::int64_t kIntervalMicroseconds = 1'000'000;
+  enum class Verdict { Launch, NotFromThePlayer, TooSoon };
+  // now is monotonic microseconds; a launch is counted.
+  Verdict allow(bool userGesture, std::int64_t now);
+
+ private:
+  std::optional<std::int64_t> last_;
+};
+
 // Counts reopenings after the page process ended, so a page that brings its
 // process down on every load is not reopened forever.
 class ReopenLimit {

@@ -1,5 +1,7 @@
 #include "host_fixture.h"
 
+#include "host/decisions.h"
+
 namespace velmar {
 namespace {
 
@@ -80,17 +82,39 @@ TEST_F(Navigating, EveryDepartureInPlaceComesBackWithTheNewestChips) {
   EXPECT_NE(savesFile().find("\"99\""), std::string::npos);
 }
 
-TEST_F(Navigating, WebMailAndTelephoneGoToTheDesktopAndOtherSchemesNowhere) {
+TEST_F(Navigating, WebMailAndTelephoneGoToTheDesktopOnlyFromThePlayerAndOtherSchemesNowhere) {
   test::LogCapture log;
   open("velmar-casino.html");
   WebKitWebView* lobby = view();
-  for (const char* id : {"web", "mail", "phone"}) js(std::string("document.getElementById('") + id + "').click();");
-  ASSERT_TRUE(test::waitFor([&] { return launched.size() == 3; }));
-  js("window.open('HTTPS://example.org/open'); window.open('file:///etc/passwd'); window.open('smb://host/share');");
+  for (const char* id : {"web", "mail", "phone"}) {
+    js(std::string("document.getElementById('") + id + "').click();");
+    now += LaunchLimit::kIntervalMicroseconds;
+  }
+  js("window.open('HTTPS://example.org/open');");
+  now += LaunchLimit::kIntervalMicroseconds;
+  js("window.open('file:///etc/passwd'); window.open('smb://host/share');");
   ASSERT_TRUE(test::waitFor([&] { return launched.size() == 4 && log.count("refused to open a window") == 2; }));
-  EXPECT_EQ(launched, (std::vector<std::string>{"https://example.org/velmar", "mailto:host@example.org", "tel:+4412345",
-                                                "https://example.org/open"}));
+  EXPECT_EQ(launched, (std::vector<std::string>{"https://example.org/velmar", "mailto:host@example.org?subject=Hi",
+                                                "tel:+4412345", "https://example.org/open"}));
   EXPECT_EQ(log.count("file:///etc/passwd"), 1);
+
+  // One click that opens a dozen: one goes, each other is refused and told.
+  now += LaunchLimit::kIntervalMicroseconds;
+  js("for (let i = 0; i < 12; i++) window.open('https://example.org/' + i);");
+  ASSERT_TRUE(test::waitFor([&] { return log.count("less than a second ago") == 11; }));
+  // Nor may a page leave for an address by itself, long after any click.
+  now += LaunchLimit::kIntervalMicroseconds;
+  test::startJS(view(), "setTimeout(() => { location.href = 'https://example.org/timer'; }, 1500);");
+  ASSERT_TRUE(test::waitFor([&] { return log.count("the player did not ask for it") == 1; }));
+  EXPECT_EQ(launched.size(), 5u);
+
+  // Any other scheme leaves the table in place.
+  int refused = 0;
+  for (const char* address : {"about:blank", "smb://host/share", "data:text/html,hi"}) {
+    test::startJS(view(), std::string("location.href = '") + address + "';");
+    ASSERT_TRUE(test::waitFor([&] { return log.count("refused to leave the casino for") == refused + 1; })) << address;
+    ++refused;
+  }
   EXPECT_EQ(view(), lobby);
   EXPECT_TRUE(showing("velmar-casino.html"));
   // No second web view and no second window ever appeared.

@@ -24,6 +24,11 @@ TEST_F(Recovery, AnEndedPageProcessReopensThePageWithItsLastSaveButNotAFourthTim
   webkit_web_view_terminate_web_process(last);
   ASSERT_TRUE(test::waitFor([&] { return log.count("not reopening roulette-3d.html") == 1; }));
   EXPECT_EQ(view(), last);
+  // The window says so instead of showing the page's last frame as if alive.
+  GtkWidget* shown = adw_bin_get_child(bin);
+  ASSERT_TRUE(ADW_IS_STATUS_PAGE(shown));
+  EXPECT_STREQ(adw_status_page_get_title(ADW_STATUS_PAGE(shown)), "Roulette Royale stopped");
+  EXPECT_NE(std::string(adw_status_page_get_description(ADW_STATUS_PAGE(shown))).find("Ctrl+R"), std::string::npos);
 
   // A minute after the first reopening, the page may come back once more.
   now += 60'000'000;
@@ -32,6 +37,7 @@ TEST_F(Recovery, AnEndedPageProcessReopensThePageWithItsLastSaveButNotAFourthTim
   EXPECT_EQ(view(), last);  // the process was already gone: nothing ended this time
   casino->reload();
   EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html"); }));
+  EXPECT_EQ(adw_bin_get_child(bin), GTK_WIDGET(view()));
 }
 
 TEST_F(Recovery, ARetiredWebViewsProcessEndingChangesNothing) {

@@ -47,12 +47,34 @@ TEST(NavigationDecision, WebMailAndTelephoneGoToTheSystemFromTheMainFrameOnly) {
   }
 }
 
-TEST(NavigationDecision, EverythingElseLoadsAsUsual) {
+TEST(NavigationDecision, AnyOtherSchemeIsRefusedSoTheViewStaysOnOurPages) {
   EXPECT_EQ(mainFrame(nullptr), Navigation::Allow);
   EXPECT_EQ(mainFrame("no-scheme.html"), Navigation::Allow);
-  EXPECT_EQ(mainFrame("about:blank"), Navigation::Allow);
-  EXPECT_EQ(mainFrame("data:text/html,hi"), Navigation::Allow);
-  EXPECT_EQ(mainFrame("file:///etc/passwd"), Navigation::Allow);
+  for (const char* address : {"about:blank", "data:text/html,hi", "file:///etc/passwd", "smb://host/share",
+                              "steam://run/1", "ftp://example.org/"}) {
+    EXPECT_EQ(mainFrame(address), Navigation::Refuse) << address;
+    EXPECT_EQ(mainFrame(address, std::nullopt), Navigation::Refuse) << address;
+    EXPECT_EQ(subFrame(address), Navigation::Allow) << address;
+  }
+}
+
+TEST(SystemAddresses, MailLosesItsAttachmentsAndEverythingElseGoesAsItIs) {
+  EXPECT_EQ(forSystem("https://example.org/?attach=/etc/passwd"), "https://example.org/?attach=/etc/passwd");
+  EXPECT_EQ(forSystem("mailto:a@b.c"), "mailto:a@b.c");
+  EXPECT_EQ(forSystem("mailto:a@b.c?subject=Hi&attach=/etc/passwd&body=x"), "mailto:a@b.c?subject=Hi&body=x");
+  EXPECT_EQ(forSystem("MAILTO:a@b.c?ATTACHMENT=%2Fetc&%61ttach=x&Attach"), "MAILTO:a@b.c");
+  EXPECT_EQ(forSystem("mailto:a@b.c?attachments=1&&cc=d@e.f"), "mailto:a@b.c?attachments=1&cc=d@e.f");
+}
+
+TEST(LaunchLimit, OnlyThePlayersOwnActionsAndAtMostOneASecond) {
+  LaunchLimit limit;
+  using V = LaunchLimit::Verdict;
+  EXPECT_EQ(limit.allow(false, 0), V::NotFromThePlayer);
+  EXPECT_EQ(limit.allow(true, 0), V::Launch);
+  EXPECT_EQ(limit.allow(true, 999'999), V::TooSoon);
+  EXPECT_EQ(limit.allow(false, 5'000'000), V::NotFromThePlayer);
+  EXPECT_EQ(limit.allow(true, 1'000'000), V::Launch) << "a refused launch does not restart the second";
+  EXPECT_EQ(limit.allow(true, 1'500'000), V::TooSoon);
 }
 
 TEST(NewWindowRule, OnlyOwnPagesAndWebMailTelephoneLeaveThePage) {
