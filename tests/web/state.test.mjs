@@ -38,6 +38,10 @@ test('an unreadable entry is set aside, and a missing entry or a throwing storag
     const table = open(storage);
     assert.ok(table.bankroll === STARTING_BANKROLL && table.adjust(-100));
     assert.equal(storage.getItem(KEY + UNREADABLE_SUFFIX), text, 'set aside before anything can overwrite it');
+    // A second bad entry keeps the first copy.
+    storage.setItem(KEY, 'garbage');
+    open(storage);
+    assert.deepEqual([storage.getItem(KEY + UNREADABLE_SUFFIX), storage.getItem(KEY + UNREADABLE_SUFFIX + '-2')], [text, 'garbage']);
   }
   const fresh = open(new FakeStorage());
   assert.deepEqual([fresh.bankroll, fresh.settings.speed, fresh.settings.muted], [STARTING_BANKROLL, 'normal', false]);

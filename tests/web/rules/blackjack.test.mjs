@@ -95,6 +95,10 @@ test('splits stop at four hands, and bad bets and moves out of turn are refused'
   assert.deepEqual(round.hands.map((h) => h.cards.length), [2, 1, 1, 1]);
   assert.equal(options(round).split, false, 'a fifth hand is refused');
   assert.throws(() => act(round, 'split', shoe));
+  // Names every object has are no moves: 'constructor' once split a 9 and a 5 for free.
+  const odd = deal(stacked('9s 8h 5d 7c'), 100);
+  for (const move of ['constructor', 'toString', '__proto__', 'surrender']) assert.throws(() => act(odd, move, shoe), move);
+  assert.equal(odd.hands.length, 1);
   for (const bet of [0, 12.5]) assert.throws(() => deal(stacked('Ts 9h 8d 7c'), bet), RangeError);
   const s3 = stacked('Ts 9h 8d 7c 2s');
   const r3 = deal(s3, 100);

@@ -4,7 +4,7 @@
 // The page draws what this holds; node tests drive it with a fake storage and
 // a seeded random source.
 import {
-  deal, answerInsurance, insuranceCost, options, act, actionCost, dealerStep,
+  deal, answerInsurance, insuranceCost, options, isAllowed, act, actionCost, dealerStep,
   basicStrategy, handValue, totalStaked, DECKS,
 } from '../rules/blackjack.js';
 import { TableState } from '../kit/state.js';
@@ -78,8 +78,7 @@ export class BlackjackGame {
   play(move) {
     const round = this.round;
     if (!round || round.phase !== 'player') return refuse('There is no hand to play now.');
-    const allowed = options(round);
-    if (!allowed[move]) return refuse(`You cannot ${move} now.`);
+    if (!isAllowed(round, move)) return refuse(`You cannot ${move} now.`);
     const cost = actionCost(round, move);
     if (cost > this.bankroll) {
       return refuse(`To ${move} you need ${formatChips(cost)} more chips; you hold ${formatChips(this.bankroll)}.`);

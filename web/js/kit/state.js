@@ -103,6 +103,20 @@ function describe(value) {
   return text.length > 40 ? text.slice(0, 40) + '…' : text;
 }
 
+// Sets text aside under the first free name, so that an earlier copy is
+// never overwritten; gives the name used, or null when storage refused it.
+function setAside(storage, key, text) {
+  for (let n = 1; n < 1000; n++) {
+    const name = key + UNREADABLE_SUFFIX + (n === 1 ? '' : `-${n}`);
+    try {
+      if (storage.getItem(name) !== null) continue;
+      storage.setItem(name, text);
+      return name;
+    } catch { return null; }
+  }
+  return null;
+}
+
 /**
  * Reads the state under `key` from `storage`. Never throws: a missing entry
  * gives the defaults quietly; an unreadable one is set aside, logged, and
@@ -118,15 +132,13 @@ export function loadState(storage, key, options = {}) {
 
   let raw;
   try { raw = JSON.parse(text); } catch {
-    log(`${key} is not readable JSON; set aside as ${key}${UNREADABLE_SUFFIX}, starting afresh`);
-    try { storage.setItem(key + UNREADABLE_SUFFIX, String(text)); } catch { /* nothing more to save */ }
+    const name = setAside(storage, key, String(text));
+    log(`${key} is not readable JSON; ${name ? `set aside as ${name}` : 'could not be set aside'}, starting afresh`);
     return sanitizeState(undefined, options).state;
   }
   const { state, repairs } = sanitizeState(raw, options);
   if (repairs.length) {
-    if (!isPlainObject(raw)) {
-      try { storage.setItem(key + UNREADABLE_SUFFIX, String(text)); } catch { /* as above */ }
-    }
+    if (!isPlainObject(raw)) setAside(storage, key, String(text));
     log(`${key}: replaced by defaults: ${repairs.join('; ')}`);
   }
   return state;

@@ -153,6 +153,12 @@ export function options(round) {
   };
 }
 
+/** Whether action is one of the four moves and open now; inherited names such as "constructor" are none. */
+export function isAllowed(round, action) {
+  const allowed = options(round);
+  return Object.hasOwn(allowed, action) && allowed[action] === true;
+}
+
 /** The extra stake an action puts on the table (doubling and splitting). */
 export function actionCost(round, action) {
   if (action !== 'double' && action !== 'split') return 0;
@@ -161,8 +167,7 @@ export function actionCost(round, action) {
 
 /** Plays one player decision on the active hand. */
 export function act(round, action, shoe) {
-  const allowed = options(round);
-  if (!allowed[action]) throw new Error(`${action} is not allowed now`);
+  if (!isAllowed(round, action)) throw new Error(`${action} is not allowed now`);
   const draw = drawFrom(shoe);
   const hand = round.hands[round.active];
   if (action === 'hit') {
@@ -174,7 +179,7 @@ export function act(round, action, shoe) {
     hand.doubled = true;
     hand.cards.push(draw());
     hand.done = true;
-  } else {
+  } else if (action === 'split') {
     // The second hand waits for its card until play reaches it, as at a real
     // table; split aces are dealt one card each at once and are finished.
     const aces = hand.cards[0][0] === 'A';
