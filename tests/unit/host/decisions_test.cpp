@@ -127,17 +127,12 @@ std::string readBack(const std::string& literal) {
 }
 
 TEST(ScriptStrings, ALiteralReadsBackAsExactlyTheText) {
-  EXPECT_EQ(Casino::jsString("roulette-royale.v1"), "\"roulette-royale.v1\"");
-  EXPECT_EQ(Casino::jsString(""), "\"\"");
-  for (std::string text : {std::string("quote \" backslash \\ newline \n tab \t"), std::string("nul\0bell\x07", 9),
+  for (std::string text : {std::string(""), std::string("quote \" backslash \\ newline \n tab \t"), std::string("nul\0bell\x07", 9),
                            std::string("\xe2\x80\xa8 line separator, ü, 🂡"), std::string("</script>")})
     EXPECT_EQ(readBack(Casino::jsString(text)), text);
   EXPECT_EQ(readBack(Casino::jsString("bad \xff byte")), "bad \xef\xbf\xbd byte");
 }
 
-TEST(ResetScript, FreezesTheTablesKey) {
-  EXPECT_EQ(freezeScript(Tables::all[0]), "window.__vlCasino && window.__vlCasino.freeze(\"roulette-royale.v1\")");
-}
 
 }  // namespace
 }  // namespace velmar
