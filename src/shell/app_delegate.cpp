@@ -1,6 +1,7 @@
 #include "shell/app_delegate.h"
 
 #include "catalog/prefs.h"
+#include "platform/desktop_launch.h"
 #include "platform/log.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
@@ -351,7 +352,7 @@ void AppDelegate::showSaves() {
 
   GDBusConnection* bus = g_application_get_dbus_connection(G_APPLICATION(app_));
   if (!bus) {
-    g_app_info_launch_default_for_uri_async(parentUri, nullptr, nullptr, nullptr, nullptr);
+    openInDefaultApplication(parentUri);
     return;
   }
   const char* items[] = {uri, nullptr};
@@ -366,7 +367,7 @@ void AppDelegate::showSaves() {
         g_autoptr(GError) error = nullptr;
         g_autoptr(GVariant) reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
         if (!reply)
-          g_app_info_launch_default_for_uri_async(where->c_str(), nullptr, nullptr, nullptr, nullptr);
+          openInDefaultApplication(*where);
       },
       fallback);
 }
