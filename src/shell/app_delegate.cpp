@@ -201,17 +201,22 @@ GtkWidget* AppDelegate::buildHeaderBar() {
 }
 
 void AppDelegate::installActions() {
+  // A stateful action's state is only ever set by refreshActions, from what
+  // is really shown: a change of state asked from outside (D-Bus SetState)
+  // runs the same command as activation, which moves the state or refuses.
   static const GActionEntry appActions[] = {
       {"page",
        +[](GSimpleAction*, GVariant* target, gpointer self) {
          of(self)->goPage(g_variant_get_string(target, nullptr));
        },
-       "s", "\"lobby\"", nullptr},
+       "s", "\"lobby\"",
+       +[](GSimpleAction*, GVariant* state, gpointer self) { of(self)->goPage(g_variant_get_string(state, nullptr)); }},
       {"reload-page", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->reload(); }},
       {"reset-table", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->resetTable(); }},
       {"show-saves", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showSaves(); }},
       {"toggle-reopen", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->toggleReopen(); }, nullptr,
-       "true", nullptr},
+       "true",
+       +[](GSimpleAction*, GVariant* state, gpointer self) { of(self)->setReopen(g_variant_get_boolean(state)); }},
       {"zoom-in", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(+1); }},
       {"zoom-out", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(-1); }},
       {"actual-size", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->setZoom(1.0); }},
@@ -372,8 +377,10 @@ void AppDelegate::showSaves() {
       fallback);
 }
 
-void AppDelegate::toggleReopen() {
-  Prefs::setReopenLastTable(!Prefs::reopenLastTable());
+void AppDelegate::toggleReopen() { setReopen(!Prefs::reopenLastTable()); }
+
+void AppDelegate::setReopen(bool reopen) {
+  Prefs::setReopenLastTable(reopen);
   refreshActions();
 }
 

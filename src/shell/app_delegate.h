@@ -66,6 +66,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void resetTable();
   void showSaves();
   void toggleReopen();
+  void setReopen(bool reopen);
   void stepZoom(int direction);
   void showAbout();
   void showShortcuts();
