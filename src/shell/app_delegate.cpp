@@ -58,8 +58,8 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AdwApplication* app, Options op
   // the web engine starts with an empty mask still takes them, and GLib's
   // handler runs there; should no such thread exist, they stay pending and
   // the signalfd hands them over instead.
-  g_unix_signal_add(SIGINT, on_unix_signal, self.get());
-  g_unix_signal_add(SIGTERM, on_unix_signal, self.get());
+  g_unix_signal_add(SIGINT, on_sigint, self.get());
+  g_unix_signal_add(SIGTERM, on_sigterm, self.get());
   sigset_t signals = quitSignals();
   int fd = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
   if (fd >= 0) g_unix_fd_add(fd, G_IO_IN, on_quit_signal, self.get());
@@ -222,7 +222,7 @@ void AppDelegate::installActions() {
       {"actual-size", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->setZoom(1.0); }},
       {"about", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showAbout(); }},
       {"shortcuts", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showShortcuts(); }},
-      {"quit", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->requestQuit(); }},
+      {"quit", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->quitFromOutside("the Quit command"); }},
   };
   g_action_map_add_action_entries(G_ACTION_MAP(app_), appActions, G_N_ELEMENTS(appActions), this);
 
@@ -433,28 +433,39 @@ void AppDelegate::requestQuit() {
   });
 }
 
+void AppDelegate::quitFromOutside(const std::string& cause) {
+  // The self-test's report brings it back here through requestQuit.
+  if (selfTest_ && selfTest_->interrupt(cause)) return;
+  requestQuit();
+}
+
 gboolean AppDelegate::on_close_request(GtkWindow*, AppDelegate* self) {
   // The window goes away with the application, after the page has saved.
-  self->requestQuit();
+  self->quitFromOutside("the window's closing");
   return TRUE;
 }
 
-gboolean AppDelegate::on_unix_signal(gpointer self) {
-  of(self)->requestQuit();
+gboolean AppDelegate::on_sigint(gpointer self) {
+  of(self)->quitFromOutside("SIGINT");
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean AppDelegate::on_sigterm(gpointer self) {
+  of(self)->quitFromOutside("SIGTERM");
   return G_SOURCE_CONTINUE;
 }
 
 gboolean AppDelegate::on_quit_signal(int fd, GIOCondition, gpointer self) {
   signalfd_siginfo info;
-  while (read(fd, &info, sizeof info) == sizeof info) {
-  }
-  of(self)->requestQuit();
+  int signal = 0;
+  while (read(fd, &info, sizeof info) == sizeof info) signal = static_cast<int>(info.ssi_signo);
+  of(self)->quitFromOutside(signal == SIGINT ? "SIGINT" : "SIGTERM");
   return G_SOURCE_CONTINUE;
 }
 
 void AppDelegate::on_query_end(GtkApplication* app, AppDelegate* self) {
   gtk_application_inhibit(app, self->window_, GTK_APPLICATION_INHIBIT_LOGOUT, "Saving your chips");
-  self->requestQuit();
+  self->quitFromOutside("the session's end");
 }
 
 }  // namespace velmar
