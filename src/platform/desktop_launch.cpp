@@ -14,9 +14,9 @@ namespace {
 
 // Runs in the new process between fork and exec, so it makes only
 // async-signal-safe calls. The casino blocks SIGINT and SIGTERM for its web
-// engine's helpers, and may have been started with signals ignored; neither
-// is meant for the programs it opens for the user, which a blocked mask
-// would survive exec in.
+// engine's helpers and may itself have been started with signals ignored;
+// both would survive exec into the programs it opens for the user, which
+// should start as if from the desktop.
 void resetSignals(gpointer) {
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
@@ -46,10 +46,15 @@ void launch(GAppInfo* app, const std::string& uri) {
 }  // namespace
 
 void openInDefaultApplication(const std::string& uri) {
-  g_autoptr(GFile) file = g_file_new_for_uri(uri.c_str());
   // The same choice g_app_info_launch_default_for_uri makes: the handler of
   // the address's scheme, else the one for the file's content type (a folder
-  // is inode/directory). Asked without blocking, as a folder may be slow.
+  // is inode/directory), asked without blocking as a folder may be slow.
+  g_autofree char* scheme = g_uri_parse_scheme(uri.c_str());
+  if (scheme && *scheme) {
+    g_autoptr(GAppInfo) app = g_app_info_get_default_for_uri_scheme(scheme);
+    if (app) return launch(app, uri);
+  }
+  g_autoptr(GFile) file = g_file_new_for_uri(uri.c_str());
   g_file_query_default_handler_async(
       file, G_PRIORITY_DEFAULT, nullptr,
       +[](GObject* source, GAsyncResult* result, gpointer data) {
