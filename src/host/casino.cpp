@@ -6,6 +6,7 @@
 #include "host/page_script.h"
 #include "host/save_message.h"
 #include "host/weak_handler.h"
+#include "platform/desktop_launch.h"
 #include "platform/gobject_ptr.h"
 #include "platform/log.h"
 #include "platform/timer.h"
@@ -47,9 +48,7 @@ std::optional<std::string> addressOf(WebKitWebView* view) {
   return std::nullopt;
 }
 
-void openWithDesktop(const std::string& address) {
-  g_app_info_launch_default_for_uri_async(address.c_str(), nullptr, nullptr, nullptr, nullptr);
-}
+void openWithDesktop(const std::string& address) { openInDefaultApplication(address); }
 
 // Runs a script in the page and then fn, whether the script succeeded or not.
 void evaluate(WebKitWebView* view, std::string_view script, std::function<void()> fn) {

@@ -26,7 +26,7 @@ class Casino : public std::enable_shared_from_this<Casino> {
  public:
   struct Options {
     // Where addresses for other applications go; by default the desktop's
-    // default handler (g_app_info_launch_default_for_uri_async). Tests stub it.
+    // default application (openInDefaultApplication). Tests stub it.
     std::function<void(const std::string&)> openExternal;
     // The save store's base folder; empty means g_get_user_data_dir().
     std::string saveBase;

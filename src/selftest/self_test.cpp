@@ -60,7 +60,17 @@ void SelfTest::run() {
   visit(0);
 }
 
+bool SelfTest::interrupt(const std::string& cause) {
+  if (done_) return false;
+  outcome_.stoppedBy = "stopped by " + cause + " before the run was complete";
+  logFailure("selftest: " + *outcome_.stoppedBy);
+  finish();
+  return true;
+}
+
 void SelfTest::visit(size_t index) {
+  // A stopped run has reported; what was still under way goes no further.
+  if (done_) return;
   if (index == pages_.size()) {
     checkSaveRoundTrip();
     return;
@@ -70,6 +80,7 @@ void SelfTest::visit(size_t index) {
 }
 
 void SelfTest::probe(size_t index) {
+  if (done_) return;
   const auto& page = pages_[index];
   WebKitWebView* view = casino_->webView();
   if (!view) {
@@ -118,6 +129,7 @@ void SelfTest::checkSaveRoundTrip() {
   }
   evaluate(view, selftest::writeScript(value_), [self = shared_from_this()](auto, auto) {
     afterWeak(self->timing_.saveWait, self, [](SelfTest& self) {
+      if (self.done_) return;
       self.outcome_.saveRoundTrip = selftest::roundTripHolds(self.casino_->saves().values(), self.value_);
       WebKitWebView* view = self.casino_->webView();
       if (!view) {

@@ -31,6 +31,10 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
                                           Timing timing = {});
 
   void run();
+  // Ends a run that something outside is stopping (a signal, Quit, the window
+  // closed): the report says what stopped it and quit gets a failing status.
+  // Returns false when the run had already ended, and then does nothing.
+  bool interrupt(const std::string& cause);
 
  private:
   SelfTest(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit, Timing timing);

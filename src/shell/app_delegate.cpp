@@ -1,6 +1,7 @@
 #include "shell/app_delegate.h"
 
 #include "catalog/prefs.h"
+#include "platform/desktop_launch.h"
 #include "platform/log.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
@@ -57,8 +58,8 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AdwApplication* app, Options op
   // the web engine starts with an empty mask still takes them, and GLib's
   // handler runs there; should no such thread exist, they stay pending and
   // the signalfd hands them over instead.
-  g_unix_signal_add(SIGINT, on_unix_signal, self.get());
-  g_unix_signal_add(SIGTERM, on_unix_signal, self.get());
+  g_unix_signal_add(SIGINT, on_sigint, self.get());
+  g_unix_signal_add(SIGTERM, on_sigterm, self.get());
   sigset_t signals = quitSignals();
   int fd = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
   if (fd >= 0) g_unix_fd_add(fd, G_IO_IN, on_quit_signal, self.get());
@@ -200,23 +201,28 @@ GtkWidget* AppDelegate::buildHeaderBar() {
 }
 
 void AppDelegate::installActions() {
+  // A stateful action's state is only ever set by refreshActions, from what
+  // is really shown: a change of state asked from outside (D-Bus SetState)
+  // runs the same command as activation, which moves the state or refuses.
   static const GActionEntry appActions[] = {
       {"page",
        +[](GSimpleAction*, GVariant* target, gpointer self) {
          of(self)->goPage(g_variant_get_string(target, nullptr));
        },
-       "s", "\"lobby\"", nullptr},
+       "s", "\"lobby\"",
+       +[](GSimpleAction*, GVariant* state, gpointer self) { of(self)->goPage(g_variant_get_string(state, nullptr)); }},
       {"reload-page", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->reload(); }},
       {"reset-table", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->resetTable(); }},
       {"show-saves", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showSaves(); }},
       {"toggle-reopen", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->toggleReopen(); }, nullptr,
-       "true", nullptr},
+       "true",
+       +[](GSimpleAction*, GVariant* state, gpointer self) { of(self)->setReopen(g_variant_get_boolean(state)); }},
       {"zoom-in", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(+1); }},
       {"zoom-out", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(-1); }},
       {"actual-size", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->setZoom(1.0); }},
       {"about", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showAbout(); }},
       {"shortcuts", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showShortcuts(); }},
-      {"quit", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->requestQuit(); }},
+      {"quit", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->quitFromOutside("the Quit command"); }},
   };
   g_action_map_add_action_entries(G_ACTION_MAP(app_), appActions, G_N_ELEMENTS(appActions), this);
 
@@ -351,7 +357,7 @@ void AppDelegate::showSaves() {
 
   GDBusConnection* bus = g_application_get_dbus_connection(G_APPLICATION(app_));
   if (!bus) {
-    g_app_info_launch_default_for_uri_async(parentUri, nullptr, nullptr, nullptr, nullptr);
+    openInDefaultApplication(parentUri);
     return;
   }
   const char* items[] = {uri, nullptr};
@@ -366,13 +372,15 @@ void AppDelegate::showSaves() {
         g_autoptr(GError) error = nullptr;
         g_autoptr(GVariant) reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
         if (!reply)
-          g_app_info_launch_default_for_uri_async(where->c_str(), nullptr, nullptr, nullptr, nullptr);
+          openInDefaultApplication(*where);
       },
       fallback);
 }
 
-void AppDelegate::toggleReopen() {
-  Prefs::setReopenLastTable(!Prefs::reopenLastTable());
+void AppDelegate::toggleReopen() { setReopen(!Prefs::reopenLastTable()); }
+
+void AppDelegate::setReopen(bool reopen) {
+  Prefs::setReopenLastTable(reopen);
   refreshActions();
 }
 
@@ -425,28 +433,39 @@ void AppDelegate::requestQuit() {
   });
 }
 
+void AppDelegate::quitFromOutside(const std::string& cause) {
+  // The self-test's report brings it back here through requestQuit.
+  if (selfTest_ && selfTest_->interrupt(cause)) return;
+  requestQuit();
+}
+
 gboolean AppDelegate::on_close_request(GtkWindow*, AppDelegate* self) {
   // The window goes away with the application, after the page has saved.
-  self->requestQuit();
+  self->quitFromOutside("the window's closing");
   return TRUE;
 }
 
-gboolean AppDelegate::on_unix_signal(gpointer self) {
-  of(self)->requestQuit();
+gboolean AppDelegate::on_sigint(gpointer self) {
+  of(self)->quitFromOutside("SIGINT");
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean AppDelegate::on_sigterm(gpointer self) {
+  of(self)->quitFromOutside("SIGTERM");
   return G_SOURCE_CONTINUE;
 }
 
 gboolean AppDelegate::on_quit_signal(int fd, GIOCondition, gpointer self) {
   signalfd_siginfo info;
-  while (read(fd, &info, sizeof info) == sizeof info) {
-  }
-  of(self)->requestQuit();
+  int signal = 0;
+  while (read(fd, &info, sizeof info) == sizeof info) signal = static_cast<int>(info.ssi_signo);
+  of(self)->quitFromOutside(signal == SIGINT ? "SIGINT" : "SIGTERM");
   return G_SOURCE_CONTINUE;
 }
 
 void AppDelegate::on_query_end(GtkApplication* app, AppDelegate* self) {
   gtk_application_inhibit(app, self->window_, GTK_APPLICATION_INHIBIT_LOGOUT, "Saving your chips");
-  self->requestQuit();
+  self->quitFromOutside("the session's end");
 }
 
 }  // namespace velmar

@@ -38,6 +38,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // The one path out: flush the page (bounded by the web host's time-out),
   // then quit the application.
   void requestQuit();
+  // The same for a request from outside the self-test (Quit, the window
+  // closed, a signal, the session's end), named by cause: a self-test still
+  // running first reports that it was stopped, and the process fails.
+  void quitFromOutside(const std::string& cause);
   // The status the process ends with: the self-test's verdict, 0 otherwise.
   int exitStatus() const { return exitStatus_; }
 
@@ -66,6 +70,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void resetTable();
   void showSaves();
   void toggleReopen();
+  void setReopen(bool reopen);
   void stepZoom(int direction);
   void showAbout();
   void showShortcuts();
@@ -73,7 +78,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
   static void on_activate(GApplication* app, AppDelegate* self);
   static gboolean on_close_request(GtkWindow* window, AppDelegate* self);
-  static gboolean on_unix_signal(gpointer self);
+  static gboolean on_sigint(gpointer self);
+  static gboolean on_sigterm(gpointer self);
   static gboolean on_quit_signal(int fd, GIOCondition condition, gpointer self);
   static void on_query_end(GtkApplication* app, AppDelegate* self);
 

@@ -1,5 +1,6 @@
 // Checks what a self-test run left behind: node selftest_check.mjs <report dir> <mode>
-// mode "real": the shipped pages must all pass; mode "nobridge": the fixture pages without a bridge.
+// mode "real": the shipped pages must all pass; mode "nobridge": the fixture pages without a bridge;
+// mode "stopped": a run stopped by SIGTERM part way.
 import { readFileSync, existsSync } from 'node:fs';
 import { inflateSync } from 'node:zlib';
 import { join } from 'node:path';
@@ -10,6 +11,18 @@ const check = (ok, what) => { if (!ok) failures.push(what); };
 
 const pages = ['velmar-casino.html', 'roulette-3d.html', 'blackjack-3d.html', 'baccarat-3d.html', 'poker-3d.html'];
 const report = JSON.parse(readFileSync(join(dir, 'report.json'), 'utf8'));
+if (mode === 'stopped') {
+  check(/stopped/.test(report.error) && /SIGTERM/.test(report.error), `the report says SIGTERM stopped it (${report.error})`);
+  check(Array.isArray(report.pages) && report.pages.length < pages.length &&
+        report.pages.every((p, i) => p.page === pages[i]), 'the pages probed before the stop are listed in order');
+  check(report.saveRoundTrip === false, 'saveRoundTrip is false for a stopped run');
+  if (failures.length) {
+    console.error('self-test check failed:\n  ' + failures.join('\n  '));
+    process.exit(1);
+  }
+  console.log('self-test check (stopped) passed');
+  process.exit(0);
+}
 check(JSON.stringify(Object.keys(report)) === JSON.stringify(['pages', 'saveRoundTrip', 'selftestKeyCleared']),
       `report members are ${Object.keys(report)}`);
 check(JSON.stringify(report.pages.map(p => p.page)) === JSON.stringify(pages), 'pages are listed in order');

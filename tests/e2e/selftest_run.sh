@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs the built application's self-test twice: against the real web folder,
-# where everything must pass, and against fixture pages without a bridge, where
-# the round trip must fail and the process must say so with status 1.
+# Runs the built application's self-test three times: against the real web
+# folder, where everything must pass; against fixture pages without a bridge,
+# where the round trip must fail and the process must say so with status 1;
+# and stopped by SIGTERM while it probes, where the report must say it was
+# stopped and the process must not claim success.
 set -euo pipefail
 build="${VELMAR_BUILD:?}"
 source_dir="${VELMAR_SOURCE:?}"
@@ -9,17 +11,30 @@ here="$source_dir/tests/e2e"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-run_selftest() {  # <executable> <name>; leaves the status in $status
-  local app=$1 name=$2
+# <executable> <name> [signal]; leaves the status in $status. With a signal,
+# the application gets it once the self-test has begun to probe a page.
+run_selftest() {
+  local app=$1 name=$2 signal=${3:-}
   local home="$work/$name"
   mkdir -p "$home"
   local started=$(date +%s%N)
-  set +e
   env XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_STATE_HOME="$home/state" \
       XDG_CACHE_HOME="$home/cache" VELMAR_SELFTEST="$home/report" \
-      timeout 300 dbus-run-session -- "$app" >"$home/log" 2>&1
-  status=$?
-  set -e
+      timeout 300 dbus-run-session -- bash -c '"$1" & echo $! >"$2"; wait $!' run "$app" "$home/pid" \
+      >"$home/log" 2>&1 &
+  local runner=$!
+  if [ -n "$signal" ]; then
+    # The limit only bounds a hang; probing starts some seconds in.
+    for _ in $(seq 1 1200); do
+      grep -q 'selftest: probing' "$home/log" && break
+      kill -0 "$runner" 2>/dev/null || break
+      sleep 0.25
+    done
+    grep -q 'selftest: probing' "$home/log" || { echo "$name: the self-test never began to probe"; cat "$home/log"; exit 1; }
+    kill "-$signal" "$(cat "$home/pid")"
+  fi
+  status=0
+  wait "$runner" || status=$?
   echo "$name: status $status after $(( ($(date +%s%N) - started) / 1000000 )) ms"
   grep -E 'selftest: ' "$home/log" || true
   # The self-test works in folders of its own and leaves nothing in the user's.
@@ -47,3 +62,7 @@ cp -r "$source_dir/tests/fixtures/selftest-nobridge" "$work/prefix/share/velmar-
 run_selftest "$work/prefix/bin/velmar-casino" nobridge
 [ "$status" -eq 1 ] || { echo "without a bridge the self-test must end with status 1, not $status"; cat "$work/nobridge/log"; exit 1; }
 node "$here/selftest_check.mjs" "$work/nobridge/report" nobridge
+
+run_selftest "$build/bin/velmar-casino" stopped TERM
+[ "$status" -ne 0 ] || { echo "a self-test stopped by SIGTERM must not end with status 0"; cat "$work/stopped/log"; exit 1; }
+node "$here/selftest_check.mjs" "$work/stopped/report" stopped

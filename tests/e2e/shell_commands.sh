@@ -39,6 +39,18 @@ pref_is lastPage velmar-casino.html || fail "an unknown page target moved away f
 grep -q 'no page named "nowhere"' "$WORK/app.log" || fail "an unknown page target was not logged"
 pass "unknown page refused"
 
+# A change of state over D-Bus is a command like any other: the page really
+# opens, and a state that names no page is refused and leaves the state alone.
+set_state page "<'roulette'>"
+wait_for "SetState to open roulette" pref_is lastPage roulette-3d.html
+wait_for "the page action to follow roulette" test "$(action_state page)" == "'roulette'"
+set_state page "<'cashier'>"
+[[ "$(action_state page)" == "'roulette'" ]] || fail "a state naming no page shows as $(action_state page)"
+sleep 0.3
+pref_is lastPage roulette-3d.html || fail "a state naming no page moved away to $(pref lastPage)"
+grep -q 'no page named "cashier"' "$WORK/app.log" || fail "a state naming no page was not logged"
+pass "page state set over D-Bus opens the page; an unknown one is refused"
+
 for expected in 1.1 1.25 1.5 1.5; do
   act zoom-in
   wait_for "pageZoom $expected" pref_near pageZoom "$expected"
@@ -56,7 +68,12 @@ wait_for "reopen off" pref_is reopenLastTable false
 [[ "$(action_state toggle-reopen)" == false ]] || fail "the reopen check mark did not follow"
 act toggle-reopen
 wait_for "reopen on" pref_is reopenLastTable true
-pass "reopen option toggles"
+set_state toggle-reopen '<false>'
+wait_for "reopen set off" pref_is reopenLastTable false
+[[ "$(action_state toggle-reopen)" == false ]] || fail "the reopen check mark did not follow its set state"
+set_state toggle-reopen '<true>'
+wait_for "reopen set on" pref_is reopenLastTable true
+pass "reopen option toggles and follows a state set over D-Bus"
 
 act page baccarat
 wait_for "lastPage baccarat" pref_is lastPage baccarat-3d.html

@@ -90,6 +90,12 @@ act() {
     --method org.gtk.Actions.Activate "$name" "$param" '{}' >/dev/null
 }
 
+# Asks for a new state of a stateful action, as a desktop shell may.
+set_state() {
+  gdbus call --session --dest "$APP_ID" --object-path "$APP_PATH" \
+    --method org.gtk.Actions.SetState "$1" "$2" '{}' >/dev/null
+}
+
 # The action's description as gdbus prints it: ((enabled, '', [state]),).
 describe() {
   gdbus call --session --dest "$APP_ID" --object-path "$APP_PATH" --method org.gtk.Actions.Describe "$1"
