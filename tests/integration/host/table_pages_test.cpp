@@ -17,17 +17,37 @@ using nlohmann::json;
 // so a page that ignored its seed would show at once.
 constexpr const char* kSeed =
     R"({"version":1,"bankroll":73450,"settings":{"muted":true},"stats":{"rounds":0,"wagered":0,"won":0},"history":[],"game":{}})";
-constexpr int kSeededBankroll = 73450;
 
 // Shared by every script the tests run in a page: what a player's hand and eye
-// do (click, press a key, read a label) and the page's own modules.
+// do, the page's own modules, and the comparison every check goes through.
 constexpr const char* kPrelude = R"JS(
+  const seed = 73450;
   const $ = (selector) => document.querySelector(selector);
+  // A number stands for the rack's chip of that value.
+  const click = (...targets) => targets.forEach((t) => $(typeof t === 'number' ? `.chip[data-value="${t}"]` : t).click());
   const press = (key) => (document.activeElement ?? document.body)
     .dispatchEvent(new KeyboardEvent('keydown', { key, bubbles: true, cancelable: true }));
-  const state = (key) => JSON.parse(localStorage.getItem(key));
+  const offered = (id) => !$(id).disabled && !$(id).closest('[hidden]');
+  const state = () => JSON.parse(localStorage.getItem(KEY));
   const module = (path) => import(new URL(`js/${path}.js`, location.href).href);
+  const { formatChips } = await module('kit/money');
+  // Asks every tenth of a second, so a page busy drawing on a software renderer
+  // is not flooded with questions while it works.
+  const until = (cond) => new Promise((done) => {
+    const ask = () => { try { if (cond()) return done(); } catch {} setTimeout(ask, 100); };
+    ask();
+  });
   const cardsIn = (row) => [...row.children].map((c) => c.dataset.card ?? c.getAttribute('aria-label'));
+  // The won, lost and pushed counts shown against the state's, after one hand.
+  const handCounts = (s) => {
+    const shown = [...document.querySelectorAll('#stats dd')].slice(0, 3).map((d) => Number(d.textContent));
+    return { counts: [shown, [s.stats.handsWon, s.stats.handsLost, s.stats.handsPushed]],
+             handsCounted: [shown.reduce((a, b) => a + b, 0), 1] };
+  };
+  // Takes named pairs of [what is there, what should be] and lists the ones that differ.
+  const mismatches = (pairs) => Object.entries(pairs)
+    .filter(([, [got, want]]) => JSON.stringify(got) !== JSON.stringify(want))
+    .map(([name, [got, want]]) => `${name}: ${JSON.stringify(got)}, expected ${JSON.stringify(want)}`);
 )JS";
 
 class TablePage : public HostTest {
@@ -42,275 +62,148 @@ class TablePage : public HostTest {
     casino = Casino::create(VELMAR_STAGED_WEB, bin, options);
   }
 
-  std::string page(const std::string& body) { return js(std::string(kPrelude) + body); }
-
-  json facts(const std::string& body) {
-    auto text = page(body);
-    auto parsed = json::parse(text, nullptr, false);
-    EXPECT_FALSE(parsed.is_discarded()) << text;
-    return parsed.is_discarded() ? json::object() : parsed;
+  std::string page(const std::string& body) {
+    return js("const KEY = '" + key + "', BANKROLL = '" + bankroll + "', BET = '" + bet + "';" + kPrelude + body);
+  }
+  std::string saved() {
+    auto text = json::parse(page("return localStorage.getItem(KEY);"), nullptr, false);
+    return text.is_string() ? text.get<std::string>() : text.dump();
   }
 
-  // Asks again every tenth of a second, so a page busy drawing on a software
-  // renderer is not flooded with questions while it works.
-  bool eventually(const std::function<bool()>& cond) {
+  // What differs among the named pairs the script returns, given the saved
+  // state s and its last round h; empty when all agree.
+  json mismatches(const std::string& pairs) {
+    auto text = page("const s = state(), h = s.history.at(-1); return mismatches(await (async () => {" + pairs + "})());");
+    return json::accept(text) ? json::parse(text) : json(text);
+  }
+
+  // Waits for a web view other than `old` to show the table built and the
+  // player greeted, asking every tenth of a second as until() does.
+  bool showsTable(WebKitWebView* old = nullptr) {
     gint64 next = 0;
     return test::waitFor([&] {
-      const gint64 now = g_get_monotonic_time();
-      if (now < next) return false;
-      next = now + 100'000;
-      return cond();
+      if (g_get_monotonic_time() < next || !view() || view() == old) return false;
+      next = g_get_monotonic_time() + 100'000;
+      return test::runJS(view(), "return document.body.dataset.stage && document.querySelector('.message')?.textContent"
+                                 " ? location.pathname : '';", 5) == "\"/" + file + "\"";
     });
   }
 
-  // The page has built its table and greeted the player.
-  bool ready(const std::string& file) {
-    if (!view()) return false;
-    auto got = test::runJS(view(),
-                           "return location.pathname + ' ' + (!!document.body.dataset.stage && "
-                           "(document.querySelector('.message')?.textContent ?? '') !== '');",
-                           5);
-    return got == "\"/" + file + " true\"";
-  }
-
-  void openSeeded(const std::string& file, const std::string& key) {
+  // Opens the table seeded with kSeed and checks the page took the seed; the
+  // page shows the bankroll and the bet in the elements those selectors name.
+  void openSeeded(const char* page_, const char* key_, const char* bankroll_, const char* bet_) {
+    file = page_, key = key_, bankroll = bankroll_, bet = bet_;
     casino->saves().replaceAll({{key, kSeed}});
     casino->open(Tables::url(file));
-    ASSERT_TRUE(eventually([&] { return ready(file); })) << file;
-    EXPECT_EQ(facts("return state('" + key + "').bankroll;"), kSeededBankroll);
+    ASSERT_TRUE(showsTable()) << file;
+    EXPECT_EQ(page("return [state().bankroll, $(BANKROLL).textContent];"), R"([73450,"734.50"])");
   }
 
-  // Waits for the round to be settled in the saved state and its bankroll shown.
-  void waitForSettlement(const std::string& key, const std::string& bankrollSelector, const std::string& openRound) {
-    ASSERT_TRUE(eventually([&] {
-      return page("const s = state('" + key + "'); const { formatChips } = await module('kit/money');"
-                  "return s.history.length === 1 && !s.game." + openRound +
-                  " && $('" + bankrollSelector + "').textContent === formatChips(s.bankroll);") == "true";
-    })) << page("return localStorage.getItem('" + key + "');");
+  // Presses the deal key and runs the player's next move until the round is
+  // settled in the saved state (nothing left in s.game[open]) and its bankroll
+  // shown; then the round as recorded must agree with the rules' settled pairs.
+  void playRound(const std::string& deal, const std::string& open, const std::string& move, const std::string& settled) {
+    ASSERT_EQ(page("press('" + deal + "'); await until(() => { const s = state();" + move +
+                   "; return s.history.length === 1 && !s.game." + open +
+                   " && $(BANKROLL).textContent === formatChips(s.bankroll); }); return true;"),
+              "true") << saved();
+    EXPECT_EQ(mismatches(settled), json::array()) << saved();
   }
 
-  // What the page saved reaches the store; a fresh web view seeded from it
-  // holds the same state. Returns the state's text.
-  std::string reloadFromTheStore(const std::string& file, const std::string& key) {
-    bool flushed = false;
-    casino->flush([&] { flushed = true; });
-    EXPECT_TRUE(test::waitFor([&] { return flushed; }));
-    const std::string before = json::parse(page("return localStorage.getItem('" + key + "');")).get<std::string>();
-    EXPECT_EQ(casino->saves().values().at(key), before);
-
+  // Reloading hands what the page saved to the store, and a fresh web view
+  // seeded from it holds the same state and shows it: the bankroll and the
+  // table's own pairs.
+  void reloadFromTheStore(const std::string& shown) {
+    const std::string before = saved();
     WebKitWebView* old = view();
     casino->reload();
-    EXPECT_TRUE(eventually([&] { return view() != old && ready(file); })) << file;
-    EXPECT_EQ(json::parse(page("return localStorage.getItem('" + key + "');")).get<std::string>(), before);
-    return before;
+    EXPECT_TRUE(showsTable(old)) << file;
+    EXPECT_EQ(casino->saves().values().at(key), before);
+    EXPECT_EQ(saved(), before);
+    EXPECT_EQ(mismatches("return { bankroll: [$(BANKROLL).textContent, formatChips(s.bankroll)], "
+                         "...(await (async () => {" + shown + "})()) };"), json::array());
   }
+
+  std::string file, key, bankroll, bet;
 };
 
 TEST_F(TablePage, RouletteSpinPaysWhatTheRulesSettleForThePocketAndSurvivesAReload) {
-  const std::string key = "roulette-royale.v1";
-  openSeeded("roulette-3d.html", key);
-  EXPECT_EQ(page("return $('.meter.bankroll .value').textContent;"), "\"734.50\"");
-
+  openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
   // Five chips on red and one straight up on 17, then the spin key.
-  EXPECT_EQ(page("$('.chip-rack .chip[data-value=\"5\"]').click(); $('[data-spot=\"red\"]').click();"
-                 "$('.chip-rack .chip[data-value=\"1\"]').click(); $('[data-spot=\"17\"]').click();"
-                 "return $('.meter.bet .value').textContent;"),
-            "\"6\"");
-  page("press('s');");
-  waitForSettlement(key, ".meter.bankroll .value", "pending");
-
-  auto spin = facts(R"JS(
+  EXPECT_EQ(page(R"(click(5, '[data-spot="red"]', 1, '[data-spot="17"]'); return $(BET).textContent;)"), "\"6\"");
+  playRound("s", "pending", "", R"JS(
     const R = await module('rules/roulette');
-    const s = state('roulette-royale.v1');
-    const last = s.history.at(-1);
-    const red = R.BETS.find((b) => b.kind === 'red');
-    const straight = R.BETS.find((b) => b.kind === 'straight' && b.numbers[0] === 17);
-    const settled = R.settle({ ...red, stake: 500 }, last.number) + R.settle({ ...straight, stake: 100 }, last.number);
-    return { bankroll: s.bankroll, number: last.number, staked: last.staked, recorded: last.returned, settled,
-             bets: s.game.lastBets, shown: $('.rl-last').textContent };)JS");
-  const int settled = spin["settled"];
-  EXPECT_EQ(spin["bets"], (json{{"red", 5}, {"17", 1}}));
-  EXPECT_EQ(spin["staked"], 600);
-  EXPECT_EQ(spin["recorded"], settled);
-  EXPECT_EQ(spin["bankroll"], kSeededBankroll - 600 + settled) << spin.dump();
-  EXPECT_EQ(spin["shown"], std::to_string(spin["number"].get<int>()));
-
-  reloadFromTheStore("roulette-3d.html", key);
-  auto shown = facts(R"JS(
-    const { formatChips } = await module('kit/money');
-    const s = state('roulette-royale.v1');
-    return { bankroll: $('.meter.bankroll .value').textContent, expected: formatChips(s.bankroll),
-             last: $('.rl-last').textContent, history: [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent) };)JS");
-  EXPECT_EQ(shown["bankroll"], shown["expected"]);
-  EXPECT_EQ(shown["last"], std::to_string(spin["number"].get<int>()));
-  EXPECT_EQ(shown["history"], json::array({std::to_string(spin["number"].get<int>())}));
+    const bet = (kind, n) => R.BETS.find((b) => b.kind === kind && (n === undefined || b.numbers[0] === n));
+    const paid = (stake, kind, n) => R.settle({ ...bet(kind, n), stake }, h.number);
+    const settled = paid(500, 'red') + paid(100, 'straight', 17);
+    return { bets: [s.game.lastBets, { red: 5, 17: 1 }], staked: [h.staked, 600], returned: [h.returned, settled],
+             bankroll: [s.bankroll, seed - 600 + settled], shown: [$('.rl-last').textContent, String(h.number)] };)JS");
+  reloadFromTheStore(R"JS(
+    const history = [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent);
+    return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS");
 }
 
 TEST_F(TablePage, BaccaratCoupPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  const std::string key = "baccarat-royale.v1";
-  openSeeded("baccarat-3d.html", key);
-
+  openSeeded("baccarat-3d.html", "baccarat-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
   // Five chips on the banker, one on the tie and one on the player pair; Enter deals.
-  EXPECT_EQ(page("$('.chip-rack .chip[data-value=\"5\"]').click(); $('.bc-spot.banker').click();"
-                 "$('.chip-rack .chip[data-value=\"1\"]').click(); $('.bc-spot.tie').click(); $('.bc-spot.playerPair').click();"
-                 "return $('.meter.bet .value').textContent;"),
+  EXPECT_EQ(page("click(5, '.bc-spot.banker', 1, '.bc-spot.tie', '.bc-spot.playerPair'); return $(BET).textContent;"),
             "\"7\"");
-  page("press('Enter');");
-  waitForSettlement(key, ".meter.bankroll .value", "pending");
-
   // The coup is dealt again through the rules from the recorded cards in the
   // order they left the shoe, which also proves the table drew by the tableau.
-  auto coup = facts(R"JS(
+  playRound("Enter", "pending", "", R"JS(
     const C = await module('rules/baccarat');
-    const s = state('baccarat-royale.v1');
-    const h = s.history.at(-1);
     const shoe = [h.player[0], h.banker[0], h.player[1], h.banker[1], ...h.player.slice(2), ...h.banker.slice(2)];
     let next = 0;
     const again = C.playCoup(() => shoe[next++]);
-    const paid = C.settle({ banker: 500, tie: 100, playerPair: 100 }, again);
-    return { bankroll: s.bankroll, staked: h.staked, recorded: h.returned, winner: h.winner,
-             settled: Object.values(paid).reduce((a, b) => a + b, 0), again, used: next, dealt: shoe.length,
-             player: h.player, banker: h.banker };)JS");
-  const int settled = coup["settled"];
-  EXPECT_EQ(coup["again"]["player"], coup["player"]);
-  EXPECT_EQ(coup["again"]["banker"], coup["banker"]);
-  EXPECT_EQ(coup["again"]["winner"], coup["winner"]);
-  EXPECT_EQ(coup["used"], coup["dealt"]);
-  EXPECT_EQ(coup["staked"], 700);
-  EXPECT_EQ(coup["recorded"], settled);
-  EXPECT_EQ(coup["bankroll"], kSeededBankroll - 700 + settled) << coup.dump();
-
-  reloadFromTheStore("baccarat-3d.html", key);
-  auto shown = facts(R"JS(
-    const { formatChips } = await module('kit/money');
+    const settled = Object.values(C.settle({ banker: 500, tie: 100, playerPair: 100 }, again)).reduce((a, b) => a + b, 0);
+    return { player: [h.player, again.player], banker: [h.banker, again.banker], winner: [h.winner, again.winner],
+             cardsUsed: [next, shoe.length], staked: [h.staked, 700], returned: [h.returned, settled],
+             bankroll: [s.bankroll, seed - 700 + settled] };)JS");
+  reloadFromTheStore(R"JS(
     const { cardName } = await module('kit/cards');
-    const s = state('baccarat-royale.v1');
-    const h = s.history.at(-1);
-    return { bankroll: $('.meter.bankroll .value').textContent, expected: formatChips(s.bankroll),
-             player: cardsIn($('.bc-hand.player .bc-cards')), expectedPlayer: h.player.map(cardName),
-             banker: cardsIn($('.bc-hand.banker .bc-cards')), expectedBanker: h.banker.map(cardName),
-             tally: $('.bc-tally').textContent, winner: h.winner };)JS");
-  EXPECT_EQ(shown["bankroll"], shown["expected"]);
-  EXPECT_EQ(shown["player"], shown["expectedPlayer"]);
-  EXPECT_EQ(shown["banker"], shown["expectedBanker"]);
-  const std::string winner = shown["winner"];
-  const std::string tally = shown["tally"];
-  const std::string one = (winner == "tie" ? "Tie" : winner == "player" ? "Player" : "Banker") + std::string(" 1");
-  EXPECT_NE(tally.find(one), std::string::npos) << tally;
+    const won = (side) => Number(h.winner === side);
+    return { player: [cardsIn($('.bc-hand.player .bc-cards')), h.player.map(cardName)],
+             banker: [cardsIn($('.bc-hand.banker .bc-cards')), h.banker.map(cardName)],
+             tally: [$('.bc-tally').textContent,
+                     `Banker ${won('banker')} · Player ${won('player')} · Tie ${won('tie')}`] };)JS");
 }
 
 TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  const std::string key = "blackjack-royale.v1";
-  openSeeded("blackjack-3d.html", key);
-  EXPECT_EQ(page("return $('#bankroll').textContent;"), "\"734.50\"");
-
+  openSeeded("blackjack-3d.html", "blackjack-royale.v1", "#bankroll", "#bet");
   // Ten chips in the circle; Enter deals; the player declines insurance and
   // stands on whatever comes, pressing each key once its button is offered.
-  EXPECT_EQ(page("$('#rack .chip[data-value=\"5\"]').click(); $('#spot').click(); $('#spot').click();"
-                 "return $('#bet').textContent;"),
-            "\"10\"");
-  page("press('Enter');");
-  ASSERT_TRUE(eventually([&] {
-    return page(R"JS(
-      const s = state('blackjack-royale.v1');
-      const round = s.game.round;
-      if (!round) return s.history.length === 1;
-      const offered = (id) => !$(id).disabled && !$(id).closest('[hidden]');
-      if (round.phase === 'insurance' && offered('#no-insure')) press('n');
-      else if (round.phase === 'player' && offered('#stand')) press('s');
-      return false;)JS") == "true";
-  }));
-  waitForSettlement(key, "#bankroll", "round");
-
-  auto hand = facts(R"JS(
+  EXPECT_EQ(page("click(5, '#spot', '#spot'); return $(BET).textContent;"), "\"10\"");
+  playRound("Enter", "round", R"JS(
+    const phase = s.game.round?.phase;
+    if (phase === 'insurance' && offered('#no-insure')) press('n');
+    else if (phase === 'player' && offered('#stand')) press('s');)JS", R"JS(
     const B = await module('rules/blackjack');
-    const s = state('blackjack-royale.v1');
     const round = s.game.last;
     const net = round.hands.reduce((t, h) => t + B.settleHand(h, round.dealer).net, 0) +
       B.settleInsurance(round.insurance, round.dealer);
-    return { bankroll: s.bankroll, bet: round.bet, insurance: round.insurance, hands: round.hands.length,
-             recorded: s.history.at(-1).net, net, dealerStood: !B.dealerHits(round.dealer) ||
-               B.isBlackjack(round.hands[0].cards) || round.hands.every((h) => B.handValue(h.cards).total > 21) };)JS");
-  const int net = hand["net"];
-  EXPECT_EQ(hand["bet"], 1000);
-  EXPECT_EQ(hand["insurance"], 0);
-  EXPECT_EQ(hand["hands"], 1);
-  EXPECT_EQ(hand["dealerStood"], true);
-  EXPECT_EQ(hand["recorded"], net);
-  EXPECT_EQ(hand["bankroll"], kSeededBankroll + net) << hand.dump();
-
-  reloadFromTheStore("blackjack-3d.html", key);
-  auto shown = facts(R"JS(
-    const { formatChips } = await module('kit/money');
-    const s = state('blackjack-royale.v1');
-    return { bankroll: $('#bankroll').textContent, expected: formatChips(s.bankroll),
-             dealer: cardsIn($('#dealer-cards')), expectedDealer: s.game.last.dealer,
-             player: cardsIn($('#hands .bj-cards')), expectedPlayer: s.game.last.hands[0].cards,
-             stats: [...document.querySelectorAll('#stats dd')].slice(0, 3).map((d) => Number(d.textContent)),
-             expectedStats: [s.stats.handsWon, s.stats.handsLost, s.stats.handsPushed] };)JS");
-  EXPECT_EQ(shown["bankroll"], shown["expected"]);
-  EXPECT_EQ(shown["dealer"], shown["expectedDealer"]);
-  EXPECT_EQ(shown["player"], shown["expectedPlayer"]);
-  EXPECT_EQ(shown["stats"], shown["expectedStats"]);
-  int counted = 0;
-  for (const auto& n : shown["stats"]) counted += n.get<int>();
-  EXPECT_EQ(counted, 1);
+    const dealerStood = !B.dealerHits(round.dealer) || B.isBlackjack(round.hands[0].cards) ||
+      round.hands.every((h) => B.handValue(h.cards).total > 21);
+    return { bet: [round.bet, 1000], insurance: [round.insurance, 0], hands: [round.hands.length, 1],
+             dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net] };)JS");
+  reloadFromTheStore(R"JS(
+    return { dealer: [cardsIn($('#dealer-cards')), s.game.last.dealer],
+             player: [cardsIn($('#hands .bj-cards')), s.game.last.hands[0].cards], ...handCounts(s) };)JS");
 }
 
 TEST_F(TablePage, PokerHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  const std::string key = "poker-royale.v1";
-  openSeeded("poker-3d.html", key);
-  EXPECT_EQ(page("return $('#bankroll').textContent;"), "\"734.50\"");
-
+  openSeeded("poker-3d.html", "poker-royale.v1", "#bankroll", "#bet");
   // A five-chip ante and a one-chip AA bonus; Enter deals; the player calls
   // as soon as the call is offered.
-  EXPECT_EQ(page("$('#rack .chip[data-value=\"5\"]').click(); $('#spot-ante').click();"
-                 "$('#rack .chip[data-value=\"1\"]').click(); $('#spot-bonus').click();"
-                 "return $('#bet').textContent;"),
-            "\"6\"");
-  page("press('Enter');");
-  ASSERT_TRUE(eventually([&] {
-    return page(R"JS(
-      const s = state('poker-royale.v1');
-      if (!s.game.hand) return s.history.length === 1;
-      if (!$('#call').disabled && !$('#call').closest('[hidden]')) press('k');
-      return false;)JS") == "true";
-  }));
-  waitForSettlement(key, "#bankroll", "hand");
-
-  auto hand = facts(R"JS(
+  EXPECT_EQ(page("click(5, '#spot-ante', 1, '#spot-bonus'); return $(BET).textContent;"), "\"6\"");
+  playRound("Enter", "hand", "if (s.game.hand && offered('#call')) press('k');", R"JS(
     const P = await module('rules/poker');
-    const s = state('poker-royale.v1');
-    const h = s.history.at(-1);
     const settled = P.settle({ ante: 500, call: 1000, aaBonus: 100, folded: false },
       [...h.player, ...h.board], [...h.dealer, ...h.board]);
-    return { bankroll: s.bankroll, ante: h.ante, call: h.call, aaBonus: h.aaBonus, folded: h.folded,
-             recorded: h.returned, settled };)JS");
-  const int settled = hand["settled"];
-  EXPECT_EQ(hand["ante"], 500);
-  EXPECT_EQ(hand["aaBonus"], 100);
-  EXPECT_EQ(hand["call"], 1000);
-  EXPECT_EQ(hand["folded"], false);
-  EXPECT_EQ(hand["recorded"], settled);
-  EXPECT_EQ(hand["bankroll"], kSeededBankroll - 1600 + settled) << hand.dump();
-
-  reloadFromTheStore("poker-3d.html", key);
-  auto shown = facts(R"JS(
-    const { formatChips } = await module('kit/money');
-    const s = state('poker-royale.v1');
-    const h = s.history.at(-1);
-    return { bankroll: $('#bankroll').textContent, expected: formatChips(s.bankroll),
-             player: cardsIn($('#player-cards')), expectedPlayer: h.player,
-             board: cardsIn($('#board-cards')), expectedBoard: h.board,
-             stats: [...document.querySelectorAll('#stats dd')].slice(0, 3).map((d) => Number(d.textContent)),
-             expectedStats: [s.stats.handsWon, s.stats.handsLost, s.stats.handsPushed] };)JS");
-  EXPECT_EQ(shown["bankroll"], shown["expected"]);
-  EXPECT_EQ(shown["player"], shown["expectedPlayer"]);
-  EXPECT_EQ(shown["board"], shown["expectedBoard"]);
-  EXPECT_EQ(shown["stats"], shown["expectedStats"]);
-  int counted = 0;
-  for (const auto& n : shown["stats"]) counted += n.get<int>();
-  EXPECT_EQ(counted, 1);
+    return { ante: [h.ante, 500], aaBonus: [h.aaBonus, 100], call: [h.call, 1000], folded: [h.folded, false],
+             returned: [h.returned, settled], bankroll: [s.bankroll, seed - 1600 + settled] };)JS");
+  reloadFromTheStore(R"JS(
+    return { player: [cardsIn($('#player-cards')), h.player], board: [cardsIn($('#board-cards')), h.board],
+             ...handCounts(s) };)JS");
 }
 
 }  // namespace
