@@ -28,6 +28,10 @@ struct Link {
   std::string hostLoad;
   // Its web process ended: a view related to it would not come up.
   bool ended = false;
+  // The address the host loaded into it: the document it shows, whatever the
+  // engine reports while the load begins or a page writes into its address
+  // (a fragment, history.pushState).
+  std::string page;
   // The last address it showed. The engine forgets a view's address soon after
   // its web process ended (WebKitGTK 2.50), yet Reload must still find it.
   std::string address;
@@ -158,7 +162,11 @@ WebKitWebView* Casino::preparedView() const { return impl_->spare.get(); }
 WebKitWebView* Casino::webView() const { return impl_->view.get(); }
 SaveStore& Casino::saves() { return impl_->saves; }
 
-std::optional<std::string> Casino::currentURL() const { return addressOf(impl_->view.get()); }
+std::optional<std::string> Casino::currentURL() const {
+  auto* link = impl_->view ? linkOf(impl_->view.get()) : nullptr;
+  if (link && !link->page.empty()) return link->page;
+  return addressOf(impl_->view.get());
+}
 
 const Table* Casino::currentTable() const {
   auto url = currentURL();
@@ -312,6 +320,7 @@ void Casino::load(const std::string& url, bool ownProcess) {
   d.view = next;
   if (auto bin = d.container.lock()) adw_bin_set_child(bin.get(), GTK_WIDGET(next.get()));
   linkOf(next.get())->hostLoad = url;
+  linkOf(next.get())->page = url;
   webkit_web_view_load_uri(next.get(), url.c_str());
   if (gtk_widget_get_root(GTK_WIDGET(next.get()))) gtk_widget_grab_focus(GTK_WIDGET(next.get()));
   if (previous) retire(previous.get(), ownProcess);

@@ -61,6 +61,22 @@ TEST_F(Bridge, ABusyPageIsLeftAfterTheTimeOutAndTheNextPageGetsAProcessOfItsOwn)
   EXPECT_EQ(changes, (std::vector<std::string>{"poker", "none"}));
 }
 
+// Reset and Reload act on the table the host loaded, from the moment its load
+// begins in a prepared view.
+TEST_F(Bridge, TheTableShownIsKnownFromTheMomentItsLoadBegins) {
+  open("velmar-casino.html");
+  ASSERT_TRUE(test::waitFor([&] { return casino->preparedView() != nullptr; }));
+  std::vector<std::optional<std::string>> seen;
+  casino->onPageChange = [&](const Table*) { seen.push_back(casino->currentURL()); };
+  casino->open(Tables::url("roulette-3d.html") + "#felt");
+  ASSERT_TRUE(test::waitFor([&] { return !seen.empty(); }));
+  EXPECT_EQ(seen[0], Tables::url("roulette-3d.html") + "#felt");
+  ASSERT_TRUE(test::waitFor([&] { return showing("roulette-3d.html"); }));
+  // Nor can a page make Reset take another table's chips by renaming itself.
+  js("history.pushState(null, '', 'blackjack-3d.html');");
+  EXPECT_EQ(casino->currentTable(), Tables::table(Tables::url("roulette-3d.html")));
+}
+
 TEST_F(Bridge, APageWithoutTheBridgeAnswersAtOnceAndKeepsSharingItsProcess) {
   open("baccarat-3d.html");
   ASSERT_EQ(js("return typeof window.__vlCasino;"), "\"undefined\"");
