@@ -7,7 +7,9 @@
 namespace velmar::Commands {
 
 std::string firstPage(bool reopenLastTable, const std::optional<std::string>& lastPage) {
-  if (reopenLastTable && lastPage) {
+  // A name with a folder in it (a hand-edited file) would open a page that is
+  // not found, however its last part reads.
+  if (reopenLastTable && lastPage && lastPage->find('/') == std::string::npos) {
     std::string remembered = Tables::url(*lastPage);
     if (Tables::isKnownPage(remembered)) return remembered;
   }

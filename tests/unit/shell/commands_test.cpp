@@ -15,7 +15,7 @@ TEST(PageChoice, StartUpThePageActionAndTheTablePickerOpenOnlyOurOwnPages) {
   const std::string lobby = Tables::lobbyURL();
   EXPECT_EQ(Commands::firstPage(true, "poker-3d.html"), "velmar://casino/poker-3d.html");
   EXPECT_EQ(Commands::firstPage(false, "roulette-3d.html"), lobby);
-  for (const char* name : {"cashier.html", "Roulette-3D.html", ""}) EXPECT_EQ(Commands::firstPage(true, name), lobby);
+  for (const char* name : {"cashier.html", "Roulette-3D.html", "", "sub/poker-3d.html", "../poker-3d.html"}) EXPECT_EQ(Commands::firstPage(true, name), lobby);
   EXPECT_EQ(Commands::firstPage(true, std::nullopt), lobby);
 
   EXPECT_EQ(Commands::pageAddress("lobby"), lobby);
