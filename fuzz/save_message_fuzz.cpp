@@ -2,20 +2,16 @@
 // crashes, what it keeps is valid UTF-8, and it keeps exactly the message's
 // string entries as an independent JSON reader sees them.
 #include "host/save_message.h"
+#include "require.h"
 
 #include <glib.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
-
-void require(bool holds) {
-  if (!holds) std::abort();
-}
 
 // UTF-8 that may hold U+0000, which g_utf8_validate does not accept.
 bool validText(const std::string& text) {
@@ -57,24 +53,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string refusal;
   auto message = velmar::readSaveMessage(body, refusal);
-  require(message ? refusal.empty() : !refusal.empty());
+  REQUIRE(message ? refusal.empty() : !refusal.empty());
   // Every JSON value can be read: only its shape may have it refused.
-  require(message || !body || refusal != "it could not be read");
+  REQUIRE(message || !body || refusal != "it could not be read");
   if (message)
-    for (const auto& [key, value] : message->values) require(validText(key) && validText(value));
+    for (const auto& [key, value] : message->values) REQUIRE(validText(key) && validText(value));
 
   // nlohmann refuses lone surrogates, which the engine takes and replaces.
   auto json = nlohmann::json::parse(text.c_str(), nullptr, false);
   if (body && !json.is_discarded()) {
     const bool save = json.is_object() && json.value("type", nlohmann::json()) == "save" && json.contains("data") &&
                       json["data"].is_object();
-    require(message.has_value() == save);
+    REQUIRE(message.has_value() == save);
     if (save) {
       velmar::SaveStore::Values expected;
       for (const auto& [key, value] : json["data"].items())
         if (value.is_string()) expected[key] = value.get<std::string>();
       if (json.contains("proto") && json["proto"].is_string()) expected["__proto__"] = json["proto"].get<std::string>();
-      require(message->values == expected && message->partial == (json.contains("partial") && json["partial"] == true));
+      REQUIRE(message->values == expected && message->partial == (json.contains("partial") && json["partial"] == true));
     }
   }
   if (body) g_object_unref(body);

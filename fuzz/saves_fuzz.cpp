@@ -3,20 +3,12 @@
 // into a page with every entry intact.
 #include "store/json_text.h"
 #include "store/saves_format.h"
+#include "require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 using velmar::decodeSaves;
-
-namespace {
-
-void require(bool holds) {
-  if (!holds) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // libFuzzer's inputs stay short, so depth far beyond them is tried once
@@ -24,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   for (std::string unit : {"[", "{\"a\":", "{\"a\":["}) {
     std::string deep;
     for (int i = 0; i < 1'000'000; ++i) deep += unit;
-    require(!decodeSaves(deep));
+    REQUIRE(!decodeSaves(deep));
   }
   return 0;
 }
@@ -34,13 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!saves) return 0;
 
   std::string written = velmar::encodeSaves(*saves);
-  require(decodeSaves(written) == saves);
+  REQUIRE(decodeSaves(written) == saves);
   // The fast writer promises nlohmann's own output, byte for byte.
-  require(written == velmar::prettyJSON(nlohmann::json(*saves)));
+  REQUIRE(written == velmar::prettyJSON(nlohmann::json(*saves)));
 
   auto seed = nlohmann::json::parse(velmar::encodeSeed(*saves), nullptr, false);
-  require(seed.is_object() && seed.size() == saves->size());
+  REQUIRE(seed.is_object() && seed.size() == saves->size());
   for (const auto& [key, value] : seed.items())
-    require(value.is_string() && saves->count(key) && saves->at(key) == value.get_ref<const std::string&>());
+    REQUIRE(value.is_string() && saves->count(key) && saves->at(key) == value.get_ref<const std::string&>());
   return 0;
 }

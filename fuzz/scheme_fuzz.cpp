@@ -3,6 +3,7 @@
 // resolve() works on the text alone, so it must stay lexically inside; what
 // serve() answers with 200 must really lie inside, and be that file's bytes.
 #include "content/scheme_handler.h"
+#include "require.h"
 
 #include <glib.h>
 #include <sys/stat.h>
@@ -18,10 +19,6 @@ namespace fs = std::filesystem;
 using velmar::SchemeHandler;
 
 namespace {
-
-void require(bool holds) {
-  if (!holds) std::abort();
-}
 
 std::string realPath(const std::string& path) {
   std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
@@ -70,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string real;
   if (target.status == 200) {
     g_autofree char* canonical = g_canonicalize_filename(target.file.c_str(), "/");
-    require(target.file == canonical && target.file.starts_with(root + "/") && target.file.size() > root.size() + 1);
+    REQUIRE(target.file == canonical && target.file.starts_with(root + "/") && target.file.size() > root.size() + 1);
     real = realPath(target.file);
   }
   const bool inside = !real.empty() && real.starts_with(realRoot + "/");
@@ -79,11 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   auto answer = handler->serve(address);
   // Served exactly when the resolved file really lies inside and is a file.
-  require((answer.status == 200) == servable);
+  REQUIRE((answer.status == 200) == servable);
   if (servable) {
     gsize length = 0;
     auto* bytes = static_cast<const char*>(g_bytes_get_data(answer.bytes, &length));
-    require(std::string(bytes, length) == fs::path(real).filename().string());
+    REQUIRE(std::string(bytes, length) == fs::path(real).filename().string());
   }
   return 0;
 }

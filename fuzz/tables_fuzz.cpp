@@ -2,22 +2,14 @@
 // with one another, so the page a table is found on is the page its address
 // opens.
 #include "catalog/tables.h"
+#include "require.h"
 
 #include <glib.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 using namespace velmar;
-
-namespace {
-
-void require(bool holds) {
-  if (!holds) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -25,17 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Table* table = Tables::table(input);
   const auto path = Tables::pathOf(input);
   const std::string name = Tables::pageName(input);
-  if (!path) require(name.empty() && !table);
-  if (name != "/") require(name.find('/') == std::string::npos && (!path || path->find(name) != std::string::npos));
+  if (!path) REQUIRE(name.empty() && !table);
+  if (name != "/") REQUIRE(name.find('/') == std::string::npos && (!path || path->find(name) != std::string::npos));
   if (table) {
-    require(name == table->file);
+    REQUIRE(name == table->file);
     int index = Tables::indexOf(table);
-    require(index >= 0 && &Tables::all[index] == table);
+    REQUIRE(index >= 0 && &Tables::all[index] == table);
     const std::string address = Tables::url(table->file);
-    require(Tables::table(address) == table && Tables::isKnownPage(address));
+    REQUIRE(Tables::table(address) == table && Tables::isKnownPage(address));
   }
   if (Tables::isKnownPage(input))
-    require(Tables::schemeOf(input) == kScheme && (table || name == Tables::lobbyFile));
+    REQUIRE(Tables::schemeOf(input) == kScheme && (table || name == Tables::lobbyFile));
 
   // The input as a remembered page name: its address is one component under
   // the base address that decodes back to the name itself.
@@ -43,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       !g_utf8_validate(input.data(), static_cast<gssize>(input.size()), nullptr))
     return 0;
   const std::string address = Tables::url(input);
-  require(address.starts_with(kBaseURL) && Tables::schemeOf(address) == kScheme);
-  require(Tables::pathOf(address) == "/" + input && Tables::pageName(address) == input);
+  REQUIRE(address.starts_with(kBaseURL) && Tables::schemeOf(address) == kScheme);
+  REQUIRE(Tables::pathOf(address) == "/" + input && Tables::pageName(address) == input);
   const Table* named = Tables::table(address);
-  require(!named || named->file == input);
+  REQUIRE(!named || named->file == input);
   return 0;
 }
