@@ -52,8 +52,6 @@ std::optional<std::string> addressOf(WebKitWebView* view) {
   return std::nullopt;
 }
 
-void openWithDesktop(const std::string& address) { openInDefaultApplication(address); }
-
 // Runs a script in the page and then fn, whether the script succeeded or not.
 void evaluate(WebKitWebView* view, std::string_view script, std::function<void()> fn) {
   webkit_web_view_evaluate_javascript(
@@ -113,7 +111,7 @@ struct Casino::Impl {
         scheme(std::make_shared<const SchemeHandler>(std::move(root))),
         container(bin),
         options(std::move(opts)) {
-    if (!options.openExternal) options.openExternal = openWithDesktop;
+    if (!options.openExternal) options.openExternal = openInDefaultApplication;
     if (!options.clock) options.clock = g_get_monotonic_time;
   }
 
@@ -183,7 +181,7 @@ void Casino::receive(WebKitWebView* sender, JSCValue* body) {
   auto message = readSaveMessage(body, refusal);
   if (message && (message->partial || (link && link->seededPartially)))
     refusal = "the page could not be given all of the saves; they are kept as they are";
-  else if (message && pageStorageBytes(message->values) > kPageStorageQuota)
+  else if (message && !fitsAPage(message->values))
     refusal = "the saves would be larger than a page can hold";
   else if (message)
     return d.saves.replaceAll(std::move(message->values));
@@ -336,7 +334,7 @@ void Casino::adopt(WebKitWebView* view) {
   // The seed is the store's content at this moment; the script goes in before
   // the handler, as the page's first post can only follow the script.
   auto* manager = webkit_web_view_get_user_content_manager(view);
-  link->seededPartially = pageStorageBytes(impl_->saves.values()) > kPageStorageQuota;
+  link->seededPartially = !fitsAPage(impl_->saves.values());
   std::string source = PageScript::make(impl_->saves.seedJSON());
   g_autoptr(WebKitUserScript) script =
       webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,

@@ -93,6 +93,12 @@ std::size_t pageStorageBytes(const SaveStore::Values& values) {
   return total;
 }
 
+bool fitsAPage(const SaveStore::Values& values) {
+  std::size_t utf8 = 0;
+  for (const auto& [key, value] : values) utf8 += key.size() + value.size();
+  return 2 * utf8 <= kPageStorageQuota || pageStorageBytes(values) <= kPageStorageQuota;
+}
+
 std::optional<SaveMessage> readSaveMessage(JSCValue* body, std::string& refusal) {
   if (!body || !jsc_value_is_object(body)) {
     refusal = "the message is not a plain object";

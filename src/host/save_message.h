@@ -35,4 +35,10 @@ inline constexpr std::size_t kPageStorageQuota = 5 * 1024 * 1024;
 // The bytes the saves take against that quota when given to a page.
 std::size_t pageStorageBytes(const SaveStore::Values& values);
 
+// Whether a page can be given all of the saves. Runs on every save message,
+// so the character count is skipped when twice the UTF-8 bytes fit: no
+// character counts more than two bytes a UTF-16 unit, and every unit takes
+// at least one UTF-8 byte.
+bool fitsAPage(const SaveStore::Values& values);
+
 }  // namespace velmar

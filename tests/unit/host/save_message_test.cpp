@@ -63,6 +63,10 @@ TEST(PageStorage, TextCountsOneByteACharacterBelowU0100AndTwoAUnitOtherwise) {
   EXPECT_EQ(pageStorageBytes({{"k", "a\xE4\xB8\x80"}}), 1u + 4u);           // one wide character widens the text
   EXPECT_EQ(pageStorageBytes({{"k", "\xF0\x9F\x98\x80"}}), 1u + 4u);        // a surrogate pair
   EXPECT_EQ(pageStorageBytes({{"k", "a\xFF"}}), 1u + 4u);                   // not UTF-8: U+FFFD
+  // Wide text of mostly ASCII counts more than its UTF-8 bytes.
+  const std::string wide = std::string(kPageStorageQuota / 2 - 1, 'a') + "\xE4\xB8\x80";
+  EXPECT_FALSE(fitsAPage({{"k", wide}}));
+  EXPECT_TRUE(fitsAPage({{"k", wide.substr(2)}}));
 }
 
 }  // namespace
