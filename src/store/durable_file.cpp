@@ -3,7 +3,9 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,6 +16,12 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".velmar-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
+
+std::atomic<std::int64_t> syncDelayMicroseconds{0};
+
+void waitAsASlowDiskWould() {
+  if (auto delay = syncDelayMicroseconds.load(std::memory_order_relaxed)) g_usleep(static_cast<gulong>(delay));
+}
 
 std::string describe(const char* step, int code) {
   return std::string(g_strerror(code)) + " (" + step + ")";
@@ -63,6 +71,7 @@ bool StagedFile::sync() {
     errno = EBADF;
     return fail("syncing");
   }
+  waitAsASlowDiskWould();
   while (fsync(fd_) != 0)
     if (errno != EINTR) return fail("syncing");
   int fd = fd_;
@@ -86,6 +95,7 @@ std::optional<std::string> syncFolder(const std::string& folder) {
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return describe("opening the folder to sync it", errno);
   int code = 0;
+  waitAsASlowDiskWould();
   while (fsync(fd) != 0) {
     if (errno == EINTR) continue;
     code = errno;
@@ -97,6 +107,8 @@ std::optional<std::string> syncFolder(const std::string& folder) {
   if (code == 0 || code == EINVAL || code == ENOTSUP) return std::nullopt;
   return describe("syncing the folder", code);
 }
+
+void setSyncDelay(std::chrono::microseconds delay) { syncDelayMicroseconds = delay.count(); }
 
 bool isTemporaryName(std::string_view name) {
   return name.size() > kTemporaryPrefix.size() + kTemporarySuffix.size() &&

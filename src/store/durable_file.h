@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -40,6 +41,9 @@ class StagedFile {
   std::string error_;
   int fd_ = -1;
 };
+
+// Stands in for a slow disk in benchmarks: every sync first waits this long.
+void setSyncDelay(std::chrono::microseconds delay);
 
 // Makes the renames and removals inside a folder durable. Returns the
 // description of the failure, or nothing.
