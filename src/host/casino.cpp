@@ -216,7 +216,17 @@ void flushThen(WebKitWebView* view, std::function<void(bool answered)> done) {
 
 void Casino::flush(std::function<void()> completion) {
   flushThen(impl_->view.get(), [weak = weak_from_this(), completion = std::move(completion)](bool) {
-    if (auto self = weak.lock()) self->impl_->saves.settle();
+    if (auto self = weak.lock()) {
+      auto& saves = self->impl_->saves;
+      // After a failed write only a change tries again, and a page that did
+      // not post (stopped, still loading, not answering) brings none: the
+      // saves held in memory get a try of their own, or they would end with
+      // the process.
+      if (saves.settle() && saves.fileBehind()) {
+        saves.replaceAll(saves.values());
+        saves.settle();
+      }
+    }
     if (completion) completion();
   });
 }

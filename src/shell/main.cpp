@@ -3,6 +3,7 @@
 
 #include <glib.h>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -31,6 +32,10 @@ std::string isolateSelfTest() {
 int main() {
   // Before any thread or helper process exists, so that all of them inherit it.
   velmar::AppDelegate::blockQuitSignals();
+  // Past a file-size limit a write then fails with EFBIG, which the save
+  // store survives like a full disk, instead of ending the process and the
+  // saves it holds in memory.
+  signal(SIGXFSZ, SIG_IGN);
   const char* selfTest = g_getenv("VELMAR_SELFTEST");
   velmar::AppDelegate::Options options;
   options.selfTest = selfTest != nullptr;

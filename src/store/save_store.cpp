@@ -44,21 +44,35 @@ bool present(const std::string& path) {
   return errno != ENOENT && errno != ENOTDIR;
 }
 
+// Far beyond any saves the pages can hold (their storage takes 5 MiB, which
+// escapes and one member a line make some 50 MiB of JSON at the very most); a
+// larger file is not read, so that it can neither hold up start-up nor
+// exhaust the memory.
+constexpr off_t kLargestSavesFile = 256 * 1024 * 1024;
+
 // The whole file, read without ever blocking: a FIFO or a device in its place
 // would otherwise hold start-up for good. Anything but a regular file is
-// refused, as are files that cannot be opened; errnoOut tells which.
+// refused, as are files that cannot be opened; errnoOut tells which. A link
+// is not followed: the saves would be whatever file it names, and the next
+// write would quietly put a file of our own in the link's place.
 std::optional<std::string> readRegularFile(const std::string& path, std::string& problem, int& errnoOut) {
   errnoOut = 0;
-  int fd = g_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+  int fd = g_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0);
   if (fd < 0) {
     errnoOut = errno;
-    problem = std::string("could not be read (") + g_strerror(errnoOut) + ")";
+    problem = errnoOut == ELOOP ? std::string("is a symbolic link")
+                                : std::string("could not be read (") + g_strerror(errnoOut) + ")";
     return std::nullopt;
   }
   std::string bytes;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     problem = "is not a regular file";
+    close(fd);
+    return std::nullopt;
+  }
+  if (info.st_size > kLargestSavesFile) {
+    problem = "is too large to hold saves (" + std::to_string(info.st_size) + " bytes)";
     close(fd);
     return std::nullopt;
   }

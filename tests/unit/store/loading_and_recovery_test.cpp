@@ -2,6 +2,7 @@
 #include "support/unprivileged.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmar::test {
 namespace {
@@ -98,25 +99,57 @@ TEST_F(Loading, BadStartsInOneSecondEachKeepTheirBytesUnderAFreeName) {
   EXPECT_EQ(entries(folder()).size(), 5u);
 }
 
-TEST_F(Loading, SavesFileThatIsNoRegularFileNeitherHangsNorLoadsButIsSetAside) {
-  // A FIFO would block a plain open for good; a folder cannot be read.
-  for (bool fifo : {true, false}) {
-    SCOPED_TRACE(fifo ? "fifo" : "folder");
+TEST_F(Loading, SavesFileThatIsNoPlainFileOfSavesNeitherHangsNorLoadsButIsSetAside) {
+  // A FIFO would block a plain open for good; a folder cannot be read; a link
+  // would make the saves another file's; a huge file would be read whole.
+  struct Case {
+    const char* name;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"fifo", "is not a regular file"},
+      {"folder", "is not a regular file"},
+      {"link", "is a symbolic link"},
+      {"dangling link", "is a symbolic link"},
+      {"huge", "is too large to hold saves (1073741824 bytes)"},
+  };
+  for (const auto& [name, reason] : cases) {
+    SCOPED_TRACE(name);
     TempDir fresh;
     const std::string file = fresh / "Velmar Casino/saves.json";
+    const std::string aside = fresh / "Velmar Casino/saves-unreadable-1700000000.json";
+    const std::string elsewhere = fresh / "elsewhere.json";
     g_mkdir_with_parents((fresh / "Velmar Casino").c_str(), 0755);
-    if (fifo)
+    const std::string kind = name;
+    if (kind == "fifo") {
       ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
-    else
-      g_mkdir_with_parents((file + "/inside").c_str(), 0755);
+    }
+    if (kind == "folder") g_mkdir_with_parents((file + "/inside").c_str(), 0755);
+    if (kind == "link") writeFile(elsewhere, "{\"theirs\":\"x\"}");
+    if (kind == "link" || kind == "dangling link") {
+      ASSERT_EQ(symlink(elsewhere.c_str(), file.c_str()), 0);
+    }
+    if (kind == "huge") {
+      // Sparse: it takes no room, yet reading it would take a gigabyte.
+      writeFile(file, "{}");
+      ASSERT_EQ(truncate(file.c_str(), off_t{1} << 30), 0);
+    }
     log.clear();
     SaveStore store(fresh.path(), clock());
-    EXPECT_EQ(log.lines(), std::vector<std::string>{
-                               "Velmar Casino: saves.json is not a regular file, moved to saves-unreadable-1700000000.json"});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Velmar Casino: saves.json " + reason +
+                                                    ", moved to saves-unreadable-1700000000.json"});
+    EXPECT_TRUE(store.values().empty());
     store.replaceAll({{"k", "v"}});
     store.settle();
-    EXPECT_TRUE(g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR));
-    if (!fifo) EXPECT_TRUE(g_file_test((fresh / "Velmar Casino/saves-unreadable-1700000000.json/inside").c_str(), G_FILE_TEST_IS_DIR));
+    EXPECT_TRUE(g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) && !g_file_test(file.c_str(), G_FILE_TEST_IS_SYMLINK));
+    if (kind == "folder") {
+      EXPECT_TRUE(g_file_test((aside + "/inside").c_str(), G_FILE_TEST_IS_DIR));
+    }
+    if (kind == "link") {
+      EXPECT_EQ(readFile(elsewhere), "{\"theirs\":\"x\"}") << "what the link names is left alone";
+      g_autofree char* target = g_file_read_link(aside.c_str(), nullptr);
+      EXPECT_STREQ(target, elsewhere.c_str()) << "the link itself is what is set aside";
+    }
   }
 }
 

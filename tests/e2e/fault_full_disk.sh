@@ -1,0 +1,92 @@
+#!/bin/bash
+# A disk that fills up: the application keeps running, logs each failed write
+# once, leaves the saves.json it last wrote as it was, keeps the saves in
+# memory and writes them once there is room again.
+#
+# The save folder is a small tmpfs where this machine allows mounting (in a
+# mount namespace of the test's own, so nothing outlives it); elsewhere, or
+# with VELMAR_FULL_DISK=limit, a file-size limit on the running application
+# stands in for the full disk.
+if [[ -z "${VELMAR_FULL_DISK:-}" ]]; then
+  if unshare --mount --propagation private true 2>/dev/null; then
+    VELMAR_FULL_DISK=tmpfs exec unshare --mount --propagation private bash "$0" "$@"
+  fi
+  export VELMAR_FULL_DISK=limit
+fi
+source "$(dirname "$0")/../support/e2e.bash"
+
+make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web" "$VELMAR_SOURCE/tests/fixtures/faults/disk"
+mkdir -p "$(dirname "$PREFS")"
+printf '[Preferences]\nlastPage=blackjack-3d.html\nreopenLastTable=true\n' >"$PREFS"
+DATA=$(dirname "$SAVES")
+mkdir -p "$DATA"
+how=$VELMAR_FULL_DISK
+if [[ $how == tmpfs ]]; then
+  if mount -t tmpfs -o size=4m velmar-full-disk "$DATA" 2>/dev/null; then
+    trap 'cleanup_mount' EXIT
+  else
+    how=limit
+  fi
+fi
+cleanup_mount() {
+  if [[ -n "$APP_PID" ]]; then kill -KILL "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true; fi
+  umount "$DATA" 2>/dev/null || true
+  cleanup
+}
+
+# Each write of the saves needs more than 256 KB: the disk keeps 100 KB free,
+# or the application may not make a file larger than that.
+fill_disk() {
+  if [[ $how == tmpfs ]]; then
+    cat /dev/zero >>"$DATA/filler" 2>/dev/null || true
+    truncate -s -100K "$DATA/filler"
+  else
+    prlimit --pid "$APP_PID" --fsize=102400:unlimited
+  fi
+}
+make_room() {
+  if [[ $how == tmpfs ]]; then rm -f "$DATA/filler"; else prlimit --pid "$APP_PID" --fsize=unlimited; fi
+}
+failures() { grep -c "Velmar Casino: couldn't write saves.json" "$WORK/app.log" || true; }
+count() { saved count; }
+alive() { kill -0 "$APP_PID" 2>/dev/null || fail "the application ended when the disk was full"; }
+
+start_app
+wait_for "the count in saves.json" has_saved count
+[[ "$(saved ballast | wc -c)" == $((256 * 1024)) ]] || fail "the ballast did not reach saves.json"
+
+# A write that began before the disk filled may still take the room freed by
+# the file it replaces: fill again until the writes fail.
+filled_at=$(date +%s%3N)
+filled() { alive; fill_disk; (($(failures) > 0)); }
+wait_for "a failed write" filled
+cp "$SAVES" "$WORK/before"
+# A few seconds of a full disk, long enough to tell one line per failed write
+# from more, with room for a backlog of messages from before it filled.
+full_for_a_while() { alive; (($(date +%s%3N) - filled_at >= 3000 && $(failures) >= 4)); }
+wait_for "further failed writes" full_for_a_while
+lines=$(failures) ms=$(($(date +%s%3N) - filled_at))
+alive
+cmp -s "$SAVES" "$WORK/before" || fail "saves.json changed while the disk was full"
+node -e 'JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"))' "$SAVES" || fail "saves.json does not load"
+# The page posts at most four times a second, and each post is one write.
+((lines <= 4 * ms / 1000 + 6)) || fail "$lines failures logged in $ms ms: more than one a write"
+pass "the disk is full ($how): $lines failed writes logged in $ms ms, saves.json left as it was"
+
+# The counting page's last count, now only in memory, is handed over as it
+# makes way for a table that never posts or answers; once there is room,
+# quitting writes what memory holds.
+act page poker
+wait_for "the table that never posts" pref_is lastPage poker-3d.html
+make_room
+act quit
+wait_exit
+[[ $EXIT_STATUS == 0 ]] || fail "quitting ended with status $EXIT_STATUS"
+held=$(node -e 'process.stdout.write(JSON.parse(require("fs").readFileSync(process.argv[1], "utf8")).count)' "$WORK/before")
+(($(count) > held)) || fail "the count kept in memory did not reach saves.json: it still holds $held"
+for backup in "$DATA"/backups/*.json; do
+  node -e 'JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"))' "$backup" || fail "the backup $backup does not load"
+done
+leftovers=$(find "$DATA" -name '.velmar-*.tmp')
+[[ -z "$leftovers" ]] || fail "temporary files were left: $leftovers"
+pass "once there was room the saves kept in memory were written ($held -> $(count))"
