@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the built application's self-test three times: against the real web
 # folder, where everything must pass; against fixture pages without a bridge,
 # where the round trip must fail and the process must say so with status 1;

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake --install puts the executable, the web folder and the desktop files in
 # their standard places; the installed program starts from there; the Debian
 # package carries the same files and the libraries they need.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every way out flushes the page first: a change the page made after its last
 # save message reaches saves.json before the process ends, whether the user
 # quits, closes the window, presses Ctrl+C in a terminal, or the system sends

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A table whose web process keeps ending is reopened three times within a
 # minute and then left; quitting after that still ends cleanly and keeps the
 # last save the page made.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared steps of the end-to-end scripts in tests/e2e: a private session bus,
 # a display, temporary XDG folders, a private copy of the application, and
 # helpers that drive it through its exported actions as an outside client.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a window manager and a keyboard do to the application's window, for
 the end-to-end scripts, through libX11 and libXtst (no extra tools needed).
 
