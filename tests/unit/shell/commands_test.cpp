@@ -82,3 +82,29 @@ TEST(Shortcuts, EachAcceleratorParsesAndIsTakenOnceAndTheWindowLeavesOutKeypadTw
 
 }  // namespace
 }  // namespace velmar
+
+namespace velmar {
+namespace {
+
+// The tables get their menu keys from what the other items of the Table menu
+// took, in whatever language those read; two items on one key would make
+// the key choose between them instead of opening one.
+TEST(AccessKeys, EachTableTakesItsFirstFreeLetterAndNoneIsTakenTwice) {
+  EXPECT_EQ(Commands::accessKey("R_eload Table"), "e");
+  EXPECT_EQ(Commands::accessKey("_Über"), "ü");
+  for (const char* none : {"Lobby", "Lobby_", ""}) EXPECT_EQ(Commands::accessKey(none), "") << none;
+
+  std::string taken = "lesg";
+  std::vector<std::string> labels;
+  for (const Table& t : Tables::all) labels.push_back(Commands::withAccessKey(t.name, taken));
+  EXPECT_EQ(labels, (std::vector<std::string>{"_Roulette Royale", "_Blackjack Royale", "B_accarat Royale",
+                                               "_Poker Royale"}));
+  EXPECT_EQ(taken, "lesgrbap");
+  // Spaces and signs are never keys; a name with nothing free keeps no key.
+  taken = "ab";
+  EXPECT_EQ(Commands::withAccessKey("A b-Ä", taken), "A b-_Ä");
+  EXPECT_EQ(Commands::withAccessKey("Ab", taken), "Ab");
+}
+
+}  // namespace
+}  // namespace velmar
