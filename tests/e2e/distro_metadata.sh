@@ -15,9 +15,20 @@ version=$(sed -n -E 's/^CMAKE_PROJECT_VERSION:STATIC=(.*)$/\1/p' "$build/CMakeCa
 
 # The licence text, and the SPDX line in every file of ours that can carry one.
 cmp -s "$src/COPYING" /usr/share/common-licenses/GPL-3 || fail "COPYING is not the text of the GPL, version 3"
-missing=$(cd "$src" && git ls-files -- '*.cpp' '*.h' '*.js' '*.mjs' '*.css' '*.html' '*.sh' '*.bash' '*.py' \
-            '*.cmake' '*CMakeLists.txt' 'scripts/*' '.ci/*' ':!tests/fixtures' |
-          while read -r f; do head -n 3 "$f" | grep -q 'SPDX-License-Identifier: GPL-3.0-or-later' || echo "$f"; done)
+# (From git where there is one; a source tree without git is searched.)
+sources() {
+  if git -C "$src" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git -C "$src" ls-files -- '*.cpp' '*.h' '*.js' '*.mjs' '*.css' '*.html' '*.sh' '*.bash' '*.py' \
+      '*.cmake' '*CMakeLists.txt' 'scripts/*' '.ci/*' ':!tests/fixtures'
+  else
+    (cd "$src" && find . -path ./tests/fixtures -prune -o -path ./web/node_modules -prune -o -path './build*' -prune \
+       -o -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.js' -o -name '*.mjs' -o -name '*.css' -o -name '*.html' \
+       -o -name '*.sh' -o -name '*.bash' -o -name '*.py' -o -name '*.cmake' -o -name CMakeLists.txt \
+       -o -path './scripts/*' -o -path './.ci/*' \) -print | sed 's|^\./||')
+  fi
+}
+missing=$(cd "$src" && sources | while read -r f; do
+            head -n 3 "$f" | grep -q 'SPDX-License-Identifier: GPL-3.0-or-later' || echo "$f"; done)
 [[ -z "$missing" ]] || fail "files without an SPDX line: $missing"
 pass "COPYING is the GPL-3 and every source file names GPL-3.0-or-later"
 
