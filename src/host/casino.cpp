@@ -216,7 +216,8 @@ void flushThen(WebKitWebView* view, std::function<void(bool answered)> done) {
 }  // namespace
 
 void Casino::flush(std::function<void()> completion) {
-  flushThen(impl_->view.get(), [completion = std::move(completion)](bool) {
+  flushThen(impl_->view.get(), [weak = weak_from_this(), completion = std::move(completion)](bool) {
+    if (auto self = weak.lock()) self->impl_->saves.settle();
     if (completion) completion();
   });
 }

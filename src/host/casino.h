@@ -42,8 +42,9 @@ class Casino : public std::enable_shared_from_this<Casino> {
 
   void open(const std::string& url);
   void reload();
-  // Asks the page to post its saves; completion runs exactly once, when the
-  // page answered or after the flush time-out.
+  // The way out: asks the page to post its saves, then waits for the store's
+  // last write (bounded). Completion runs exactly once, when the page answered
+  // or after the flush time-out, and the write ended or its bound passed.
   void flush(std::function<void()> completion);
   void resetCurrentTable();
   void setZoom(double zoom);

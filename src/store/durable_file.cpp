@@ -4,7 +4,9 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +17,12 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".velmar-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
+
+std::atomic<std::int64_t> syncDelayMicroseconds{0};
+
+void waitAsASlowDiskWould() {
+  if (auto delay = syncDelayMicroseconds.load(std::memory_order_relaxed)) g_usleep(static_cast<gulong>(delay));
+}
 
 std::string describe(const char* step, int code) {
   return std::string(g_strerror(code)) + " (" + step + ")";
@@ -64,6 +72,7 @@ bool StagedFile::sync() {
     errno = EBADF;
     return fail("syncing");
   }
+  waitAsASlowDiskWould();
   while (fsync(fd_) != 0)
     if (errno != EINTR) return fail("syncing");
   int fd = fd_;
@@ -87,6 +96,7 @@ std::optional<std::string> syncFolder(const std::string& folder) {
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return describe("opening the folder to sync it", errno);
   int code = 0;
+  waitAsASlowDiskWould();
   while (fsync(fd) != 0) {
     if (errno == EINTR) continue;
     code = errno;
@@ -98,6 +108,8 @@ std::optional<std::string> syncFolder(const std::string& folder) {
   if (code == 0 || code == EINVAL || code == ENOTSUP) return std::nullopt;
   return describe("syncing the folder", code);
 }
+
+void setSyncDelay(std::chrono::microseconds delay) { syncDelayMicroseconds = delay.count(); }
 
 bool isTemporaryName(std::string_view name) {
   return name.size() > kTemporaryPrefix.size() + kTemporarySuffix.size() &&

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ class StagedFile {
   std::string error_;
   int fd_ = -1;
 };
+
+// Stands in for a slow disk in benchmarks: every sync first waits this long.
+void setSyncDelay(std::chrono::microseconds delay);
 
 // Makes the renames and removals inside a folder durable. Returns the
 // description of the failure, or nothing.

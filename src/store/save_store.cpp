@@ -12,11 +12,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <pthread.h>
+
 #include <cerrno>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -96,7 +102,56 @@ void pruneBackups(const std::string& folder) {
   }
 }
 
+// The writing thread takes no signals: the quit signals belong to the main
+// loop, and a file-size limit should fail a write (EFBIG), not end the
+// application. Faults stay deliverable, so that a crash is still reported.
+void blockSignalsOfThisThread() {
+  sigset_t signals;
+  sigfillset(&signals);
+  for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS}) sigdelset(&signals, fault);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
 }  // namespace
+
+// One write asked for: the saves of that moment, and the names its moment gives.
+struct SaveStore::Job {
+  std::shared_ptr<const Values> values;
+  std::string backupName;
+  std::int64_t seconds = 0;
+};
+
+// The file work. After start-up only the writing thread touches the files and
+// the locked state; the queue is one slot, so a newer write replaces one that
+// has not begun.
+struct SaveStore::Writer {
+  Writer(std::string folder, std::string file, std::string backups)
+      : folder(std::move(folder)), file(std::move(file)), backups(std::move(backups)) {}
+
+  void run();
+  void write(const Job& job);
+  // Moves a saves file that holds no saves out of the way, under a name that
+  // is free. Logs what happened; false when the file had to stay.
+  bool setAside(const std::string& reason, std::int64_t seconds);
+  void fail(const std::string& description);
+
+  const std::string folder;
+  const std::string file;
+  const std::string backups;
+
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable idle;
+  std::optional<Job> next;
+  bool writing = false;
+  bool stopping = false;
+
+  std::atomic<bool> behind{false};
+  // A saves file that could neither be read nor set aside is never
+  // overwritten; each write tries again to set it aside first.
+  bool fileLocked = false;
+  std::string lockedReason;
+};
 
 std::string SaveStore::defaultBase() { return g_get_user_data_dir(); }
 
@@ -104,125 +159,90 @@ SaveStore::SaveStore(std::string base, Clock clock)
     : folder_(base + "/Velmar Casino"),
       file_(folder_ + "/" + kSavesName),
       backups_(folder_ + "/backups"),
-      clock_(clock ? std::move(clock) : Clock(g_get_real_time)) {
+      values_(std::make_shared<const Values>()),
+      clock_(clock ? std::move(clock) : Clock(g_get_real_time)),
+      writer_(std::make_shared<Writer>(folder_, file_, backups_)) {
   // A failure shows up, and is logged, at the first write.
   g_mkdir_with_parents(backups_.c_str(), 0755);
   removeStaleTemporaries(folder_);
   removeStaleTemporaries(backups_);
-  load();
-}
 
-void SaveStore::load() {
+  // Loading comes first and on the caller's thread: the pages wait for it.
   std::string problem;
   int code = 0;
   auto contents = readRegularFile(file_, problem, code);
+  const std::int64_t seconds = std::max<std::int64_t>(0, clock_() / G_USEC_PER_SEC);
   if (!contents) {
     // No file is the first start. Any other failure means bytes we cannot see
     // but must not lose, so they go aside like undecodable ones.
-    if (code != ENOENT && code != ENOTDIR) setAside(problem);
-    return;
+    if (code != ENOENT && code != ENOTDIR) writer_->setAside(problem, seconds);
+  } else if (auto decoded = decodeSaves(*contents)) {
+    contents.reset();
+    values_ = std::make_shared<const Values>(std::move(*decoded));
+  } else {
+    writer_->setAside("was unreadable", seconds);
   }
-  auto decoded = decodeSaves(*contents);
-  contents.reset();
-  if (decoded)
-    values_ = std::move(*decoded);
-  else
-    setAside("was unreadable");
+
+  thread_ = std::thread([writer = writer_] { writer->run(); });
 }
 
-bool SaveStore::setAside(const std::string& reason) {
-  // Whole seconds, as the unreadable copies have always been named; a second
-  // bad start within the same second counts up a suffix instead of failing.
-  const std::string stem = "saves-unreadable-" + std::to_string(std::max<std::int64_t>(0, clock_() / G_USEC_PER_SEC));
-  std::string error;
-  auto name = moveToFreeName(
-      folder_, kSavesName,
-      [&](int n) { return n == 0 ? stem + ".json" : stem + "-" + std::to_string(n) + ".json"; }, error);
-  if (!name) {
-    // Only the first refusal is logged here; each write that it blocks logs
-    // its own failure.
-    if (!fileLocked_)
-      logFailure(line("saves.json " + reason + " and could not be moved aside (" + error +
-                      "); it is left in place and will not be overwritten"));
-    fileLocked_ = true;
-    lockedReason_ = reason;
-    return false;
+SaveStore::~SaveStore() {
+  bool settled = settle();
+  {
+    std::lock_guard lock(writer_->mutex);
+    writer_->stopping = true;
   }
-  syncFolder(folder_);
-  logFailure(line("saves.json " + reason + ", moved to " + *name));
-  fileLocked_ = false;
-  return true;
+  writer_->wake.notify_one();
+  // A write that cannot end in time finishes on its own; the thread keeps
+  // what it needs alive.
+  if (settled)
+    thread_.join();
+  else
+    thread_.detach();
+}
+
+bool SaveStore::fileBehind() const { return writer_->behind.load(); }
+
+bool SaveStore::settle(std::chrono::milliseconds bound) {
+  std::unique_lock lock(writer_->mutex);
+  if (writer_->idle.wait_for(lock, bound, [&] { return !writer_->next && !writer_->writing; })) return true;
+  logFailure(line("saves.json is still being written after " + std::to_string(bound.count()) +
+                  " ms; going on without waiting for it"));
+  return false;
 }
 
 void SaveStore::replaceAll(Values values) {
-  if (values == values_ && !fileBehind_) return;
-  values_ = std::move(values);
-  writeCatchingAll();
+  if (values == *values_ && !fileBehind()) return;
+  values_ = std::make_shared<const Values>(std::move(values));
+  ask();
 }
 
 void SaveStore::remove(const std::string& key) {
-  auto entry = values_.find(key);
-  if (entry == values_.end() && !fileBehind_) return;
-  if (entry != values_.end()) values_.erase(entry);
-  writeCatchingAll();
+  bool there = values_->contains(key);
+  if (!there && !fileBehind()) return;
+  if (there) {
+    auto fewer = std::make_shared<Values>(*values_);
+    fewer->erase(key);
+    values_ = std::move(fewer);
+  }
+  ask();
 }
 
-void SaveStore::writeCatchingAll() {
-  // The callers are engine callbacks, where an exception would end the
-  // application; running out of memory here is a failed write like any other.
-  try {
-    write();
-  } catch (...) {
-    fileBehind_ = true;
-    logFailure("Velmar Casino: couldn't write saves.json: out of memory");
+void SaveStore::ask() {
+  Job job{values_, backupName(), std::max<std::int64_t>(0, clock_() / G_USEC_PER_SEC)};
+  {
+    std::lock_guard lock(writer_->mutex);
+    writer_->next = std::move(job);
   }
+  writer_->wake.notify_one();
 }
 
 std::string SaveStore::seedJSON() const {
   try {
-    return encodeSeed(values_);
+    return encodeSeed(*values_);
   } catch (const std::exception&) {
     return "{}";
   }
-}
-
-void SaveStore::failWrite(const std::string& description) {
-  // The saves stay in memory; until a write succeeds, even an unchanged
-  // replaceAll writes, so the file cannot stay behind for good.
-  fileBehind_ = true;
-  logFailure(line("couldn't write saves.json: " + description));
-}
-
-void SaveStore::write() {
-  if (fileLocked_ && present(file_) && !setAside(lockedReason_)) {
-    failWrite("the unreadable saves.json is still in the way and is kept");
-    return;
-  }
-  fileLocked_ = false;
-
-  std::string bytes;
-  try {
-    bytes = encodeSaves(values_);
-  } catch (const std::exception& e) {
-    failWrite(e.what());
-    return;
-  }
-
-  StagedFile saves(folder_, kSavesName);
-  if (!saves.stage(bytes)) return failWrite(saves.error());
-  StagedFile copy(backups_, backupName());
-  // A copy that cannot be made is no reason to stop.
-  bool copied = copy.stage(bytes);
-  if (!saves.sync()) return failWrite(saves.error());
-  if (copied) copied = copy.sync();
-  if (!saves.commit()) return failWrite(saves.error());
-  // Both renames come before either folder sync so that one journal commit
-  // can carry them. Should the sync fail, the copy already holds the bytes
-  // that saves.json most likely holds as well; the write still counts as failed.
-  backupOncePerDay(copy, copied);
-  if (auto error = syncFolder(folder_)) return failWrite(*error);
-  syncFolder(backups_);
-  fileBehind_ = false;
 }
 
 std::string SaveStore::backupName() const {
@@ -238,10 +258,94 @@ std::string SaveStore::backupName() const {
   return name;
 }
 
-void SaveStore::backupOncePerDay(StagedFile& copy, bool staged) {
-  // A copy that failed is ignored; the pruning runs all the same.
-  if (staged) copy.commit();
-  pruneBackups(backups_);
+void SaveStore::Writer::run() {
+  blockSignalsOfThisThread();
+  std::unique_lock lock(mutex);
+  for (;;) {
+    wake.wait(lock, [&] { return next || stopping; });
+    if (!next) return;
+    Job job = std::move(*next);
+    next.reset();
+    writing = true;
+    lock.unlock();
+    // Running out of memory is a failed write like any other.
+    try {
+      write(job);
+    } catch (...) {
+      fail("out of memory");
+    }
+    job = {};
+    lock.lock();
+    writing = false;
+    if (!next) idle.notify_all();
+  }
+}
+
+bool SaveStore::Writer::setAside(const std::string& reason, std::int64_t seconds) {
+  // Whole seconds, as the unreadable copies have always been named; a second
+  // bad start within the same second counts up a suffix instead of failing.
+  const std::string stem = "saves-unreadable-" + std::to_string(seconds);
+  std::string error;
+  auto name = moveToFreeName(
+      folder, kSavesName,
+      [&](int n) { return n == 0 ? stem + ".json" : stem + "-" + std::to_string(n) + ".json"; }, error);
+  if (!name) {
+    // Only the first refusal is logged here; each write that it blocks logs
+    // its own failure.
+    if (!fileLocked)
+      logFailure(line("saves.json " + reason + " and could not be moved aside (" + error +
+                      "); it is left in place and will not be overwritten"));
+    fileLocked = true;
+    lockedReason = reason;
+    return false;
+  }
+  syncFolder(folder);
+  logFailure(line("saves.json " + reason + ", moved to " + *name));
+  fileLocked = false;
+  return true;
+}
+
+void SaveStore::Writer::fail(const std::string& description) {
+  // The saves stay in memory; until a write succeeds, even an unchanged
+  // replaceAll writes, so the file cannot stay behind for good.
+  behind = true;
+  logFailure(line("couldn't write saves.json: " + description));
+}
+
+void SaveStore::Writer::write(const Job& job) {
+  if (fileLocked && present(file) && !setAside(lockedReason, job.seconds)) {
+    fail("the unreadable saves.json is still in the way and is kept");
+    return;
+  }
+  fileLocked = false;
+
+  std::string bytes;
+  try {
+    bytes = encodeSaves(*job.values);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& e) {
+    fail(e.what());
+    return;
+  }
+
+  StagedFile saves(folder, kSavesName);
+  if (!saves.stage(bytes)) return fail(saves.error());
+  // Today's copy is staged alongside the saves file, so that both reach the
+  // disk together. A copy that cannot be made is no reason to stop.
+  StagedFile copy(backups, job.backupName);
+  bool copied = copy.stage(bytes);
+  if (!saves.sync()) return fail(saves.error());
+  if (copied) copied = copy.sync();
+  if (!saves.commit()) return fail(saves.error());
+  // Both renames come before either folder sync so that one journal commit
+  // can carry them. Should the sync fail, the copy already holds the bytes
+  // that saves.json most likely holds as well; the write still counts as failed.
+  if (copied) copy.commit();
+  pruneBackups(backups);
+  if (auto error = syncFolder(folder)) return fail(*error);
+  syncFolder(backups);
+  behind = false;
 }
 
 }  // namespace velmar

@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace velmar {
-
-class StagedFile;
 
 // The native copy of the pages' localStorage: a map of text to text, written
 // through to "saves.json" in the save folder on every change, with a dated
 // backup copy per day.
+//
+// The values are current at once; the files are written by a thread of the
+// store's own, so that a slow disk never holds up the pages. Writes reach the
+// disk in the order they were asked for, and when several wait, only the
+// newest is written.
 class SaveStore {
  public:
   using Values = std::map<std::string, std::string>;
@@ -23,6 +29,8 @@ class SaveStore {
   // base is the folder the save folder "Velmar Casino" goes into; the default
   // is g_get_user_data_dir(). The default clock is the real one.
   explicit SaveStore(std::string base = defaultBase(), Clock clock = {});
+  // Waits for the last write, as settle() does.
+  ~SaveStore();
 
   SaveStore(const SaveStore&) = delete;
   SaveStore& operator=(const SaveStore&) = delete;
@@ -30,7 +38,7 @@ class SaveStore {
   const std::string& folder() const { return folder_; }
   const std::string& file() const { return file_; }
   const std::string& backups() const { return backups_; }
-  const Values& values() const { return values_; }
+  const Values& values() const { return *values_; }
 
   // Makes the saves exactly the given map and writes them when they changed,
   // or when the file is behind after a failed write.
@@ -41,34 +49,33 @@ class SaveStore {
   // to put into script source as an object literal.
   std::string seedJSON() const;
 
-  // True after a failed write, until a write succeeds.
-  bool fileBehind() const { return fileBehind_; }
+  // True after a failed write, until a write succeeds; a write still under
+  // way counts once it has ended (settle() waits for that).
+  bool fileBehind() const;
+
+  // Waits until every write asked for so far has ended, for at most `bound`.
+  // False, and logged, when the bound was reached first.
+  bool settle(std::chrono::milliseconds bound = kSettleBound);
+  static constexpr std::chrono::milliseconds kSettleBound{3000};
 
   static std::string defaultBase();
 
  private:
-  void load();
-  // Moves a saves file that holds no saves out of the way, under a name that
-  // is free. Logs what happened; false when the file had to stay.
-  bool setAside(const std::string& reason);
-  void write();
-  void writeCatchingAll();
-  void failWrite(const std::string& description);
-  // Today's copy is staged by write() alongside the saves file, so that both
-  // reach the disk together, and committed here once the saves file is in place.
-  void backupOncePerDay(StagedFile& copy, bool staged);
+  struct Job;
+  struct Writer;
+  void ask();
   std::string backupName() const;
 
   std::string folder_;
   std::string file_;
   std::string backups_;
-  Values values_;
+  // Shared with the write waiting or under way, which must not copy them.
+  std::shared_ptr<const Values> values_;
   Clock clock_;
-  bool fileBehind_ = false;
-  // A saves file that could neither be read nor set aside is never
-  // overwritten; each write tries again to set it aside first.
-  bool fileLocked_ = false;
-  std::string lockedReason_;
+  // Shared with the thread, which may outlive the store when quitting could
+  // not wait for it.
+  std::shared_ptr<Writer> writer_;
+  std::thread thread_;
 };
 
 }  // namespace velmar

@@ -15,7 +15,9 @@ LogCapture::LogCapture() {
   handler_ = g_log_set_handler(
       "velmar-casino", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
       [](const char*, GLogLevelFlags, const char* message, gpointer self) {
-        static_cast<LogCapture*>(self)->lines_.emplace_back(message);
+        auto* capture = static_cast<LogCapture*>(self);
+        std::lock_guard lock(capture->mutex_);
+        capture->lines_.emplace_back(message);
       },
       this);
 }
@@ -23,6 +25,7 @@ LogCapture::LogCapture() {
 LogCapture::~LogCapture() { g_log_remove_handler("velmar-casino", handler_); }
 
 int LogCapture::count(const std::string& text) const {
+  std::lock_guard lock(mutex_);
   int n = 0;
   for (const auto& line : lines_)
     if (line.find(text) != std::string::npos) ++n;

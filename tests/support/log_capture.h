@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,14 @@ class LogCapture {
   const std::vector<std::string>& lines() const { return lines_; }
   // How many lines contain the given text.
   int count(const std::string& text) const;
-  void clear() { lines_.clear(); }
+  void clear() {
+    std::lock_guard lock(mutex_);
+    lines_.clear();
+  }
 
  private:
+  // The save store logs from its own thread.
+  mutable std::mutex mutex_;
   std::vector<std::string> lines_;
   unsigned handler_ = 0;
 };

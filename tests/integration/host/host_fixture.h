@@ -88,7 +88,11 @@ class HostTest : public ::testing::Test {
                      this);
   }
 
-  std::string savesFile() { return test::readFile(casino->saves().file()); }
+  // The file once the writes asked for so far have ended.
+  std::string savesFile() {
+    casino->saves().settle();
+    return test::readFile(casino->saves().file());
+  }
 
   test::TempDir dir;
   GtkWindow* window = nullptr;

@@ -138,10 +138,12 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
     EXPECT_STREQ(adw_message_dialog_get_close_response(ask), "cancel");
     adw_message_dialog_response(ask, answer.c_str());
     // Leaving the table waits on its page, which answers a reset first: by the
-    // time the lobby shows, a reset the answer set off has reached the file.
+    // time the lobby shows, a reset the answer set off is in the store, and
+    // its file follows.
     g_action_group_activate_action(actions(), "page", g_variant_new_string("lobby"));
     expectShown("Lobby", "lobby", "0000");
-    EXPECT_EQ(test::readFile(saves()).find("sentinel") != std::string::npos, answer == "cancel") << answer;
+    auto kept = [&] { return test::readFile(saves()).find("sentinel") != std::string::npos; };
+    EXPECT_TRUE(test::waitFor([&] { return kept() == (answer == "cancel"); })) << answer;
     EXPECT_NE(test::readFile(saves()).find("\"kept\""), std::string::npos);
   }
 }

@@ -44,6 +44,7 @@ std::int64_t leapDay() { return localMoment(2024, 2, 29); }
   SaveStore store(base, leapDay);
   for (long n = countIn(store.values()) + 1;; ++n) {
     store.replaceAll(state(n));
+    store.settle();
     if (write(report, "w", 1) < 0) _exit(1);
   }
 }
@@ -54,6 +55,7 @@ TEST(CrashConsistency, KilledWritesLeaveAWholeStateAndACleanStart) {
   {
     SaveStore first(base.path(), leapDay);
     first.replaceAll(state(0));
+    first.settle();
   }
   std::mt19937 random(20240229);
   std::uniform_int_distribution<int> delayUs(0, 3000);

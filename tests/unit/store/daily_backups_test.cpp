@@ -20,6 +20,7 @@ void writeOnDays(SaveStore& store, std::int64_t& now, int first, int end) {
   for (int day = first; day < end; ++day) {
     now = localMoment(2024, 1, 1) + std::int64_t{day} * 24 * 3600 * G_USEC_PER_SEC;
     store.replaceAll({{"day", std::to_string(day)}});
+    store.settle();
   }
 }
 
@@ -40,10 +41,13 @@ TEST_F(Backups, EachLocalDayKeepsOneCopyOfItsLastWriteEvenAMicrosecondBeforeMidn
   now = localMoment(2024, 3, 9, 8);
   SaveStore store = open();
   store.replaceAll({{"chips", "morning"}});
+  store.settle();
   now = localMoment(2024, 3, 9, 23, 59, 59) + 999999;
   store.replaceAll({{"chips", "before"}});
+  store.settle();
   now += 1;
   store.replaceAll({{"chips", "after"}});
+  store.settle();
   EXPECT_EQ(entries(backups()), (std::vector<std::string>{"saves-2024-03-09.json", "saves-2024-03-10.json"}));
   EXPECT_EQ(readFile(backups() + "/saves-2024-03-09.json"), "{\n  \"chips\": \"before\"\n}");
   EXPECT_EQ(readFile(backups() + "/saves-2024-03-10.json"), readFile(saves()));
@@ -77,6 +81,7 @@ TEST_F(Backups, TheThirtyNewestJsonNamesStayWhoeverPutThemThereAndWhateverTheClo
   // A clock set back makes today's copy the oldest name, so it goes at once.
   now = localMoment(2023, 1, 1);
   store.replaceAll({{"day", "past"}});
+  store.settle();
   EXPECT_EQ(readFile(saves()), "{\n  \"day\": \"past\"\n}");
   EXPECT_EQ(jsonEntries(backups()), names);
 }

@@ -85,6 +85,7 @@ TEST_F(Loading, BadStartsInOneSecondEachKeepTheirBytesUnderAFreeName) {
     EXPECT_EQ(log.lines(), std::vector<std::string>{
                                "Velmar Casino: saves.json was unreadable, moved to saves-unreadable-1700000000-2.json"});
     store.replaceAll({{"k", "v"}});
+    store.settle();
   }
   EXPECT_EQ(readFile(folder() + "/saves-unreadable-1700000000.json"), "first");
   EXPECT_EQ(readFile(folder() + "/saves-unreadable-1700000000-1.json"), "second");
@@ -114,6 +115,7 @@ TEST_F(Loading, SavesFileThatIsNoRegularFileNeitherHangsNorLoadsButIsSetAside) {
     EXPECT_EQ(log.lines(), std::vector<std::string>{
                                "Velmar Casino: saves.json is not a regular file, moved to saves-unreadable-1700000000.json"});
     store.replaceAll({{"k", "v"}});
+    store.settle();
     EXPECT_TRUE(g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR));
     if (!fifo) EXPECT_TRUE(g_file_test((fresh / "Velmar Casino/saves-unreadable-1700000000.json/inside").c_str(), G_FILE_TEST_IS_DIR));
   }
@@ -159,11 +161,13 @@ TEST(LoadingWithoutPrivileges, ForbiddenOrImmovableFilesAreNeverOverwritten) {
     f.check(log.count("could not be moved aside (") == 1, "the failed move was not reported honestly");
     f.check(log.count("moved to") == 0, "a move that did not happen was reported");
     store.replaceAll({{"chips", "5"}});
+    store.settle();
     f.check(log.count("couldn't write saves.json: ") == 1, "the blocked write was not logged once");
     f.check(readFile(saves) == "garbage", "the bad file was overwritten");
     f.check(store.values() == SaveStore::Values{{"chips", "5"}}, "the saves were not kept in memory");
     chmod(folder.c_str(), 0755);
     store.replaceAll({{"chips", "5"}});
+    store.settle();
     f.check(log.count("was unreadable, moved to saves-unreadable-1700000000-1.json") == 1,
             "the late move was not reported");
     f.check(readFile(folder + "/saves-unreadable-1700000000-1.json") == "garbage", "the bad bytes were lost");
@@ -180,8 +184,10 @@ TEST(LoadingWithoutPrivileges, ForbiddenOrImmovableFilesAreNeverOverwritten) {
     chmod(hidden.c_str(), 0600);
     SaveStore blind(other, clock);
     blind.replaceAll({{"chips", "7"}});
+    blind.settle();
     chmod(hidden.c_str(), 0755);
     blind.replaceAll({{"chips", "7"}});
+    blind.settle();
     f.check(readFile(hidden + "/saves-unreadable-1700000000.json") == "{\"chips\":\"100\"}",
             "the file the store could not see was overwritten");
     f.check(readFile(hidden + "/saves.json").find("\"7\"") != std::string::npos, "the late write did not land");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "saves_fixture.h"
 
+#include "store/durable_file.h"
+
 #include <glib/gstdio.h>
 
 namespace velmar::test {
@@ -16,6 +18,7 @@ TEST_F(Writing, EveryRealChangeReachesTheFileAndTheSeedInTheirExactWrittenForms)
   SaveStore store = open();
   const Values stored = {{"b", "x/y\xE2\x80\xA8"}, {"a", "\xC3\xA9 \"q\" \\ \n\t\x01\x7F \xF0\x9F\x98\x80"}, {"", ""}};
   store.replaceAll(stored);
+  store.settle();
   const std::string written =
       "{\n"
       "  \"\": \"\",\n"
@@ -33,14 +36,19 @@ TEST_F(Writing, EveryRealChangeReachesTheFileAndTheSeedInTheirExactWrittenForms)
   g_unlink(saves().c_str());
   g_unlink(copy.c_str());
   store.replaceAll(stored);
+  store.settle();
   store.remove("missing");
+  store.settle();
   EXPECT_FALSE(exists(saves())) << "an unchanged save touches no file";
   EXPECT_FALSE(exists(copy)) << "and makes no copy";
 
   store.replaceAll({{"a", "1"}, {"b", "2"}});
+  store.settle();
   EXPECT_EQ(readFile(saves()), "{\n  \"a\": \"1\",\n  \"b\": \"2\"\n}") << "keys missing from the new map are dropped";
   store.remove("a");
+  store.settle();
   store.remove("b");
+  store.settle();
   EXPECT_EQ(readFile(saves()), "{}");
   EXPECT_EQ(readFile(copy), "{}");
   EXPECT_EQ(store.seedJSON(), "{}");
@@ -54,6 +62,7 @@ TEST_F(Writing, AFailedRenameLeavesNoTemporaryNorCopyAndTheNextCallCatchesTheFil
   g_mkdir_with_parents((saves() + "/blocker").c_str(), 0755);
 
   store.replaceAll({{"chips", "250"}});
+  store.settle();
   EXPECT_EQ(log.count("Velmar Casino: couldn't write saves.json: "), 1);
   EXPECT_TRUE(store.fileBehind());
   EXPECT_EQ(store.values(), (Values{{"chips", "250"}}));
@@ -63,6 +72,7 @@ TEST_F(Writing, AFailedRenameLeavesNoTemporaryNorCopyAndTheNextCallCatchesTheFil
   g_rmdir((saves() + "/blocker").c_str());
   g_rmdir(saves().c_str());
   store.replaceAll({{"chips", "250"}});
+  store.settle();
   EXPECT_FALSE(store.fileBehind());
   EXPECT_EQ(readFile(saves()), "{\n  \"chips\": \"250\"\n}");
   EXPECT_EQ(entries(backups()).size(), 1u);
@@ -70,8 +80,30 @@ TEST_F(Writing, AFailedRenameLeavesNoTemporaryNorCopyAndTheNextCallCatchesTheFil
   // Caught up: equal content is skipped again.
   g_unlink(saves().c_str());
   store.replaceAll({{"chips", "250"}});
+  store.settle();
   EXPECT_FALSE(exists(saves()));
   EXPECT_EQ(log.count("couldn't write saves.json: "), 1);
+}
+
+// The disk's pace is the writing thread's alone: callers see their values at
+// once, a burst ends in its newest state, and the store waits for its last
+// write when it goes.
+TEST_F(Writing, OnASlowDiskTheNewestSavesWinAndTheStoreWaitsForThemWhenItGoes) {
+  setSyncDelay(std::chrono::milliseconds(20));
+  {
+    SaveStore store = open();
+    for (int i = 1; i <= 50; ++i) store.replaceAll({{"chips", std::to_string(i)}});
+    EXPECT_EQ(store.values().at("chips"), "50");
+    // A write takes four syncs, so the first is still under way.
+    EXPECT_FALSE(store.settle(std::chrono::milliseconds(1)));
+    EXPECT_EQ(log.count("saves.json is still being written after 1 ms"), 1);
+    EXPECT_TRUE(store.settle());
+    EXPECT_EQ(readFile(saves()), "{\n  \"chips\": \"50\"\n}");
+    store.remove("chips");
+  }
+  setSyncDelay(std::chrono::microseconds(0));
+  EXPECT_EQ(readFile(saves()), "{}");
+  EXPECT_EQ(readFile(backups() + "/" + entries(backups()).front()), "{}");
 }
 
 }  // namespace
