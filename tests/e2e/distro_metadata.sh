@@ -90,6 +90,16 @@ appstreamcli validate --no-net --strict --pedantic "$checked" >"$work/appstream.
   { cat "$work/appstream.log"; fail "the metainfo does not pass appstreamcli validate --strict"; }
 pass "metainfo passes appstreamcli $appstream validate --strict: $(tail -n 1 "$work/appstream.log")"
 
+# Every language in po/LINGUAS translates every word the template holds now,
+# none of them left fuzzy.
+cmake --build "$build" --target pot-template >"$work/pot.log" 2>&1 || { cat "$work/pot.log"; fail "no template"; }
+for lang in $(grep -v '^#' "$src/po/LINGUAS"); do
+  msgcmp "$src/po/$lang.po" "$build/po/velmar-casino.pot" 2>"$work/msgcmp.log" ||
+    { head -n 20 "$work/msgcmp.log"; fail "po/$lang.po misses words of the template"; }
+  [[ -z "$(msgattrib --only-fuzzy "$src/po/$lang.po")" ]] || fail "po/$lang.po has fuzzy translations"
+  pass "po/$lang.po translates all $(( $(grep -c '^msgid ' "$build/po/velmar-casino.pot") - 1 )) messages of the template"
+done
+
 # The manual page renders without a warning, and the program answers the
 # options it lists.
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$build/data/velmar-casino.6.gz" 2>&1 >/dev/null)
