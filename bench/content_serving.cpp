@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 5 MB file served by the content server against the same file read from
 // disk, in one run. The server's part is resolving the address, checking where
 // it really leads, reading the file and handing the engine a stream over the

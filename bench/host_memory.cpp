@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory across page switches: the proportional set size of this process and
 // every process it started (web, network and their sandbox wrappers) after 10
 // and after 200 switches between the lobby and the tables. Run under a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page switch against in-place navigation, measured in the same run: open()
 // of a table while the lobby is shown, until the table's new web view has
 // finished loading, against a bare web view navigating in place to the same

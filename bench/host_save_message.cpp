@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading one save message on the main thread: a page whose storage holds
 // 100,000 keys must not freeze the window (the goal is under 50 ms here).
 #include "host/save_message.h"

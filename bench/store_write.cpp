@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save store's costs: a durable write (the saves file and today's copy)
 // against a plain replacement of the same bytes (temporary file, write, fsync,
 // rename) and against the same durable work done plainly, all measured side by

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DSRC=<web> -DDEST=<staged web> -P CopyWeb.cmake
 cmake_minimum_required(VERSION 3.25)
 file(GLOB_RECURSE files RELATIVE "${SRC}" "${SRC}/*")

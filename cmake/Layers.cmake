@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # velmar_layer(NAME USES <lower layers> LIBS <link libraries>)
 #
 # Each layer is a static library of the .cpp files in its folder. Headers are

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A Debian package of the installed tree: cpack -G DEB in the build folder.
 # The library dependencies are read from the executable by dpkg-shlibdeps, so
 # they follow whatever GTK, libadwaita and WebKitGTK the build linked.

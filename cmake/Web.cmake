@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The web folder is staged into share/velmar-casino/web at every build: the
 # pages from web/, plus the fonts and three.js taken from the npm packages that
 # scripts/setup installed into web/node_modules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A save message as a page may post it, from any JSON text: reading it never
 // crashes, what it keeps is valid UTF-8, and it keeps exactly the message's
 // string entries as an independent JSON reader sees them.

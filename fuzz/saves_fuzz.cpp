@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saves file as read from disk: any bytes must load or be refused without
 // a crash, and a file that loads must survive being written back and seeded
 // into a page with every entry intact.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The content server on any address, over a web folder with links that lead
 // inside, outside and to a folder outside: nothing outside is ever served.
 // resolve() works on the text alone, so it must stay lexically inside; what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page-address mapping on any address: no crash, and the functions agree
 // with one another, so the page a table is found on is the page its address
 // opens.

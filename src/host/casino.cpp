@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/casino.h"
 
 #include "catalog/prefs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/page_script.h"
 
 #include "host/decisions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "selftest/report.h"
 
 #include "catalog/tables.h"

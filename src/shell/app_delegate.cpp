@@ -1,10 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_delegate.h"
 
 #include "catalog/prefs.h"
 #include "platform/desktop_launch.h"
 #include "platform/log.h"
 #include "shell/commands.h"
+#include "shell/i18n.h"
 #include "shell/menus.h"
+#include "shell/release_notes.h"
 #include "shell/resources.h"
 #include "shell/window_state.h"
 
@@ -24,7 +27,6 @@ namespace velmar {
 
 namespace {
 
-constexpr const char* kAppName = "Velmar Casino";
 constexpr const char* kAppId = "com.velmar.Casino";
 
 AppDelegate* of(gpointer data) { return static_cast<AppDelegate*>(data); }
@@ -133,7 +135,7 @@ void AppDelegate::buildWindow(const std::string& webRoot) {
   window_ = GTK_WINDOW(gtk_application_window_new(GTK_APPLICATION(app_)));
   gtk_widget_set_name(GTK_WIDGET(window_), kWindowGroup);
   gtk_widget_add_css_class(GTK_WIDGET(window_), "velmar-main");
-  gtk_window_set_title(window_, kAppName);
+  gtk_window_set_title(window_, _("Velmar Casino"));
   gtk_window_set_icon_name(window_, kAppId);
   gtk_widget_set_size_request(GTK_WIDGET(window_), WindowState::kMinWidth, WindowState::kMinHeight);
 
@@ -164,12 +166,12 @@ GtkWidget* AppDelegate::buildHeaderBar() {
 
   GtkWidget* lobby = gtk_button_new_from_icon_name("go-home-symbolic");
   gtk_widget_set_name(lobby, kLobbyItem);
-  gtk_widget_set_tooltip_text(lobby, "Back to the casino lobby (Ctrl+L)");
-  gtk_accessible_update_property(GTK_ACCESSIBLE(lobby), GTK_ACCESSIBLE_PROPERTY_LABEL, "Lobby", -1);
+  gtk_widget_set_tooltip_text(lobby, _("Back to the casino lobby (Ctrl+L)"));
+  gtk_accessible_update_property(GTK_ACCESSIBLE(lobby), GTK_ACCESSIBLE_PROPERTY_LABEL, _("Lobby"), -1);
   g_signal_connect_swapped(lobby, "clicked", G_CALLBACK(+[](AppDelegate* self) { self->goPage("lobby"); }), this);
   adw_header_bar_pack_start(ADW_HEADER_BAR(bar), lobby);
 
-  title_ = ADW_WINDOW_TITLE(adw_window_title_new(kAppName, ""));
+  title_ = ADW_WINDOW_TITLE(adw_window_title_new(_("Velmar Casino"), ""));
   adw_header_bar_pack_start(ADW_HEADER_BAR(bar), GTK_WIDGET(title_));
 
   // The table picker: one toggle per catalog row, at most one pressed, in
@@ -177,13 +179,15 @@ GtkWidget* AppDelegate::buildHeaderBar() {
   GtkWidget* picker = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
   gtk_widget_set_name(picker, kTablesItem);
   gtk_widget_add_css_class(picker, "linked");
-  gtk_accessible_update_property(GTK_ACCESSIBLE(picker), GTK_ACCESSIBLE_PROPERTY_LABEL, "Tables", -1);
+  gtk_accessible_update_property(GTK_ACCESSIBLE(picker), GTK_ACCESSIBLE_PROPERTY_LABEL, _("Tables"), -1);
   GtkToggleButton* first = nullptr;
   for (size_t i = 0; i < Tables::all.size(); ++i) {
     const Table& row = Tables::all[i];
     GtkWidget* segment = gtk_toggle_button_new_with_label(Commands::segmentTitle(row.name).c_str());
-    std::string tip = "Open " + std::string(row.name) + " (Ctrl+" + std::string(row.key) + ")";
-    gtk_widget_set_tooltip_text(segment, tip.c_str());
+    // Translators: the tool tip of a table's button; %s is the table's name, %s its number key.
+    g_autofree char* tip = g_strdup_printf(_("Open %s (Ctrl+%s)"), std::string(row.name).c_str(),
+                                           std::string(row.key).c_str());
+    gtk_widget_set_tooltip_text(segment, tip);
     g_object_set_data(G_OBJECT(segment), "velmar-index", GINT_TO_POINTER(static_cast<int>(i)));
     if (first)
       gtk_toggle_button_set_group(GTK_TOGGLE_BUTTON(segment), first);
@@ -236,6 +240,8 @@ void AppDelegate::installActions() {
        +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_PASTE); }},
       {"select-all",
        +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->editingCommand(WEBKIT_EDITING_COMMAND_SELECT_ALL); }},
+      // The same way out as the window's close button.
+      {"close", +[](GSimpleAction*, GVariant*, gpointer self) { gtk_window_close(of(self)->window_); }},
       // Linux has no hiding of a whole application; minimising its one window comes closest.
       {"hide", +[](GSimpleAction*, GVariant*, gpointer self) { gtk_window_minimize(of(self)->window_); }},
       {"minimize", +[](GSimpleAction*, GVariant*, gpointer self) { gtk_window_minimize(of(self)->window_); }},
@@ -316,14 +322,15 @@ void AppDelegate::pickTable(int index) {
 void AppDelegate::resetTable() {
   const Table* table = casino_->currentTable();
   if (!table) return;
-  std::string heading = "Reset " + std::string(table->name) + "?";
+  // Translators: %s is the table's name, such as "Roulette Royale".
+  g_autofree char* heading = g_strdup_printf(_("Reset %s?"), std::string(table->name).c_str());
   GtkWidget* dialog = adw_message_dialog_new(
-      window_, heading.c_str(),
-      "Your chips at this table go back to the starting bankroll and its settings are cleared. "
-      "The other tables aren't touched.");
+      window_, heading,
+      _("Your chips at this table go back to the starting bankroll and its settings are cleared. "
+        "The other tables aren’t touched."));
   AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
-  adw_message_dialog_add_response(alert, "reset", "Reset Table");
-  adw_message_dialog_add_response(alert, "cancel", "Cancel");
+  adw_message_dialog_add_response(alert, "reset", _("_Reset Table"));
+  adw_message_dialog_add_response(alert, "cancel", _("_Cancel"));
   adw_message_dialog_set_response_appearance(alert, "reset", ADW_RESPONSE_DESTRUCTIVE);
   // Return and Escape both keep the chips: a reset is never one stray key away.
   adw_message_dialog_set_default_response(alert, "cancel");
@@ -388,11 +395,41 @@ void AppDelegate::stepZoom(int direction) { casino_->setZoom(Commands::steppedZo
 
 void AppDelegate::showAbout() {
   GtkWidget* about = adw_about_window_new();
-  g_object_set(about, "transient-for", window_, "modal", TRUE, "application-name", kAppName, "application-icon",
-               kAppId, "version", VELMAR_VERSION, "developer-name", "The Velmar Casino developers", "comments",
-               "Roulette, blackjack, baccarat and poker at one table-lit casino. Your chips stay where you left "
-               "them.",
-               "license-type", GTK_LICENSE_CUSTOM, "license", "All rights reserved.", nullptr);
+  g_object_set(about, "transient-for", window_, "modal", TRUE, "application-name", _("Velmar Casino"),
+               "application-icon", kAppId, "version", VELMAR_VERSION, "developer-name",
+               _("The Velmar Casino developers"), "comments",
+               _("Roulette, blackjack, baccarat and poker at one table-lit casino. Your chips stay where you left "
+                 "them."),
+               "copyright", _("© 2026 The Velmar Casino developers"), "license-type", GTK_LICENSE_GPL_3_0,
+               // Translators: put your names here, one a line, to be thanked in the About window.
+               "translator-credits", _("translator-credits"), nullptr);
+  if (!options_.resources.empty() || resourceFolder()) {
+    // What's New: the newest release as the software centre shows it, from
+    // the installed (translated) metainfo beside the resource folder.
+    std::string resources = options_.resources.empty() ? *resourceFolder() : options_.resources;
+    g_autofree char* share = g_path_get_dirname(resources.c_str());
+    g_autofree char* file = g_build_filename(share, "metainfo", (std::string(kAppId) + ".metainfo.xml").c_str(), nullptr);
+    g_autofree char* text = nullptr;
+    gsize length = 0;
+    if (g_file_get_contents(file, &text, &length, nullptr)) {
+      std::vector<std::string> languages;
+      for (const char* const* l = g_get_language_names(); *l; ++l) languages.emplace_back(*l);
+      ReleaseNotes notes = readReleaseNotes(std::string_view(text, length), languages);
+      if (!notes.markup.empty())
+        g_object_set(about, "release-notes-version", notes.version.c_str(), "release-notes", notes.markup.c_str(),
+                     nullptr);
+    }
+  }
+  // The bundled parts that keep licences of their own.
+  AdwAboutWindow* window = ADW_ABOUT_WINDOW(about);
+  adw_about_window_add_legal_section(window, "three.js", "© 2010-2026 three.js authors", GTK_LICENSE_MIT_X11, nullptr);
+  const char* ofl = _("This font is licensed under the <a href=\"https://openfontlicense.org\">SIL Open Font "
+                      "License, version 1.1</a>.");
+  adw_about_window_add_legal_section(window, "Manrope", "© 2019 The Manrope Project Authors", GTK_LICENSE_CUSTOM, ofl);
+  adw_about_window_add_legal_section(window, "Playfair Display",
+                                     "© 2017 The Playfair Display Project Authors, with Reserved Font Name "
+                                     "“Playfair Display”",
+                                     GTK_LICENSE_CUSTOM, ofl);
   gtk_window_present(GTK_WINDOW(about));
 }
 
@@ -464,7 +501,7 @@ gboolean AppDelegate::on_quit_signal(int fd, GIOCondition, gpointer self) {
 }
 
 void AppDelegate::on_query_end(GtkApplication* app, AppDelegate* self) {
-  gtk_application_inhibit(app, self->window_, GTK_APPLICATION_INHIBIT_LOGOUT, "Saving your chips");
+  gtk_application_inhibit(app, self->window_, GTK_APPLICATION_INHIBIT_LOGOUT, _("Saving your chips"));
   self->quitFromOutside("the session's end");
 }
 

@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/commands.h"
+
+#include "shell/i18n.h"
 
 #include <glib.h>
 
@@ -69,35 +72,61 @@ std::string segmentTitle(std::string_view name) {
   return title;
 }
 
-std::string subtitle(const Table* shown) { return shown ? std::string(shown->name) : std::string("Lobby"); }
+std::string subtitle(const Table* shown) { return shown ? std::string(shown->name) : std::string(_("Lobby")); }
+
+std::string accessKey(std::string_view label) {
+  auto at = label.find('_');
+  if (at == std::string_view::npos || at + 1 >= label.size()) return {};
+  std::string rest(label.substr(at + 1));
+  const char* next = g_utf8_find_next_char(rest.c_str(), nullptr);
+  if (!next || !g_utf8_validate(rest.c_str(), next - rest.c_str(), nullptr)) return {};
+  g_autofree char* lower = g_utf8_strdown(rest.c_str(), next - rest.c_str());
+  return lower;
+}
+
+std::string withAccessKey(std::string_view name, std::string& taken) {
+  std::string text(name);
+  if (!g_utf8_validate(text.c_str(), -1, nullptr)) return text;
+  for (const char* p = text.c_str(); *p; p = g_utf8_next_char(p)) {
+    if (!g_unichar_isalnum(g_utf8_get_char(p))) continue;
+    std::string key = accessKey("_" + std::string(p, static_cast<const char*>(g_utf8_next_char(p))));
+    if (taken.find(key) != std::string::npos) continue;
+    taken += key;
+    auto at = static_cast<size_t>(p - text.c_str());
+    return text.substr(0, at) + "_" + text.substr(at);
+  }
+  return text;
+}
 
 const std::vector<Shortcut>& shortcuts() {
   static const std::vector<Shortcut> list = [] {
+    // The general keys come first, so that the window opens on them.
     std::vector<Shortcut> s{
-        {"app.page::lobby", {"<Primary>l"}, "Lobby", "Tables"},
+        {"app.shortcuts", {"<Primary>question"}, N_("Keyboard Shortcuts"), N_("General")},
+        {"win.close", {"<Primary>w"}, N_("Close Window"), N_("General")},
+        {"win.hide", {"<Primary>h"}, N_("Hide Velmar Casino"), N_("General")},
+        {"win.minimize", {"<Primary>m"}, N_("Minimize"), N_("General")},
+        {"app.quit", {"<Primary>q"}, N_("Quit Velmar Casino"), N_("General")},
+        {"app.page::lobby", {"<Primary>l"}, N_("Lobby"), N_("Tables")},
     };
     for (const Table& table : Tables::all)
       s.push_back({"app.page::" + std::string(table.id), {"<Primary>" + std::string(table.key)},
-                   std::string(table.name), "Tables"});
+                   std::string(table.name), N_("Tables")});
     s.insert(s.end(), {
-        {"app.reload-page", {"<Primary>r"}, "Reload Table", "Tables"},
+        {"app.reload-page", {"<Primary>r"}, N_("Reload Table"), N_("Tables")},
         // Keyboards disagree on which key is Delete; both reset.
-        {"app.reset-table", {"<Shift><Primary>Delete", "<Shift><Primary>BackSpace"}, "Reset Chips at This Table…",
-         "Tables"},
-        {"app.actual-size", {"<Primary>0", "<Primary>KP_0"}, "Actual Size", "View"},
-        {"app.zoom-in", {"<Primary>equal", "<Primary>plus", "<Primary>KP_Add"}, "Zoom In", "View"},
-        {"app.zoom-out", {"<Primary>minus", "<Primary>KP_Subtract"}, "Zoom Out", "View"},
-        {"win.fullscreen", {"F11"}, "Enter Full Screen", "View"},
-        {"win.undo", {"<Primary>z"}, "Undo", "Edit"},
-        {"win.redo", {"<Shift><Primary>z"}, "Redo", "Edit"},
-        {"win.cut", {"<Primary>x"}, "Cut", "Edit"},
-        {"win.copy", {"<Primary>c"}, "Copy", "Edit"},
-        {"win.paste", {"<Primary>v"}, "Paste", "Edit"},
-        {"win.select-all", {"<Primary>a"}, "Select All", "Edit"},
-        {"win.hide", {"<Primary>h"}, "Hide Velmar Casino", "Window"},
-        {"win.minimize", {"<Primary>m"}, "Minimize", "Window"},
-        {"app.shortcuts", {"<Primary>question"}, "Keyboard Shortcuts", "Window"},
-        {"app.quit", {"<Primary>q"}, "Quit Velmar Casino", "Window"},
+        {"app.reset-table", {"<Shift><Primary>Delete", "<Shift><Primary>BackSpace"},
+         N_("Reset Chips at This Table…"), N_("Tables")},
+        {"app.actual-size", {"<Primary>0", "<Primary>KP_0"}, N_("Actual Size"), N_("View")},
+        {"app.zoom-in", {"<Primary>equal", "<Primary>plus", "<Primary>KP_Add"}, N_("Zoom In"), N_("View")},
+        {"app.zoom-out", {"<Primary>minus", "<Primary>KP_Subtract"}, N_("Zoom Out"), N_("View")},
+        {"win.fullscreen", {"F11"}, N_("Enter Full Screen"), N_("View")},
+        {"win.undo", {"<Primary>z"}, N_("Undo"), N_("Edit")},
+        {"win.redo", {"<Shift><Primary>z"}, N_("Redo"), N_("Edit")},
+        {"win.cut", {"<Primary>x"}, N_("Cut"), N_("Edit")},
+        {"win.copy", {"<Primary>c"}, N_("Copy"), N_("Edit")},
+        {"win.paste", {"<Primary>v"}, N_("Paste"), N_("Edit")},
+        {"win.select-all", {"<Primary>a"}, N_("Select All"), N_("Edit")},
     });
     return s;
   }();
@@ -124,10 +153,11 @@ std::string shortcutsWindowUi() {
       "    <property name=\"modal\">1</property>\n"
       "    <child>\n      <object class=\"GtkShortcutsSection\">\n"
       "        <property name=\"section-name\">shortcuts</property>\n"
-      "        <property name=\"max-height\">12</property>\n";
+      // Two columns of this many lines make one page that holds every shortcut.
+      "        <property name=\"max-height\">16</property>\n";
   for (const std::string& group : groups) {
     ui += "        <child>\n          <object class=\"GtkShortcutsGroup\">\n"
-          "            <property name=\"title\">" + escaped(group) + "</property>\n";
+          "            <property name=\"title\">" + escaped(_(group.c_str())) + "</property>\n";
     for (const Shortcut& s : shortcuts()) {
       if (s.group != group) continue;
       // The keypad keys draw just like their main-keyboard twins; listing
@@ -136,7 +166,7 @@ std::string shortcutsWindowUi() {
       for (const std::string& a : s.accels)
         if (a.find("KP_") == std::string::npos) accels += (accels.empty() ? "" : " ") + a;
       ui += "            <child>\n              <object class=\"GtkShortcutsShortcut\">\n"
-            "                <property name=\"title\">" + escaped(s.title) + "</property>\n"
+            "                <property name=\"title\">" + escaped(gettext(s.title.c_str())) + "</property>\n"
             "                <property name=\"accelerator\">" + escaped(accels) + "</property>\n"
             "              </object>\n            </child>\n";
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "catalog/tables.h"
@@ -53,11 +54,20 @@ int pickerIndex(const Table* shown);
 std::optional<std::string> pickedAddress(int index);
 // A table's segment title: its name without " Royale".
 std::string segmentTitle(std::string_view name);
-// The window subtitle for the page shown.
+// The window subtitle for the page shown, translated.
 std::string subtitle(const Table* shown);
 
+// The access key of a menu label: the character after its first "_", in
+// lower case, or nothing.
+std::string accessKey(std::string_view label);
+// The name as a menu label whose access key is its first letter or digit not
+// yet in taken (compared in lower case), which then joins taken; the name as
+// it is when every one of its characters is taken.
+std::string withAccessKey(std::string_view name, std::string& taken);
+
 // One keyboard shortcut of the application: the detailed action it triggers,
-// the accelerators that reach it, and how the shortcuts window lists it.
+// the accelerators that reach it, and how the shortcuts window lists it (title
+// and group untranslated; the tables' names are proper names).
 struct Shortcut {
   std::string action;
   std::vector<std::string> accels;
@@ -67,7 +77,8 @@ struct Shortcut {
 const std::vector<Shortcut>& shortcuts();
 
 // The GtkBuilder description of the shortcuts window: every shortcut above,
-// grouped, under the object id "shortcuts" (keypad twins left out).
+// grouped and translated, in one section sized to show on one page, under
+// the object id "shortcuts" (keypad twins left out).
 std::string shortcutsWindowUi();
 
 }  // namespace Commands

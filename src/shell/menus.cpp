@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/menus.h"
 
 #include "catalog/tables.h"
+#include "shell/commands.h"
+#include "shell/i18n.h"
 
 #include <initializer_list>
 #include <string>
@@ -13,6 +16,7 @@ namespace {
 using Item = std::pair<const char*, std::string>;
 
 // A section per group of items: sections are drawn with separators between them.
+// Labels come translated and carry their access key after "_".
 void addSection(GMenu* menu, std::initializer_list<Item> items) {
   GMenu* section = g_menu_new();
   for (const auto& [label, action] : items) g_menu_append(section, label, action.c_str());
@@ -31,40 +35,49 @@ GMenuModel* buildMenuBar() {
   GMenu* bar = g_menu_new();
 
   GMenu* app = g_menu_new();
-  addSection(app, {{"About Velmar Casino", "app.about"}, {"Keyboard Shortcuts", "app.shortcuts"}});
-  addSection(app, {{"Reopen Last Table on Launch", "app.toggle-reopen"}});
+  addSection(app, {{_("_About Velmar Casino"), "app.about"}, {_("_Keyboard Shortcuts"), "app.shortcuts"}});
+  addSection(app, {{_("_Reopen Last Table on Launch"), "app.toggle-reopen"}});
   // There is no "Hide Others" on Linux: a window cannot hide other programs.
-  addSection(app, {{"Hide Velmar Casino", "win.hide"}});
-  addSection(app, {{"Quit Velmar Casino", "app.quit"}});
-  addSubmenu(bar, "Velmar Casino", app);
+  addSection(app, {{_("_Hide Velmar Casino"), "win.hide"}});
+  addSection(app, {{_("_Quit Velmar Casino"), "app.quit"}});
+  addSubmenu(bar, _("Velmar _Casino"), app);
 
+  // The tables' names are proper names and stay as they are; each gets the
+  // first letter that no other item of the menu uses, in any language.
+  const char* lobby = _("_Lobby");
+  const char* reload = _("R_eload Table");
+  const char* reset = _("Re_set Chips at This Table…");
+  const char* saves = _("Show Saved _Games in Files");
+  std::string taken;
+  for (const char* label : {lobby, reload, reset, saves}) taken += Commands::accessKey(label);
   GMenu* table = g_menu_new();
-  addSection(table, {{"Lobby", "app.page::lobby"}});
+  addSection(table, {{lobby, "app.page::lobby"}});
   GMenu* tables = g_menu_new();
   for (const Table& row : Tables::all) {
-    std::string name(row.name);
     std::string action = "app.page::" + std::string(row.id);
-    g_menu_append(tables, name.c_str(), action.c_str());
+    g_menu_append(tables, Commands::withAccessKey(row.name, taken).c_str(), action.c_str());
   }
   g_menu_append_section(table, nullptr, G_MENU_MODEL(tables));
   g_object_unref(tables);
-  addSection(table, {{"Reload Table", "app.reload-page"}, {"Reset Chips at This Table…", "app.reset-table"}});
-  addSection(table, {{"Show Saved Games in Files", "app.show-saves"}});
-  addSubmenu(bar, "Table", table);
+  addSection(table, {{reload, "app.reload-page"}, {reset, "app.reset-table"}});
+  addSection(table, {{saves, "app.show-saves"}});
+  addSubmenu(bar, _("_Table"), table);
 
   GMenu* edit = g_menu_new();
-  addSection(edit, {{"Undo", "win.undo"}, {"Redo", "win.redo"}});
-  addSection(edit, {{"Cut", "win.cut"}, {"Copy", "win.copy"}, {"Paste", "win.paste"}, {"Select All", "win.select-all"}});
-  addSubmenu(bar, "Edit", edit);
+  addSection(edit, {{_("_Undo"), "win.undo"}, {_("_Redo"), "win.redo"}});
+  addSection(edit, {{_("Cu_t"), "win.cut"}, {_("_Copy"), "win.copy"}, {_("_Paste"), "win.paste"},
+                    {_("Select _All"), "win.select-all"}});
+  addSubmenu(bar, _("_Edit"), edit);
 
   GMenu* view = g_menu_new();
-  addSection(view, {{"Actual Size", "app.actual-size"}, {"Zoom In", "app.zoom-in"}, {"Zoom Out", "app.zoom-out"}});
-  addSection(view, {{"Enter Full Screen", "win.fullscreen"}});
-  addSubmenu(bar, "View", view);
+  addSection(view, {{_("_Actual Size"), "app.actual-size"}, {_("Zoom _In"), "app.zoom-in"},
+                    {_("Zoom _Out"), "app.zoom-out"}});
+  addSection(view, {{_("Enter _Full Screen"), "win.fullscreen"}});
+  addSubmenu(bar, _("_View"), view);
 
   GMenu* window = g_menu_new();
-  addSection(window, {{"Minimize", "win.minimize"}, {"Zoom", "win.maximize"}});
-  addSubmenu(bar, "Window", window);
+  addSection(window, {{_("Mi_nimize"), "win.minimize"}, {_("_Zoom"), "win.maximize"}});
+  addSubmenu(bar, _("_Window"), window);
 
   return G_MENU_MODEL(bar);
 }

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kill -9 of the whole application at random moments while a page counts in
 # its storage every 10 ms: saves.json always loads, never goes back past what
 # it held before the kill, and every backup loads too. VELMAR_KILLS sets the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The self-test run on the same account as a casino in play never touches the
 # player's files: saves, preferences and window state stay byte for byte as
 # they were, and the self-test leaves nothing in the player's folders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks what a self-test run left behind: node selftest_check.mjs <report dir> <mode>
 // mode "real": the shipped pages must all pass; mode "nobridge": the fixture pages without a bridge;
 // mode "stopped": a run stopped by SIGTERM part way.

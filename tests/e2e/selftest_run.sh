@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the built application's self-test three times: against the real web
 # folder, where everything must pass; against fixture pages without a bridge,
-# where the round trip must fail and the process must say so with status 1;
-# and stopped by SIGTERM while it probes, where the report must say it was
+# where the round trip must fail and the process must say so with status 1
+# (started with --selftest=FOLDER rather than VELMAR_SELFTEST); and stopped by SIGTERM while it probes, where the report must say it was
 # stopped and the process must not claim success.
 set -euo pipefail
 build="${VELMAR_BUILD:?}"
@@ -12,16 +13,19 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # <executable> <name> [signal]; leaves the status in $status. With a signal,
-# the application gets it once the self-test has begun to probe a page.
+# the application gets it once the self-test has begun to probe a page. With
+# BY_OPTION=1 the report folder is given on the command line.
 run_selftest() {
   local app=$1 name=$2 signal=${3:-}
   local home="$work/$name"
   mkdir -p "$home"
   local started=$(date +%s%N)
+  local how=(VELMAR_SELFTEST="$home/report") args=()
+  [[ -n "${BY_OPTION:-}" ]] && how=() args=(--selftest="$home/report")
   env XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_STATE_HOME="$home/state" \
-      XDG_CACHE_HOME="$home/cache" VELMAR_SELFTEST="$home/report" \
-      timeout 300 dbus-run-session -- bash -c '"$1" & echo $! >"$2"; wait $!' run "$app" "$home/pid" \
-      >"$home/log" 2>&1 &
+      XDG_CACHE_HOME="$home/cache" "${how[@]}" \
+      timeout 300 dbus-run-session -- bash -c 'app=$1 pid=$2; shift 2; "$app" "$@" & echo $! >"$pid"; wait $!' \
+      run "$app" "$home/pid" "${args[@]}" >"$home/log" 2>&1 &
   local runner=$!
   if [ -n "$signal" ]; then
     # The limit only bounds a hang; probing starts some seconds in.
@@ -59,7 +63,7 @@ node "$here/selftest_check.mjs" "$work/real/report" real
 mkdir -p "$work/prefix/bin" "$work/prefix/share/velmar-casino"
 cp "$build/bin/velmar-casino" "$work/prefix/bin/"
 cp -r "$source_dir/tests/fixtures/selftest-nobridge" "$work/prefix/share/velmar-casino/web"
-run_selftest "$work/prefix/bin/velmar-casino" nobridge
+BY_OPTION=1 run_selftest "$work/prefix/bin/velmar-casino" nobridge
 [ "$status" -eq 1 ] || { echo "without a bridge the self-test must end with status 1, not $status"; cat "$work/nobridge/log"; exit 1; }
 node "$here/selftest_check.mjs" "$work/nobridge/report" nobridge
 

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the built application through its exported actions: every page, the
 # zoom steps, the reopen option and a restart that lands on the last table.
 source "$(dirname "$0")/../support/e2e.bash"

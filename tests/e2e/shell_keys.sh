@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The keyboard reaches the commands even while the page has the focus:
 # Ctrl+1 to Ctrl+4 and Ctrl+L move between pages, Ctrl+= and Ctrl+minus zoom,
 # Ctrl+0 resets the zoom, and Ctrl+Q quits.

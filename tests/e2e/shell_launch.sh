@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Programs the casino starts for the user (the browser for a web link, the
 # file manager for the saved games) begin with no signal blocked and none
 # ignored, even though the casino itself keeps SIGINT and SIGTERM blocked for

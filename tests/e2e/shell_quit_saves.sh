@@ -1,8 +1,9 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every way out flushes the page first: a change the page made after its last
 # save message reaches saves.json before the process ends, whether the user
-# quits, closes the window, presses Ctrl+C in a terminal, or the system sends
-# SIGTERM or SIGINT.
+# quits, closes the window (with its button or Ctrl+W), presses Ctrl+C in a
+# terminal, or the system sends SIGTERM or SIGINT.
 source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
@@ -27,6 +28,7 @@ quit_keeps_the_latest_change() {
     # engine's helpers too; the page must still be there to hand over.
     Ctrl+C) kill -INT -- "-$APP_PID" ;;
     close) python3 "$VELMAR_SOURCE/tests/support/x11_client.py" close "$APP_PID" || fail "found no window to close" ;;
+    Ctrl+W) python3 "$VELMAR_SOURCE/tests/support/x11_client.py" keys "$APP_PID" ctrl+w || fail "found no window for keys" ;;
   esac
   wait_exit
   [[ $EXIT_STATUS == 0 ]] || fail "$how ended with status $EXIT_STATUS"
@@ -43,3 +45,4 @@ quit_keeps_the_latest_change SIGTERM
 quit_keeps_the_latest_change SIGINT
 quit_keeps_the_latest_change Ctrl+C
 quit_keeps_the_latest_change close
+quit_keeps_the_latest_change Ctrl+W

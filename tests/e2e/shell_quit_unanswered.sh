@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A page that never answers the flush request does not hold the application
 # open: quitting waits for the web host's time-out (1.5 s) and no longer.
 source "$(dirname "$0")/../support/e2e.bash"

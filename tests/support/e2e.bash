@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared steps of the end-to-end scripts in tests/e2e: a private session bus,
 # a display, temporary XDG folders, a private copy of the application, and
 # helpers that drive it through its exported actions as an outside client.
@@ -32,8 +33,12 @@ PREFS=$XDG_CONFIG_HOME/velmar-casino/preferences.ini
 SAVES="$XDG_DATA_HOME/Velmar Casino/saves.json"
 
 cleanup() {
+  local status=$?
   if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then kill -KILL "$APP_PID" 2>/dev/null || true; fi
-  rm -rf "$WORK"
+  # The web engine's helpers can still be writing their caches for a moment
+  # after the application has ended; the script's verdict stands either way.
+  for _ in 1 2 3 4 5; do rm -rf "$WORK" 2>/dev/null && break; sleep 0.5; done
+  exit "$status"
 }
 trap cleanup EXIT
 

@@ -1,15 +1,19 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a window manager and a keyboard do to the application's window, for
 the end-to-end scripts, through libX11 and libXtst (no extra tools needed).
 
     python3 x11_client.py close PID            # the close button: WM_DELETE_WINDOW
     python3 x11_client.py keys PID ctrl+2 ...  # focus the window, press the keys
+    python3 x11_client.py shoot PID OUT.png    # the window alone, as a PNG
 
 Exits 0 when done, 1 when the process shows no window.
 """
 import ctypes
 import ctypes.util
+import struct
 import sys
 import time
+import zlib
 
 x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
 xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
@@ -53,6 +57,19 @@ class WindowAttributes(ctypes.Structure):
 
 
 x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(WindowAttributes)]
+
+
+class Image(ctypes.Structure):
+    # The leading fields of XImage, as far as reading its pixels needs.
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+x.XGetImage.restype = ctypes.POINTER(Image)
+x.XGetImage.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                        ctypes.c_ulong, ctypes.c_int]
 
 
 class ClientMessage(ctypes.Structure):
@@ -135,6 +152,31 @@ def press(display, windows, combos):
         time.sleep(0.05)
 
 
+def shoot(display, window, path):
+    """Writes what the window shows (its own area, nothing around it) as an RGB PNG."""
+    attributes = WindowAttributes()
+    x.XGetWindowAttributes(display, window, ctypes.byref(attributes))
+    image = x.XGetImage(display, window, 0, 0, attributes.width, attributes.height, 0xFFFFFFFF, 2)  # ZPixmap
+    if not image or image.contents.bits_per_pixel != 32:
+        sys.exit("cannot read the window's pixels")
+    img = image.contents
+    data = ctypes.string_at(img.data, img.bytes_per_line * img.height)
+    rows = bytearray()
+    for y in range(img.height):
+        line = data[y * img.bytes_per_line:y * img.bytes_per_line + img.width * 4]
+        rgb = bytearray(img.width * 3)
+        rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]  # from BGRX
+        rows += b"\0" + rgb
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", img.width, img.height, 8, 2, 0, 0, 0)) +
+                  chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+    print(f"{path}: {img.width}x{img.height}")
+
+
 def main():
     command, pid, rest = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
     display = x.XOpenDisplay(None)
@@ -147,6 +189,8 @@ def main():
         close(display, windows)
     elif command == "keys":
         press(display, windows, rest)
+    elif command == "shoot":
+        shoot(display, windows[0], rest[0])
     else:
         sys.exit(f"unknown command {command}")
     x.XFlush(display)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lobby's pictures of the four tables, drawn as SVG so they stay sharp from
 // the smallest window to 4K and need no image files.
 

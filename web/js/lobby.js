@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fills the lobby's table cards: a picture of each table and the chips held
 // there. The links themselves are plain HTML, so they work even if this fails.
 import { lobbyRows } from './kit/tables.js';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four tables as the application ships them, played through their pages
 // in a real web view: a round changes the bankroll by exactly what the rules
 // module settles for the cards or pocket the table recorded, the page hands

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_delegate.h"
 
 #include "shell/commands.h"
@@ -7,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <functional>
+#include <set>
 #include <string>
 
 namespace velmar {
@@ -46,9 +50,19 @@ class ShellWindow : public ::testing::Test {
     test::writeFile(shell->home / "XDG_STATE_HOME/velmar-casino/window.ini",
                     "[VelmarCasinoMain]\nwidth=1280\nheight=800\nmaximized=true\nfullscreen=false\n");
 
+    // An installed layout: the fixture pages, and the staged metainfo beside
+    // them, where the About window reads its release notes.
+    std::string share = shell->home / "prefix/share";
+    g_mkdir_with_parents((share + "/velmar-casino").c_str(), 0700);
+    g_mkdir_with_parents((share + "/metainfo").c_str(), 0700);
+    ASSERT_EQ(symlink(VELMAR_FIXTURES "/shell/web", (share + "/velmar-casino/web").c_str()), 0);
+    g_autofree char* staged = g_path_get_dirname(g_path_get_dirname(VELMAR_STAGED_WEB));
+    ASSERT_EQ(symlink((std::string(staged) + "/metainfo/com.velmar.Casino.metainfo.xml").c_str(),
+                      (share + "/metainfo/com.velmar.Casino.metainfo.xml").c_str()), 0);
+
     shell->app = adw_application_new("com.velmar.Casino.Tests", G_APPLICATION_NON_UNIQUE);
     AppDelegate::Options options;
-    options.resources = std::string(VELMAR_FIXTURES) + "/shell";
+    options.resources = share + "/velmar-casino";
     shell->delegate = AppDelegate::create(shell->app, options);
     ASSERT_TRUE(g_application_register(G_APPLICATION(shell->app), nullptr, nullptr));
     g_application_activate(G_APPLICATION(shell->app));
@@ -135,24 +149,37 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
 }
 
 // A misspelt action leaves a menu item dead and its keys silent; GTK drops an
-// accelerator it cannot parse without a word.
-TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredAction) {
+// accelerator it cannot parse without a word. Every item has an access key of
+// its own within its menu, sections included.
+TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredActionAndHasAnAccessKeyOfItsOwn) {
   auto registered = [](const std::string& detailed) {
     std::string name = detailed.substr(4, detailed.find("::") - 4);
     return g_action_group_has_action(detailed.rfind("app.", 0) == 0 ? actions() : G_ACTION_GROUP(window()), name.c_str());
   };
-  // Every item, through the sections and submenus.
-  std::function<void(GMenuModel*)> walk = [&](GMenuModel* model) {
+  // Every item, through the sections and submenus; keys gathers the access
+  // keys of the menu being walked.
+  std::function<void(GMenuModel*, std::set<std::string>&)> walk = [&](GMenuModel* model, std::set<std::string>& keys) {
     for (int i = 0; i < g_menu_model_get_n_items(model); ++i) {
-      for (const char* link : {G_MENU_LINK_SECTION, G_MENU_LINK_SUBMENU})
-        if (g_autoptr(GMenuModel) inner = g_menu_model_get_item_link(model, i, link)) walk(inner);
+      if (g_autoptr(GMenuModel) section = g_menu_model_get_item_link(model, i, G_MENU_LINK_SECTION)) walk(section, keys);
+      g_autofree char* label = nullptr;
+      if (g_menu_model_get_item_attribute(model, i, G_MENU_ATTRIBUTE_LABEL, "s", &label)) {
+        std::string key = Commands::accessKey(label);
+        EXPECT_FALSE(key.empty()) << label;
+        EXPECT_TRUE(keys.insert(key).second) << label << " shares its key";
+      }
+      if (g_autoptr(GMenuModel) submenu = g_menu_model_get_item_link(model, i, G_MENU_LINK_SUBMENU)) {
+        std::set<std::string> own;
+        walk(submenu, own);
+      }
       g_autofree char* action = nullptr;
       if (g_menu_model_get_item_attribute(model, i, G_MENU_ATTRIBUTE_ACTION, "s", &action)) {
         EXPECT_TRUE(registered(action)) << action;
       }
     }
   };
-  walk(gtk_application_get_menubar(GTK_APPLICATION(shell->app)));
+  std::set<std::string> bar;
+  walk(gtk_application_get_menubar(GTK_APPLICATION(shell->app)), bar);
+  EXPECT_EQ(bar.size(), 5u);
   for (const auto& s : Commands::shortcuts()) {
     EXPECT_TRUE(registered(s.action)) << s.action;
     g_auto(GStrv) accels = gtk_application_get_accels_for_action(GTK_APPLICATION(shell->app), s.action.c_str());
@@ -162,14 +189,33 @@ TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredAction) {
 
 // Both are built only when asked for (the shortcuts window from a description
 // read at run time), so a mistake in either would show to the user first.
-TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindow) {
+// The shortcuts window shows every key on one page, and the About window
+// names the licences and the newest release.
+TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
   for (auto [action, type] : {std::pair{"shortcuts", GTK_TYPE_SHORTCUTS_WINDOW}, {"about", ADW_TYPE_ABOUT_WINDOW}}) {
     g_action_group_activate_action(actions(), action, nullptr);
     ASSERT_TRUE(test::waitFor([type] { return shown(type) != nullptr; })) << action;
-    EXPECT_EQ(gtk_window_get_transient_for(shown(type)), window()) << action;
-    EXPECT_TRUE(type != GTK_TYPE_SHORTCUTS_WINDOW ||
-                find(GTK_WIDGET(shown(type)), [](GtkWidget* w) { return GTK_IS_SHORTCUTS_SHORTCUT(w); }));
-    gtk_window_close(shown(type));
+    GtkWindow* w = shown(type);
+    EXPECT_EQ(gtk_window_get_transient_for(w), window()) << action;
+    if (type == GTK_TYPE_SHORTCUTS_WINDOW) {
+      GtkWidget* pages = find(GTK_WIDGET(w), [](GtkWidget* x) {
+        return GTK_IS_STACK(x) && GTK_IS_SHORTCUTS_SECTION(gtk_widget_get_parent(x));
+      });
+      ASSERT_TRUE(pages);
+      ASSERT_TRUE(test::waitFor([pages] { return gtk_widget_get_mapped(pages); }));
+      g_autoptr(GListModel) list = G_LIST_MODEL(gtk_stack_get_pages(GTK_STACK(pages)));
+      EXPECT_EQ(g_list_model_get_n_items(list), 1u) << "the shortcuts spill over onto more pages";
+      int shortcuts = 0;
+      find(pages, [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SHORTCUT(x) && ++shortcuts < 0; });
+      EXPECT_EQ(shortcuts, static_cast<int>(Commands::shortcuts().size()));
+    } else {
+      AdwAboutWindow* about = ADW_ABOUT_WINDOW(w);
+      EXPECT_EQ(adw_about_window_get_license_type(about), GTK_LICENSE_GPL_3_0);
+      EXPECT_NE(std::string(adw_about_window_get_copyright(about)).find("Velmar Casino developers"), std::string::npos);
+      EXPECT_STREQ(adw_about_window_get_release_notes_version(about), VELMAR_VERSION);
+      EXPECT_NE(std::string(adw_about_window_get_release_notes(about)).find("<li>"), std::string::npos);
+    }
+    gtk_window_close(w);
   }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/commands.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,32 @@ TEST(Shortcuts, EachAcceleratorParsesAndIsTakenOnceAndTheWindowLeavesOutKeypadTw
   const std::string ui = Commands::shortcutsWindowUi();
   EXPECT_EQ(ui.find("KP_"), std::string::npos);
   EXPECT_NE(ui.find(">&lt;Primary&gt;equal &lt;Primary&gt;plus<"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmar
+
+namespace velmar {
+namespace {
+
+// The tables get their menu keys from what the other items of the Table menu
+// took, in whatever language those read; two items on one key would make
+// the key choose between them instead of opening one.
+TEST(AccessKeys, EachTableTakesItsFirstFreeLetterAndNoneIsTakenTwice) {
+  EXPECT_EQ(Commands::accessKey("R_eload Table"), "e");
+  EXPECT_EQ(Commands::accessKey("_Über"), "ü");
+  for (const char* none : {"Lobby", "Lobby_", ""}) EXPECT_EQ(Commands::accessKey(none), "") << none;
+
+  std::string taken = "lesg";
+  std::vector<std::string> labels;
+  for (const Table& t : Tables::all) labels.push_back(Commands::withAccessKey(t.name, taken));
+  EXPECT_EQ(labels, (std::vector<std::string>{"_Roulette Royale", "_Blackjack Royale", "B_accarat Royale",
+                                               "_Poker Royale"}));
+  EXPECT_EQ(taken, "lesgrbap");
+  // Spaces and signs are never keys; a name with nothing free keeps no key.
+  taken = "ab";
+  EXPECT_EQ(Commands::withAccessKey("A b-Ä", taken), "A b-_Ä");
+  EXPECT_EQ(Commands::withAccessKey("Ab", taken), "Ab");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { evaluate5, evaluate7, dealerQualifies, settle, settleDetail, aaBonusOdds, describe } from '../../../web/js/rules/poker.js';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // localStorage's two methods the kit uses; `broken` makes them throw, as a full or disabled storage does.
 export class FakeStorage {
   constructor(entries = {}) { this.map = new Map(Object.entries(entries)); this.broken = false; }

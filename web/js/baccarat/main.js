@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Baccarat Royale: wires the table's game flow to the shared frame, the 3D
 // table (scene.js) where the cards are turned and the chips stand, the
 // betting spots, the scoreboards and the sounds. The hands are also kept as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baccarat table in 3D (or flat, without WebGL): the Player's and the
 // Banker's boxes where the cards are turned, the five betting areas along
 // the player's side with their chips, the shoe and the dealer's tray.

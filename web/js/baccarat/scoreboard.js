@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two scoreboards baccarat players read, drawn on one canvas: the bead
 // plate (one disc per coup) above the big road (streaks in columns).
 import { beadPlate, bigRoad } from '../rules/baccarat.js';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baccarat table's game flow without its pictures: the slip over the five
 // betting spots, an 8-deck shoe with a cut card and a burn, the coup drawn in
 // full before the cards are shown, settlement and the persisted state. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The blackjack table's game flow without its pictures: the bet, the round in
 // play, the bankroll and the statistics, all kept in the table's one saved
 // value so that a reload in the middle of a hand carries on where it stopped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Blackjack Royale page: shows the game held by game.js on the 3D table
 // (scene.js) and turns clicks and keys into its moves. Everything that must
 // survive a reload lives in the game's saved state; this file keeps only what

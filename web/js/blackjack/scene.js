@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The blackjack table in 3D (or flat, without WebGL): the half-moon felt, the
 // dealer's cards along the far side, the player's hands above their betting
 // circles, chips that slide in, are paid or taken, and the hand totals on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing helpers both card tables share until the kit's stage takes over the
 // cards: playing cards as DOM elements (so screen readers can name them), the
 // felt painted on a canvas, keyboard wiring and a quiet stand-in for sound.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The betting slip every table shares: a chip rack, bets on named spots (a
 // roulette number, "player", "ante"...), undo, clear, repeat and double, and
 // the table limits. Bets are whole chips; the bankroll they are checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card notation shared by every table: a card is two characters, its rank from
 // RANKS and its suit from SUITS ("As", "Td", "9h"). Pure: no DOM, no randomness.
 

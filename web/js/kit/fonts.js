@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks for the two faces every page uses, so they are loaded even before any
 // text in that weight is laid out (the self-test checks both).
 export function loadFonts(doc = globalThis.document) {

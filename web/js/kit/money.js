@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Money is kept as integers so that every payout is exact: a bankroll and every
 // amount are counted in cents of a chip (100 cents make one chip), and bets are
 // placed in whole chips. 3:2 on a whole chip, a 5% commission and 35:1 all come

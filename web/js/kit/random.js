@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Randomness for the tables: a uniform source, Fisher–Yates shuffling and a
 // shoe of several decks with a cut card. Every game takes its randomness from
 // here so tests can inject a known source.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces the three card tables share on the kit's stage: playing cards
 // that slide out of the shoe and turn over, chip stacks on the betting spots,
 // the shoe and the dealer's chip tray, and a way to show a table's cards as a

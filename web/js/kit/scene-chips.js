@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chip stacks for the card tables. A whole stack is one mesh over one texture
 // atlas (the six chip faces and their edge stripes), so a table full of bets
 // costs a draw call per stack rather than three per chip: the software

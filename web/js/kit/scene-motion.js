@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Motion and labels for the card tables, on top of the kit's stage. The
 // stage's own tween turns every move instant under prefers-reduced-motion;
 // the tables want a short fade there instead, so they animate through this.

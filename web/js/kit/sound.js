@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Table sounds, synthesised with Web Audio: the engine cannot load <audio>
 // from the app's private scheme, and short synthesised sounds need no files.
 // Everything is quiet by default; the mute is a per-table setting kept in the

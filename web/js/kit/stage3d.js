@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table seen from the player's seat: a lit three.js scene with a felt
 // table, cards and chips, or, where WebGL cannot be had, the same layout drawn
 // flat on a 2D canvas, so every table is playable either way.

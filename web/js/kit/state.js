@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One JSON value per table, kept in localStorage under the table's storeKey.
 // The shell mirrors localStorage into its save file and removes exactly that
 // key to reset a table, so a table must keep all of its state in this one value.

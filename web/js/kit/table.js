@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame every table page shares: a header with the way back to the lobby,
 // the bankroll and the current bet; the stage in the middle (where stage3d.js
 // draws); and the controls below: the chip rack, the action buttons with their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four tables as the shell's catalog lists them, in its order, and the
 // lobby's read-only view of each table's chips.
 import { sanitizeState } from './state.js';

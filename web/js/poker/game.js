@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Casino Hold'em table's game flow without its pictures: the ante and AA
 // bonus, the hand in play, the bankroll and the statistics, kept in the
 // table's one saved value so that a reload in the middle of a hand carries on

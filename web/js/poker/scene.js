@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Casino Hold'em table in 3D (or flat, without WebGL): the dealer's two
 // cards at the far side, the five board cards across the middle, the
 // player's two cards near the edge, and the AA bonus, ante and call circles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The betting layout: numbers, the lines and corners between them, and the
 // outside bets, laid out on one coordinate grid so that a split sits on the
 // line between its numbers and a corner where four meet. The mouse hits any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Roulette Royale: wires the table's game flow to the shared frame, the
 // layout, the racetrack, the wheel and the sounds.
 import { mountTable } from '../kit/table.js';

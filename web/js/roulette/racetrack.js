@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The racetrack: the wheel's numbers round an oval in wheel order, for
 // neighbours bets, with the four announced bets in the middle.
 import { WHEEL, RED, CALL_BETS } from '../rules/roulette.js';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The roulette table's game flow without its pictures: the betting slip over
 // the layout's spots, the spin drawn before the wheel turns, settlement and
 // the persisted state. The page draws what this holds; node tests drive it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wheel and the ball. The winning pocket is known before the spin starts;
 // the animation only has to end there. One set of motion curves drives both
 // pictures: a lit three.js wheel when WebGL is there, a flat canvas otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules of punto banco: card values, the drawing tableau, one coup, settlement,
 // and the two scoreboards players read (bead plate and big road). Pure: no DOM,
 // no timers, no randomness; the page deals from the kit's shoe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Blackjack Royale: six decks, dealer stands on soft 17 and peeks under an ace
 // or a ten, blackjack pays 3:2, double on any two cards and after a split,
 // split to four hands, split aces take one card each and are not resplit,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Poker Royale: Casino Hold'em against the dealer. The player posts an ante
 // (and may add the AA bonus), sees two cards and the flop, then folds or calls
 // twice the ante; the turn and river follow and the dealer qualifies with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules of European single-zero roulette: the wheel, the layout bets, the
 // racetrack's call bets and settlement. Pure: no DOM, no timers, no randomness;
 // the page draws the winning pocket from the kit's random source.
