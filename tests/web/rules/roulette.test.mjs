@@ -89,7 +89,8 @@ test('spins change the bankroll by exactly the settled amount, survive a reload 
   assert.equal(t.place('5', 1).ok, false, 'no bets while the ball rolls');
   // The page goes away before finishSpin().
   const reloaded = table(storage);
-  assert.deepEqual(reloaded.recovered, { number: 8, color: 'black', staked: 1000, returned: 9000 });
+  assert.deepEqual(reloaded.recovered, { number: 8, color: 'black', staked: 1000, returned: 9000,
+    bets: [{ spot: 'corner 7/8/10/11', kind: 'corner', numbers: [7, 8, 10, 11], staked: 1000, returned: 9000 }] });
   assert.deepEqual([reloaded.bankroll, reloaded.pending, table(storage).bankroll], [123000, null, 123000]);
 });
 

@@ -4,7 +4,8 @@
 // DOM elements, out of sight, so a screen reader can name the cards.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
-import { formatChips, formatSigned, wholeChipsIn } from '../kit/money.js';
+import { formatChips, wholeChipsIn } from '../kit/money.js';
+import { baccaratResult } from '../kit/results.js';
 import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
@@ -166,14 +167,10 @@ async function deal() {
 }
 
 function announce(done) {
-  const { coup } = done;
-  const net = done.returned - done.staked;
-  const what = coup.winner === 'tie' ? `Tie, ${coup.playerTotal} all` :
-    `${coup.winner === 'player' ? 'Player' : 'Banker'} wins, ${Math.max(coup.playerTotal, coup.bankerTotal)} over ${Math.min(coup.playerTotal, coup.bankerTotal)}`;
-  const natural = coup.natural ? ' (natural)' : '';
-  if (net > 0) { sound.win(Math.min(3, Math.ceil(net / Math.max(1, done.staked)))); frame.say(`${what}${natural}. You win ${formatChips(done.returned)} (${formatSigned(net)}).`, 'win'); }
-  else if (net === 0) frame.say(`${what}${natural}. Your stake comes back (±0).`);
-  else { sound.lose(); frame.say(`${what}${natural}. ${formatSigned(net)}.`, 'loss'); }
+  const result = baccaratResult(done);
+  if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
+  else if (result.net < 0) sound.lose();
+  frame.say(result);
   render();
 }
 

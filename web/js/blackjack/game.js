@@ -153,8 +153,3 @@ function isRound(r) {
     return false;
   }
 }
-
-export const handTotalText = (cards) => {
-  const { total, soft } = handValue(cards);
-  return soft && total < 21 ? `${total - 10} / ${total}` : String(total);
-};

@@ -3,10 +3,12 @@
 // survive a reload lives in the game's saved state; this file keeps only what
 // is on screen. The cards are also kept as DOM elements, out of sight, so a
 // screen reader can name them.
-import { BlackjackGame, SPOT, handTotalText } from './game.js';
-import { handValue, insuranceCost } from '../rules/blackjack.js';
+import { BlackjackGame, SPOT } from './game.js';
+import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
+import { blackjackResult, handTotalText } from '../kit/results.js';
+import { writeMessage } from '../kit/table.js';
 import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
-import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
+import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
 import { loadFonts } from '../kit/fonts.js';
 import { showCards, loadSound, bindKeys, pause } from './view.js';
 import { createBlackjackScene } from './scene.js';
@@ -21,11 +23,7 @@ let settling = false;
 
 const MOVE_NAMES = { hit: 'Hit', stand: 'Stand', double: 'Double', split: 'Split' };
 
-function say(text, tone = '') {
-  const m = $('message');
-  m.textContent = text;
-  m.className = 'message' + (tone ? ' ' + tone : '');
-}
+function say(content, tone = '') { writeMessage($('message'), content, tone); }
 
 function buildRack() {
   const rack = $('rack');
@@ -67,12 +65,15 @@ function renderHands(round) {
     showCards(el.firstChild, hand.cards);
     const { total } = handValue(hand.cards);
     const outcome = round.outcomes?.[i]?.outcome;
-    el.querySelector('.bj-total').textContent = total > 21 ? `${total} bust` : handTotalText(hand.cards);
+    // Both values of a soft total only while this hand may still draw.
+    const open = round.phase === 'player' && !hand.done;
+    const shown = total > 21 ? `${total} bust` : handTotalText(hand.cards, open);
+    el.querySelector('.bj-total').textContent = shown;
     el.querySelector('.bj-wager').textContent = formatChips(hand.bet) + (hand.doubled ? ' doubled' : '') +
       (outcome ? ` · ${outcome}` : '');
     el.classList.toggle('active', round.phase === 'player' && round.active === i);
     el.dataset.outcome = outcome ?? '';
-    el.setAttribute('aria-label', `Hand ${i + 1}: ${handTotalText(hand.cards)}${outcome ? ', ' + outcome : ''}`);
+    el.setAttribute('aria-label', `Hand ${i + 1}: ${shown}${outcome ? ', ' + outcome : ''}`);
   });
 }
 
@@ -92,7 +93,8 @@ function render() {
   const hideHole = live && (phase === 'insurance' || phase === 'player');
   const dealerCards = round ? (hideHole ? [round.dealer[0], null] : round.dealer) : [];
   showCards($('dealer-cards'), dealerCards);
-  $('dealer-total').textContent = !round ? '' : hideHole ? handTotalText([round.dealer[0]]) : handTotalText(round.dealer);
+  $('dealer-total').textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
+    : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
   renderHands(round);
   renderStack(phase === 'betting' ? game.slip.total : live ? live.bet / CENTS_PER_CHIP : 0);
   $('spot').disabled = phase !== 'betting' || busy;
@@ -177,13 +179,11 @@ async function runDealer() {
 function announce(result) {
   const round = result.settled;
   if (!round) return;
-  const net = round.net;
-  const parts = round.outcomes.map((o) => o.outcome);
   payOut(round);
-  const text = round.hands.length > 1 ? `Hands: ${parts.join(', ')}. ` : '';
-  if (net > 0) { say(`${text}You win ${formatSigned(net)} chips.`, 'win'); sound.win(net >= 10 * round.bet ? 3 : net > round.bet ? 2 : 1); }
-  else if (net < 0) { say(`${text}You lose ${formatChips(-net)} chips.`, 'loss'); sound.lose(); }
-  else say(`${text}Push: your stake comes back.`);
+  const shown = blackjackResult(round);
+  say(shown);
+  if (shown.net > 0) sound.win(shown.net >= 10 * round.bet ? 3 : shown.net > round.bet ? 2 : 1);
+  else if (shown.net < 0) sound.lose();
 }
 
 async function payOut(round) {

@@ -28,6 +28,22 @@ function keyCap(key) {
 const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
 
 /**
+ * Writes the message line: a plain sentence with its tone ('warn', 'win',
+ * 'loss', 'even'), or a round's result from results.js, its net in bold and
+ * coloured by its sign, then what happened and each bet.
+ */
+export function writeMessage(node, content, tone = '') {
+  if (content && typeof content === 'object') {
+    node.replaceChildren(el('strong', { class: 'net', text: content.headline }), ' ',
+      el('span', { class: 'detail', text: content.lines.join(' ') }));
+    node.className = `message result ${content.tone}`;
+    return;
+  }
+  node.textContent = content ?? '';
+  node.className = tone ? `message ${tone}` : 'message';
+}
+
+/**
  * Builds the frame into document.body and returns the handles a game needs.
  *
  *   const frame = mountTable({
@@ -38,7 +54,8 @@ const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
  *   });
  *   frame.stage     // the element to hand to createStage()
  *   frame.board     // an overlay strip at the bottom of the stage for DOM betting spots
- *   frame.setBankroll(cents); frame.setBet(cents); frame.say(text, 'win' | 'loss' | 'warn');
+ *   frame.setBankroll(cents); frame.setBet(cents); frame.say(text, 'win' | 'loss' | 'even' | 'warn');
+ *   frame.say(result)   // a round's result from results.js
  *   frame.setAction('deal', { disabled: true, hidden: false, label: 'Deal' });
  *   frame.selectChip(25); frame.setChipsEnabled(bankrollChips); frame.setMuted(bool);
  *
@@ -144,10 +161,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     controls,
     setBankroll(cents) { bankroll.textContent = formatChips(cents); },
     setBet(cents) { bet.textContent = formatChips(cents); },
-    say(text, tone = '') {
-      message.textContent = text ?? '';
-      message.className = tone ? `message ${tone}` : 'message';
-    },
+    say(content, tone = '') { writeMessage(message, content, tone); },
     setAction(actionId, { disabled, hidden, label } = {}) {
       const a = actionButtons.get(actionId);
       if (!a) return;

@@ -5,10 +5,12 @@
 // sight, so a screen reader can name them.
 import { PokerGame } from './game.js';
 import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
-import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
+import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
 import { loadFonts } from '../kit/fonts.js';
 import { showCards, loadSound, bindKeys, pause } from '../blackjack/view.js';
 import { createPokerScene } from './scene.js';
+import { writeMessage } from '../kit/table.js';
+import { pokerResult } from '../kit/results.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new PokerGame({ storage: window.localStorage });
@@ -22,11 +24,7 @@ let settling = false;
 // The call stays on its circle from the moment it is made until the payout.
 let callShown = 0;
 
-function say(text, tone = '') {
-  const m = $('message');
-  m.textContent = text;
-  m.className = 'message' + (tone ? ' ' + tone : '');
-}
+function say(content, tone = '') { writeMessage($('message'), content, tone); }
 
 function buildRack() {
   CHIP_VALUES.forEach((v, i) => {
@@ -183,20 +181,10 @@ async function finish(folded) {
   busy = false;
   render();
   payOut(hand);
-  const staked = hand.ante + hand.aaBonus + hand.call;
-  const net = hand.returned - staked;
-  const bonus = hand.bonus ? ` The AA bonus pays ${formatChips(hand.bonus - hand.aaBonus)}.` : '';
-  const lines = {
-    fold: 'You fold; the ante stays on the table.',
-    'dealer does not qualify': `The dealer does not qualify: your ante is paid and the call pushes.`,
-    win: `${hand.playerHand} beats ${hand.dealerHand.toLowerCase()}.`,
-    push: 'Equal hands: ante and call push.',
-    lose: `${hand.dealerHand} beats ${hand.playerHand.toLowerCase()}.`,
-  };
-  const text = `${lines[hand.outcome]}${bonus} ${net > 0 ? 'You win' : net < 0 ? 'You lose' : 'Net'} ` +
-    `${net > 0 ? formatSigned(net) : formatChips(Math.abs(net))} chips.`;
-  say(text, net > 0 ? 'win' : net < 0 ? 'loss' : '');
-  if (net > 0) sound.win(net >= 10 * hand.ante ? 3 : 1); else if (net < 0) sound.lose();
+  const shownResult = pokerResult(hand);
+  say(shownResult);
+  if (shownResult.net > 0) sound.win(shownResult.net >= 10 * hand.ante ? 3 : 1);
+  else if (shownResult.net < 0) sound.lose();
 }
 
 async function payOut(hand) {

@@ -2,7 +2,9 @@
 // layout, the racetrack, the wheel and the sounds.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
-import { formatChips, formatSigned, wholeChipsIn } from '../kit/money.js';
+import { wholeChipsIn } from '../kit/money.js';
+import { rouletteResult } from '../kit/results.js';
+import { t } from '../kit/messages.js';
 import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { colorOf, CALL_BETS } from '../rules/roulette.js';
 import { RouletteTable, TABLE_MIN } from './table.js';
@@ -104,15 +106,10 @@ async function spin() {
 }
 
 function announce(done, bets) {
-  const net = done.returned - done.staked;
-  const colour = done.color === 'green' ? 'zero' : done.color;
-  if (done.returned > 0) {
-    sound.win(net > 0 ? Math.min(3, Math.ceil(net / done.staked)) : 1);
-    frame.say(`${done.number} ${colour}. You win ${formatChips(done.returned)} (${formatSigned(net)}).`, 'win');
-  } else {
-    sound.lose();
-    frame.say(`${done.number} ${colour}. No win this time (${formatSigned(net)}).`, 'loss');
-  }
+  const result = rouletteResult({ number: done.number, colour: done.color, bets: done.bets });
+  if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
+  else if (result.net < 0) sound.lose();
+  frame.say(result);
   render(done.number, bets);
 }
 
@@ -149,7 +146,8 @@ function render(winning = null, wonBets = null) {
 render();
 if (table.recovered) {
   const r = table.recovered;
-  frame.say(`Your last spin landed on ${r.number}: ${formatChips(r.returned)} returned.`, r.returned ? 'win' : '');
+  const result = rouletteResult({ number: r.number, colour: r.color, bets: r.bets });
+  frame.say({ ...result, lines: [t('roulette.recovered'), ...result.lines] });
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
   frame.say(belowMinimumMessage(table.bankroll, TABLE_MIN), 'warn');
 } else {
