@@ -27,7 +27,8 @@ constexpr const char* kPrelude = R"JS(
   const click = (...targets) => targets.forEach((t) => $(typeof t === 'number' ? `.chip[data-value="${t}"]` : t).click());
   const press = (key) => (document.activeElement ?? document.body)
     .dispatchEvent(new KeyboardEvent('keydown', { key, bubbles: true, cancelable: true }));
-  const offered = (id) => !$(id).disabled && !$(id).closest('[hidden]');
+  // A button that cannot act now is marked aria-disabled and says why when pressed.
+  const offered = (id) => $(id).getAttribute('aria-disabled') !== 'true' && !$(id).closest('[hidden]');
   const state = () => JSON.parse(localStorage.getItem(KEY));
   const module = (path) => import(new URL(`js/${path}.js`, location.href).href);
   const { formatChips } = await module('kit/money');

@@ -4,12 +4,13 @@
 // DOM elements, out of sight, so a screen reader can name the cards.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
-import { formatChips, wholeChipsIn } from '../kit/money.js';
+import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
+import { t } from '../kit/messages.js';
 import { baccaratResult } from '../kit/results.js';
-import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, SPOT_LABELS, TABLE_MIN } from './table.js';
+import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './table.js';
 import { drawScoreboards } from './scoreboard.js';
 import { createBaccaratScene } from './scene.js';
 
@@ -44,6 +45,9 @@ const frame = mountTable({
   },
 });
 frame.setMuted(sound.muted);
+frame.setLimits(t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
+  max: TABLE_MAX * 100 }));
+const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 const scene = document.createElement('section');
 scene.className = 'bc-scene';
@@ -83,7 +87,7 @@ for (const spot of Object.keys(SPOT_KEYS)) {
 frame.board.append(spots);
 
 function place(spot) {
-  if (dealing) { frame.say('The cards are out: no more bets.', 'warn'); return; }
+  if (dealing) { frame.say(t('baccarat.busy'), 'warn'); return; }
   if (act(table.place(spot))) sound.chip();
 }
 
@@ -170,20 +174,28 @@ function announce(done) {
   const result = baccaratResult(done);
   if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
   else if (result.net < 0) sound.lose();
-  frame.say(result);
+  if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
+  else frame.say(result);
   render();
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  frame.offerFreshStart(belowMinimumMessage(table.bankroll, TABLE_MIN), () => {
+    table.state.startAgain();
+    render();
+    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 function render() {
   frame.setBankroll(table.bankroll);
   frame.setBet(table.pending ? table.pending.staked : table.slip.totalCents);
-  frame.setChipsEnabled(wholeChipsIn(table.bankroll));
-  const busy = dealing || !!table.pending;
-  frame.setAction('deal', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('undo', { disabled: busy || !table.slip.canUndo });
-  frame.setAction('clear', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('repeat', { disabled: busy || !table.slip.canRepeat });
-  frame.setAction('double', { disabled: busy || table.slip.isEmpty });
+  frame.setChips((value) => chipUnavailable(value, table.bankroll, MOST_ON_A_SPOT));
+  // While the cards are out every betting action waits, and says so.
+  const wait = dealing || table.pending ? t('baccarat.busy') : '';
+  for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
+  frame.setAction('deal', { reason: wait || table.slip.whyNot('deal') });
   const bets = table.pending ? table.pending.bets : table.slip.toObject();
   for (const [spot, b] of Object.entries(spotButtons)) {
     const chips = bets[spot] ?? 0;
@@ -194,8 +206,8 @@ function render() {
   if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
-  const t = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
-  scene.querySelector('.bc-tally').textContent = `Banker ${t.banker} · Player ${t.player} · Tie ${t.tie}`;
+  const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
+  scene.querySelector('.bc-tally').textContent = `Banker ${wins.banker} · Player ${wins.player} · Tie ${wins.tie}`;
   scene.querySelector('.bc-shoe').textContent = `${table.cardsLeft} cards left in the shoe`;
 }
 
@@ -222,7 +234,7 @@ createBaccaratScene(frame.stage).then((v) => {
 if (table.recovered) {
   announce(table.recovered);
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
-  frame.say(belowMinimumMessage(table.bankroll, TABLE_MIN), 'warn');
+  offerFreshStart();
 } else {
   frame.say('Place your bets on Player, Banker or Tie, then deal.');
 }

@@ -3,12 +3,13 @@
 // survive a reload lives in the game's saved state; this file keeps only what
 // is on screen. The cards are also kept as DOM elements, out of sight, so a
 // screen reader can name them.
-import { BlackjackGame, SPOT } from './game.js';
+import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX } from './game.js';
 import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
 import { blackjackResult, handTotalText } from '../kit/results.js';
-import { writeMessage } from '../kit/table.js';
-import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
-import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
+import { writeMessage, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { t } from '../kit/messages.js';
+import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
 import { loadFonts } from '../kit/fonts.js';
 import { showCards, loadSound, bindKeys, pause } from './view.js';
 import { createBlackjackScene } from './scene.js';
@@ -33,7 +34,11 @@ function buildRack() {
     b.className = `chip v${v}`;
     b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
     b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
-    b.addEventListener('click', () => { game.slip.selectChip(v); sound.chip(); render(); });
+    b.addEventListener('click', () => {
+      const why = whyUnavailable(b);
+      if (why) { say(why, 'warn'); return; }
+      game.slip.selectChip(v); sound.chip(); render();
+    });
     b.dataset.value = v;
     rack.append(b);
   });
@@ -97,27 +102,27 @@ function render() {
     : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
   renderHands(round);
   renderStack(phase === 'betting' ? game.slip.total : live ? live.bet / CENTS_PER_CHIP : 0);
-  $('spot').disabled = phase !== 'betting' || busy;
-
+  // Whatever cannot be done now stays reachable and says why.
+  const wait = busy ? t('blackjack.busy') : '';
+  const betting = phase === 'betting' ? '' : t('blackjack.chipsBetweenHands');
+  setUnavailable($('spot'), wait || betting);
   for (const chip of $('rack').children) {
     chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
-    chip.disabled = phase !== 'betting';
+    setUnavailable(chip, betting || chipUnavailable(Number(chip.dataset.value), game.bankroll, TABLE_MAX));
   }
   $('betting').hidden = phase !== 'betting';
   $('insurance').hidden = phase !== 'insurance';
   $('playing').hidden = phase !== 'player' && phase !== 'dealer';
-  $('undo').disabled = !game.slip.canUndo;
-  $('clear').disabled = game.slip.isEmpty;
-  $('repeat').disabled = !game.slip.canRepeat;
-  $('double-bet').disabled = game.slip.isEmpty;
-  $('deal').disabled = busy || !game.slip.readiness().ok;
+  for (const [id, action] of [['undo', 'undo'], ['clear', 'clear'], ['repeat', 'repeat'], ['double-bet', 'double'], ['deal', 'deal']]) {
+    setUnavailable($(id), wait || game.slip.whyNot(action));
+  }
   if (live && phase === 'insurance') {
-    $('insure').disabled = insuranceCost(live) > game.bankroll;
+    setUnavailable($('insure'), wait || game.whyNot('insure'));
     $('insure').firstChild.textContent = `Insurance ${formatChips(insuranceCost(live))} `;
   }
-  const moves = game.moves();
-  for (const m of ['hit', 'stand', 'double', 'split']) $(m).disabled = busy || !moves[m];
-  $('hint').disabled = busy || phase !== 'player';
+  setUnavailable($('no-insure'), wait);
+  for (const m of ['hit', 'stand', 'double', 'split']) setUnavailable($(m), wait || game.whyNot(m));
+  setUnavailable($('hint'), wait || (phase === 'player' ? '' : t('blackjack.noHint')));
   renderStats();
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
   $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
@@ -181,9 +186,19 @@ function announce(result) {
   if (!round) return;
   payOut(round);
   const shown = blackjackResult(round);
-  say(shown);
+  if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart(shown);
+  else say(shown);
   if (shown.net > 0) sound.win(shown.net >= 10 * round.bet ? 3 : shown.net > round.bet ? 2 : 1);
   else if (shown.net < 0) sound.lose();
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  offerFresh($('message'), belowMinimumMessage(game.bankroll, TABLE_MIN), () => {
+    game.table.startAgain();
+    render();
+    say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 async function payOut(round) {
@@ -213,7 +228,11 @@ async function after(result) {
 }
 
 function wire() {
-  const on = (id, fn) => $(id).addEventListener('click', fn);
+  // A button that cannot act says why instead.
+  const on = (id, fn) => $(id).addEventListener('click', () => {
+    const why = whyUnavailable($(id));
+    if (why) say(why, 'warn'); else fn();
+  });
   const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
   on('spot', slip(() => game.slip.place(SPOT)));
   on('undo', slip(() => game.slip.undo()));
@@ -238,11 +257,12 @@ function wire() {
   document.addEventListener('keydown', (e) => {
     if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
   }, true);
-  bindKeys(keys);
+  bindKeys(keys, (text) => say(text, 'warn'));
 }
 
 async function start() {
   buildRack();
+  $('limits').textContent = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
   sound = await loadSound(game.table);
   wire();
   render();
@@ -258,7 +278,7 @@ async function start() {
   loadFonts();
   if (game.phase === 'dealer') await after({ ok: true });
   else if (game.round) say('Your hand is still in play.');
-  else if (!game.slip.readiness().ok && game.bankroll < CENTS_PER_CHIP) say(game.slip.readiness().reason, 'warn');
+  else if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
   else say('Choose a chip, place your bet and deal.');
 }
 

@@ -2,6 +2,7 @@
 // cards: playing cards as DOM elements (so screen readers can name them), the
 // felt painted on a canvas, keyboard wiring and a quiet stand-in for sound.
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
+import { t } from '../kit/messages.js';
 
 export const reducedMotion = () =>
   globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
@@ -121,15 +122,21 @@ export async function loadSound(table) {
 
 /**
  * One key handler for the page: `keys` maps a key (as KeyboardEvent.key,
- * lower case for letters) to a button; the button is clicked when it is
- * shown and enabled. Keys typed with Ctrl or Alt belong to the shell.
+ * lower case for letters) to a button, which is clicked (and says itself why
+ * when it cannot act). A key whose button is not offered now is answered
+ * through `say`. Keys typed with Ctrl or Alt belong to the shell.
  */
-export function bindKeys(keys) {
+export function bindKeys(keys, say = () => {}) {
   document.addEventListener('keydown', (e) => {
     if (e.ctrlKey || e.altKey || e.metaKey || e.repeat) return;
     const button = keys[e.key.length === 1 ? e.key.toLowerCase() : e.key];
-    if (!button || button.hidden || button.disabled || button.closest('[hidden]')) return;
+    if (!button) return;
     e.preventDefault();
+    if (button.hidden || button.closest('[hidden]')) {
+      const label = (button.firstChild?.textContent ?? '').trim();
+      say(t('refuse.notOffered', { action: label }));
+      return;
+    }
     button.click();
   });
 }

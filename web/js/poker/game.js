@@ -14,6 +14,8 @@ import { freshDeck, isCard } from '../kit/cards.js';
 export const STORE_KEY = 'poker-royale.v1';
 export const ANTE_MAX = 200;
 export const BONUS_MAX = 100;
+// The least a hand can cost: a one-chip ante and its call of two.
+export const SMALLEST_ROUND = 3;
 
 const refuse = (reason) => ({ ok: false, reason });
 

@@ -3,13 +3,14 @@
 // that must survive a reload lives in the game's saved state; this file keeps
 // only what is on screen. The cards are also kept as DOM elements, out of
 // sight, so a screen reader can name them.
-import { PokerGame } from './game.js';
-import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
-import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
+import { PokerGame, ANTE_MAX, BONUS_MAX, SMALLEST_ROUND } from './game.js';
+import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
 import { loadFonts } from '../kit/fonts.js';
 import { showCards, loadSound, bindKeys, pause } from '../blackjack/view.js';
 import { createPokerScene } from './scene.js';
-import { writeMessage } from '../kit/table.js';
+import { writeMessage, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { t } from '../kit/messages.js';
 import { pokerResult } from '../kit/results.js';
 
 const $ = (id) => document.getElementById(id);
@@ -34,7 +35,11 @@ function buildRack() {
     b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
     b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
     b.dataset.value = v;
-    b.addEventListener('click', () => { game.slip.selectChip(v); sound.chip(); render(); });
+    b.addEventListener('click', () => {
+      const why = whyUnavailable(b);
+      if (why) { say(why, 'warn'); return; }
+      game.slip.selectChip(v); sound.chip(); render();
+    });
     $('rack').append(b);
   });
 }
@@ -82,21 +87,25 @@ function render() {
   stack('stack-ante', betting ? game.slip.amountOn('ante') * CENTS_PER_CHIP : live.ante);
   stack('stack-bonus', betting ? game.slip.amountOn('bonus') * CENTS_PER_CHIP : live.aaBonus);
   stack('stack-call', callShown);
-  $('spot-ante').disabled = !betting || busy;
-  $('spot-bonus').disabled = !betting || busy;
+  // Whatever cannot be done now stays reachable and says why.
+  const wait = busy ? t('poker.busy') : '';
+  const between = betting ? '' : t('poker.chipsBetweenHands');
+  setUnavailable($('spot-ante'), wait || between);
+  setUnavailable($('spot-bonus'), wait || between);
   for (const chip of $('rack').children) {
     chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
-    chip.disabled = !betting || busy;
+    setUnavailable(chip, between || chipUnavailable(Number(chip.dataset.value), game.bankroll, ANTE_MAX));
   }
   $('betting').hidden = !betting;
   $('deciding').hidden = betting;
-  $('undo').disabled = busy || !game.slip.canUndo;
-  $('clear').disabled = busy || game.slip.isEmpty;
-  $('repeat').disabled = busy || !game.slip.canRepeat;
-  $('double-bet').disabled = busy || game.slip.isEmpty;
-  $('deal').disabled = busy || !game.readiness().ok;
-  $('call').disabled = busy || !live || 2 * live.ante > game.bankroll;
-  $('fold').disabled = busy || !live;
+  for (const [id, action] of [['undo', 'undo'], ['clear', 'clear'], ['repeat', 'repeat'], ['double-bet', 'double']]) {
+    setUnavailable($(id), wait || game.slip.whyNot(action));
+  }
+  setUnavailable($('deal'), wait || game.readiness().reason);
+  const noHand = live ? '' : t('poker.noHand');
+  setUnavailable($('call'), wait || noHand || (2 * live.ante > game.bankroll
+    ? t('poker.callCost', { needed: 2 * live.ante, held: game.bankroll }) : ''));
+  setUnavailable($('fold'), wait || noHand);
   if (live) $('call').firstChild.textContent = `Call ${formatChips(2 * live.ante)} `;
   renderStats();
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
@@ -182,9 +191,19 @@ async function finish(folded) {
   render();
   payOut(hand);
   const shownResult = pokerResult(hand);
-  say(shownResult);
+  if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart(shownResult);
+  else say(shownResult);
   if (shownResult.net > 0) sound.win(shownResult.net >= 10 * hand.ante ? 3 : 1);
   else if (shownResult.net < 0) sound.lose();
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  offerFresh($('message'), belowMinimumMessage(game.bankroll, SMALLEST_ROUND), () => {
+    game.table.startAgain();
+    render();
+    say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 async function payOut(hand) {
@@ -195,7 +214,11 @@ async function payOut(hand) {
 }
 
 function wire() {
-  const on = (id, fn) => $(id).addEventListener('click', fn);
+  // A button that cannot act says why instead.
+  const on = (id, fn) => $(id).addEventListener('click', () => {
+    const why = whyUnavailable($(id));
+    if (why) say(why, 'warn'); else fn();
+  });
   const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
   on('spot-ante', slip(() => game.slip.place('ante')));
   on('spot-bonus', slip(() => game.slip.place('bonus')));
@@ -215,11 +238,13 @@ function wire() {
   document.addEventListener('keydown', (e) => {
     if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
   }, true);
-  bindKeys(keys);
+  bindKeys(keys, (text) => say(text, 'warn'));
 }
 
 async function start() {
   buildRack();
+  $('limits').textContent = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
+    bonusMax: BONUS_MAX * CENTS_PER_CHIP });
   sound = await loadSound(game.table);
   wire();
   if (game.hand) boardShown = 3;
@@ -234,6 +259,7 @@ async function start() {
   showTable(game.hand ?? game.lastHand, game.hand, false);
   loadFonts();
   if (game.hand) say(`Your hand is still in play: call ${formatChips(2 * game.hand.ante)} or fold.`);
+  else if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
   else say('Place an ante (and the AA bonus if you like), then deal.');
 }
 

@@ -2,12 +2,12 @@
 // layout, the racetrack, the wheel and the sounds.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
-import { wholeChipsIn } from '../kit/money.js';
+import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult } from '../kit/results.js';
 import { t } from '../kit/messages.js';
-import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { colorOf, CALL_BETS } from '../rules/roulette.js';
-import { RouletteTable, TABLE_MIN } from './table.js';
+import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './table.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
 import { createWheel } from './wheel.js';
@@ -31,6 +31,9 @@ const frame = mountTable({
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
 });
 frame.setMuted(sound.muted);
+frame.setLimits(t('roulette.limits', { min: TABLE_MIN * 100, maxStraight: SPOT_MAX.straight * 100,
+  maxEven: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }));
+const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 // The wheel and the board of numbers above the layout, the layout and the
 // racetrack in the overlay at the bottom of the stage.
@@ -46,9 +49,7 @@ side.innerHTML = `
   <div class="rl-hotcold">
     <div><span class="label">Hot</span><ol class="rl-hot-list num"></ol></div>
     <div><span class="label">Cold</span><ol class="rl-cold-list num"></ol></div>
-  </div>
-  <p class="rl-limits">Limits: straight up to 100, splits 200, streets 300, corners 400, lines 600,
-    columns and dozens 1,000, even chances 2,000; at most 10,000 a spin.</p>`;
+  </div>`;
 top.append(wheelBox, side);
 frame.stage.insertBefore(top, frame.board);
 
@@ -109,20 +110,28 @@ function announce(done, bets) {
   const result = rouletteResult({ number: done.number, colour: done.color, bets: done.bets });
   if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
   else if (result.net < 0) sound.lose();
-  frame.say(result);
   render(done.number, bets);
+  if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
+  else frame.say(result);
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  frame.offerFreshStart(belowMinimumMessage(table.bankroll, TABLE_MIN), () => {
+    table.state.startAgain();
+    render();
+    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 function render(winning = null, wonBets = null) {
   frame.setBankroll(table.bankroll);
   frame.setBet(table.pending ? table.pending.staked : table.slip.totalCents);
-  frame.setChipsEnabled(wholeChipsIn(table.bankroll));
-  const busy = spinning || !!table.pending;
-  frame.setAction('spin', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('undo', { disabled: busy || !table.slip.canUndo });
-  frame.setAction('clear', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('repeat', { disabled: busy || !table.slip.canRepeat });
-  frame.setAction('double', { disabled: busy || table.slip.isEmpty });
+  frame.setChips((value) => chipUnavailable(value, table.bankroll, MOST_ON_A_SPOT));
+  // While the ball rolls every betting action waits, and says so.
+  const wait = spinning || table.pending ? t('roulette.spinning') : '';
+  for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
+  frame.setAction('spin', { reason: wait || table.slip.whyNot('deal') });
   layout.show(wonBets ?? table.slip.entries(), winning);
   const numbers = table.lastNumbers;
   const last = numbers[0];
@@ -149,7 +158,7 @@ if (table.recovered) {
   const result = rouletteResult({ number: r.number, colour: r.color, bets: r.bets });
   frame.say({ ...result, lines: [t('roulette.recovered'), ...result.lines] });
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
-  frame.say(belowMinimumMessage(table.bankroll, TABLE_MIN), 'warn');
+  offerFreshStart();
 } else {
-  frame.say('Place your bets: pick a chip, then a spot on the layout or the racetrack.');
+  frame.say(t('roulette.welcome'));
 }
