@@ -2,7 +2,7 @@
 // table (scene.js) where the cards are turned and the chips stand, the
 // betting spots, the scoreboards and the sounds. The hands are also kept as
 // DOM elements, out of sight, so a screen reader can name the cards.
-import { mountTable } from '../kit/table.js';
+import { mountTable, announce as speak } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
 import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
 import { t } from '../kit/messages.js';
@@ -111,8 +111,18 @@ function cardElement(card) {
   return el;
 }
 
+// How many cards of the coup being dealt have been said, so each is said once.
+let said = 0;
+
 function showHands(coup, count = Infinity) {
   const order = dealOrder(coup).slice(0, count);
+  if (dealing) {
+    for (const [side, i] of order.slice(said)) {
+      const cards = coup[side].slice(0, i + 1);
+      speak(t('say.cards', { who: t(`say.${side}`), cards: cardName(coup[side][i]), total: handTotal(cards) }));
+    }
+    said = order.length;
+  }
   for (const side of ['player', 'banker']) {
     const shown = order.filter(([h]) => h === side).map(([, i]) => coup[side][i]);
     hands[side].querySelector('.bc-cards').replaceChildren(...shown.map((c) => {
@@ -135,6 +145,7 @@ async function deal() {
   if (result.shuffled) { frame.say(`New shoe: ${cardLabel(table.burned.card)} burns ${table.burned.count}.`); await wait(900); }
   else frame.say('No more bets.');
   const { coup } = result;
+  said = 0;
   for (const side of ['player', 'banker']) {
     hands[side].querySelector('.bc-cards').replaceChildren();
     hands[side].querySelector('.bc-total').textContent = '';
@@ -157,6 +168,7 @@ async function deal() {
     sound.flip();
     const shown = order.slice(0, i + 1).filter(([h]) => h === side).map(([, k]) => coup[side][k]);
     hands[side].querySelector('.bc-total').textContent = String(handTotal(shown));
+    speak(t('say.cards', { who: t(`say.${side}`), cards: cardName(coup[side][index]), total: handTotal(shown) }));
     await wait(320);
   }
   const done = table.finishCoup();

@@ -6,10 +6,11 @@
 import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX } from './game.js';
 import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
 import { blackjackResult, handTotalText } from '../kit/results.js';
-import { writeMessage, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
 import { t } from '../kit/messages.js';
 import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
+import { cardName } from '../kit/cards.js';
 import { loadFonts } from '../kit/fonts.js';
 import { showCards, loadSound, bindKeys, pause } from './view.js';
 import { createBlackjackScene } from './scene.js';
@@ -29,11 +30,7 @@ function say(content, tone = '') { writeMessage($('message'), content, tone); }
 function buildRack() {
   const rack = $('rack');
   CHIP_VALUES.forEach((v, i) => {
-    const b = document.createElement('button');
-    b.type = 'button';
-    b.className = `chip v${v}`;
-    b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
-    b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
+    const b = chipButton(v, i);
     b.addEventListener('click', () => {
       const why = whyUnavailable(b);
       if (why) { say(why, 'warn'); return; }
@@ -127,7 +124,31 @@ function render() {
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
   $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
   $('hints-on').checked = game.table.settings.hints;
+  speakCards(live, hideHole);
   showTable(round, hideHole);
+}
+
+// What has been said of each hand, so each new card is said once: a hand
+// whose cards no longer start with what was said (a split) is said again.
+let heard = { id: null, rows: new Map() };
+function speakCards(round, hideHole, quiet = false) {
+  const id = roundId();
+  if (heard.id !== id) heard = { id, rows: new Map() };
+  if (!round) return;
+  const rows = round.hands.map((hand, i) => [round.hands.length > 1 ? t('blackjack.handN', { n: i + 1 }) : t('say.you'),
+    hand.cards, handTotalText(hand.cards, round.phase === 'player' && !hand.done)]);
+  rows.push([t('say.dealer'), hideHole ? [round.dealer[0]] : round.dealer,
+    hideHole ? '' : handTotalText(round.dealer)]);
+  for (const [who, cards, total] of rows) {
+    const before = heard.rows.get(who) ?? [];
+    heard.rows.set(who, cards);
+    if (quiet) continue;
+    const same = before.every((c, i) => c === cards[i]);
+    const fresh = same ? cards.slice(before.length) : cards;
+    if (!fresh.length) continue;
+    const named = fresh.map(cardName).join(', ');
+    speak(total ? t('say.cards', { who, cards: named, total }) : t('say.cardsNoTotal', { who, cards: named }));
+  }
 }
 
 // The round's number tells one deal from the next, so a new deal sweeps the

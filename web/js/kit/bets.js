@@ -78,7 +78,7 @@ export class BetSlip {
   toObject() { return Object.fromEntries(this.bets); }
 
   selectChip(value) {
-    if (!CHIP_VALUES.includes(value)) return refuse(t('refuse.noSuchChip', { value }));
+    if (!CHIP_VALUES.includes(value)) return refuse(t('refuse.noSuchChip', { chip: value }));
     this.chip = value;
     return ok;
   }

@@ -45,7 +45,7 @@ const EN = {
   'roulette.spot.even': 'Even',
   'roulette.spot.low': '1 to 18',
   'roulette.spot.high': '19 to 36',
-  'roulette.limits': 'Limits: {min} to {maxStraight} straight up, up to {maxEven} on an even chance, {max} a spin.',
+  'roulette.limits': 'Limits: {min} to {straightMax} straight up, up to {evenMax} on an even chance, {max} a spin.',
   'roulette.spinning': 'Wait: the ball is still rolling.',
   'roulette.welcome': 'Place your bets: pick a chip, then a spot on the layout or the racetrack.',
 
@@ -130,13 +130,26 @@ const EN = {
   'ranks': ['twos', 'threes', 'fours', 'fives', 'sixes', 'sevens', 'eights', 'nines', 'tens', 'jacks', 'queens',
     'kings', 'aces'],
 
+  // What a screen reader hears as the cards come.
+  'say.cards': '{who}: {cards}, {total}.',
+  'say.cardsNoTotal': '{who}: {cards}.',
+  'say.you': 'You',
+  'say.dealer': 'Dealer',
+  'say.player': 'Player',
+  'say.banker': 'Banker',
+  'say.flop': 'The flop: {cards}. You hold {hand}.',
+  'say.turn': 'The turn: {card}.',
+  'say.river': 'The river: {card}.',
+  'say.dealerHole': 'The dealer holds {cards}: {hand}.',
+  'say.spin': 'No more bets: the ball is rolling.',
+
   // Refusals and the way back from an empty rack.
   'refuse.busy': 'Wait: the round is still being played.',
   'refuse.noBet': 'Place a bet first.',
   'refuse.nothingToUndo': 'Nothing to undo.',
   'refuse.noBets': 'There are no bets on the table.',
   'refuse.nothingToRepeat': 'No earlier bet to repeat.',
-  'refuse.noSuchChip': 'There is no {value} chip.',
+  'refuse.noSuchChip': 'There is no {chip} chip.',
   'refuse.wholeChips': 'Bets are whole chips.',
   'refuse.spotMax': 'The most on {spot} is {max}.',
   'refuse.spotMin': 'The least on {spot} is {min}.',
@@ -148,8 +161,8 @@ const EN = {
   'refuse.chipOverBankroll': 'You hold only {held} chips.',
   'refuse.chipOverLimit': 'Above this table\'s limit of {max} on one spot.',
   'refuse.notOffered': '{action} is not offered now.',
-  'chip.name': '{value} chip',
-  'chip.unavailable': '{value} chip, unavailable: {why}',
+  'chip.name': '{face} chip (key {key})',
+  'chip.nameWorth': '{face} chip, worth {value} (key {key})',
   'broke.title': 'Out of chips',
   'broke.text': 'You hold {held} chips here, less than this table\'s smallest bet of {min}. Start again at this table with {fresh} chips, or choose {command} ({shortcut}) in the menu.',
   'broke.button': 'Start again with {fresh} chips',
@@ -209,4 +222,4 @@ export function t(key, params = {}) {
   });
 }
 
-const CENTS = /(amount|stake|won|held|min|max|Max|needed|fresh)$/;
+const CENTS = /(amount|stake|won|held|min|max|Max|needed|fresh|value)$/;

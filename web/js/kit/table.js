@@ -20,13 +20,42 @@ const el = (tag, attrs = {}, ...children) => {
   return node;
 };
 
+const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
+
 /** What a key is called on its button: "Enter", "Space", "⌫". */
 function keyCap(key) {
   return ({ ' ': 'Space', Backspace: '⌫', Escape: 'Esc', ArrowLeft: '←', ArrowRight: '→',
     ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
 }
 
-const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
+
+/**
+ * A rack chip: its face ("25", "1K") and its key; the accessible name starts
+ * with the face, so what is seen is what a voice command can say.
+ */
+export function chipButton(value, index) {
+  const face = value >= 1000 ? `${value / 1000}K` : String(value);
+  const key = CHIP_KEYS[index];
+  const label = value >= 1000 ? t('chip.nameWorth', { face, value: value * 100, key }) : t('chip.name', { face, key });
+  return el('button', { class: `chip v${value}`, type: 'button', 'aria-pressed': 'false', 'aria-label': label,
+    'data-value': String(value) }, face, el('span', { class: 'key', 'aria-hidden': 'true', text: key }));
+}
+
+let spoken = null;
+
+/**
+ * Says `text` to a screen reader through a polite live region of its own, so
+ * every card and deal is heard without changing the message line.
+ */
+export function announce(text) {
+  if (!text) return;
+  if (!spoken) {
+    spoken = el('div', { class: 'visually-hidden', role: 'log', 'aria-live': 'polite', 'aria-relevant': 'additions' });
+    document.body.append(spoken);
+  }
+  spoken.append(el('p', { text }));
+  while (spoken.childElementCount > 6) spoken.firstElementChild.remove();
+}
 
 let reasonCount = 0;
 
@@ -138,9 +167,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const chipButtons = new Map();
   if (chips) {
     CHIP_VALUES.forEach((value, i) => {
-      const b = el('button', { class: `chip v${value}`, type: 'button', 'aria-pressed': 'false',
-        'aria-label': `${formatChips(value * 100)} chip (key ${CHIP_KEYS[i]})`, 'data-value': String(value) },
-      value >= 1000 ? `${value / 1000}K` : String(value), el('span', { class: 'key', 'aria-hidden': 'true', text: CHIP_KEYS[i] }));
+      const b = chipButton(value, i);
       b.addEventListener('click', () => chooseChip(value));
       chipButtons.set(value, b);
       rack.append(b);

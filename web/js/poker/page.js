@@ -6,10 +6,11 @@
 import { PokerGame, ANTE_MAX, BONUS_MAX, SMALLEST_ROUND } from './game.js';
 import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
+import { cardName } from '../kit/cards.js';
 import { loadFonts } from '../kit/fonts.js';
 import { showCards, loadSound, bindKeys, pause } from '../blackjack/view.js';
 import { createPokerScene } from './scene.js';
-import { writeMessage, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
 import { t } from '../kit/messages.js';
 import { pokerResult } from '../kit/results.js';
 
@@ -29,12 +30,7 @@ function say(content, tone = '') { writeMessage($('message'), content, tone); }
 
 function buildRack() {
   CHIP_VALUES.forEach((v, i) => {
-    const b = document.createElement('button');
-    b.type = 'button';
-    b.className = `chip v${v}`;
-    b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
-    b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
-    b.dataset.value = v;
+    const b = chipButton(v, i);
     b.addEventListener('click', () => {
       const why = whyUnavailable(b);
       if (why) { say(why, 'warn'); return; }
@@ -158,6 +154,9 @@ async function deal() {
   render();
   await view?.scene.idle();
   busy = false;
+  const h = game.hand;
+  speak(t('say.cardsNoTotal', { who: t('say.you'), cards: h.player.map(cardName).join(', ') }));
+  speak(t('say.flop', { cards: h.board.slice(0, 3).map(cardName).join(', '), hand: game.playerSoFar().toLowerCase() }));
   say(`You hold ${game.playerSoFar().toLowerCase()}. Call ${formatChips(2 * game.hand.ante)} or fold.`);
   render();
 }
@@ -176,6 +175,7 @@ async function finish(folded) {
     callShown = hand.call;
     stack('stack-call', hand.call);
     for (boardShown = 4; boardShown <= 5; boardShown++) {
+      speak(t(boardShown === 4 ? 'say.turn' : 'say.river', { card: cardName(hand.board[boardShown - 1]) }));
       render();
       stack('stack-call', hand.call);
       await view?.scene.idle();
@@ -189,6 +189,9 @@ async function finish(folded) {
   await view?.scene.idle();
   busy = false;
   render();
+  if (!folded) {
+    speak(t('say.dealerHole', { cards: hand.dealer.map(cardName).join(', '), hand: hand.dealerHand.toLowerCase() }));
+  }
   payOut(hand);
   const shownResult = pokerResult(hand);
   if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart(shownResult);

@@ -31,8 +31,8 @@ const frame = mountTable({
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
 });
 frame.setMuted(sound.muted);
-frame.setLimits(t('roulette.limits', { min: TABLE_MIN * 100, maxStraight: SPOT_MAX.straight * 100,
-  maxEven: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }));
+frame.setLimits(t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
+  evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }));
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 // The wheel and the board of numbers above the layout, the layout and the
@@ -95,7 +95,7 @@ async function spin() {
   if (!result.ok) { frame.say(result.reason, 'warn'); return; }
   spinning = true;
   render();
-  frame.say('No more bets.');
+  frame.say(t('say.spin'));
   sound.wheel(reducedMotion ? 0.6 : 5);
   const bets = Object.entries(table.pending.bets);
   layout.show(bets);
