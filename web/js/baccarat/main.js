@@ -33,7 +33,7 @@ const frame = mountTable({
     { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
     { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
     { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
-    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal },
+    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.selectChip(value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -189,6 +189,12 @@ function announce(done) {
   if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
   else frame.say(result);
   render();
+}
+
+// A refused deal says why; out of chips, the why comes with the fresh start.
+function refusedDeal(why) {
+  if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
+  else frame.say(why, 'warn');
 }
 
 // Out of chips: say so, and offer the same fresh start the shell's reset gives.

@@ -124,7 +124,8 @@ export function writeMessage(node, content, tone = '') {
  *
  *   const frame = mountTable({
  *     id: 'blackjack',
- *     actions: [{ id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal }, ...],
+ *     actions: [{ id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal,
+ *                 onRefused: (why) => ... }, ...],   // onRefused: instead of showing why
  *     onChip: (value) => slip.selectChip(value),
  *     onMute: () => sound.toggleMute(),
  *   });
@@ -178,7 +179,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const actionButtons = new Map();
   for (const a of actions) {
     const label = el('span', { text: a.label });
-    const b = el('button', { class: a.primary ? 'btn primary' : 'btn', type: 'button',
+    const b = el('button', { class: a.primary ? 'btn primary' : 'btn', type: 'button', 'data-action': a.id,
       'aria-keyshortcuts': a.key ? (a.key === ' ' ? 'Space' : a.key) : null }, label);
     if (a.key) b.append(el('kbd', { 'aria-hidden': 'true', text: keyCap(a.key) }));
     b.addEventListener('click', () => press(b, a));
@@ -201,8 +202,9 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   // An action that cannot be taken says why, whether clicked or keyed.
   function press(button, action) {
     const why = whyUnavailable(button);
-    if (why) writeMessage(message, why, 'warn');
-    else action.onActivate?.();
+    if (!why) action.onActivate?.();
+    else if (action.onRefused) action.onRefused(why);
+    else writeMessage(message, why, 'warn');
   }
   function chooseChip(value) {
     const why = whyUnavailable(chipButtons.get(value));

@@ -220,7 +220,10 @@ function wire() {
   // A button that cannot act says why instead.
   const on = (id, fn) => $(id).addEventListener('click', () => {
     const why = whyUnavailable($(id));
-    if (why) say(why, 'warn'); else fn();
+    if (!why) fn();
+    // Out of chips, a refused deal comes with the fresh start.
+    else if (id === 'deal' && !game.hand && isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
+    else say(why, 'warn');
   });
   const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
   on('spot-ante', slip(() => game.slip.place('ante')));

@@ -68,9 +68,11 @@ const pct = (v, total) => `${(v / total) * 100}%`;
 
 function describe(h) {
   const b = h.bet;
+  // The dozens read "1st 12" on the cloth, and their name starts with it.
   const what = b.kind === 'straight' ? `Number ${b.numbers[0]}` :
     ['split', 'street', 'trio', 'corner', 'sixLine', 'firstFour'].includes(b.kind)
-      ? `${KIND_WORDS[b.kind]} ${b.numbers.join(', ')}` : h.spot.replace(/^./, (c) => c.toUpperCase());
+      ? `${KIND_WORDS[b.kind]} ${b.numbers.join(', ')}`
+      : b.kind === 'dozen' ? `${h.spot.replace(' dozen', ' 12')}, the ${h.spot}` : h.spot.replace(/^./, (c) => c.toUpperCase());
   return `${what}, pays ${PAYOUT[b.kind]} to 1`;
 }
 

@@ -25,7 +25,7 @@ const frame = mountTable({
     { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
     { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
     { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
-    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin },
+    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.selectChip(value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -113,6 +113,12 @@ function announce(done, bets) {
   render(done.number, bets);
   if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
   else frame.say(result);
+}
+
+// A refused deal says why; out of chips, the why comes with the fresh start.
+function refusedDeal(why) {
+  if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
+  else frame.say(why, 'warn');
 }
 
 // Out of chips: say so, and offer the same fresh start the shell's reset gives.
