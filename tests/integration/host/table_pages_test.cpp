@@ -6,7 +6,10 @@
 
 #include "host_fixture.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -315,6 +318,41 @@ TEST_F(TablePage, PokerHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesARel
   reloadFromTheStore(R"JS(
     return { player: [cardsIn($('#player-cards')), h.player], board: [cardsIn($('#board-cards')), h.board],
              ...handCounts(s) };)JS");
+}
+
+// Not a check: with VELMAR_SCREENSHOTS naming a folder, photographs each
+// table at the smallest window and at 1920 × 1200, for docs/screenshots.
+TEST_F(TablePage, Screenshots) {
+  const char* folder = std::getenv("VELMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "set VELMAR_SCREENSHOTS to a folder to take them";
+  for (auto [width, height] : {std::pair{900, 600}, std::pair{1920, 1200}}) {
+    gtk_widget_set_size_request(GTK_WIDGET(window), width, height);
+    gtk_window_set_default_size(window, width, height);
+    for (const TableInfo& t : kTables) {
+      file = t.file, key = t.key;
+      casino->saves().replaceAll({{key, kSeed}});
+      casino->open(Tables::url(file));
+      ASSERT_TRUE(showsTable()) << file;
+      ASSERT_TRUE(test::waitFor([&] {
+        return test::runJS(view(), "return innerWidth + 'x' + innerHeight;", 5) ==
+               "\"" + std::to_string(width) + "x" + std::to_string(height) + "\"";
+      }, 30)) << file << " never reached " << width << "x" << height;
+      // The stage settles its first frames and the fonts before the picture.
+      page("await new Promise((done) => setTimeout(done, 2500)); return true;");
+      GdkTexture* texture = nullptr;
+      webkit_web_view_get_snapshot(view(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+                                   [](GObject* source, GAsyncResult* result, gpointer out) {
+                                     *static_cast<GdkTexture**>(out) = webkit_web_view_get_snapshot_finish(
+                                         WEBKIT_WEB_VIEW(source), result, nullptr);
+                                   },
+                                   &texture);
+      ASSERT_TRUE(test::waitFor([&] { return texture != nullptr; }, 60)) << file;
+      std::string name = std::string(t.file).substr(0, std::string(t.file).find('-')) + "-" + std::to_string(width) +
+                         "x" + std::to_string(height) + ".png";
+      EXPECT_TRUE(gdk_texture_save_to_png(texture, (std::filesystem::path(folder) / name).c_str())) << name;
+      g_object_unref(texture);
+    }
+  }
 }
 
 }  // namespace
