@@ -12,7 +12,7 @@ import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinim
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
 import { cardName } from '../kit/cards.js';
 import { loadFonts } from '../kit/fonts.js';
-import { showCards, loadSound, bindKeys, pause } from './view.js';
+import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
 const $ = (id) => document.getElementById(id);
@@ -98,7 +98,8 @@ function render() {
   $('dealer-total').textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
     : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
   renderHands(round);
-  renderStack(phase === 'betting' ? game.slip.total : live ? live.bet / CENTS_PER_CHIP : 0);
+  // A split moves the stakes to their hands, each labelled there; the middle circle is then empty.
+  renderStack(phase === 'betting' ? game.slip.total : live && live.hands.length === 1 ? live.hands[0].bet / CENTS_PER_CHIP : 0);
   // Whatever cannot be done now stays reachable and says why.
   const wait = busy ? t('blackjack.busy') : '';
   const betting = phase === 'betting' ? '' : t('blackjack.chipsBetweenHands');
