@@ -6,7 +6,7 @@ import { t, chooseLanguage } from '../../web/js/kit/messages.js';
 import { deal, answerInsurance, act, dealerStep } from '../../web/js/rules/blackjack.js';
 import { playCoup, settle as settleCoup } from '../../web/js/rules/baccarat.js';
 import { evaluate5 } from '../../web/js/rules/poker.js';
-import { RouletteTable } from '../../web/js/roulette/table.js';
+import { RouletteTable } from '../../web/js/roulette/game.js';
 import { WHEEL } from '../../web/js/rules/roulette.js';
 import { PokerGame } from '../../web/js/poker/game.js';
 import { FakeStorage } from './support/helpers.mjs';

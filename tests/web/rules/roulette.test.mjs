@@ -1,7 +1,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { WHEEL, BETS, PAYOUT, settle, settleAll, callBet, findBet, colorOf, hotAndCold } from '../../../web/js/rules/roulette.js';
-import { RouletteTable, SPOTS, STORE_KEY, settleSlip, spotOf } from '../../../web/js/roulette/table.js';
+import { RouletteTable, SPOTS, STORE_KEY, settleSlip, spotOf } from '../../../web/js/roulette/game.js';
 import { HOTSPOTS, nextSpot } from '../../../web/js/roulette/layout.js';
 import { createRandom } from '../../../web/js/kit/random.js';
 import { FakeStorage, logSink } from '../support/helpers.mjs';

@@ -8,7 +8,7 @@ import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinim
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
 import { cardName } from '../kit/cards.js';
 import { loadFonts } from '../kit/fonts.js';
-import { showCards, loadSound, bindKeys, pause } from '../blackjack/view.js';
+import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
 import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
 import { t } from '../kit/messages.js';

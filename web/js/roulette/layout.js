@@ -3,7 +3,7 @@
 // line between its numbers and a corner where four meet. The mouse hits any
 // spot; the keyboard moves a cursor over the same spots with the arrow keys.
 import { RED, PAYOUT } from '../rules/roulette.js';
-import { SPOTS, spotOf } from './table.js';
+import { SPOTS, spotOf } from './game.js';
 import { formatChips } from '../kit/money.js';
 
 // Grid units: each number is 2 × 2, zero sits left of x = 0, the column bets

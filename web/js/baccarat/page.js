@@ -10,7 +10,7 @@ import { baccaratResult } from '../kit/results.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './table.js';
+import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { drawScoreboards } from './scoreboard.js';
 import { createBaccaratScene } from './scene.js';
 

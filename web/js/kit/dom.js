@@ -1,8 +1,8 @@
-// Drawing helpers both card tables share until the kit's stage takes over the
-// cards: playing cards as DOM elements (so screen readers can name them), the
-// felt painted on a canvas, keyboard wiring and a quiet stand-in for sound.
-import { cardLabel, cardName, isRed } from '../kit/cards.js';
-import { t } from '../kit/messages.js';
+// What the pages with a frame of their own (blackjack, poker) share: playing
+// cards as DOM elements (so screen readers can name them), keyboard wiring
+// and a quiet stand-in for sound.
+import { cardLabel, cardName, isRed } from './cards.js';
+import { t } from './messages.js';
 
 export const reducedMotion = () =>
   globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
@@ -45,70 +45,12 @@ export function showCards(row, cards) {
 }
 
 /**
- * Paints the felt on a 2D canvas: the table's curve, its printed lines and
- * betting circles. `layout(w, h)` returns what to print; redrawn on resize.
- */
-export function paintFelt(canvas, layout) {
-  const draw = () => {
-    const ratio = globalThis.devicePixelRatio || 1;
-    const w = canvas.clientWidth, h = canvas.clientHeight;
-    if (!w || !h) return;
-    canvas.width = Math.round(w * ratio);
-    canvas.height = Math.round(h * ratio);
-    const g = canvas.getContext('2d');
-    if (!g) return;
-    g.setTransform(ratio, 0, 0, ratio, 0, 0);
-    const felt = g.createRadialGradient(w / 2, h * 0.25, h * 0.05, w / 2, h * 0.35, Math.max(w, h) * 0.75);
-    felt.addColorStop(0, '#177048');
-    felt.addColorStop(0.55, '#0f5a3a');
-    felt.addColorStop(1, '#062a1b');
-    g.fillStyle = felt;
-    g.fillRect(0, 0, w, h);
-    // A fine weave so the felt does not look like flat paint.
-    g.globalAlpha = 0.05;
-    g.fillStyle = '#000';
-    for (let y = 0; y < h; y += 3) g.fillRect(0, y, w, 1);
-    g.globalAlpha = 1;
-    // The padded rail along the dealer's side.
-    g.strokeStyle = '#d4af62';
-    g.lineWidth = 2;
-    g.beginPath();
-    g.ellipse(w / 2, -h * 0.62, w * 0.6, h * 0.98, 0, 0.1 * Math.PI, 0.9 * Math.PI);
-    g.stroke();
-    const { lines = [], circles = [] } = layout(w, h);
-    g.textAlign = 'center';
-    g.textBaseline = 'middle';
-    for (const { text, y, size, color = 'rgba(240, 210, 142, 0.85)', font = 'Playfair Display' } of lines) {
-      g.font = `700 ${size}px "${font}", Georgia, serif`;
-      g.fillStyle = color;
-      g.fillText(text, w / 2, y);
-    }
-    for (const { x, y, r, label } of circles) {
-      g.strokeStyle = 'rgba(240, 210, 142, 0.7)';
-      g.lineWidth = 2;
-      g.beginPath();
-      g.arc(x, y, r, 0, 2 * Math.PI);
-      g.stroke();
-      if (label) {
-        g.font = `700 ${Math.round(r * 0.32)}px Manrope, sans-serif`;
-        g.fillStyle = 'rgba(244, 236, 216, 0.6)';
-        g.fillText(label, x, y + r + r * 0.35);
-      }
-    }
-  };
-  new ResizeObserver(draw).observe(canvas);
-  document.fonts?.ready.then(draw);
-  draw();
-  return draw;
-}
-
-/**
  * Sound through the kit when its module is there; otherwise silence that still
  * remembers the mute setting.
  */
 export async function loadSound(table) {
   try {
-    const kit = await import('../kit/sound.js');
+    const kit = await import('./sound.js');
     return kit.createSound(table);
   } catch {
     const quiet = () => {};

@@ -7,7 +7,7 @@ import { rouletteResult } from '../kit/results.js';
 import { t } from '../kit/messages.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { colorOf, CALL_BETS } from '../rules/roulette.js';
-import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './table.js';
+import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
 import { createWheel } from './wheel.js';
