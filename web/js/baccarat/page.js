@@ -4,6 +4,7 @@
 // DOM elements, out of sight, so a screen reader can name the cards.
 import { mountTable, announce as speak } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
+import { PlayerSettings } from '../kit/player.js';
 import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { baccaratResult } from '../kit/results.js';
@@ -16,7 +17,10 @@ import { createBaccaratScene } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new BaccaratTable({ storage: window.localStorage });
-const sound = createSound(table.state);
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, table.state.settings);
+table.slip.selectChip(player.settings.chip);
+const sound = createSound(player);
 let dealing = false;
 let view = null;
 // While the bets are paid and handed back, their chips belong to that motion.
@@ -35,7 +39,7 @@ const frame = mountTable({
     { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
     { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
   ],
-  onChip: (value) => { table.selectChip(value); sound.chip(); },
+  onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
   onKey: (e) => {
     const spot = Object.keys(SPOT_KEYS).find((k) => SPOT_KEYS[k] === e.key.toLowerCase());

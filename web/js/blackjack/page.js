@@ -8,6 +8,7 @@ import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
 import { blackjackResult, handTotalText } from '../kit/results.js';
 import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
 import { t } from '../kit/messages.js';
+import { PlayerSettings } from '../kit/player.js';
 import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
 import { cardName } from '../kit/cards.js';
@@ -17,6 +18,9 @@ import { createBlackjackScene } from './scene.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new BlackjackGame({ storage: window.localStorage });
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, game.table.settings);
+game.slip.selectChip(player.settings.chip);
 let sound = null;
 let busy = false;
 let view = null;
@@ -34,7 +38,7 @@ function buildRack() {
     b.addEventListener('click', () => {
       const why = whyUnavailable(b);
       if (why) { say(why, 'warn'); return; }
-      game.slip.selectChip(v); sound.chip(); render();
+      game.slip.selectChip(v); player.setSetting('chip', v); sound.chip(); render();
     });
     b.dataset.value = v;
     rack.append(b);
@@ -288,7 +292,7 @@ function wire() {
 async function start() {
   buildRack();
   $('limits').textContent = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
-  sound = await loadSound(game.table);
+  sound = await loadSound(player);
   wire();
   render();
   try {

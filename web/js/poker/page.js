@@ -12,10 +12,14 @@ import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
 import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
 import { t } from '../kit/messages.js';
+import { PlayerSettings } from '../kit/player.js';
 import { pokerResult } from '../kit/results.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new PokerGame({ storage: window.localStorage });
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, game.table.settings);
+game.slip.selectChip(player.settings.chip);
 let sound = null;
 let busy = false;
 // How much of the board is face up while a hand is shown: 3 for the flop, 5 after.
@@ -34,7 +38,7 @@ function buildRack() {
     b.addEventListener('click', () => {
       const why = whyUnavailable(b);
       if (why) { say(why, 'warn'); return; }
-      game.slip.selectChip(v); sound.chip(); render();
+      game.slip.selectChip(v); player.setSetting('chip', v); sound.chip(); render();
     });
     $('rack').append(b);
   });
@@ -251,7 +255,7 @@ async function start() {
   buildRack();
   $('limits').textContent = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
     bonusMax: BONUS_MAX * CENTS_PER_CHIP });
-  sound = await loadSound(game.table);
+  sound = await loadSound(player);
   wire();
   if (game.hand) boardShown = 3;
   render();

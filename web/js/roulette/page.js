@@ -2,6 +2,7 @@
 // layout, the racetrack, the wheel and the sounds.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
+import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult } from '../kit/results.js';
 import { t } from '../kit/messages.js';
@@ -14,7 +15,10 @@ import { createWheel } from './wheel.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new RouletteTable({ storage: window.localStorage });
-const sound = createSound(table.state);
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, table.state.settings);
+table.slip.selectChip(player.settings.chip);
+const sound = createSound(player);
 let spinning = false;
 
 const frame = mountTable({
@@ -27,7 +31,7 @@ const frame = mountTable({
     { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
     { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
   ],
-  onChip: (value) => { table.selectChip(value); sound.chip(); },
+  onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
 });
 frame.setMuted(sound.muted);
