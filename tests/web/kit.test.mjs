@@ -47,7 +47,7 @@ test('limits, minimums and the bankroll refuse a bet with a reason and leave the
   low.cents = 450;
   assert.deepEqual([isBelowMinimum(450, 5), isBelowMinimum(500, 5)], [true, false]);
   assert.match(low.readiness().reason, /Reset Chips at This Table/);
-  assert.match(belowMinimumMessage(450, 5), /4\.50 chips here.*minimum of 5\..*Shift\+Ctrl\+Delete/);
+  assert.match(belowMinimumMessage(450, 5), /4\.50 chips here.*smallest bet of 5\. Start again.*1,000 chips.*Shift\+Ctrl\+Delete/);
 });
 
 test('chip breakdown, money formatting, exact scaling and strict card notation', () => {

@@ -5,6 +5,7 @@ import { TableState, loadState, UNREADABLE_SUFFIX } from '../../web/js/kit/state
 import { STARTING_BANKROLL, chipsToCents, winnings, lessCommission } from '../../web/js/kit/money.js';
 import { lobbyRows, readBankroll, TABLES } from '../../web/js/kit/tables.js';
 import { PICTURES } from '../../web/js/lobby-art.js';
+import { PlayerSettings, PLAYER_KEY } from '../../web/js/kit/player.js';
 import { FakeStorage, logSink } from './support/helpers.mjs';
 
 const KEY = 'blackjack-royale.v1';
@@ -112,4 +113,15 @@ test('the lobby shows each table\'s chips as the table would read them, and only
   storage.broken = true;
   assert.deepEqual([...lobbyRows(storage).map((r) => r.bankroll), readBankroll(null, 'x')], [...TABLES, 0].map(() => STARTING_BANKROLL));
   for (const t of TABLES) assert.doesNotMatch(PICTURES[t.id](), /NaN|undefined|Infinity/, t.id);
+});
+
+test('the chip and the sound are the player\'s: one choice for every table, a table\'s old mute kept until then', () => {
+  const storage = new FakeStorage();
+  assert.deepEqual(new PlayerSettings(storage, { muted: true, chip: 7 }).settings, { chip: 5, muted: true });
+  const here = new PlayerSettings(storage);
+  assert.ok(here.setSetting('chip', 100) && here.setSetting('muted', true));
+  assert.deepEqual([here.setSetting('chip', 3), here.setSetting('colour', 'red')], [false, false]);
+  assert.deepEqual(new PlayerSettings(storage, { muted: false, chip: 1 }).settings, { chip: 100, muted: true }, 'the next table');
+  storage.map.set(PLAYER_KEY, '{"chip":"lots"');
+  assert.deepEqual(new PlayerSettings(storage).settings, { chip: 5, muted: false });
 });

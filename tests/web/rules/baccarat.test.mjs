@@ -3,7 +3,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { cardValue, handTotal, bankerDraws, playCoup, settle, bankerWin, dealOrder, beadPlate, bigRoad, tally }
   from '../../../web/js/rules/baccarat.js';
-import { BaccaratTable, STORE_KEY } from '../../../web/js/baccarat/table.js';
+import { BaccaratTable, STORE_KEY } from '../../../web/js/baccarat/game.js';
 import { createRandom, seededSource } from '../../../web/js/kit/random.js';
 import { FakeStorage, logSink } from '../support/helpers.mjs';
 

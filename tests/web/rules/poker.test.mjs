@@ -117,7 +117,7 @@ test('a called hand changes the bankroll by exactly the settled amount and survi
   game.slip.place('ante', 10);
   game.slip.place('bonus', 5);
   assert.ok(game.deal().ok);
-  assert.deepEqual([game.bankroll, game.playerSoFar()], [start - 1500, 'Pair of Kings'], 'ante and bonus leave the bankroll at the deal');
+  assert.deepEqual([game.bankroll, game.playerSoFar()], [start - 1500, 'Pair of kings'], 'ante and bonus leave the bankroll at the deal');
   const resumed = table(storage);
   assert.deepEqual(resumed.hand.board, ['2d', '7c', '9s', 'Jh', '3h'], 'a reload keeps the same cards');
   assert.deepEqual([resumed.call().settled.returned, resumed.bankroll], [6000, start + 2500], 'kings beat queens: ante and call 1:1');

@@ -2,7 +2,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { WHEEL, BETS, PAYOUT, settle, settleAll, callBet, findBet, colorOf, hotAndCold } from '../../../web/js/rules/roulette.js';
-import { RouletteTable, SPOTS, STORE_KEY, settleSlip, spotOf } from '../../../web/js/roulette/table.js';
+import { RouletteTable, SPOTS, STORE_KEY, settleSlip, spotOf } from '../../../web/js/roulette/game.js';
 import { HOTSPOTS, nextSpot } from '../../../web/js/roulette/layout.js';
 import { createRandom } from '../../../web/js/kit/random.js';
 import { FakeStorage, logSink } from '../support/helpers.mjs';
@@ -90,7 +90,8 @@ test('spins change the bankroll by exactly the settled amount, survive a reload 
   assert.equal(t.place('5', 1).ok, false, 'no bets while the ball rolls');
   // The page goes away before finishSpin().
   const reloaded = table(storage);
-  assert.deepEqual(reloaded.recovered, { number: 8, color: 'black', staked: 1000, returned: 9000 });
+  assert.deepEqual(reloaded.recovered, { number: 8, color: 'black', staked: 1000, returned: 9000,
+    bets: [{ spot: 'corner 7/8/10/11', kind: 'corner', numbers: [7, 8, 10, 11], staked: 1000, returned: 9000 }] });
   assert.deepEqual([reloaded.bankroll, reloaded.pending, table(storage).bankroll], [123000, null, 123000]);
 });
 
@@ -105,7 +106,7 @@ test('call bets go down as their real chips and come off in one undo; limits ref
   assert.deepEqual([t.slip.total, t.placeCall('neighbours').ok, t.place('split 3/4').ok], [45, false, false]);
   const poor = table(new FakeStorage({ [STORE_KEY]: '{"version":1,"bankroll":5000}' }));
   assert.deepEqual([poor.place('17', 101).reason, poor.place('17', 50).ok, poor.place('red', 1).reason, poor.slip.total],
-    ['The most on 17 is 100.', true, 'Not enough chips for that bet.', 50]);
+    ['The most on 17 is 100.', true, 'Not enough chips for that bet: it needs 51 and you hold 50.', 50]);
   assert.match(table(new FakeStorage({ [STORE_KEY]: '{"version":1,"bankroll":50}' })).spin().reason, /Reset Chips/);
 });
 

@@ -31,16 +31,17 @@ function paint(view) {
   for (const a of Object.values(AREAS)) {
     felt.box(view, a.x, AREA_Z, a.w, AREA_D, { colour: gold, width: 0.005, fill: 'rgba(0, 0, 0, 0.1)', radius: 0.035 });
     felt.text(view, a.label, a.x, AREA_Z - 0.07, 0.03, { colour: a.colour, spacing: 0.004 });
-    felt.text(view, a.sub, a.x, AREA_Z + 0.078, 0.02, { colour: 'rgba(244, 236, 216, 0.5)', font: 'Manrope, sans-serif', weight: 600 });
+    // The payouts are read from the seat: large enough for 11 px and more at the default window size.
+    felt.text(view, a.sub, a.x, AREA_Z + 0.07, 0.036, { colour: 'rgba(244, 236, 216, 0.9)', font: 'Manrope, sans-serif', weight: 700 });
   }
 }
 
 // Where card `index` of `side` lies: two side by side, the third turned
-// sideways beyond them, as a baccarat dealer lays it out.
+// sideways to the right of them, as a baccarat dealer lays it out.
 function cardPlace(side, index) {
   const x0 = HAND_X[side];
   if (index < 2) return { x: x0 + (index - 0.5) * 0.175, z: HAND_Z, yaw: 0 };
-  return { x: x0 + (side === 'player' ? -1 : 1) * 0.3, z: HAND_Z, yaw: Math.PI / 2 };
+  return { x: x0 + 0.3, z: HAND_Z, yaw: Math.PI / 2 };
 }
 
 export async function createBaccaratScene(host) {

@@ -27,8 +27,12 @@ export function drawScoreboards(canvas, results) {
     for (let r = 0; r <= rows; r++) { ctx.beginPath(); ctx.moveTo(0, top + r * cell); ctx.lineTo(columns * cell, top + r * cell); ctx.stroke(); }
   };
   const pairDots = (x, y, r, cellInfo) => {
-    if (cellInfo.bankerPair) { ctx.fillStyle = COLOUR.banker; ctx.beginPath(); ctx.arc(x - r * 0.7, y - r * 0.7, r * 0.28, 0, Math.PI * 2); ctx.fill(); }
-    if (cellInfo.playerPair) { ctx.fillStyle = COLOUR.player; ctx.beginPath(); ctx.arc(x + r * 0.7, y + r * 0.7, r * 0.28, 0, Math.PI * 2); ctx.fill(); }
+    // Ringed in white so a pair dot stands out from the disc it sits on.
+    for (const [on, colour, dx] of [[cellInfo.bankerPair, COLOUR.banker, -1], [cellInfo.playerPair, COLOUR.player, 1]]) {
+      if (!on) continue;
+      ctx.fillStyle = colour; ctx.strokeStyle = '#fff'; ctx.lineWidth = Math.max(1, r * 0.08);
+      ctx.beginPath(); ctx.arc(x + dx * r * 0.7, y + dx * r * 0.7, r * 0.36, 0, Math.PI * 2); ctx.fill(); ctx.stroke();
+    }
   };
 
   grid(0);
@@ -39,7 +43,7 @@ export function drawScoreboards(canvas, results) {
     ctx.fillStyle = COLOUR[c.winner];
     ctx.beginPath(); ctx.arc(x, y, r, 0, Math.PI * 2); ctx.fill();
     ctx.fillStyle = '#fff';
-    ctx.font = `800 ${Math.round(cell * 0.5)}px Manrope, sans-serif`;
+    ctx.font = `800 ${Math.round(cell * 0.56)}px Manrope, sans-serif`;
     ctx.textAlign = 'center'; ctx.textBaseline = 'middle';
     ctx.fillText(LETTER[c.winner], x, y + cell * 0.02);
     pairDots(x, y, r, c);
@@ -63,7 +67,7 @@ export function drawScoreboards(canvas, results) {
       ctx.beginPath(); ctx.moveTo(x - r, y + r); ctx.lineTo(x + r, y - r); ctx.stroke();
       if (c.ties > 1) {
         ctx.fillStyle = '#1b5e35';
-        ctx.font = `800 ${Math.round(cell * 0.42)}px Manrope, sans-serif`;
+        ctx.font = `800 ${Math.round(cell * 0.52)}px Manrope, sans-serif`;
         ctx.textAlign = 'center'; ctx.textBaseline = 'middle';
         ctx.fillText(String(c.ties), x, y);
       }

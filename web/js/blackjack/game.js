@@ -6,11 +6,12 @@
 // a seeded random source.
 import {
   deal, answerInsurance, insuranceCost, options, isAllowed, act, actionCost, dealerStep,
-  basicStrategy, handValue, totalStaked, DECKS,
+  basicStrategy, handValue, totalStaked, DECKS, MAX_HANDS,
 } from '../rules/blackjack.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
+import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 
 export const STORE_KEY = 'blackjack-royale.v1';
@@ -65,6 +66,33 @@ export class BlackjackGame {
     const o = options(round);
     const cost = actionCost(round, 'double');
     return { ...o, double: o.double && cost <= this.bankroll, split: o.split && cost <= this.bankroll };
+  }
+
+  /**
+   * Why a move ('hit', 'stand', 'double', 'split', 'insure') cannot be made
+   * now, or '' when it can; the page shows it on the move's button.
+   */
+  whyNot(move) {
+    const round = this.round;
+    if (move === 'insure') {
+      if (!round || round.phase !== 'insurance') return t('blackjack.noInsurance');
+      const cost = insuranceCost(round);
+      return cost > this.bankroll ? t('blackjack.cannotCover', { move: t('blackjack.move.insure'), needed: cost, held: this.bankroll }) : '';
+    }
+    if (!round || round.phase !== 'player') return round ? t('blackjack.dealerPlays') : t('blackjack.noHand');
+    if (isAllowed(round, move)) {
+      const cost = actionCost(round, move);
+      return cost > this.bankroll ? t('blackjack.cannotCover', { move: t(`blackjack.move.${move}`), needed: cost, held: this.bankroll }) : '';
+    }
+    const hand = round.hands[round.active];
+    if (move === 'double') return t('blackjack.doubleTwoCards');
+    if (move === 'split') {
+      if (hand.cards.length !== 2) return t('blackjack.splitTwoCards');
+      if (round.hands.length >= MAX_HANDS) return t('blackjack.splitFourHands', { max: MAX_HANDS });
+      if (hand.split && hand.cards[0][0] === 'A') return t('blackjack.splitAces');
+      return t('blackjack.splitPair');
+    }
+    return t('blackjack.noHand');
   }
 
   insure(take) {
@@ -154,8 +182,3 @@ function isRound(r) {
     return false;
   }
 }
-
-export const handTotalText = (cards) => {
-  const { total, soft } = handValue(cards);
-  return soft && total < 21 ? `${total - 10} / ${total}` : String(total);
-};

@@ -4,16 +4,24 @@
 // survive a reload lives in the game's saved state; this file keeps only what
 // is on screen. The cards are also kept as DOM elements, out of sight, so a
 // screen reader can name them.
-import { BlackjackGame, SPOT, handTotalText } from './game.js';
-import { handValue, insuranceCost } from '../rules/blackjack.js';
-import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
-import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
+import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX } from './game.js';
+import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
+import { blackjackResult, handTotalText } from '../kit/results.js';
+import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { t } from '../kit/messages.js';
+import { PlayerSettings } from '../kit/player.js';
+import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
+import { cardName } from '../kit/cards.js';
 import { loadFonts } from '../kit/fonts.js';
-import { showCards, loadSound, bindKeys, pause } from './view.js';
+import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new BlackjackGame({ storage: window.localStorage });
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, game.table.settings);
+game.slip.selectChip(player.settings.chip);
 let sound = null;
 let busy = false;
 let view = null;
@@ -22,21 +30,17 @@ let settling = false;
 
 const MOVE_NAMES = { hit: 'Hit', stand: 'Stand', double: 'Double', split: 'Split' };
 
-function say(text, tone = '') {
-  const m = $('message');
-  m.textContent = text;
-  m.className = 'message' + (tone ? ' ' + tone : '');
-}
+function say(content, tone = '') { writeMessage($('message'), content, tone); }
 
 function buildRack() {
   const rack = $('rack');
   CHIP_VALUES.forEach((v, i) => {
-    const b = document.createElement('button');
-    b.type = 'button';
-    b.className = `chip v${v}`;
-    b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
-    b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
-    b.addEventListener('click', () => { game.slip.selectChip(v); sound.chip(); render(); });
+    const b = chipButton(v, i);
+    b.addEventListener('click', () => {
+      const why = whyUnavailable(b);
+      if (why) { say(why, 'warn'); return; }
+      game.slip.selectChip(v); player.setSetting('chip', v); sound.chip(); render();
+    });
     b.dataset.value = v;
     rack.append(b);
   });
@@ -68,12 +72,15 @@ function renderHands(round) {
     showCards(el.firstChild, hand.cards);
     const { total } = handValue(hand.cards);
     const outcome = round.outcomes?.[i]?.outcome;
-    el.querySelector('.bj-total').textContent = total > 21 ? `${total} bust` : handTotalText(hand.cards);
+    // Both values of a soft total only while this hand may still draw.
+    const open = round.phase === 'player' && !hand.done;
+    const shown = total > 21 ? `${total} bust` : handTotalText(hand.cards, open);
+    el.querySelector('.bj-total').textContent = shown;
     el.querySelector('.bj-wager').textContent = formatChips(hand.bet) + (hand.doubled ? ' doubled' : '') +
       (outcome ? ` · ${outcome}` : '');
     el.classList.toggle('active', round.phase === 'player' && round.active === i);
     el.dataset.outcome = outcome ?? '';
-    el.setAttribute('aria-label', `Hand ${i + 1}: ${handTotalText(hand.cards)}${outcome ? ', ' + outcome : ''}`);
+    el.setAttribute('aria-label', `Hand ${i + 1}: ${shown}${outcome ? ', ' + outcome : ''}`);
   });
 }
 
@@ -93,35 +100,61 @@ function render() {
   const hideHole = live && (phase === 'insurance' || phase === 'player');
   const dealerCards = round ? (hideHole ? [round.dealer[0], null] : round.dealer) : [];
   showCards($('dealer-cards'), dealerCards);
-  $('dealer-total').textContent = !round ? '' : hideHole ? handTotalText([round.dealer[0]]) : handTotalText(round.dealer);
+  $('dealer-total').textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
+    : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
   renderHands(round);
-  renderStack(phase === 'betting' ? game.slip.total : live ? live.bet / CENTS_PER_CHIP : 0);
-  $('spot').disabled = phase !== 'betting' || busy;
-
+  // A split moves the stakes to their hands, each labelled there; the middle circle is then empty.
+  renderStack(phase === 'betting' ? game.slip.total : live && live.hands.length === 1 ? live.hands[0].bet / CENTS_PER_CHIP : 0);
+  // Whatever cannot be done now stays reachable and says why.
+  const wait = busy ? t('blackjack.busy') : '';
+  const betting = phase === 'betting' ? '' : t('blackjack.chipsBetweenHands');
+  setUnavailable($('spot'), wait || betting);
   for (const chip of $('rack').children) {
     chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
-    chip.disabled = phase !== 'betting';
+    setUnavailable(chip, betting || chipUnavailable(Number(chip.dataset.value), game.bankroll, TABLE_MAX));
   }
   $('betting').hidden = phase !== 'betting';
   $('insurance').hidden = phase !== 'insurance';
   $('playing').hidden = phase !== 'player' && phase !== 'dealer';
-  $('undo').disabled = !game.slip.canUndo;
-  $('clear').disabled = game.slip.isEmpty;
-  $('repeat').disabled = !game.slip.canRepeat;
-  $('double-bet').disabled = game.slip.isEmpty;
-  $('deal').disabled = busy || !game.slip.readiness().ok;
+  for (const [id, action] of [['undo', 'undo'], ['clear', 'clear'], ['repeat', 'repeat'], ['double-bet', 'double'], ['deal', 'deal']]) {
+    setUnavailable($(id), wait || game.slip.whyNot(action));
+  }
   if (live && phase === 'insurance') {
-    $('insure').disabled = insuranceCost(live) > game.bankroll;
+    setUnavailable($('insure'), wait || game.whyNot('insure'));
     $('insure').firstChild.textContent = `Insurance ${formatChips(insuranceCost(live))} `;
   }
-  const moves = game.moves();
-  for (const m of ['hit', 'stand', 'double', 'split']) $(m).disabled = busy || !moves[m];
-  $('hint').disabled = busy || phase !== 'player';
+  setUnavailable($('no-insure'), wait);
+  for (const m of ['hit', 'stand', 'double', 'split']) setUnavailable($(m), wait || game.whyNot(m));
+  setUnavailable($('hint'), wait || (phase === 'player' ? '' : t('blackjack.noHint')));
   renderStats();
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
   $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
   $('hints-on').checked = game.table.settings.hints;
+  speakCards(live, hideHole);
   showTable(round, hideHole);
+}
+
+// What has been said of each hand, so each new card is said once: a hand
+// whose cards no longer start with what was said (a split) is said again.
+let heard = { id: null, rows: new Map() };
+function speakCards(round, hideHole, quiet = false) {
+  const id = roundId();
+  if (heard.id !== id) heard = { id, rows: new Map() };
+  if (!round) return;
+  const rows = round.hands.map((hand, i) => [round.hands.length > 1 ? t('blackjack.handN', { n: i + 1 }) : t('say.you'),
+    hand.cards, handTotalText(hand.cards, round.phase === 'player' && !hand.done)]);
+  rows.push([t('say.dealer'), hideHole ? [round.dealer[0]] : round.dealer,
+    hideHole ? '' : handTotalText(round.dealer)]);
+  for (const [who, cards, total] of rows) {
+    const before = heard.rows.get(who) ?? [];
+    heard.rows.set(who, cards);
+    if (quiet) continue;
+    const same = before.every((c, i) => c === cards[i]);
+    const fresh = same ? cards.slice(before.length) : cards;
+    if (!fresh.length) continue;
+    const named = fresh.map(cardName).join(', ');
+    speak(total ? t('say.cards', { who, cards: named, total }) : t('say.cardsNoTotal', { who, cards: named }));
+  }
 }
 
 // The round's number tells one deal from the next, so a new deal sweeps the
@@ -178,13 +211,21 @@ async function runDealer() {
 function announce(result) {
   const round = result.settled;
   if (!round) return;
-  const net = round.net;
-  const parts = round.outcomes.map((o) => o.outcome);
   payOut(round);
-  const text = round.hands.length > 1 ? `Hands: ${parts.join(', ')}. ` : '';
-  if (net > 0) { say(`${text}You win ${formatSigned(net)} chips.`, 'win'); sound.win(net >= 10 * round.bet ? 3 : net > round.bet ? 2 : 1); }
-  else if (net < 0) { say(`${text}You lose ${formatChips(-net)} chips.`, 'loss'); sound.lose(); }
-  else say(`${text}Push: your stake comes back.`);
+  const shown = blackjackResult(round);
+  if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart(shown);
+  else say(shown);
+  if (shown.net > 0) sound.win(shown.net >= 10 * round.bet ? 3 : shown.net > round.bet ? 2 : 1);
+  else if (shown.net < 0) sound.lose();
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  offerFresh($('message'), belowMinimumMessage(game.bankroll, TABLE_MIN), () => {
+    game.table.startAgain();
+    render();
+    say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 async function payOut(round) {
@@ -214,7 +255,14 @@ async function after(result) {
 }
 
 function wire() {
-  const on = (id, fn) => $(id).addEventListener('click', fn);
+  // A button that cannot act says why instead.
+  const on = (id, fn) => $(id).addEventListener('click', () => {
+    const why = whyUnavailable($(id));
+    if (!why) fn();
+    // Out of chips, a refused deal comes with the fresh start.
+    else if (id === 'deal' && !game.round && isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
+    else say(why, 'warn');
+  });
   const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
   on('spot', slip(() => game.slip.place(SPOT)));
   on('undo', slip(() => game.slip.undo()));
@@ -239,12 +287,13 @@ function wire() {
   document.addEventListener('keydown', (e) => {
     if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
   }, true);
-  bindKeys(keys);
+  bindKeys(keys, (text) => say(text, 'warn'));
 }
 
 async function start() {
   buildRack();
-  sound = await loadSound(game.table);
+  $('limits').textContent = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
+  sound = await loadSound(player);
   wire();
   render();
   try {
@@ -259,7 +308,7 @@ async function start() {
   loadFonts();
   if (game.phase === 'dealer') await after({ ok: true });
   else if (game.round) say('Your hand is still in play.');
-  else if (!game.slip.readiness().ok && game.bankroll < CENTS_PER_CHIP) say(game.slip.readiness().reason, 'warn');
+  else if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
   else say('Choose a chip, place your bet and deal.');
 }
 

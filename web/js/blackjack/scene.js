@@ -6,8 +6,9 @@
 // works out what moved and plays it in the dealer's order.
 import { createStage } from '../kit/stage3d.js';
 import { createTableScene, felt } from '../kit/scene-cards.js';
-import { CENTS_PER_CHIP } from '../kit/money.js';
-import { handValue, isBlackjack } from '../rules/blackjack.js';
+import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
+import { handValue, isBlackjack, dealerHits } from '../rules/blackjack.js';
+import { handTotalText } from '../kit/results.js';
 
 export const WIDTH = 2.6;
 export const DEPTH = 1.4;
@@ -64,8 +65,10 @@ export async function createBlackjackScene(host) {
     for (let i = 0; i < longest; i++) {
       round.hands.forEach((hand, h) => {
         if (i >= hand.cards.length) return;
+        // The hand in play of a split sits a little forward, nearer the player.
+        const forward = n > 1 && round.phase === 'player' && round.active === h ? 0.05 : 0;
         slots.push({ key: `${id}:h${h}:${i}`, card: hand.cards[i],
-          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z - i * 0.05, yaw: 0 });
+          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z + forward - i * 0.05, yaw: 0 });
       });
       if (i < round.dealer.length) {
         const hidden = hideHole && i === 1;
@@ -114,12 +117,16 @@ export async function createBlackjackScene(host) {
       handLabels.forEach((l, i) => { if (i >= n) l.set(''); });
       if (!round) { dealerLabel.set(''); return; }
       const dealerCards = hideHole ? [round.dealer[0]] : round.dealer;
-      dealerLabel.set(totalText(dealerCards), 'dim');
+      dealerLabel.set(hideHole ? String(handValue(dealerCards).total)
+        : totalText(dealerCards, round.phase === 'dealer' && dealerHits(round.dealer)), 'dim');
       round.hands.forEach((hand, h) => {
         const o = outcomes?.[h]?.outcome;
-        const tone = o === 'win' || o === 'blackjack' ? 'good' : o === 'lose' || o === 'bust' ? 'bad' :
-          round.phase === 'player' && round.active === h && n > 1 ? 'gold' : '';
-        const text = totalText(hand.cards) + (o ? ` · ${o}` : '');
+        // The hand being played carries an arrow as well as the gold, and each
+        // hand of a split names its own stake.
+        const active = round.phase === 'player' && round.active === h && n > 1;
+        const tone = o === 'win' || o === 'blackjack' ? 'good' : o === 'lose' || o === 'bust' ? 'bad' : active ? 'gold' : '';
+        const text = (active ? '▶ ' : '') + totalText(hand.cards, round.phase === 'player' && !hand.done) +
+          (n > 1 ? ` · ${formatChips(hand.bet)}${hand.doubled ? ' ×2' : ''}` : '') + (o ? ` · ${o}` : '');
         handLabel(h).moveTo(handX(h, n) - 0.155, HAND_Z + 0.085).set(text, tone);
       });
     },
@@ -158,8 +165,8 @@ export async function createBlackjackScene(host) {
   };
 }
 
-function totalText(cards) {
-  const { total, soft } = handValue(cards);
-  if (total > 21) return `${total} bust`;
-  return soft && total < 21 ? `${total - 10} / ${total}` : String(total);
+// Both values of a soft total only while the hand may still draw.
+function totalText(cards, open = false) {
+  const { total } = handValue(cards);
+  return total > 21 ? `${total} bust` : handTotalText(cards, open);
 }

@@ -3,7 +3,8 @@
 // roulette number, "player", "ante"...), undo, clear, repeat and double, and
 // the table limits. Bets are whole chips; the bankroll they are checked
 // against is in cents (see money.js). Pure: the page draws the slip.
-import { CENTS_PER_CHIP, wholeChipsIn, formatChips } from './money.js';
+import { CENTS_PER_CHIP, wholeChipsIn, formatChips, STARTING_BANKROLL } from './money.js';
+import { t } from './messages.js';
 
 export const CHIP_VALUES = Object.freeze([1, 5, 25, 100, 500, 1000]);
 
@@ -16,9 +17,20 @@ export const isBelowMinimum = (bankrollCents, minChips) =>
   wholeChipsIn(bankrollCents) < minChips;
 
 export function belowMinimumMessage(bankrollCents, minChips) {
-  return `You hold ${formatChips(bankrollCents)} chips here, below this table's minimum of ` +
-    `${formatChips(minChips * CENTS_PER_CHIP)}. To start again with a fresh bankroll, choose ` +
-    `${RESET_COMMAND} (${RESET_SHORTCUT}).`;
+  return t('broke.text', { held: bankrollCents, min: minChips * CENTS_PER_CHIP, fresh: STARTING_BANKROLL,
+    command: RESET_COMMAND, shortcut: RESET_SHORTCUT });
+}
+
+/**
+ * Why a rack chip cannot go down now, or '' when it can: more than the
+ * player holds, or more than the most any spot of this table takes
+ * (`maxOnSpot`, whole chips).
+ */
+export function chipUnavailable(value, bankrollCents, maxOnSpot = Infinity) {
+  if (value > maxOnSpot) return t('refuse.chipOverLimit', { max: maxOnSpot * CENTS_PER_CHIP });
+  const held = wholeChipsIn(bankrollCents);
+  if (value > held) return held ? t('refuse.chipOverBankroll', { held: held * CENTS_PER_CHIP }) : t('refuse.noChips');
+  return '';
 }
 
 /** The chips of the rack that make up `chips`, largest first: 130 → [100, 25, 5]. */
@@ -67,7 +79,7 @@ export class BetSlip {
   toObject() { return Object.fromEntries(this.bets); }
 
   selectChip(value) {
-    if (!CHIP_VALUES.includes(value)) return refuse(`There is no ${value} chip.`);
+    if (!CHIP_VALUES.includes(value)) return refuse(t('refuse.noSuchChip', { chip: value }));
     this.chip = value;
     return ok;
   }
@@ -81,13 +93,15 @@ export class BetSlip {
   check(bets) {
     let total = 0;
     for (const [spot, chips] of bets) {
-      if (!Number.isSafeInteger(chips) || chips <= 0) return refuse('Bets are whole chips.');
+      if (!Number.isSafeInteger(chips) || chips <= 0) return refuse(t('refuse.wholeChips'));
       const { max } = this.limitsFor(spot);
-      if (chips > max) return refuse(`The most on ${spotName(spot)} is ${formatChips(max * CENTS_PER_CHIP)}.`);
+      if (chips > max) return refuse(t('refuse.spotMax', { spot: spotName(spot), max: max * CENTS_PER_CHIP }));
       total += chips;
     }
-    if (total > this.max) return refuse(`This table's limit is ${formatChips(this.max * CENTS_PER_CHIP)} a round.`);
-    if (total > wholeChipsIn(this.bankroll())) return refuse('Not enough chips for that bet.');
+    if (total > this.max) return refuse(t('refuse.roundMax', { max: this.max * CENTS_PER_CHIP }));
+    if (total > wholeChipsIn(this.bankroll())) {
+      return refuse(t('refuse.bankroll', { held: this.bankroll(), needed: total * CENTS_PER_CHIP }));
+    }
     return ok;
   }
 
@@ -108,34 +122,53 @@ export class BetSlip {
 
   /** Takes a spot's bet off the slip. */
   remove(spot) {
-    if (!this.bets.has(spot)) return refuse('There is no bet there.');
+    if (!this.bets.has(spot)) return refuse(t('refuse.noBetThere'));
     const next = new Map(this.bets);
     next.delete(spot);
     return this.apply(next);
   }
 
   undo() {
-    if (!this.undoStack.length) return refuse('Nothing to undo.');
+    if (!this.undoStack.length) return refuse(t('refuse.nothingToUndo'));
     this.bets = this.undoStack.pop();
     return ok;
   }
 
   clear() {
-    if (this.isEmpty) return refuse('No bets to clear.');
+    if (this.isEmpty) return refuse(t('refuse.noBets'));
     return this.apply(new Map());
   }
 
   /** Puts back the bets of the last round played, in place of the current ones. */
   repeat() {
-    if (!this.canRepeat) return refuse('No earlier bet to repeat.');
+    if (!this.canRepeat) return refuse(t('refuse.nothingToRepeat'));
     return this.apply(new Map(this.last));
   }
 
   double() {
-    if (this.isEmpty) return refuse('No bets to double.');
+    if (this.isEmpty) return refuse(t('refuse.noBets'));
+    return this.apply(this.doubled());
+  }
+
+  doubled() {
     const next = new Map();
     for (const [spot, chips] of this.bets) next.set(spot, chips * 2);
-    return this.apply(next);
+    return next;
+  }
+
+  /**
+   * Why `action` ('undo', 'clear', 'repeat', 'double' or 'deal') would be
+   * refused now, or '' when it would go through. Changes nothing: the page
+   * shows it on the button before the player tries.
+   */
+  whyNot(action) {
+    switch (action) {
+      case 'undo': return this.canUndo ? '' : t('refuse.nothingToUndo');
+      case 'clear': return this.isEmpty ? t('refuse.noBets') : '';
+      case 'repeat': return this.canRepeat ? this.check(new Map(this.last)).reason : t('refuse.nothingToRepeat');
+      case 'double': return this.isEmpty ? t('refuse.noBets') : this.check(this.doubled()).reason;
+      default: return this.readiness().reason;
+    }
   }
 
   /** Whether the slip may be played now: limits, minimums and the bankroll. */
@@ -143,12 +176,12 @@ export class BetSlip {
     if (isBelowMinimum(this.bankroll(), this.min)) {
       return refuse(belowMinimumMessage(this.bankroll(), this.min));
     }
-    if (this.isEmpty) return refuse('Place a bet first.');
+    if (this.isEmpty) return refuse(t('refuse.noBet'));
     for (const [spot, chips] of this.bets) {
       const { min } = this.limitsFor(spot);
-      if (chips < min) return refuse(`The least on ${spotName(spot)} is ${formatChips(min * CENTS_PER_CHIP)}.`);
+      if (chips < min) return refuse(t('refuse.spotMin', { spot: spotName(spot), min: min * CENTS_PER_CHIP }));
     }
-    if (this.total < this.min) return refuse(`This table's minimum is ${formatChips(this.min * CENTS_PER_CHIP)} a round.`);
+    if (this.total < this.min) return refuse(t('refuse.roundMin', { min: this.min * CENTS_PER_CHIP }));
     return this.check(this.bets);
   }
 

@@ -41,16 +41,29 @@ export const winnings = (stakeCents, num, den = 1) => scale(stakeCents, num, den
 /** Winnings less a commission in per cent (banker at 5%: 95 cents per chip). */
 export const lessCommission = (cents, percent) => scale(cents, 100 - percent, 100);
 
-const grouping = (n) => String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',');
+// Numbers are written the player's way; the message catalogue sets the
+// language (see messages.js), English until it does.
+let numberLocale = 'en';
+const formatters = new Map();
+export function setNumberLocale(locale) { numberLocale = locale; formatters.clear(); }
+
+function formatter(fraction) {
+  let f = formatters.get(fraction);
+  if (!f) {
+    f = new Intl.NumberFormat(numberLocale, { minimumFractionDigits: fraction, maximumFractionDigits: fraction,
+      useGrouping: true });
+    formatters.set(fraction, f);
+  }
+  return f;
+}
 
 /** "1,000", "12.50", "-3": chips with cents shown only when there are any. */
 export function formatChips(cents) {
   if (!Number.isSafeInteger(cents)) return '—';
-  const sign = cents < 0 ? '-' : '';
-  const abs = Math.abs(cents);
-  const whole = Math.floor(abs / CENTS_PER_CHIP);
-  const part = abs % CENTS_PER_CHIP;
-  return sign + grouping(whole) + (part ? '.' + String(part).padStart(2, '0') : '');
+  const whole = cents % CENTS_PER_CHIP === 0;
+  // Integer division first, so a large bankroll never passes through a fraction.
+  if (whole) return formatter(0).format(cents / CENTS_PER_CHIP);
+  return formatter(2).format(cents / CENTS_PER_CHIP);
 }
 
 /** "+15", "-10", "±0": a result shown after a round. */

@@ -4,7 +4,7 @@
 // costs a draw call per stack rather than three per chip: the software
 // renderer the tests run on feels every one.
 import { chipBreakdown, CHIP_VALUES } from './bets.js';
-import { CHIP_COLOURS, CHIP_R } from './stage3d.js';
+import { CHIP_COLOURS, CHIP_R, paintChip } from './stage3d.js';
 
 export const CHIP_T = 0.011;
 const MAX_SHOWN = 30;
@@ -12,21 +12,8 @@ const CELL = 128;
 const ATLAS_W = CELL * 8;
 const ATLAS_H = CELL * 2;
 
-/** A chip seen from above, as the flat drawing and the atlas both show it. */
-export function paintChip(ctx, cx, cy, r, value) {
-  const [fill, ink] = CHIP_COLOURS[value] ?? CHIP_COLOURS[1];
-  ctx.beginPath(); ctx.arc(cx, cy, r, 0, Math.PI * 2); ctx.fillStyle = fill; ctx.fill();
-  ctx.fillStyle = '#f3ead2';
-  for (let i = 0; i < 6; i++) {
-    const a = (i / 6) * Math.PI * 2;
-    ctx.beginPath(); ctx.arc(cx, cy, r, a, a + 0.3); ctx.arc(cx, cy, r * 0.8, a + 0.3, a, true); ctx.fill();
-  }
-  ctx.beginPath(); ctx.arc(cx, cy, r * 0.64, 0, Math.PI * 2);
-  ctx.strokeStyle = 'rgba(255, 255, 255, 0.6)'; ctx.lineWidth = Math.max(1, r * 0.05); ctx.stroke();
-  ctx.fillStyle = ink; ctx.textAlign = 'center'; ctx.textBaseline = 'middle';
-  ctx.font = `800 ${r * 0.6}px Manrope, sans-serif`;
-  ctx.fillText(value >= 1000 ? `${value / 1000}K` : String(value), cx, cy + r * 0.04);
-}
+// The chip drawing is the stage's own, so every chip on every table looks the same.
+export { paintChip };
 
 function paintAtlas(canvas) {
   const ctx = canvas.getContext('2d');

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Table sounds, synthesised with Web Audio: the engine cannot load <audio>
 // from the app's private scheme, and short synthesised sounds need no files.
-// Everything is quiet by default; the mute is a per-table setting kept in the
-// table's state (settings.muted), so it survives reloads and restarts.
+// The mute is the player's (kit/player.js), one setting for the whole casino,
+// so it survives reloads and restarts and holds at every table.
 
 const MASTER = 0.22;
 
 /**
- * `table` is a TableState (or anything with settings.muted and setSetting).
+ * `table` is the PlayerSettings or a TableState: anything with settings.muted and setSetting.
  * The audio context is made on first use: engines may refuse to start one
  * before the page has been interacted with, and a table that is never heard
  * should not hold an audio device.

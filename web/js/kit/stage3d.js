@@ -153,7 +153,8 @@ export function drawCard(ctx, card, x, y, width, faceUp = true) {
   ctx.fillText(face ? rankOf(card) : suit, x + width / 2, y + h / 2 + width * 0.04);
 }
 
-function drawChipTop(ctx, cx, cy, r, value) {
+/** A chip seen from above: the one chip drawing, for the 3D tops, the flat view and the atlas. */
+export function paintChip(ctx, cx, cy, r, value) {
   const [fill, ink] = CHIP_COLOURS[value] ?? CHIP_COLOURS[1];
   ctx.beginPath(); ctx.arc(cx, cy, r, 0, Math.PI * 2); ctx.fillStyle = fill; ctx.fill();
   ctx.fillStyle = '#f3ead2';
@@ -513,7 +514,7 @@ class StageCore {
 
   chipMaterials(value) {
     const { THREE } = this.three;
-    const top = this.texture(`chip:${value}`, 128, 128, (ctx, w) => drawChipTop(ctx, w / 2, w / 2, w / 2, value));
+    const top = this.texture(`chip:${value}`, 128, 128, (ctx, w) => paintChip(ctx, w / 2, w / 2, w / 2, value));
     const [fill] = CHIP_COLOURS[value] ?? CHIP_COLOURS[1];
     const side = this.texture(`chipside:${value}`, 256, 8, (ctx, w, h) => {
       ctx.fillStyle = fill; ctx.fillRect(0, 0, w, h);
@@ -608,7 +609,7 @@ class StageCore {
         values.forEach((v, i) => {
           ctx.save();
           ctx.shadowColor = 'rgba(0,0,0,0.45)'; ctx.shadowBlur = 4; ctx.shadowOffsetY = 1.5;
-          drawChipTop(ctx, px, py - i * Math.max(1.5, r * 0.14), r, v);
+          paintChip(ctx, px, py - i * Math.max(1.5, r * 0.14), r, v);
           ctx.restore();
         });
       },

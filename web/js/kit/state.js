@@ -229,6 +229,20 @@ export class TableState {
     });
   }
 
+  /**
+   * Starts the table again with the starting bankroll, no history and fresh
+   * statistics, as the shell's reset does, but keeps the player's settings and
+   * the table's own game value (a shoe in play, the last bets to repeat).
+   */
+  startAgain() {
+    const fresh = defaultState(this.options);
+    return this.change((s) => {
+      s.bankroll = fresh.bankroll;
+      s.stats = fresh.stats;
+      s.history = [];
+    });
+  }
+
   subscribe(listener) {
     this.listeners.add(listener);
     return () => this.listeners.delete(listener);

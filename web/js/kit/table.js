@@ -4,7 +4,8 @@
 // draws); and the controls below: the chip rack, the action buttons with their
 // keys, and a message line over the stage.
 import { CHIP_VALUES } from './bets.js';
-import { formatChips } from './money.js';
+import { formatChips, STARTING_BANKROLL } from './money.js';
+import { t } from './messages.js';
 import { tableById, LOBBY_FILE } from './tables.js';
 import { loadFonts } from './fonts.js';
 
@@ -20,28 +21,122 @@ const el = (tag, attrs = {}, ...children) => {
   return node;
 };
 
+const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
+
 /** What a key is called on its button: "Enter", "Space", "⌫". */
 function keyCap(key) {
   return ({ ' ': 'Space', Backspace: '⌫', Escape: 'Esc', ArrowLeft: '←', ArrowRight: '→',
     ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
 }
 
-const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
+
+/**
+ * A rack chip: its face ("25", "1K") and its key; the accessible name starts
+ * with the face, so what is seen is what a voice command can say.
+ */
+export function chipButton(value, index) {
+  const face = value >= 1000 ? `${value / 1000}K` : String(value);
+  const key = CHIP_KEYS[index];
+  const label = value >= 1000 ? t('chip.nameWorth', { face, value: value * 100, key }) : t('chip.name', { face, key });
+  return el('button', { class: `chip v${value}`, type: 'button', 'aria-pressed': 'false', 'aria-label': label,
+    'data-value': String(value) }, face, el('span', { class: 'key', 'aria-hidden': 'true', text: key }));
+}
+
+let spoken = null;
+
+/**
+ * Says `text` to a screen reader through a polite live region of its own, so
+ * every card and deal is heard without changing the message line.
+ */
+export function announce(text) {
+  if (!text) return;
+  if (!spoken) {
+    spoken = el('div', { class: 'visually-hidden', role: 'log', 'aria-live': 'polite', 'aria-relevant': 'additions' });
+    document.body.append(spoken);
+  }
+  spoken.append(el('p', { text }));
+  while (spoken.childElementCount > 6) spoken.firstElementChild.remove();
+}
+
+let reasonCount = 0;
+
+/**
+ * Marks a button as unable to act now, with `reason` ('' makes it able
+ * again). It stays focusable and is still clicked, so the page can say the
+ * reason at the moment the player tries; the reason is also its tooltip and,
+ * through aria-describedby, what a screen reader reads after its name.
+ */
+export function setUnavailable(button, reason = '') {
+  let note = button.__why;
+  if (!note) {
+    note = el('span', { class: 'visually-hidden', id: `why-${++reasonCount}` });
+    button.__why = note;
+    (button.closest('.table-frame') ?? document.body).append(note);
+  }
+  button.disabled = false;
+  if (reason) {
+    button.setAttribute('aria-disabled', 'true');
+    button.title = reason;
+    button.setAttribute('aria-describedby', note.id);
+  } else {
+    button.removeAttribute('aria-disabled');
+    button.removeAttribute('title');
+    button.removeAttribute('aria-describedby');
+  }
+  note.textContent = reason;
+}
+
+/** The reason a button is unavailable, or '' when it may act. */
+export const whyUnavailable = (button) =>
+  (button.getAttribute('aria-disabled') === 'true' ? button.title || t('refuse.busy') : '');
+
+/**
+ * Offers a fresh start in the message line: the reason, and a button that
+ * calls `onStart` (the page writes its fresh state and redraws).
+ */
+export function offerFreshStart(node, text, onStart, result = null) {
+  const button = el('button', { class: 'btn primary fresh-start', type: 'button',
+    text: t('broke.button', { fresh: STARTING_BANKROLL }) });
+  button.addEventListener('click', () => onStart());
+  const before = result ? [el('strong', { class: 'net', text: result.headline }), ' ',
+    el('span', { class: 'detail', text: result.lines.join(' ') }), el('br')] : [];
+  node.replaceChildren(...before, el('span', { text }), ' ', button);
+  node.className = `message offer ${result ? `result ${result.tone}` : 'warn'}`;
+}
+
+/**
+ * Writes the message line: a plain sentence with its tone ('warn', 'win',
+ * 'loss', 'even'), or a round's result from results.js, its net in bold and
+ * coloured by its sign, then what happened and each bet.
+ */
+export function writeMessage(node, content, tone = '') {
+  if (content && typeof content === 'object') {
+    node.replaceChildren(el('strong', { class: 'net', text: content.headline }), ' ',
+      el('span', { class: 'detail', text: content.lines.join(' ') }));
+    node.className = `message result ${content.tone}`;
+    return;
+  }
+  node.textContent = content ?? '';
+  node.className = tone ? `message ${tone}` : 'message';
+}
 
 /**
  * Builds the frame into document.body and returns the handles a game needs.
  *
  *   const frame = mountTable({
  *     id: 'blackjack',
- *     actions: [{ id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal }, ...],
+ *     actions: [{ id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal,
+ *                 onRefused: (why) => ... }, ...],   // onRefused: instead of showing why
  *     onChip: (value) => slip.selectChip(value),
  *     onMute: () => sound.toggleMute(),
  *   });
  *   frame.stage     // the element to hand to createStage()
  *   frame.board     // an overlay strip at the bottom of the stage for DOM betting spots
- *   frame.setBankroll(cents); frame.setBet(cents); frame.say(text, 'win' | 'loss' | 'warn');
- *   frame.setAction('deal', { disabled: true, hidden: false, label: 'Deal' });
- *   frame.selectChip(25); frame.setChipsEnabled(bankrollChips); frame.setMuted(bool);
+ *   frame.setBankroll(cents); frame.setBet(cents); frame.say(text, 'win' | 'loss' | 'even' | 'warn');
+ *   frame.say(result)   // a round's result from results.js
+ *   frame.setAction('deal', { reason: 'Place a bet first.', hidden: false, label: 'Deal' });
+ *   frame.selectChip(25); frame.setChips((value) => reason or ''); frame.setMuted(bool);
+ *   frame.setLimits(text); frame.offerFreshStart(text, onStart);
  *
  * Keys: each action's `key` (compared case-insensitively with KeyboardEvent.key),
  * 1 to 6 for the chips, M for mute. Keys with Ctrl, Alt or Super are left to the
@@ -74,10 +169,8 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const chipButtons = new Map();
   if (chips) {
     CHIP_VALUES.forEach((value, i) => {
-      const b = el('button', { class: `chip v${value}`, type: 'button', 'aria-pressed': 'false',
-        'aria-label': `${formatChips(value * 100)} chip (key ${CHIP_KEYS[i]})`, 'data-value': String(value) },
-      value >= 1000 ? `${value / 1000}K` : String(value), el('span', { class: 'key', 'aria-hidden': 'true', text: CHIP_KEYS[i] }));
-      b.addEventListener('click', () => { selectChip(value); onChip?.(value); });
+      const b = chipButton(value, i);
+      b.addEventListener('click', () => chooseChip(value));
       chipButtons.set(value, b);
       rack.append(b);
     });
@@ -87,14 +180,15 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const actionButtons = new Map();
   for (const a of actions) {
     const label = el('span', { text: a.label });
-    const b = el('button', { class: a.primary ? 'btn primary' : 'btn', type: 'button',
+    const b = el('button', { class: a.primary ? 'btn primary' : 'btn', type: 'button', 'data-action': a.id,
       'aria-keyshortcuts': a.key ? (a.key === ' ' ? 'Space' : a.key) : null }, label);
     if (a.key) b.append(el('kbd', { 'aria-hidden': 'true', text: keyCap(a.key) }));
-    b.addEventListener('click', () => { if (!b.disabled) a.onActivate?.(); });
+    b.addEventListener('click', () => press(b, a));
     actionButtons.set(a.id, { button: b, label, action: a });
     actionBar.append(b);
   }
-  const controls = el('footer', { class: 'table-controls' }, rack, actionBar);
+  const limits = el('p', { class: 'limits' });
+  const controls = el('footer', { class: 'table-controls' }, el('div', { class: 'rack-box' }, rack, limits), actionBar);
   const frame = el('div', { class: 'table-frame' }, header, stage, controls);
   document.body.append(frame);
 
@@ -106,6 +200,20 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   }
   setMuted(false);
 
+  // An action that cannot be taken says why, whether clicked or keyed.
+  function press(button, action) {
+    const why = whyUnavailable(button);
+    if (!why) action.onActivate?.();
+    else if (action.onRefused) action.onRefused(why);
+    else writeMessage(message, why, 'warn');
+  }
+  function chooseChip(value) {
+    const why = whyUnavailable(chipButtons.get(value));
+    if (why) { writeMessage(message, why, 'warn'); return; }
+    selectChip(value);
+    onChip?.(value);
+  }
+
   function selectChip(value) {
     for (const [v, b] of chipButtons) b.setAttribute('aria-pressed', String(v === value));
   }
@@ -113,8 +221,8 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
 
   document.addEventListener('keydown', (e) => {
     if (e.ctrlKey || e.altKey || e.metaKey || e.defaultPrevented) return;
-    const t = e.target;
-    if (t && (t.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName))) return;
+    const target = e.target;
+    if (target && (target.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName))) return;
     if (onKey?.(e) === true) { e.preventDefault(); return; }
     const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
     for (const { button, action } of actionButtons.values()) {
@@ -122,15 +230,15 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
       const want = action.key.length === 1 ? action.key.toLowerCase() : action.key;
       if (want !== key) continue;
       // Enter and Space on a focused button already click it; do not act twice.
-      if ((key === 'Enter' || key === ' ') && t instanceof HTMLButtonElement) return;
+      if ((key === 'Enter' || key === ' ') && target instanceof HTMLButtonElement) return;
       e.preventDefault();
-      if (!button.disabled && !button.hidden) action.onActivate?.();
+      if (button.hidden) writeMessage(message, t('refuse.notOffered', { action: action.label }), 'warn');
+      else press(button, action);
       return;
     }
     const chipIndex = CHIP_KEYS.indexOf(key);
     if (chips && chipIndex >= 0) {
-      const value = CHIP_VALUES[chipIndex];
-      if (!chipButtons.get(value).disabled) { selectChip(value); onChip?.(value); }
+      chooseChip(CHIP_VALUES[chipIndex]);
       e.preventDefault();
     } else if (key === 'm' && onMute) {
       onMute();
@@ -145,22 +253,22 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     controls,
     setBankroll(cents) { bankroll.textContent = formatChips(cents); },
     setBet(cents) { bet.textContent = formatChips(cents); },
-    say(text, tone = '') {
-      message.textContent = text ?? '';
-      message.className = tone ? `message ${tone}` : 'message';
-    },
-    setAction(actionId, { disabled, hidden, label } = {}) {
+    say(content, tone = '') { writeMessage(message, content, tone); },
+    /** `reason`: why the action cannot be taken now ('' when it can). */
+    setAction(actionId, { reason, hidden, label } = {}) {
       const a = actionButtons.get(actionId);
       if (!a) return;
-      if (disabled !== undefined) a.button.disabled = !!disabled;
+      if (reason !== undefined) setUnavailable(a.button, reason);
       if (hidden !== undefined) a.button.hidden = !!hidden;
       if (label !== undefined) a.label.textContent = label;
     },
     selectChip,
-    /** Greys out the chips worth more than the player can stake. */
-    setChipsEnabled(wholeChips) {
-      for (const [v, b] of chipButtons) b.disabled = v > wholeChips;
+    /** `reasonFor(value)`: why that chip cannot go down now, '' when it can. */
+    setChips(reasonFor) {
+      for (const [v, b] of chipButtons) setUnavailable(b, reasonFor(v));
     },
+    setLimits(text) { limits.textContent = text; },
+    offerFreshStart(text, onStart, result) { offerFreshStart(message, text, onStart, result); },
     setMuted,
   };
 }

@@ -4,7 +4,8 @@
 // table's one saved value so that a reload in the middle of a hand carries on
 // where it stopped. The page draws what this holds; node tests drive it with a
 // fake storage and a seeded random source.
-import { settleDetail, evaluate5, describe } from '../rules/poker.js';
+import { settleDetail, evaluate5 } from '../rules/poker.js';
+import { pokerHandName } from '../kit/results.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
@@ -14,6 +15,8 @@ import { freshDeck, isCard } from '../kit/cards.js';
 export const STORE_KEY = 'poker-royale.v1';
 export const ANTE_MAX = 200;
 export const BONUS_MAX = 100;
+// The least a hand can cost: a one-chip ante and its call of two.
+export const SMALLEST_ROUND = 3;
 
 const refuse = (reason) => ({ ok: false, reason });
 
@@ -82,7 +85,7 @@ export class PokerGame {
   /** The player's best hand so far: the hole cards and the flop. */
   playerSoFar() {
     const h = this.hand;
-    return h ? describe(evaluate5([...h.player, ...h.board.slice(0, 3)])) : '';
+    return h ? pokerHandName(evaluate5([...h.player, ...h.board.slice(0, 3)]), true) : '';
   }
 
   call() { return this.finish(false); }
@@ -99,7 +102,7 @@ export class PokerGame {
       [...h.player, ...h.board], [...h.dealer, ...h.board]);
     const staked = h.ante + h.aaBonus + call;
     const result = { ...h, call, folded, returned: detail.returned, outcome: detail.outcome, bonus: detail.bonus,
-      playerHand: describe(detail.player), dealerHand: describe(detail.dealer), qualifies: detail.qualifies };
+      playerHand: pokerHandName(detail.player, true), dealerHand: pokerHandName(detail.dealer, true), qualifies: detail.qualifies };
     this.table.change((s) => {
       s.bankroll += detail.returned - call;
       s.stats.rounds += 1;

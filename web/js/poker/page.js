@@ -4,15 +4,23 @@
 // that must survive a reload lives in the game's saved state; this file keeps
 // only what is on screen. The cards are also kept as DOM elements, out of
 // sight, so a screen reader can name them.
-import { PokerGame } from './game.js';
-import { CHIP_VALUES, chipBreakdown } from '../kit/bets.js';
-import { formatChips, formatSigned, CENTS_PER_CHIP } from '../kit/money.js';
+import { PokerGame, ANTE_MAX, BONUS_MAX, SMALLEST_ROUND } from './game.js';
+import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
+import { cardName } from '../kit/cards.js';
 import { loadFonts } from '../kit/fonts.js';
-import { showCards, loadSound, bindKeys, pause } from '../blackjack/view.js';
+import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
+import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { t } from '../kit/messages.js';
+import { PlayerSettings } from '../kit/player.js';
+import { pokerResult } from '../kit/results.js';
 
 const $ = (id) => document.getElementById(id);
 const game = new PokerGame({ storage: window.localStorage });
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, game.table.settings);
+game.slip.selectChip(player.settings.chip);
 let sound = null;
 let busy = false;
 // How much of the board is face up while a hand is shown: 3 for the flop, 5 after.
@@ -23,21 +31,16 @@ let settling = false;
 // The call stays on its circle from the moment it is made until the payout.
 let callShown = 0;
 
-function say(text, tone = '') {
-  const m = $('message');
-  m.textContent = text;
-  m.className = 'message' + (tone ? ' ' + tone : '');
-}
+function say(content, tone = '') { writeMessage($('message'), content, tone); }
 
 function buildRack() {
   CHIP_VALUES.forEach((v, i) => {
-    const b = document.createElement('button');
-    b.type = 'button';
-    b.className = `chip v${v}`;
-    b.innerHTML = `${v >= 1000 ? '1K' : v}<span class="key">${i + 1}</span>`;
-    b.setAttribute('aria-label', `${v} chip (key ${i + 1})`);
-    b.dataset.value = v;
-    b.addEventListener('click', () => { game.slip.selectChip(v); sound.chip(); render(); });
+    const b = chipButton(v, i);
+    b.addEventListener('click', () => {
+      const why = whyUnavailable(b);
+      if (why) { say(why, 'warn'); return; }
+      game.slip.selectChip(v); player.setSetting('chip', v); sound.chip(); render();
+    });
     $('rack').append(b);
   });
 }
@@ -85,21 +88,25 @@ function render() {
   stack('stack-ante', betting ? game.slip.amountOn('ante') * CENTS_PER_CHIP : live.ante);
   stack('stack-bonus', betting ? game.slip.amountOn('bonus') * CENTS_PER_CHIP : live.aaBonus);
   stack('stack-call', callShown);
-  $('spot-ante').disabled = !betting || busy;
-  $('spot-bonus').disabled = !betting || busy;
+  // Whatever cannot be done now stays reachable and says why.
+  const wait = busy ? t('poker.busy') : '';
+  const between = betting ? '' : t('poker.chipsBetweenHands');
+  setUnavailable($('spot-ante'), wait || between);
+  setUnavailable($('spot-bonus'), wait || between);
   for (const chip of $('rack').children) {
     chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
-    chip.disabled = !betting || busy;
+    setUnavailable(chip, between || chipUnavailable(Number(chip.dataset.value), game.bankroll, ANTE_MAX));
   }
   $('betting').hidden = !betting;
   $('deciding').hidden = betting;
-  $('undo').disabled = busy || !game.slip.canUndo;
-  $('clear').disabled = busy || game.slip.isEmpty;
-  $('repeat').disabled = busy || !game.slip.canRepeat;
-  $('double-bet').disabled = busy || game.slip.isEmpty;
-  $('deal').disabled = busy || !game.readiness().ok;
-  $('call').disabled = busy || !live || 2 * live.ante > game.bankroll;
-  $('fold').disabled = busy || !live;
+  for (const [id, action] of [['undo', 'undo'], ['clear', 'clear'], ['repeat', 'repeat'], ['double-bet', 'double']]) {
+    setUnavailable($(id), wait || game.slip.whyNot(action));
+  }
+  setUnavailable($('deal'), wait || game.readiness().reason);
+  const noHand = live ? '' : t('poker.noHand');
+  setUnavailable($('call'), wait || noHand || (2 * live.ante > game.bankroll
+    ? t('poker.callCost', { needed: 2 * live.ante, held: game.bankroll }) : ''));
+  setUnavailable($('fold'), wait || noHand);
   if (live) $('call').firstChild.textContent = `Call ${formatChips(2 * live.ante)} `;
   renderStats();
   $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
@@ -152,6 +159,9 @@ async function deal() {
   render();
   await view?.scene.idle();
   busy = false;
+  const h = game.hand;
+  speak(t('say.cardsNoTotal', { who: t('say.you'), cards: h.player.map(cardName).join(', ') }));
+  speak(t('say.flop', { cards: h.board.slice(0, 3).map(cardName).join(', '), hand: game.playerSoFar().toLowerCase() }));
   say(`You hold ${game.playerSoFar().toLowerCase()}. Call ${formatChips(2 * game.hand.ante)} or fold.`);
   render();
 }
@@ -170,6 +180,7 @@ async function finish(folded) {
     callShown = hand.call;
     stack('stack-call', hand.call);
     for (boardShown = 4; boardShown <= 5; boardShown++) {
+      speak(t(boardShown === 4 ? 'say.turn' : 'say.river', { card: cardName(hand.board[boardShown - 1]) }));
       render();
       stack('stack-call', hand.call);
       await view?.scene.idle();
@@ -183,21 +194,24 @@ async function finish(folded) {
   await view?.scene.idle();
   busy = false;
   render();
+  if (!folded) {
+    speak(t('say.dealerHole', { cards: hand.dealer.map(cardName).join(', '), hand: hand.dealerHand.toLowerCase() }));
+  }
   payOut(hand);
-  const staked = hand.ante + hand.aaBonus + hand.call;
-  const net = hand.returned - staked;
-  const bonus = hand.bonus ? ` The AA bonus pays ${formatChips(hand.bonus - hand.aaBonus)}.` : '';
-  const lines = {
-    fold: 'You fold; the ante stays on the table.',
-    'dealer does not qualify': `The dealer does not qualify: your ante is paid and the call pushes.`,
-    win: `${hand.playerHand} beats ${hand.dealerHand.toLowerCase()}.`,
-    push: 'Equal hands: ante and call push.',
-    lose: `${hand.dealerHand} beats ${hand.playerHand.toLowerCase()}.`,
-  };
-  const text = `${lines[hand.outcome]}${bonus} ${net > 0 ? 'You win' : net < 0 ? 'You lose' : 'Net'} ` +
-    `${net > 0 ? formatSigned(net) : formatChips(Math.abs(net))} chips.`;
-  say(text, net > 0 ? 'win' : net < 0 ? 'loss' : '');
-  if (net > 0) sound.win(net >= 10 * hand.ante ? 3 : 1); else if (net < 0) sound.lose();
+  const shownResult = pokerResult(hand);
+  if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart(shownResult);
+  else say(shownResult);
+  if (shownResult.net > 0) sound.win(shownResult.net >= 10 * hand.ante ? 3 : 1);
+  else if (shownResult.net < 0) sound.lose();
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  offerFresh($('message'), belowMinimumMessage(game.bankroll, SMALLEST_ROUND), () => {
+    game.table.startAgain();
+    render();
+    say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 async function payOut(hand) {
@@ -208,7 +222,14 @@ async function payOut(hand) {
 }
 
 function wire() {
-  const on = (id, fn) => $(id).addEventListener('click', fn);
+  // A button that cannot act says why instead.
+  const on = (id, fn) => $(id).addEventListener('click', () => {
+    const why = whyUnavailable($(id));
+    if (!why) fn();
+    // Out of chips, a refused deal comes with the fresh start.
+    else if (id === 'deal' && !game.hand && isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
+    else say(why, 'warn');
+  });
   const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
   on('spot-ante', slip(() => game.slip.place('ante')));
   on('spot-bonus', slip(() => game.slip.place('bonus')));
@@ -228,12 +249,14 @@ function wire() {
   document.addEventListener('keydown', (e) => {
     if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
   }, true);
-  bindKeys(keys);
+  bindKeys(keys, (text) => say(text, 'warn'));
 }
 
 async function start() {
   buildRack();
-  sound = await loadSound(game.table);
+  $('limits').textContent = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
+    bonusMax: BONUS_MAX * CENTS_PER_CHIP });
+  sound = await loadSound(player);
   wire();
   if (game.hand) boardShown = 3;
   render();
@@ -247,6 +270,7 @@ async function start() {
   showTable(game.hand ?? game.lastHand, game.hand, false);
   loadFonts();
   if (game.hand) say(`Your hand is still in play: call ${formatChips(2 * game.hand.ante)} or fold.`);
+  else if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
   else say('Place an ante (and the AA bonus if you like), then deal.');
 }
 

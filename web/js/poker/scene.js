@@ -16,8 +16,9 @@ export const SPOTS = { bonus: { x: -0.3, z: SPOT_Z }, ante: { x: 0, z: SPOT_Z },
 
 function paint(view) {
   felt.text(view, "CASINO HOLD'EM", 0, 0.036, 0.05, { spacing: 0.006 });
-  felt.text(view, 'Dealer qualifies with a pair of fours or better', 0, -0.276, 0.026,
-    { colour: 'rgba(244, 236, 216, 0.55)', font: 'Manrope, sans-serif', weight: 600 });
+  // Far from the seat, so printed large enough to stay above 11 px on screen.
+  felt.text(view, 'Dealer qualifies with a pair of fours or better', 0, -0.285, 0.044,
+    { colour: 'rgba(244, 236, 216, 0.9)', font: 'Manrope, sans-serif', weight: 700 });
   for (const at of Object.values(SPOTS)) {
     felt.ring(view, at.x, at.z, SPOT_R, { fill: 'rgba(0, 0, 0, 0.12)' });
     felt.ring(view, at.x, at.z, SPOT_R * 0.8, { colour: 'rgba(240, 210, 142, 0.3)', width: 0.003 });

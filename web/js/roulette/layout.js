@@ -4,7 +4,7 @@
 // line between its numbers and a corner where four meet. The mouse hits any
 // spot; the keyboard moves a cursor over the same spots with the arrow keys.
 import { RED, PAYOUT } from '../rules/roulette.js';
-import { SPOTS, spotOf } from './table.js';
+import { SPOTS, spotOf } from './game.js';
 import { formatChips } from '../kit/money.js';
 
 // Grid units: each number is 2 × 2, zero sits left of x = 0, the column bets
@@ -69,9 +69,11 @@ const pct = (v, total) => `${(v / total) * 100}%`;
 
 function describe(h) {
   const b = h.bet;
+  // The dozens read "1st 12" on the cloth, and their name starts with it.
   const what = b.kind === 'straight' ? `Number ${b.numbers[0]}` :
     ['split', 'street', 'trio', 'corner', 'sixLine', 'firstFour'].includes(b.kind)
-      ? `${KIND_WORDS[b.kind]} ${b.numbers.join(', ')}` : h.spot.replace(/^./, (c) => c.toUpperCase());
+      ? `${KIND_WORDS[b.kind]} ${b.numbers.join(', ')}`
+      : b.kind === 'dozen' ? `${h.spot.replace(' dozen', ' 12')}, the ${h.spot}` : h.spot.replace(/^./, (c) => c.toUpperCase());
   return `${what}, pays ${PAYOUT[b.kind]} to 1`;
 }
 

@@ -63,9 +63,16 @@ export function drawWheelFace(ctx, size, angle = 0) {
   ctx.restore();
 }
 
+// The ball's distance from the hub, in units of the face's radius, for a pose
+// radius: 0.93 (rolling on the track, beyond the face) down to 0.70 (at rest),
+// where it sits in the middle of the pocket ring, between the cone (0.60) and
+// the numbers (0.78).
+const POCKET_RING = 0.69;
+export const ballDistance = (radius, track) => POCKET_RING + (radius - 0.7) * ((track - POCKET_RING) / 0.23);
+
 function ballPoint(size, pose) {
   const c = size / 2;
-  const r = c * 0.98 * pose.radius * 0.82 + c * 0.04;
+  const r = c * ballDistance(pose.radius, 0.95);
   return { x: c + r * Math.sin(pose.ball), y: c - r * Math.cos(pose.ball) };
 }
 
@@ -180,8 +187,11 @@ async function webglRenderer(container) {
       wheel.rotation.y = -pose.wheel;
       ball.visible = pose.radius !== null;
       if (ball.visible) {
-        const r = 1.38 * pose.radius;
-        ball.position.set(r * Math.sin(pose.ball), 0.12 + 0.06 * Math.max(0, pose.radius - 0.75), -r * Math.cos(pose.ball));
+        // The face has a radius of 1.02; the track runs out to 1.45.
+        const r = 1.02 * ballDistance(pose.radius, 1.28 / 1.02);
+        // On the track (y 0.1) while it rolls, down on the face once inside its edge.
+        const lift = Math.min(1, Math.max(0, (r - 0.95) / 0.1));
+        ball.position.set(r * Math.sin(pose.ball), 0.045 + 0.1 * lift, -r * Math.cos(pose.ball));
       }
       renderer.render(scene, camera);
     },

@@ -195,6 +195,6 @@ export class BaccaratTable {
       s.game.shoe = structuredClone(this.shoeState);
       s.game.pending = null;
     });
-    return { coup, staked: p.staked, returned, paid };
+    return { coup, bets: p.bets, staked: p.staked, returned, paid };
   }
 }

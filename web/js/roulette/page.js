@@ -3,17 +3,23 @@
 // layout, the racetrack, the wheel and the sounds.
 import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
-import { formatChips, formatSigned, wholeChipsIn } from '../kit/money.js';
-import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { PlayerSettings } from '../kit/player.js';
+import { STARTING_BANKROLL } from '../kit/money.js';
+import { rouletteResult } from '../kit/results.js';
+import { t } from '../kit/messages.js';
+import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { colorOf, CALL_BETS } from '../rules/roulette.js';
-import { RouletteTable, TABLE_MIN } from './table.js';
+import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
 import { createWheel } from './wheel.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new RouletteTable({ storage: window.localStorage });
-const sound = createSound(table.state);
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, table.state.settings);
+table.slip.selectChip(player.settings.chip);
+const sound = createSound(player);
 let spinning = false;
 
 const frame = mountTable({
@@ -24,12 +30,15 @@ const frame = mountTable({
     { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
     { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
     { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
-    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin },
+    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
   ],
-  onChip: (value) => { table.selectChip(value); sound.chip(); },
+  onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
 });
 frame.setMuted(sound.muted);
+frame.setLimits(t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
+  evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }));
+const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 // The wheel and the board of numbers above the layout, the layout and the
 // racetrack in the overlay at the bottom of the stage.
@@ -45,9 +54,7 @@ side.innerHTML = `
   <div class="rl-hotcold">
     <div><span class="label">Hot</span><ol class="rl-hot-list num"></ol></div>
     <div><span class="label">Cold</span><ol class="rl-cold-list num"></ol></div>
-  </div>
-  <p class="rl-limits">Limits: straight up to 100, splits 200, streets 300, corners 400, lines 600,
-    columns and dozens 1,000, even chances 2,000; at most 10,000 a spin.</p>`;
+  </div>`;
 top.append(wheelBox, side);
 frame.stage.insertBefore(top, frame.board);
 
@@ -93,7 +100,7 @@ async function spin() {
   if (!result.ok) { frame.say(result.reason, 'warn'); return; }
   spinning = true;
   render();
-  frame.say('No more bets.');
+  frame.say(t('say.spin'));
   sound.wheel(reducedMotion ? 0.6 : 5);
   const bets = Object.entries(table.pending.bets);
   layout.show(bets);
@@ -105,28 +112,37 @@ async function spin() {
 }
 
 function announce(done, bets) {
-  const net = done.returned - done.staked;
-  const colour = done.color === 'green' ? 'zero' : done.color;
-  if (done.returned > 0) {
-    sound.win(net > 0 ? Math.min(3, Math.ceil(net / done.staked)) : 1);
-    frame.say(`${done.number} ${colour}. You win ${formatChips(done.returned)} (${formatSigned(net)}).`, 'win');
-  } else {
-    sound.lose();
-    frame.say(`${done.number} ${colour}. No win this time (${formatSigned(net)}).`, 'loss');
-  }
+  const result = rouletteResult({ number: done.number, colour: done.color, bets: done.bets });
+  if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
+  else if (result.net < 0) sound.lose();
   render(done.number, bets);
+  if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
+  else frame.say(result);
+}
+
+// A refused deal says why; out of chips, the why comes with the fresh start.
+function refusedDeal(why) {
+  if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
+  else frame.say(why, 'warn');
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  frame.offerFreshStart(belowMinimumMessage(table.bankroll, TABLE_MIN), () => {
+    table.state.startAgain();
+    render();
+    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 function render(winning = null, wonBets = null) {
   frame.setBankroll(table.bankroll);
   frame.setBet(table.pending ? table.pending.staked : table.slip.totalCents);
-  frame.setChipsEnabled(wholeChipsIn(table.bankroll));
-  const busy = spinning || !!table.pending;
-  frame.setAction('spin', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('undo', { disabled: busy || !table.slip.canUndo });
-  frame.setAction('clear', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('repeat', { disabled: busy || !table.slip.canRepeat });
-  frame.setAction('double', { disabled: busy || table.slip.isEmpty });
+  frame.setChips((value) => chipUnavailable(value, table.bankroll, MOST_ON_A_SPOT));
+  // While the ball rolls every betting action waits, and says so.
+  const wait = spinning || table.pending ? t('roulette.spinning') : '';
+  for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
+  frame.setAction('spin', { reason: wait || table.slip.whyNot('deal') });
   layout.show(wonBets ?? table.slip.entries(), winning);
   const numbers = table.lastNumbers;
   const last = numbers[0];
@@ -150,9 +166,10 @@ function render(winning = null, wonBets = null) {
 render();
 if (table.recovered) {
   const r = table.recovered;
-  frame.say(`Your last spin landed on ${r.number}: ${formatChips(r.returned)} returned.`, r.returned ? 'win' : '');
+  const result = rouletteResult({ number: r.number, colour: r.color, bets: r.bets });
+  frame.say({ ...result, lines: [t('roulette.recovered'), ...result.lines] });
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
-  frame.say(belowMinimumMessage(table.bankroll, TABLE_MIN), 'warn');
+  offerFreshStart();
 } else {
-  frame.say('Place your bets: pick a chip, then a spot on the layout or the racetrack.');
+  frame.say(t('roulette.welcome'));
 }

@@ -47,16 +47,18 @@ export const spotOf = (kind, numbers) => {
   return bet ? spotId(bet) : null;
 };
 
-// Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
-export function settleSlip(bets, number) {
-  let back = 0;
-  for (const [spot, chips] of Object.entries(bets)) {
+// Each bet of a slip of {spot: chips} settled on `number`, in cents.
+export function settleEach(bets, number) {
+  return Object.entries(bets).map(([spot, chips]) => {
     const bet = SPOTS.get(spot);
     if (!bet) throw new RangeError(`roulette: no spot named ${spot}`);
-    back += settle({ ...bet, stake: chips * CENTS_PER_CHIP }, number);
-  }
-  return back;
+    const staked = chips * CENTS_PER_CHIP;
+    return { spot, kind: bet.kind, numbers: bet.numbers, staked, returned: settle({ ...bet, stake: staked }, number) };
+  });
 }
+
+// Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
+export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, b) => s + b.returned, 0);
 
 const NO_MORE_BETS = Object.freeze({ ok: false, reason: 'The ball is rolling: no more bets.' });
 
@@ -174,6 +176,8 @@ export class RouletteTable {
       s.history.push({ number: p.number, staked: p.staked, returned });
       s.game.pending = null;
     });
-    return { number: p.number, color: colorOf(p.number), staked: p.staked, returned };
+    let each = [];
+    try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
+    return { number: p.number, color: colorOf(p.number), staked: p.staked, returned, bets: each };
   }
 }

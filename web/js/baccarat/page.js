@@ -3,19 +3,25 @@
 // table (scene.js) where the cards are turned and the chips stand, the
 // betting spots, the scoreboards and the sounds. The hands are also kept as
 // DOM elements, out of sight, so a screen reader can name the cards.
-import { mountTable } from '../kit/table.js';
+import { mountTable, announce as speak } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
-import { formatChips, formatSigned, wholeChipsIn } from '../kit/money.js';
-import { isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { PlayerSettings } from '../kit/player.js';
+import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
+import { t } from '../kit/messages.js';
+import { baccaratResult } from '../kit/results.js';
+import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, SPOT_LABELS, TABLE_MIN } from './table.js';
+import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { drawScoreboards } from './scoreboard.js';
 import { createBaccaratScene } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new BaccaratTable({ storage: window.localStorage });
-const sound = createSound(table.state);
+// The chip and the sound are the player's, the same at every table.
+const player = new PlayerSettings(window.localStorage, table.state.settings);
+table.slip.selectChip(player.settings.chip);
+const sound = createSound(player);
 let dealing = false;
 let view = null;
 // While the bets are paid and handed back, their chips belong to that motion.
@@ -32,9 +38,9 @@ const frame = mountTable({
     { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
     { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
     { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
-    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal },
+    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
   ],
-  onChip: (value) => { table.selectChip(value); sound.chip(); },
+  onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
   onKey: (e) => {
     const spot = Object.keys(SPOT_KEYS).find((k) => SPOT_KEYS[k] === e.key.toLowerCase());
@@ -44,6 +50,9 @@ const frame = mountTable({
   },
 });
 frame.setMuted(sound.muted);
+frame.setLimits(t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
+  max: TABLE_MAX * 100 }));
+const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 const scene = document.createElement('section');
 scene.className = 'bc-scene';
@@ -83,7 +92,7 @@ for (const spot of Object.keys(SPOT_KEYS)) {
 frame.board.append(spots);
 
 function place(spot) {
-  if (dealing) { frame.say('The cards are out: no more bets.', 'warn'); return; }
+  if (dealing) { frame.say(t('baccarat.busy'), 'warn'); return; }
   if (act(table.place(spot))) sound.chip();
 }
 
@@ -107,8 +116,18 @@ function cardElement(card) {
   return el;
 }
 
+// How many cards of the coup being dealt have been said, so each is said once.
+let said = 0;
+
 function showHands(coup, count = Infinity) {
   const order = dealOrder(coup).slice(0, count);
+  if (dealing) {
+    for (const [side, i] of order.slice(said)) {
+      const cards = coup[side].slice(0, i + 1);
+      speak(t('say.cards', { who: t(`say.${side}`), cards: cardName(coup[side][i]), total: handTotal(cards) }));
+    }
+    said = order.length;
+  }
   for (const side of ['player', 'banker']) {
     const shown = order.filter(([h]) => h === side).map(([, i]) => coup[side][i]);
     hands[side].querySelector('.bc-cards').replaceChildren(...shown.map((c) => {
@@ -131,6 +150,7 @@ async function deal() {
   if (result.shuffled) { frame.say(`New shoe: ${cardLabel(table.burned.card)} burns ${table.burned.count}.`); await wait(900); }
   else frame.say('No more bets.');
   const { coup } = result;
+  said = 0;
   for (const side of ['player', 'banker']) {
     hands[side].querySelector('.bc-cards').replaceChildren();
     hands[side].querySelector('.bc-total').textContent = '';
@@ -153,6 +173,7 @@ async function deal() {
     sound.flip();
     const shown = order.slice(0, i + 1).filter(([h]) => h === side).map(([, k]) => coup[side][k]);
     hands[side].querySelector('.bc-total').textContent = String(handTotal(shown));
+    speak(t('say.cards', { who: t(`say.${side}`), cards: cardName(coup[side][index]), total: handTotal(shown) }));
     await wait(320);
   }
   const done = table.finishCoup();
@@ -167,27 +188,37 @@ async function deal() {
 }
 
 function announce(done) {
-  const { coup } = done;
-  const net = done.returned - done.staked;
-  const what = coup.winner === 'tie' ? `Tie, ${coup.playerTotal} all` :
-    `${coup.winner === 'player' ? 'Player' : 'Banker'} wins, ${Math.max(coup.playerTotal, coup.bankerTotal)} over ${Math.min(coup.playerTotal, coup.bankerTotal)}`;
-  const natural = coup.natural ? ' (natural)' : '';
-  if (net > 0) { sound.win(Math.min(3, Math.ceil(net / Math.max(1, done.staked)))); frame.say(`${what}${natural}. You win ${formatChips(done.returned)} (${formatSigned(net)}).`, 'win'); }
-  else if (net === 0) frame.say(`${what}${natural}. Your stake comes back (±0).`);
-  else { sound.lose(); frame.say(`${what}${natural}. ${formatSigned(net)}.`, 'loss'); }
+  const result = baccaratResult(done);
+  if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
+  else if (result.net < 0) sound.lose();
+  if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
+  else frame.say(result);
   render();
+}
+
+// A refused deal says why; out of chips, the why comes with the fresh start.
+function refusedDeal(why) {
+  if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
+  else frame.say(why, 'warn');
+}
+
+// Out of chips: say so, and offer the same fresh start the shell's reset gives.
+function offerFreshStart(result = null) {
+  frame.offerFreshStart(belowMinimumMessage(table.bankroll, TABLE_MIN), () => {
+    table.state.startAgain();
+    render();
+    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
+  }, result);
 }
 
 function render() {
   frame.setBankroll(table.bankroll);
   frame.setBet(table.pending ? table.pending.staked : table.slip.totalCents);
-  frame.setChipsEnabled(wholeChipsIn(table.bankroll));
-  const busy = dealing || !!table.pending;
-  frame.setAction('deal', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('undo', { disabled: busy || !table.slip.canUndo });
-  frame.setAction('clear', { disabled: busy || table.slip.isEmpty });
-  frame.setAction('repeat', { disabled: busy || !table.slip.canRepeat });
-  frame.setAction('double', { disabled: busy || table.slip.isEmpty });
+  frame.setChips((value) => chipUnavailable(value, table.bankroll, MOST_ON_A_SPOT));
+  // While the cards are out every betting action waits, and says so.
+  const wait = dealing || table.pending ? t('baccarat.busy') : '';
+  for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
+  frame.setAction('deal', { reason: wait || table.slip.whyNot('deal') });
   const bets = table.pending ? table.pending.bets : table.slip.toObject();
   for (const [spot, b] of Object.entries(spotButtons)) {
     const chips = bets[spot] ?? 0;
@@ -198,8 +229,8 @@ function render() {
   if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
-  const t = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
-  scene.querySelector('.bc-tally').textContent = `Banker ${t.banker} · Player ${t.player} · Tie ${t.tie}`;
+  const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
+  scene.querySelector('.bc-tally').textContent = `Banker ${wins.banker} · Player ${wins.player} · Tie ${wins.tie}`;
   scene.querySelector('.bc-shoe').textContent = `${table.cardsLeft} cards left in the shoe`;
 }
 
@@ -226,7 +257,7 @@ createBaccaratScene(frame.stage).then((v) => {
 if (table.recovered) {
   announce(table.recovered);
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
-  frame.say(belowMinimumMessage(table.bankroll, TABLE_MIN), 'warn');
+  offerFreshStart();
 } else {
   frame.say('Place your bets on Player, Banker or Tie, then deal.');
 }
