@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A disk that fills up: the application keeps running, logs each failed write
 # once, leaves the saves.json it last wrote as it was, keeps the saves in
 # memory and writes them once there is room again.

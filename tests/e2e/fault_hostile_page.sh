@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Hostile pages: 10,000 setItem calls a second for 20 seconds give about four
 # writes of saves.json a second at most, the newest content last, and the
 # application's memory does not grow; the largest value a page can store

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A saves.json that is a folder, a symbolic link to a file elsewhere, or a
 # file of 1 GB neither hangs nor ends start-up: it is set aside with a line in
 # the log that says why, what it pointed to is left alone, and the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kill -9 of the web process at each table: the table comes back by itself,
 # seeded with the last save its page made, three times within a minute; the
 # fourth time it is left with a note, and quitting after that still ends

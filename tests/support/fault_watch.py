@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Watches the application while a page floods it, until SIGTERM.
 
 Counts the writes of one file: each write puts a new file in its place, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { rouletteResult, blackjackResult, baccaratResult, pokerResult, handTotalText, pokerHandName }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the pages with a frame of their own (blackjack, poker) share: playing
 // cards as DOM elements (so screen readers can name them), keyboard wiring
 // and a quiet stand-in for sound.

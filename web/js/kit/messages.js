@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every sentence the tables show the player, by key, in one catalogue per
 // language. Pure: no DOM at import time, so node tests read the same words.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's own choices, the same at every table: the chip last chosen and
 // whether the casino is heard. One small value in localStorage beside the
 // tables' (the shell keeps it with the saves); resetting a table leaves it be.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a settled round says to the player, the same way at every table: the
 // net result first, its tone taken from its sign, then what happened and each
 // bet's own outcome in plain words. Pure: the tables hand in settled rounds
