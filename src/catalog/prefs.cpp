@@ -80,6 +80,9 @@ std::optional<std::string> lastPage() {
 
 void setLastPage(const std::optional<std::string>& page) {
   auto& s = d();
+  // Every launch and every reload names the page the file already holds: a
+  // write, synced to disk, on the way to the first page for nothing.
+  if (lastPage() == page) return;
   if (page)
     g_key_file_set_string(s.keys.get(), kGroup, "lastPage", page->c_str());
   else

@@ -96,14 +96,25 @@ void AppDelegate::applicationDidFinishLaunching() {
     std::exit(EXIT_FAILURE);
   }
   g_autofree char* webRoot = g_build_filename(resources->c_str(), "web", nullptr);
+
+  // The first page starts loading before the window is built: the engine
+  // starts its web process on its own while the window is put together.
+  GtkWidget* container = adw_bin_new();
+  casino_ = Casino::create(webRoot, ADW_BIN(container));
+  if (!options_.selfTest) casino_->open(Commands::firstPage(Prefs::reopenLastTable(), Prefs::lastPage()));
+
   // The icon sits in the same prefix, which need not be one the desktop
   // searches (a build tree, a private install).
   g_autofree char* prefixShare = g_path_get_dirname(resources->c_str());
   g_autofree char* icons = g_build_filename(prefixShare, "icons", nullptr);
   gtk_icon_theme_add_search_path(gtk_icon_theme_get_for_display(gdk_display_get_default()), icons);
 
-  buildWindow(webRoot);
+  buildWindow(container);
   installActions();
+  casino_->onPageChange = [weak = weak_from_this()](const Table* table) {
+    if (auto self = weak.lock()) self->pageChanged(table);
+  };
+  pageChanged(casino_->currentTable());
   installMenuBar();
   installSessionEnd();
   gtk_window_present(window_);
@@ -119,10 +130,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     selfTest_->run();
     return;
   }
-  casino_->open(Commands::firstPage(Prefs::reopenLastTable(), Prefs::lastPage()));
 }
 
-void AppDelegate::buildWindow(const std::string& webRoot) {
+void AppDelegate::buildWindow(GtkWidget* container) {
   adw_style_manager_set_color_scheme(adw_style_manager_get_default(), ADW_COLOR_SCHEME_FORCE_DARK);
 
   GtkCssProvider* css = gtk_css_provider_new();
@@ -148,16 +158,10 @@ void AppDelegate::buildWindow(const std::string& webRoot) {
 
   gtk_window_set_titlebar(window_, buildHeaderBar());
 
-  GtkWidget* container = adw_bin_new();
   gtk_widget_add_css_class(container, "velmar-page");
   gtk_widget_set_hexpand(container, TRUE);
   gtk_widget_set_vexpand(container, TRUE);
   gtk_window_set_child(window_, container);
-
-  casino_ = Casino::create(webRoot, ADW_BIN(container));
-  casino_->onPageChange = [weak = weak_from_this()](const Table* table) {
-    if (auto self = weak.lock()) self->pageChanged(table);
-  };
 }
 
 GtkWidget* AppDelegate::buildHeaderBar() {

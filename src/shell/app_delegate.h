@@ -56,7 +56,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   AppDelegate() = default;
 
   void applicationDidFinishLaunching();
-  void buildWindow(const std::string& webRoot);
+  // The window around the container that already holds the web host's view.
+  void buildWindow(GtkWidget* container);
   GtkWidget* buildHeaderBar();
   void installActions();
   void installMenuBar();
