@@ -56,7 +56,8 @@ class ShellWindow : public ::testing::Test {
     g_mkdir_with_parents((share + "/velmar-casino").c_str(), 0700);
     g_mkdir_with_parents((share + "/metainfo").c_str(), 0700);
     ASSERT_EQ(symlink(VELMAR_FIXTURES "/shell/web", (share + "/velmar-casino/web").c_str()), 0);
-    g_autofree char* staged = g_path_get_dirname(g_path_get_dirname(VELMAR_STAGED_WEB));
+    g_autofree char* resources = g_path_get_dirname(VELMAR_STAGED_WEB);
+    g_autofree char* staged = g_path_get_dirname(resources);
     ASSERT_EQ(symlink((std::string(staged) + "/metainfo/com.velmar.Casino.metainfo.xml").c_str(),
                       (share + "/metainfo/com.velmar.Casino.metainfo.xml").c_str()), 0);
 
