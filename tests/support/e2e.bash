@@ -70,6 +70,10 @@ make_prefix() {
   for dir in "$@"; do cp -r "$dir"/. "$PREFIX/share/velmar-casino/web/"; done
 }
 
+menubar_on_bus() {
+  gdbus introspect --session --dest "$APP_ID" --object-path "$APP_PATH/menus/menubar" | grep -q org.gtk.Menus
+}
+
 on_bus() {
   gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
     --method org.freedesktop.DBus.NameHasOwner "$APP_ID" | grep -q true
@@ -84,6 +88,9 @@ start_app() {
   ${LAUNCH:-} "$exe" >>"$WORK/app.log" 2>&1 &
   APP_PID=$!
   wait_for "the application on the bus" on_bus
+  # The name is owned before the window exists and the first page is chosen
+  # before its actions are in place; the menu bar is exported last of all.
+  wait_for "the menu bar" menubar_on_bus
   wait_for "the first page" has_pref lastPage
 }
 
