@@ -242,6 +242,35 @@ TEST_F(TablePage, EveryTableHasReadableTextAndNamedControls) {
   }
 }
 
+// The sheets over a table (help, history) hold the round still behind them:
+// the deal key does nothing while one is open. The rebet key repeats the last
+// round's bets and deals, and the history lists both rounds, newest first,
+// each with the net the saved state recorded.
+TEST_F(TablePage, SheetsHoldTheRoundAndTheRebetKeyPlaysTheLastBetsAgain) {
+  const std::pair<TableInfo, const char*> tables[] = {{kTables[0], "click(5, '[data-spot=\"red\"]')"},
+                                                      {kTables[2], "click(5, '.bc-spot.banker')"}};
+  // Both seeded at once: a page leaving hands over the whole of its storage.
+  casino->saves().replaceAll({{tables[0].first.key, kSeed}, {tables[1].first.key, kSeed}});
+  for (const auto& [t, bet] : tables) {
+    file = t.file, key = t.key, bankroll = t.bankroll, this->bet = ".meter.bet .value";
+    casino->open(Tables::url(file));
+    ASSERT_TRUE(showsTable()) << file;
+    EXPECT_EQ(page(std::string(bet) + "; press('?'); const help = $('dialog.help-sheet');"
+                   "press('" + t.dealKey + "'); await new Promise((r) => setTimeout(r, 300));"
+                   "const held = [help.open, /2[.,]70/.test(help.textContent) || /1[.,]06/.test(help.textContent),"
+                   " state().history.length, $(BET).textContent];"
+                   "help.querySelector('button').click(); document.activeElement.blur(); return [...held, help.open];"),
+              "[true,true,0,\"5\",false]") << file;
+    EXPECT_EQ(page("press('" + std::string(t.dealKey) + "'); await until(() => state().history.length === 1 && !state().game.pending);"
+                   "press('g'); await until(() => state().history.length === 2 && !state().game.pending);"
+                   "press('l'); const items = [...document.querySelectorAll('.history-list li .net')].map((n) => n.textContent);"
+                   "const s = state(); const { formatSigned } = await module('kit/money');"
+                   "const nets = s.history.map((h) => formatSigned(h.returned - h.staked)).reverse();"
+                   "return [s.history.map((h) => h.staked), JSON.stringify(items) === JSON.stringify(nets)];"),
+              "[[500,500],true]") << saved();
+  }
+}
+
 TEST_F(TablePage, RouletteSpinPaysWhatTheRulesSettleForThePocketAndSurvivesAReload) {
   openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
   // Five chips on red and one straight up on 17, then the spin key.

@@ -190,7 +190,7 @@ export class BaccaratTable {
       if (coup.natural) s.stats.naturals += 1;
       s.history.push({
         ...result, player: coup.player, banker: coup.banker,
-        playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, staked: p.staked, returned,
+        playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, staked: p.staked, returned, bets: p.bets,
       });
       s.game.shoe = structuredClone(this.shoeState);
       s.game.pending = null;

@@ -5,10 +5,12 @@
 // DOM elements, out of sight, so a screen reader can name the cards.
 import { mountTable, announce as speak } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
+import { paced } from '../kit/pace.js';
 import { PlayerSettings } from '../kit/player.js';
 import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
 import { t } from '../kit/messages.js';
-import { baccaratResult } from '../kit/results.js';
+import { baccaratResult, baccaratSpotName } from '../kit/results.js';
+import { mountPanels } from '../kit/panels.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
@@ -39,6 +41,7 @@ const frame = mountTable({
     { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
     { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
     { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: 'Deal' }), key: 'g', onActivate: again, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -50,8 +53,24 @@ const frame = mountTable({
   },
 });
 frame.setMuted(sound.muted);
-frame.setLimits(t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
-  max: TABLE_MAX * 100 }));
+const limits = t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
+  max: TABLE_MAX * 100 });
+frame.setLimits(limits);
+// The house's share of each stake with eight decks and these payouts.
+const EDGE = { player: 0.0124, banker: 0.0106, tie: 0.1436, playerPair: 0.1036, bankerPair: 0.1036 };
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => table.state.history,
+  describe: (entry) => ({
+    what: Array.isArray(entry.player) && Array.isArray(entry.banker)
+      ? t('history.baccarat', { player: entry.player.map(cardLabel).join(' '), playerTotal: entry.playerTotal,
+        banker: entry.banker.map(cardLabel).join(' '), bankerTotal: entry.bankerTotal }) : '',
+    bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
+  }),
+  rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3')],
+  bets: Object.keys(EDGE).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot], edge: EDGE[spot] })),
+  keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: baccaratSpotName(spot) })),
+});
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 const scene = document.createElement('section');
@@ -102,7 +121,7 @@ function act(verdict) {
   return true;
 }
 
-const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : ms));
+const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : paced(ms)));
 const onCard = (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card());
 
 function cardElement(card) {
@@ -196,6 +215,16 @@ function announce(done) {
   render();
 }
 
+// The last coup's bets again, then the deal, in one key.
+function again() {
+  if (dealing || table.pending) { frame.say(t('baccarat.busy'), 'warn'); return; }
+  if (table.slip.total === 0) {
+    const repeated = table.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+  }
+  deal();
+}
+
 // A refused deal says why; out of chips, the why comes with the fresh start.
 function refusedDeal(why) {
   if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
@@ -219,6 +248,7 @@ function render() {
   const wait = dealing || table.pending ? t('baccarat.busy') : '';
   for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
   frame.setAction('deal', { reason: wait || table.slip.whyNot('deal') });
+  frame.setAction('again', { reason: wait || (table.slip.total === 0 ? table.slip.whyNot('repeat') : table.slip.whyNot('deal')) });
   const bets = table.pending ? table.pending.bets : table.slip.toObject();
   for (const [spot, b] of Object.entries(spotButtons)) {
     const chips = bets[spot] ?? 0;

@@ -221,6 +221,8 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
 
   document.addEventListener('keydown', (e) => {
     if (e.ctrlKey || e.altKey || e.metaKey || e.defaultPrevented) return;
+    // A sheet over the table (help, history) takes the keys; the round waits.
+    if (document.querySelector('dialog[open]')) return;
     const target = e.target;
     if (target && (target.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName))) return;
     if (onKey?.(e) === true) { e.preventDefault(); return; }
@@ -270,5 +272,12 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     setLimits(text) { limits.textContent = text; },
     offerFreshStart(text, onStart, result) { offerFreshStart(message, text, onStart, result); },
     setMuted,
+    /** The buttons' keys and what they do, for the help sheet. */
+    keyList() {
+      return [...actionButtons.values()].filter(({ action }) => action.key)
+        .map(({ action }) => ({ key: keyCap(action.key), what: action.label }));
+    },
+    /** Puts buttons of the page's own (help, history, settings) in the header. */
+    addTools(...buttons) { header.querySelector('.purse').prepend(...buttons); },
   };
 }

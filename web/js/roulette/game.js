@@ -173,7 +173,7 @@ export class RouletteTable {
       s.stats.wagered += p.staked;
       s.stats.won += Math.max(0, win);
       s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
-      s.history.push({ number: p.number, staked: p.staked, returned });
+      s.history.push({ number: p.number, staked: p.staked, returned, bets: p.bets });
       s.game.pending = null;
     });
     let each = [];

@@ -5,11 +5,13 @@ import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
 import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
-import { rouletteResult } from '../kit/results.js';
+import { rouletteResult, rouletteSpotName } from '../kit/results.js';
+import { mountPanels } from '../kit/panels.js';
+import { paced } from '../kit/pace.js';
 import { t } from '../kit/messages.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
-import { colorOf, CALL_BETS } from '../rules/roulette.js';
-import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { colorOf, CALL_BETS, PAYOUT } from '../rules/roulette.js';
+import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX, SPOTS } from './game.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
 import { createWheel } from './wheel.js';
@@ -31,13 +33,31 @@ const frame = mountTable({
     { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
     { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
     { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: 'Spin' }), key: 'g', onActivate: again, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
 });
 frame.setMuted(sound.muted);
-frame.setLimits(t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
-  evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }));
+const limits = t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
+  evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 });
+frame.setLimits(limits);
+// Every bet of a single-zero wheel gives the house the same share: one pocket in 37.
+const EDGE = 1 / 37;
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => table.state.history,
+  describe: (entry) => ({
+    what: entry.number === 0 ? t('roulette.landedZero') : t('roulette.landed', { colour: t(`roulette.${colorOf(entry.number)}`), number: entry.number }),
+    bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => {
+      const bet = SPOTS.get(spot);
+      return bet ? `${rouletteSpotName(bet.kind, bet.numbers)} ${chips}` : '';
+    }).filter(Boolean).join(', '),
+  }),
+  rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3')],
+  bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
+    name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('panel.paysTo', { n: pays }), edge: EDGE })),
+});
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 // The wheel and the board of numbers above the layout, the layout and the
@@ -101,7 +121,7 @@ async function spin() {
   spinning = true;
   render();
   frame.say(t('say.spin'));
-  sound.wheel(reducedMotion ? 0.6 : 5);
+  sound.wheel(reducedMotion ? 0.6 : paced(5000) / 1000);
   const bets = Object.entries(table.pending.bets);
   layout.show(bets);
   if (wheel) await wheel.spin(result.number);
@@ -118,6 +138,16 @@ function announce(done, bets) {
   render(done.number, bets);
   if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
   else frame.say(result);
+}
+
+// The last spin's bets again, then the spin, in one key.
+function again() {
+  if (spinning || table.pending) { frame.say(t('roulette.spinning'), 'warn'); return; }
+  if (table.slip.total === 0) {
+    const repeated = table.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+  }
+  spin();
 }
 
 // A refused deal says why; out of chips, the why comes with the fresh start.
@@ -143,6 +173,7 @@ function render(winning = null, wonBets = null) {
   const wait = spinning || table.pending ? t('roulette.spinning') : '';
   for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
   frame.setAction('spin', { reason: wait || table.slip.whyNot('deal') });
+  frame.setAction('again', { reason: wait || (table.slip.total === 0 ? table.slip.whyNot('repeat') : table.slip.whyNot('deal')) });
   layout.show(wonBets ?? table.slip.entries(), winning);
   const numbers = table.lastNumbers;
   const last = numbers[0];
