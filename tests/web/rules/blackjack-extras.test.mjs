@@ -2,7 +2,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { deal, answerInsurance, act, evenMoneyOffered, takeEvenMoney } from '../../../web/js/rules/blackjack.js';
-import { judgeMove, sessionScore, addDecision, overallScore, percentMatched, chartMove } from '../../../web/js/rules/chart-score.js';
+import { judgeMove, sessionScore, addDecision, overallScore, percentMatched } from '../../../web/js/rules/chart-score.js';
 import { blackjackResult } from '../../../web/js/kit/results.js';
 import { Shoe, createRandom, seededSource } from '../../../web/js/kit/random.js';
 
@@ -32,9 +32,7 @@ test('a saved shoe deals on exactly as before, and a tampered one is shuffled af
   const make = (seed, decks = 6) => new Shoe({ decks, penetration: 0.75, random: createRandom(seededSource(seed)) });
   const shoe = make(1);
   for (let i = 0; i < 40; i++) shoe.draw();
-  const saved = JSON.parse(JSON.stringify(shoe));
-  assert.deepEqual([saved.cards.length, saved.cut], [2 * 272, 234 - 40]);
-  const back = Shoe.fromJSON(saved, { decks: 6, penetration: 0.75, random: createRandom(seededSource(2)) });
+  const back = Shoe.fromJSON(JSON.parse(JSON.stringify(shoe)), { decks: 6, penetration: 0.75, random: createRandom(seededSource(2)) });
   assert.deepEqual([back.restored, back.remaining, back.dealt, back.needsShuffle], [true, 272, 40, false]);
   const next = (s, n) => Array.from({ length: n }, () => s.draw());
   assert.deepEqual(next(back, 194), next(shoe, 194));
@@ -44,21 +42,20 @@ test('a saved shoe deals on exactly as before, and a tampered one is shuffled af
   assert.deepEqual([...back.cards].sort(), [...make(3).cards].sort());
 
   const one = make(4, 1);
-  one.draw();
+  for (let i = 0; i < 52; i++) one.draw();
+  assert.equal(Shoe.fromJSON(one.toJSON(), { decks: 1, penetration: 0.75 }).restored, true, 'a shoe dealt to its end');
+  one.shuffle(); one.draw();
   const good = one.toJSON();
   const tampered = [
-    null, 'shoe', { ...good, decks: 2 }, { ...good, cut: good.cut + 1 }, { ...good, cut: -1 }, { ...good, cut: 1.5 },
+    null, { ...good, decks: 2 }, { ...good, cut: good.cut + 1 }, { ...good, cut: 1.5 },
     { ...good, cards: good.cards.slice(2) }, // a card gone: the cut card would move
     { ...good, cards: good.cards.slice(0, 2) + good.cards.slice(0, -2) }, // one card twice in one deck
-    { ...good, cards: good.cards.slice(0, -2) + 'Xx' }, { ...good, cards: good.cards + 'A' },
+    { ...good, cards: good.cards.slice(0, -2) + 'Xx' },
   ];
   for (const bad of tampered) {
     const s = Shoe.fromJSON(bad, { decks: 1, penetration: 0.75, random: createRandom(seededSource(5)) });
     assert.deepEqual([s.restored, s.remaining], [false, 52], JSON.stringify(bad)?.slice(0, 60));
   }
-  const empty = make(6, 1);
-  for (let i = 0; i < 52; i++) empty.draw();
-  assert.equal(Shoe.fromJSON(empty.toJSON(), { decks: 1, penetration: 0.75 }).restored, true, 'a shoe dealt to its end');
 });
 
 test('the chart score judges each move against the hint and keeps session and overall counts', () => {
@@ -76,13 +73,12 @@ test('the chart score judges each move against the hint and keeps session and ov
     assert.deepEqual([judged.chart, judged.matched], [chart, matched], shoe);
     score = addDecision(score, judged);
   }
-  assert.deepEqual(score, { session: 'tonight', decisions: 4, matched: 2 });
-  assert.equal(percentMatched(score), 50);
-  const done = deal(stacked('As Kc Kh 9c'), 100); // a blackjack: nothing to decide
-  assert.deepEqual([chartMove(done), judgeMove(done, 'hit').stats, addDecision(score, judgeMove(done, 'hit'))], [null, {}, score]);
+  assert.deepEqual([score, percentMatched(score)], [{ session: 'tonight', decisions: 4, matched: 2 }, 50]);
+  const done = deal(stacked('As Kc Kh 9c'), 100); // a blackjack: nothing to decide, nothing counted
+  assert.deepEqual([judgeMove(done, 'hit').stats, addDecision(score, judgeMove(done, 'hit'))], [{}, score]);
   // A new session starts at nothing; an unsound saved score is not believed.
-  assert.deepEqual(sessionScore(score, 'tomorrow'), { session: 'tomorrow', decisions: 0, matched: 0 });
-  assert.deepEqual(sessionScore({ ...score, matched: 9 }, 'tonight').decisions, 0);
+  assert.deepEqual([sessionScore(score, 'tomorrow'), sessionScore({ ...score, matched: 9 }, 'tonight').decisions],
+    [{ session: 'tomorrow', decisions: 0, matched: 0 }, 0]);
   assert.deepEqual(overallScore({ chartDecisions: 3, chartMatched: 5 }), { decisions: 3, matched: 3 });
   assert.deepEqual([percentMatched({ decisions: 0, matched: 0 }), percentMatched({ decisions: 200, matched: 199 })], [null, 99]);
 });

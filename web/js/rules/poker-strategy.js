@@ -134,7 +134,7 @@ export function callExpectation(hole, flop) {
  *   low), one of them a hole card: 'straightDraw';
  * - a ten or higher in the hole: 'highCard';
  * and fold anything else ('nothing'). Returns { move: 'call' | 'fold', reason }.
- * Measured against the exact expectation (bench/poker-strategy.mjs) it gives
+ * Measured against the exact expectation (bench/poker_strategy.mjs) it gives
  * up less than a hundredth of an ante per hand to the best play.
  */
 export function callOrFold(hole, flop) {

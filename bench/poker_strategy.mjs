@@ -3,7 +3,7 @@
 // seeded sample of hole cards and flops, the exact expectation of calling
 // (every turn, river and dealer hand counted) against folding's −1 ante.
 // About a quarter of a second per hand:
-//   node bench/poker-strategy.mjs [hands = 400] [seed = 1]
+//   node bench/poker_strategy.mjs [hands = 400] [seed = 1]
 import { callExpectation, callOrFold } from '../web/js/rules/poker-strategy.js';
 import { freshDeck } from '../web/js/kit/cards.js';
 import { createRandom, seededSource } from '../web/js/kit/random.js';
