@@ -7,14 +7,14 @@ import { mountTable, announce as speak } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
 import { PlayerSettings } from '../kit/player.js';
 import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
-import { t } from '../kit/messages.js';
-import { baccaratResult } from '../kit/results.js';
+import { t, fillPage } from '../kit/messages.js';
+import { baccaratResult, baccaratSpotName } from '../kit/results.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { BaccaratTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { drawScoreboards } from './scoreboard.js';
-import { createBaccaratScene } from './scene.js';
+import { createBaccaratScene, PAYS } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new BaccaratTable({ storage: window.localStorage });
@@ -28,17 +28,16 @@ let view = null;
 let settling = false;
 
 const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
-const PAYS = { playerPair: '11 to 1', player: '1 to 1', tie: '8 to 1', banker: '1 to 1, less 5%', bankerPair: '11 to 1' };
 
 const frame = mountTable({
   id: 'baccarat',
   initialChip: table.slip.chip,
   actions: [
-    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
-    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: t('action.double'), key: 'x', onActivate: () => act(table.double()) },
+    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -58,14 +57,15 @@ const scene = document.createElement('section');
 scene.className = 'bc-scene';
 scene.innerHTML = `
   <div class="bc-hands">
-    <div class="bc-hand player"><h2>Player <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
-    <div class="bc-hand banker"><h2>Banker <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand player"><h2><span data-i18n="baccarat.spot.player"></span> <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand banker"><h2><span data-i18n="baccarat.spot.banker"></span> <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
   </div>
   <aside class="bc-roads">
-    <canvas class="bc-road-canvas" aria-label="Bead plate and big road of this shoe" role="img"></canvas>
+    <canvas class="bc-road-canvas" data-i18n-label="baccarat.roads" role="img"></canvas>
     <p class="bc-tally num"></p>
     <p class="bc-shoe num"></p>
   </aside>`;
+fillPage(scene);
 frame.stage.insertBefore(scene, frame.board);
 const hands = { player: scene.querySelector('.player'), banker: scene.querySelector('.banker') };
 const roads = scene.querySelector('canvas');
@@ -73,19 +73,19 @@ const roads = scene.querySelector('canvas');
 const spots = document.createElement('div');
 spots.className = 'bc-spots';
 spots.setAttribute('role', 'group');
-spots.setAttribute('aria-label', 'Bets');
+spots.setAttribute('aria-label', t('baccarat.bets'));
 const spotButtons = {};
 for (const spot of Object.keys(SPOT_KEYS)) {
   const b = document.createElement('button');
   b.type = 'button';
   b.className = `bc-spot ${spot}`;
   b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
-  b.querySelector('.name').textContent = SPOT_LABELS[spot];
-  b.querySelector('.pays').textContent = `pays ${PAYS[spot]}`;
+  b.querySelector('.name').textContent = baccaratSpotName(spot);
+  b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
   b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
   b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
   b.addEventListener('click', () => place(spot));
-  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }); });
+  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }); });
   spotButtons[spot] = b;
   spots.append(b);
 }
@@ -147,8 +147,10 @@ async function deal() {
   if (!result.ok) { frame.say(result.reason, 'warn'); return; }
   dealing = true;
   render();
-  if (result.shuffled) { frame.say(`New shoe: ${cardLabel(table.burned.card)} burns ${table.burned.count}.`); await wait(900); }
-  else frame.say('No more bets.');
+  if (result.shuffled) {
+    frame.say(t('baccarat.newShoe', { card: cardLabel(table.burned.card), count: table.burned.count }));
+    await wait(900);
+  } else frame.say(t('baccarat.dealing'));
   const { coup } = result;
   said = 0;
   for (const side of ['player', 'banker']) {
@@ -224,14 +226,15 @@ function render() {
     const chips = bets[spot] ?? 0;
     b.querySelector('.amount').textContent = chips ? formatChips(chips * 100) : '';
     b.classList.toggle('has-bet', chips > 0);
-    b.setAttribute('aria-label', `${SPOT_LABELS[spot]}, pays ${PAYS[spot]}${chips ? `, ${formatChips(chips * 100)} on it` : ''} (key ${SPOT_KEYS[spot].toUpperCase()})`);
+    b.setAttribute('aria-label', t(chips ? 'baccarat.spotKeyBet' : 'baccarat.spotKey',
+      { name: baccaratSpotName(spot), odds: PAYS[spot](), amount: chips * 100, key: SPOT_KEYS[spot].toUpperCase() }));
   }
   if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
   const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
-  scene.querySelector('.bc-tally').textContent = `Banker ${wins.banker} · Player ${wins.player} · Tie ${wins.tie}`;
-  scene.querySelector('.bc-shoe').textContent = `${table.cardsLeft} cards left in the shoe`;
+  scene.querySelector('.bc-tally').textContent = t('baccarat.tally', wins);
+  scene.querySelector('.bc-shoe').textContent = t('baccarat.cardsLeft', { count: table.cardsLeft });
 }
 
 new ResizeObserver(() => drawScoreboards(roads, table.results)).observe(roads);
@@ -259,5 +262,5 @@ if (table.recovered) {
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
   offerFreshStart();
 } else {
-  frame.say('Place your bets on Player, Banker or Tie, then deal.');
+  frame.say(t('baccarat.welcome'));
 }

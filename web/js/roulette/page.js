@@ -6,9 +6,9 @@ import { createSound } from '../kit/sound.js';
 import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult } from '../kit/results.js';
-import { t } from '../kit/messages.js';
+import { t, fillPage } from '../kit/messages.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
-import { colorOf, CALL_BETS } from '../rules/roulette.js';
+import { colorOf } from '../rules/roulette.js';
 import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
@@ -26,11 +26,11 @@ const frame = mountTable({
   id: 'roulette',
   initialChip: table.slip.chip,
   actions: [
-    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
-    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
+    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: t('action.double'), key: 'd', onActivate: () => act(table.double()) },
+    { id: 'spin', label: t('action.spin'), key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -49,12 +49,13 @@ wheelBox.className = 'rl-wheel';
 const side = document.createElement('aside');
 side.className = 'rl-side';
 side.innerHTML = `
-  <div class="rl-result" aria-live="polite"><span class="label">Last number</span><span class="rl-last num">–</span></div>
-  <div class="rl-history"><span class="label">History</span><ol class="rl-numbers num" aria-label="Last numbers, newest first"></ol></div>
+  <div class="rl-result" aria-live="polite"><span class="label" data-i18n="roulette.lastNumber"></span><span class="rl-last num">–</span></div>
+  <div class="rl-history"><span class="label" data-i18n="roulette.history"></span><ol class="rl-numbers num" data-i18n-label="roulette.historyList"></ol></div>
   <div class="rl-hotcold">
-    <div><span class="label">Hot</span><ol class="rl-hot-list num"></ol></div>
-    <div><span class="label">Cold</span><ol class="rl-cold-list num"></ol></div>
+    <div><span class="label" data-i18n="roulette.hot"></span><ol class="rl-hot-list num"></ol></div>
+    <div><span class="label" data-i18n="roulette.cold"></span><ol class="rl-cold-list num"></ol></div>
   </div>`;
+fillPage(side);
 top.append(wheelBox, side);
 frame.stage.insertBefore(top, frame.board);
 
@@ -63,17 +64,17 @@ felt.className = 'rl-felt';
 frame.board.append(felt);
 const layout = createLayout(felt, {
   onPlace: (spot) => { if (act(table.place(spot))) sound.chip(); },
-  onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }),
+  onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }),
   onFocus: (spot, text) => frame.say(text),
 });
 const track = createRacetrack(felt, {
   onCall: (name) => {
     if (act(table.placeCall(name))) {
       sound.chip();
-      frame.say(`${CALL_BETS.find((c) => c.name === name).label}: placed.`);
+      frame.say(t('roulette.placed', { name: t(`roulette.call.${name}`) }));
     }
   },
-  onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(`Neighbours of ${n}: placed.`); } },
+  onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(t('roulette.placed', { name: t('roulette.call.neighbours', { n }) })); } },
 });
 
 let wheel = null;
