@@ -63,10 +63,20 @@ export const HOTSPOTS = hotspots();
 
 const pct = (v, total) => `${(v / total) * 100}%`;
 
-// What a spot is called, what it pays and (with chips in cents) what lies on it.
+// What the cloth says on a spot's own area ('' for red and black, shown as diamonds).
+function clothLabel(b) {
+  if (b.kind === 'straight') return String(b.numbers[0]);
+  if (b.kind === 'dozen') return entry('roulette.cloth.dozens')[(b.numbers[0] - 1) / 12];
+  if (b.kind === 'column') return t('roulette.cloth.column');
+  return ['red', 'black'].includes(b.kind) ? '' : rouletteSpotName(b.kind, b.numbers);
+}
+
+// What a spot is called, what it pays and (with chips in cents) what lies on it;
+// a dozen's name starts with what its cloth says, so that both can be spoken.
 function describe(h, amount = 0) {
   const b = h.bet;
-  const name = rouletteSpotName(b.kind, b.numbers);
+  const spot = rouletteSpotName(b.kind, b.numbers);
+  const name = b.kind === 'dozen' ? `${clothLabel(b)}, ${spot}` : spot;
   return t(amount ? 'roulette.spotBet' : 'roulette.spotPays', { name, odds: PAYOUT[b.kind], amount });
 }
 
@@ -111,11 +121,7 @@ export function createLayout(container, { onPlace, onRemove, onFocus }) {
       });
       const label = document.createElement('span');
       label.className = 'rl-label';
-      label.textContent = n !== null ? String(n) : {
-        column: t('roulette.cloth.column'), red: '', black: '', low: '1 – 18', high: '19 – 36',
-        even: t('roulette.spot.even'), odd: t('roulette.spot.odd'),
-        dozen: entry('roulette.cloth.dozens')[(h.bet.numbers[0] - 1) / 12],
-      }[h.bet.kind];
+      label.textContent = clothLabel(h.bet);
       el.append(label);
     } else {
       el.className = 'rl-hot';
