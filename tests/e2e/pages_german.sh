@@ -22,7 +22,7 @@ const report = JSON.parse(readFileSync(process.argv[2], 'utf8'));
 // Each page with words it must show in German.
 const pages = {
   'velmar-casino.html': ['Platz nehmen', 'Ihre Chips', 'Strg+1', '1.000'],
-  'roulette-3d.html': ['Drehen', 'Rückgängig', 'Einsatz', 'Ton an', '1. Dutzend', '10.000 je Wurf'],
+  'roulette-3d.html': ['Drehen', 'Rückgängig', 'Einsatz', 'Ton an', '1. Dutzend', '10.000 je Spiel'],
   'baccarat-3d.html': ['Geben', 'Spieler-Paar', 'Unentschieden', 'zahlt 1 zu 1, abzüglich 5 %'],
 };
 // English entries that German says otherwise, as whole lines of a page (a
