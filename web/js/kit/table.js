@@ -23,7 +23,7 @@ const el = (tag, attrs = {}, ...children) => {
 
 const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
 
-/** What a key is called on its button: "Enter", "Space", "⌫", in the page's language. */
+/** What a key is called on its button: "Enter", "Space", "⌫". */
 function keyCap(key) {
   return ({ ' ': t('key.space'), Enter: t('key.enter'), Delete: t('key.delete'), Backspace: '⌫', Escape: 'Esc',
     ArrowLeft: '←', ArrowRight: '→', ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
