@@ -4,6 +4,7 @@
 #include "catalog/prefs.h"
 #include "content/scheme_handler.h"
 #include "host/decisions.h"
+#include "host/languages.h"
 #include "host/page_script.h"
 #include "host/save_message.h"
 #include "host/weak_handler.h"
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <set>
+#include <vector>
 
 namespace velmar {
 
@@ -147,6 +149,15 @@ std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, O
   // default persistent network session, so localStorage survives restarts.
   d.context = Ref<WebKitWebContext>::adopt(webkit_web_context_new());
   webkit_web_context_set_cache_model(d.context.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+  // The pages choose their words from navigator.languages: hand them the
+  // user's languages (LANGUAGE, then the locale), which the engine ignores.
+  auto languages = webLanguages(g_get_language_names());
+  if (!languages.empty()) {
+    std::vector<const char*> list;
+    for (const auto& tag : languages) list.push_back(tag.c_str());
+    list.push_back(nullptr);
+    webkit_web_context_set_preferred_languages(d.context.get(), list.data());
+  }
   SchemeHandler::registerWith(d.scheme, d.context.get());
 
   d.settings = Ref<WebKitSettings>::adopt(webkit_settings_new());

@@ -2,7 +2,8 @@
 // Fills the lobby's table cards: a picture of each table and the chips held
 // there. The links themselves are plain HTML, so they work even if this fails.
 import { lobbyRows } from './kit/tables.js';
-import { formatChips, STARTING_BANKROLL } from './kit/money.js';
+import { formatChips, STARTING_BANKROLL, CENTS_PER_CHIP } from './kit/money.js';
+import { t, fillPage } from './kit/messages.js';
 import { PICTURES } from './lobby-art.js';
 import { loadFonts } from './kit/fonts.js';
 
@@ -19,15 +20,19 @@ function render() {
     const picture = card.querySelector('.picture');
     if (picture && !picture.firstChild) picture.innerHTML = PICTURES[row.id]();
     card.querySelector('.chips .value').textContent = formatChips(row.bankroll);
-    card.setAttribute('aria-label', `${row.name}: ${formatChips(row.bankroll)} chips`);
+    card.setAttribute('aria-label', t('lobby.card', { name: row.name, amount: row.bankroll, count: row.bankroll / CENTS_PER_CHIP }));
     total += row.bankroll;
   }
   const fresh = total === STARTING_BANKROLL * rows.length;
-  document.getElementById('total').innerHTML = fresh
-    ? 'Every table holds <strong class="num">1,000</strong> chips for you.'
-    : `Chips across the floor: <strong class="num">${formatChips(total)}</strong>`;
+  // The amount stands out in bold inside the sentence, wherever the language puts it.
+  const [before, after = ''] = t(fresh ? 'lobby.fresh' : 'lobby.total').split(/\{amount\}/);
+  const amount = document.createElement('strong');
+  amount.className = 'num';
+  amount.textContent = formatChips(fresh ? STARTING_BANKROLL : total);
+  document.getElementById('total').replaceChildren(before, amount, after);
 }
 
+fillPage(document);
 render();
 loadFonts();
 // Coming back to the lobby from history shows the page from the cache; read again.

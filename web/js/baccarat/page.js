@@ -8,15 +8,16 @@ import { createSound } from '../kit/sound.js';
 import { paced } from '../kit/pace.js';
 import { PlayerSettings } from '../kit/player.js';
 import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
-import { t } from '../kit/messages.js';
+import { t, fillPage } from '../kit/messages.js';
 import { baccaratResult, baccaratSpotName } from '../kit/results.js';
 import { mountPanels } from '../kit/panels.js';
+import { houseEdge } from '../rules/edges.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { BaccaratTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { drawScoreboards } from './scoreboard.js';
-import { createBaccaratScene } from './scene.js';
+import { createBaccaratScene, PAYS } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new BaccaratTable({ storage: window.localStorage });
@@ -30,18 +31,17 @@ let view = null;
 let settling = false;
 
 const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
-const PAYS = { playerPair: '11 to 1', player: '1 to 1', tie: '8 to 1', banker: '1 to 1, less 5%', bankerPair: '11 to 1' };
 
 const frame = mountTable({
   id: 'baccarat',
   initialChip: table.slip.chip,
   actions: [
-    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
-    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
-    { id: 'again', label: t('action.again', { action: 'Deal' }), key: 'g', onActivate: again, onRefused: refusedDeal },
+    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: t('action.double'), key: 'x', onActivate: () => act(table.double()) },
+    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -56,8 +56,6 @@ frame.setMuted(sound.muted);
 const limits = t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
   max: TABLE_MAX * 100 });
 frame.setLimits(limits);
-// The house's share of each stake with eight decks and these payouts.
-const EDGE = { player: 0.0124, banker: 0.0106, tie: 0.1436, playerPair: 0.1036, bankerPair: 0.1036 };
 mountPanels(frame, {
   player, sound, limits,
   history: () => table.state.history,
@@ -68,7 +66,7 @@ mountPanels(frame, {
     bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
   }),
   rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3')],
-  bets: Object.keys(EDGE).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot], edge: EDGE[spot] })),
+  bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),
   keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: baccaratSpotName(spot) })),
 });
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
@@ -77,14 +75,15 @@ const scene = document.createElement('section');
 scene.className = 'bc-scene';
 scene.innerHTML = `
   <div class="bc-hands">
-    <div class="bc-hand player"><h2>Player <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
-    <div class="bc-hand banker"><h2>Banker <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand player"><h2><span data-i18n="baccarat.spot.player"></span> <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand banker"><h2><span data-i18n="baccarat.spot.banker"></span> <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
   </div>
   <aside class="bc-roads">
-    <canvas class="bc-road-canvas" aria-label="Bead plate and big road of this shoe" role="img"></canvas>
+    <canvas class="bc-road-canvas" data-i18n-label="baccarat.roads" role="img"></canvas>
     <p class="bc-tally num"></p>
     <p class="bc-shoe num"></p>
   </aside>`;
+fillPage(scene);
 frame.stage.insertBefore(scene, frame.board);
 const hands = { player: scene.querySelector('.player'), banker: scene.querySelector('.banker') };
 const roads = scene.querySelector('canvas');
@@ -92,19 +91,19 @@ const roads = scene.querySelector('canvas');
 const spots = document.createElement('div');
 spots.className = 'bc-spots';
 spots.setAttribute('role', 'group');
-spots.setAttribute('aria-label', 'Bets');
+spots.setAttribute('aria-label', t('baccarat.bets'));
 const spotButtons = {};
 for (const spot of Object.keys(SPOT_KEYS)) {
   const b = document.createElement('button');
   b.type = 'button';
   b.className = `bc-spot ${spot}`;
   b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
-  b.querySelector('.name').textContent = SPOT_LABELS[spot];
-  b.querySelector('.pays').textContent = `pays ${PAYS[spot]}`;
+  b.querySelector('.name').textContent = baccaratSpotName(spot);
+  b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
   b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
   b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
   b.addEventListener('click', () => place(spot));
-  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }); });
+  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }); });
   spotButtons[spot] = b;
   spots.append(b);
 }
@@ -166,8 +165,10 @@ async function deal() {
   if (!result.ok) { frame.say(result.reason, 'warn'); return; }
   dealing = true;
   render();
-  if (result.shuffled) { frame.say(`New shoe: ${cardLabel(table.burned.card)} burns ${table.burned.count}.`); await wait(900); }
-  else frame.say('No more bets.');
+  if (result.shuffled) {
+    frame.say(t('baccarat.newShoe', { card: cardLabel(table.burned.card), count: table.burned.count }));
+    await wait(900);
+  } else frame.say(t('baccarat.dealing'));
   const { coup } = result;
   said = 0;
   for (const side of ['player', 'banker']) {
@@ -254,14 +255,15 @@ function render() {
     const chips = bets[spot] ?? 0;
     b.querySelector('.amount').textContent = chips ? formatChips(chips * 100) : '';
     b.classList.toggle('has-bet', chips > 0);
-    b.setAttribute('aria-label', `${SPOT_LABELS[spot]}, pays ${PAYS[spot]}${chips ? `, ${formatChips(chips * 100)} on it` : ''} (key ${SPOT_KEYS[spot].toUpperCase()})`);
+    b.setAttribute('aria-label', t(chips ? 'baccarat.spotKeyBet' : 'baccarat.spotKey',
+      { name: baccaratSpotName(spot), odds: PAYS[spot](), amount: chips * 100, key: SPOT_KEYS[spot].toUpperCase() }));
   }
   if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
   const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
-  scene.querySelector('.bc-tally').textContent = `Banker ${wins.banker} · Player ${wins.player} · Tie ${wins.tie}`;
-  scene.querySelector('.bc-shoe').textContent = `${table.cardsLeft} cards left in the shoe`;
+  scene.querySelector('.bc-tally').textContent = t('baccarat.tally', wins);
+  scene.querySelector('.bc-shoe').textContent = t('baccarat.cardsLeft', { count: table.cardsLeft });
 }
 
 new ResizeObserver(() => drawScoreboards(roads, table.results)).observe(roads);
@@ -289,5 +291,5 @@ if (table.recovered) {
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
   offerFreshStart();
 } else {
-  frame.say('Place your bets on Player, Banker or Tie, then deal.');
+  frame.say(t('baccarat.welcome'));
 }

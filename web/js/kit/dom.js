@@ -19,7 +19,7 @@ export function cardElement(card, { fresh = false } = {}) {
   el.setAttribute('role', 'img');
   if (!card) {
     el.classList.add('back');
-    el.setAttribute('aria-label', 'Face-down card');
+    el.setAttribute('aria-label', t('card.faceDown'));
     return el;
   }
   if (isRed(card)) el.classList.add('red');

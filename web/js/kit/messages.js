@@ -7,6 +7,7 @@
 // Amounts are passed in cents and formatted here, through Intl.NumberFormat,
 // so a language brings its own digit grouping and decimal sign with it.
 import { setNumberLocale, formatChips } from './money.js';
+import { DE } from './messages-de.js';
 
 const EN = {
   // The net result of a round, always said first.
@@ -44,11 +45,34 @@ const EN = {
   'roulette.spot.black': 'Black',
   'roulette.spot.odd': 'Odd',
   'roulette.spot.even': 'Even',
-  'roulette.spot.low': '1 to 18',
-  'roulette.spot.high': '19 to 36',
+  'roulette.spot.low': '1–18',
+  'roulette.spot.high': '19–36',
   'roulette.limits': 'Limits: {min} to {straightMax} straight up, up to {evenMax} on an even chance, {max} a spin.',
   'roulette.spinning': 'Wait: the ball is still rolling.',
   'roulette.welcome': 'Place your bets: pick a chip, then a spot on the layout or the racetrack.',
+  'roulette.noMoreBets': 'The ball is rolling: no more bets.',
+  'roulette.alreadyRolling': 'The ball is already rolling.',
+  'roulette.noSuchSpot': 'There is no such place on the layout.',
+  'roulette.callNeedsNumber': 'That call bet needs a number.',
+  'roulette.lastNumber': 'Last number',
+  'roulette.history': 'History',
+  'roulette.historyList': 'Last numbers, newest first',
+  'roulette.hot': 'Hot',
+  'roulette.cold': 'Cold',
+  'roulette.placed': '{name}: placed.',
+  'roulette.call.voisins': 'Voisins du zéro',
+  'roulette.call.tiers': 'Tiers du cylindre',
+  'roulette.call.orphelins': 'Orphelins',
+  'roulette.call.jeuZero': 'Jeu zéro',
+  'roulette.call.neighbours': 'Neighbours of {n}',
+  'roulette.neighboursOf': 'Neighbours of {n}: {n} and two pockets either side',
+  'roulette.track': 'Racetrack: call bets and neighbours',
+  'roulette.layout': 'roulette layout',
+  'roulette.layoutHelp': 'Betting layout. Arrow keys move, Enter or Space bets the chosen chip, Delete takes the bet off.',
+  'roulette.spotPays': '{name}, pays {odds} to 1',
+  'roulette.spotBet': '{name}, pays {odds} to 1; {amount} on it',
+  'roulette.cloth.column': '2 to 1',
+  'roulette.cloth.dozens': ['1st 12', '2nd 12', '3rd 12'],
 
   // Blackjack
   'blackjack.hand': 'Your hand',
@@ -99,6 +123,25 @@ const EN = {
   'baccarat.tieBack': 'a tie',
   'baccarat.limits': 'Limits: Player and Banker {min} to {mainMax}, Tie and pairs up to {sideMax}, {max} a round.',
   'baccarat.busy': 'Wait: the cards are still being dealt.',
+  'baccarat.noMoreBets': 'The cards are out: no more bets.',
+  'baccarat.alreadyOut': 'The cards are already out.',
+  'baccarat.noSuchSpot': 'There is no such place on the table.',
+  'baccarat.welcome': 'Place your bets on Player, Banker or Tie, then deal.',
+  'baccarat.dealing': 'No more bets.',
+  'baccarat.newShoe': { one: 'New shoe: {card} burns {count} card.', other: 'New shoe: {card} burns {count} cards.' },
+  'baccarat.bankerOdds': '1 to 1, less 5%',
+  'baccarat.pays': 'pays {odds}',
+  'baccarat.spotKey': '{name}, pays {odds} (key {key})',
+  'baccarat.spotKeyBet': '{name}, pays {odds}, {amount} on it (key {key})',
+  'baccarat.bets': 'Bets',
+  'baccarat.roads': 'Bead plate and big road of this shoe',
+  'baccarat.tally': 'Banker {banker} · Player {player} · Tie {tie}',
+  'baccarat.cardsLeft': { one: '{count} card left in the shoe', other: '{count} cards left in the shoe' },
+  'baccarat.felt.playerPair': 'P PAIR',
+  'baccarat.felt.bankerPair': 'B PAIR',
+  'baccarat.letter.player': 'P',
+  'baccarat.letter.banker': 'B',
+  'baccarat.letter.tie': 'T',
 
   // Poker
   'poker.fold': 'You fold: the ante is lost.',
@@ -179,7 +222,6 @@ const EN = {
   'panel.bet': 'Bet',
   'panel.pays': 'Pays',
   'panel.edge': 'House edge',
-  'panel.paysTo': '{n} to 1',
   'panel.edgeNote': 'The house edge is the share of each stake the casino keeps in the long run.',
   'panel.limits': 'Limits',
   'panel.keys': 'Keys',
@@ -196,7 +238,6 @@ const EN = {
   'panel.volume': 'Volume',
   'panel.mute': 'Sound off',
   'action.again': 'Rebet & {action}',
-  'history.roulette': '{number}',
   'history.baccarat': 'Player {player} ({playerTotal}), Banker {banker} ({bankerTotal})',
   'help.roulette.1': 'A single-zero wheel of 37 pockets. Pick a chip, then a spot on the layout or the racetrack; Spin sends the ball.',
   'help.roulette.2': 'A bet wins when the ball lands on a number it covers and is paid at the odds below, your stake coming back on top. Zero loses every outside bet.',
@@ -204,9 +245,68 @@ const EN = {
   'help.baccarat.1': 'Eight decks. Bet on the Player, the Banker or a Tie, and on either pair; Deal lays out two cards a hand.',
   'help.baccarat.2': 'A hand counts its cards modulo ten (tens and faces count nothing). A third card is drawn by the fixed tableau: you never choose.',
   'help.baccarat.3': 'A winning Banker bet pays 1 to 1 less 5% commission. On a Tie, Player and Banker bets come back.',
+
+  // The shell's reset, as its menu and shortcut read in this language.
+  'broke.command': 'Table ▸ Reset Chips at This Table…',
+  'broke.shortcut': 'Shift+Ctrl+Delete',
+  'refuse.notTaken': 'The bet could not be taken.',
+  'odds': '{odds} to 1',
+
+  // Spots a table names by their id alone.
+  'spot.bet': 'the bet',
+  'spot.ante': 'the ante',
+  'spot.bonus': 'the AA bonus',
+
+  // Cards as a screen reader names them.
+  'card.name': '{rank} of {suit}',
+  'card.ranks': ['Two', 'Three', 'Four', 'Five', 'Six', 'Seven', 'Eight', 'Nine', 'Ten', 'Jack', 'Queen', 'King', 'Ace'],
+  'card.suits': ['Clubs', 'Diamonds', 'Hearts', 'Spades'],
+  'card.faceDown': 'Face-down card',
+
+  // The frame every table shares.
+  'frame.lobby': 'Lobby',
+  'frame.lobbyTitle': 'Back to the lobby',
+  'frame.bet': 'Bet',
+  'frame.chips': 'Chips',
+  'frame.soundTitle': 'Sound on or off (M)',
+  'frame.soundOn': 'Sound on',
+  'frame.soundOff': 'Sound off',
+  'frame.stage': '{name} table',
+  'frame.rack': 'Chip to bet',
+  'frame.actions': 'Actions',
+  'key.space': 'Space',
+  'key.enter': 'Enter',
+  'key.delete': 'Delete',
+  'action.undo': 'Undo',
+  'action.clear': 'Clear',
+  'action.repeat': 'Repeat',
+  'action.double': 'Double',
+  'action.spin': 'Spin',
+  'action.deal': 'Deal',
+
+  // The lobby.
+  'lobby.crest': 'Est. on your desktop',
+  'lobby.tagline': 'Four tables, one evening. Choose your seat.',
+  'lobby.roulette': 'European single-zero wheel: inside and outside bets, racetrack calls.',
+  'lobby.blackjack': 'Six decks, dealer stands on soft 17, blackjack pays 3 to 2.',
+  'lobby.baccarat': 'Punto banco from an eight-deck shoe: player, banker or tie.',
+  'lobby.poker': 'Casino Hold\'em against the dealer: ante, see the flop, call or fold.',
+  'lobby.yourChips': 'Your chips',
+  'lobby.enter': 'Take a seat',
+  'lobby.key': 'Ctrl+{key}',
+  'lobby.footer': 'Play chips only. Each table keeps its own chips and starts with {fresh}.',
+  'lobby.fresh': 'Every table holds {amount} chips for you.',
+  'lobby.total': 'Chips across the floor: {amount}',
+  'lobby.card': { one: '{name}: {amount} chip', other: '{name}: {amount} chips' },
+  'art.roulette': 'A roulette wheel',
+  'art.blackjack': 'A blackjack table with an ace and a king',
+  'art.blackjackPays': 'BLACKJACK PAYS 3 TO 2',
+  'art.baccarat': 'A baccarat table with player, banker and tie boxes',
+  'art.tie': 'TIE 8:1',
+  'art.poker': 'A poker table with five community cards',
 };
 
-const CATALOGUES = { en: EN };
+export const CATALOGUES = { en: EN, de: DE };
 
 /** The catalogue for the first of the player's languages we have; English otherwise. */
 export function chooseLanguage(languages = []) {
@@ -228,6 +328,23 @@ export function setLanguage(tag) {
   plurals = new Intl.PluralRules(language);
   setNumberLocale(language);
   return language;
+}
+
+/** The language every message is now in: 'en', 'de'. */
+export const currentLanguage = () => language;
+
+/**
+ * Fills a page's own markup: an element's text from its `data-i18n` key (with
+ * the parameters in `data-i18n-params`, JSON), its aria-label and title from `data-i18n-label` and `data-i18n-title`; and the
+ * page's `lang` follows the language chosen.
+ */
+export function fillPage(root = document) {
+  root.documentElement?.setAttribute('lang', language);
+  for (const el of root.querySelectorAll('[data-i18n]')) {
+    el.textContent = t(el.dataset.i18n, el.dataset.i18nParams ? JSON.parse(el.dataset.i18nParams) : {});
+  }
+  for (const el of root.querySelectorAll('[data-i18n-label]')) el.setAttribute('aria-label', t(el.dataset.i18nLabel));
+  for (const el of root.querySelectorAll('[data-i18n-title]')) el.title = t(el.dataset.i18nTitle);
 }
 
 /** The raw entry under `key`, from the player's language or English. */

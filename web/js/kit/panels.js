@@ -6,6 +6,7 @@
 // round in progress waits untouched behind it and Escape closes it.
 import { t } from './messages.js';
 import { formatSigned } from './money.js';
+import { netOf } from './history.js';
 import { setPace } from './pace.js';
 import { SPEEDS } from './player.js';
 
@@ -24,9 +25,6 @@ const el = (tag, attrs = {}, ...children) => {
 const percent = (fraction) => new Intl.NumberFormat(document.documentElement.lang || undefined,
   { style: 'percent', minimumFractionDigits: 2, maximumFractionDigits: 2 }).format(fraction);
 
-/** The net of a history entry in cents, whichever way its table records it. */
-export const netOf = (entry) => (Number.isFinite(entry?.net) ? entry.net
-  : (Number(entry?.returned) || 0) - (Number(entry?.staked) || 0));
 
 function dialog(className, title, ...body) {
   const heading = el('h2', { text: title, id: `${className}-title` });

@@ -5,7 +5,7 @@
 // keys, and a message line over the stage.
 import { CHIP_VALUES } from './bets.js';
 import { formatChips, STARTING_BANKROLL } from './money.js';
-import { t } from './messages.js';
+import { t, fillPage } from './messages.js';
 import { tableById, LOBBY_FILE } from './tables.js';
 import { loadFonts } from './fonts.js';
 
@@ -25,8 +25,8 @@ const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
 
 /** What a key is called on its button: "Enter", "Space", "⌫". */
 function keyCap(key) {
-  return ({ ' ': 'Space', Backspace: '⌫', Escape: 'Esc', ArrowLeft: '←', ArrowRight: '→',
-    ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
+  return ({ ' ': t('key.space'), Enter: t('key.enter'), Delete: t('key.delete'), Backspace: '⌫', Escape: 'Esc',
+    ArrowLeft: '←', ArrowRight: '→', ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
 }
 
 
@@ -147,25 +147,26 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const info = tableById(id);
   const name = info?.name ?? 'Velmar Casino';
   document.title = name;
+  fillPage(document);
   document.body.classList.add('table-page');
   loadFonts();
 
   const bankroll = el('span', { class: 'value num', text: '—' });
   const bet = el('span', { class: 'value num', text: '0' });
-  const muteButton = el('button', { class: 'btn mute', type: 'button', 'aria-pressed': 'false', title: 'Sound on or off (M)' });
+  const muteButton = el('button', { class: 'btn mute', type: 'button', 'aria-pressed': 'false', title: t('frame.soundTitle') });
   const header = el('header', { class: 'table-header' },
-    el('a', { class: 'lobby-link', href: LOBBY_FILE, title: 'Back to the lobby' }, '‹ Lobby'),
+    el('a', { class: 'lobby-link', href: LOBBY_FILE, title: t('frame.lobbyTitle') }, `‹ ${t('frame.lobby')}`),
     el('h1', { text: name }),
     el('div', { class: 'purse' },
-      el('div', { class: 'meter bet', 'aria-live': 'polite' }, el('span', { class: 'label', text: 'Bet' }), bet),
-      el('div', { class: 'meter bankroll', 'aria-live': 'polite' }, el('span', { class: 'label', text: 'Chips' }), bankroll),
+      el('div', { class: 'meter bet', 'aria-live': 'polite' }, el('span', { class: 'label', text: t('frame.bet') }), bet),
+      el('div', { class: 'meter bankroll', 'aria-live': 'polite' }, el('span', { class: 'label', text: t('frame.chips') }), bankroll),
       muteButton));
 
   const message = el('div', { class: 'message', role: 'status', 'aria-live': 'polite' });
   const board = el('div', { class: 'board' });
-  const stage = el('main', { class: 'table-stage', 'aria-label': `${name} table` }, message, board);
+  const stage = el('main', { class: 'table-stage', 'aria-label': t('frame.stage', { name }) }, message, board);
 
-  const rack = el('div', { class: 'chip-rack', role: 'group', 'aria-label': 'Chip to bet' });
+  const rack = el('div', { class: 'chip-rack', role: 'group', 'aria-label': t('frame.rack') });
   const chipButtons = new Map();
   if (chips) {
     CHIP_VALUES.forEach((value, i) => {
@@ -176,7 +177,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     });
   }
 
-  const actionBar = el('div', { class: 'actions', role: 'group', 'aria-label': 'Actions' });
+  const actionBar = el('div', { class: 'actions', role: 'group', 'aria-label': t('frame.actions') });
   const actionButtons = new Map();
   for (const a of actions) {
     const label = el('span', { text: a.label });
@@ -195,7 +196,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   muteButton.addEventListener('click', () => onMute?.());
   function setMuted(muted) {
     muteButton.setAttribute('aria-pressed', String(muted));
-    muteButton.textContent = muted ? 'Sound off' : 'Sound on';
+    muteButton.textContent = t(muted ? 'frame.soundOff' : 'frame.soundOn');
     muteButton.append(el('kbd', { 'aria-hidden': 'true', text: 'M' }));
   }
   setMuted(false);

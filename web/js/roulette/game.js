@@ -7,6 +7,8 @@ import { BETS, WHEEL, settle, callBet, hotAndCold, colorOf, isPocket } from '../
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
+import { t } from '../kit/messages.js';
+import { rouletteSpotName } from '../kit/results.js';
 import { defaultRandom } from '../kit/random.js';
 
 export const STORE_KEY = 'roulette-royale.v1';
@@ -60,7 +62,7 @@ export function settleEach(bets, number) {
 // Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
 export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, b) => s + b.returned, 0);
 
-const NO_MORE_BETS = Object.freeze({ ok: false, reason: 'The ball is rolling: no more bets.' });
+const noMoreBets = () => ({ ok: false, reason: t('roulette.noMoreBets') });
 
 const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets) &&
   Object.entries(bets).every(([spot, chips]) => SPOTS.has(spot) && Number.isSafeInteger(chips) && chips > 0);
@@ -79,6 +81,7 @@ export class RouletteTable {
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
       spotLimit: (spot) => ({ max: SPOT_MAX[SPOTS.get(spot)?.kind] ?? 0 }),
+      spotName: (spot) => (SPOTS.has(spot) ? rouletteSpotName(SPOTS.get(spot).kind, SPOTS.get(spot).numbers) : spot),
     });
     const last = this.state.game.lastBets;
     if (isSlip(last)) this.slip.last = new Map(Object.entries(last));
@@ -99,16 +102,16 @@ export class RouletteTable {
     return verdict;
   }
 
-  undo() { return this.pending ? NO_MORE_BETS : this.slip.undo(); }
-  clear() { return this.pending ? NO_MORE_BETS : this.slip.clear(); }
-  repeat() { return this.pending ? NO_MORE_BETS : this.slip.repeat(); }
-  double() { return this.pending ? NO_MORE_BETS : this.slip.double(); }
+  undo() { return this.pending ? noMoreBets() : this.slip.undo(); }
+  clear() { return this.pending ? noMoreBets() : this.slip.clear(); }
+  repeat() { return this.pending ? noMoreBets() : this.slip.repeat(); }
+  double() { return this.pending ? noMoreBets() : this.slip.double(); }
 
   place(spot, chips) {
-    if (this.pending) return NO_MORE_BETS;
+    if (this.pending) return noMoreBets();
     if (!SPOTS.has(spot)) {
       this.log(`roulette: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
-      return { ok: false, reason: 'There is no such place on the layout.' };
+      return { ok: false, reason: t('roulette.noSuchSpot') };
     }
     return this.slip.place(spot, chips);
   }
@@ -116,11 +119,11 @@ export class RouletteTable {
   // A racetrack bet goes down as its real chips, one selected chip per piece,
   // and is undone in one step.
   placeCall(name, target) {
-    if (this.pending) return NO_MORE_BETS;
+    if (this.pending) return noMoreBets();
     let pieces;
     try { pieces = callBet(name, target, this.slip.chip); } catch (e) {
       this.log(e.message);
-      return { ok: false, reason: 'That call bet needs a number.' };
+      return { ok: false, reason: t('roulette.callNeedsNumber') };
     }
     const next = new Map(this.slip.bets);
     for (const piece of pieces) {
@@ -134,7 +137,7 @@ export class RouletteTable {
   // spin in one write; the page then animates the wheel to that pocket and
   // calls finishSpin().
   spin() {
-    if (this.pending) return { ok: false, reason: 'The ball is already rolling.' };
+    if (this.pending) return { ok: false, reason: t('roulette.alreadyRolling') };
     const staked = this.slip.totalCents;
     const bets = this.slip.commit();
     if (!bets) return this.slip.readiness();
@@ -147,7 +150,7 @@ export class RouletteTable {
     });
     if (!ok) {
       this.slip.bets = new Map(Object.entries(bets));
-      return { ok: false, reason: 'The bet could not be taken.' };
+      return { ok: false, reason: t('refuse.notTaken') };
     }
     return { ok: true, number, staked, returned };
   }

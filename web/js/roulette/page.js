@@ -7,10 +7,11 @@ import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult, rouletteSpotName } from '../kit/results.js';
 import { mountPanels } from '../kit/panels.js';
+import { houseEdge } from '../rules/edges.js';
 import { paced } from '../kit/pace.js';
-import { t } from '../kit/messages.js';
+import { t, fillPage } from '../kit/messages.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
-import { colorOf, CALL_BETS, PAYOUT } from '../rules/roulette.js';
+import { colorOf, PAYOUT } from '../rules/roulette.js';
 import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX, SPOTS } from './game.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
@@ -28,12 +29,12 @@ const frame = mountTable({
   id: 'roulette',
   initialChip: table.slip.chip,
   actions: [
-    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
-    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
-    { id: 'again', label: t('action.again', { action: 'Spin' }), key: 'g', onActivate: again, onRefused: refusedDeal },
+    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: t('action.double'), key: 'd', onActivate: () => act(table.double()) },
+    { id: 'spin', label: t('action.spin'), key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.spin') }), key: 'g', onActivate: again, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -42,8 +43,6 @@ frame.setMuted(sound.muted);
 const limits = t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
   evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 });
 frame.setLimits(limits);
-// Every bet of a single-zero wheel gives the house the same share: one pocket in 37.
-const EDGE = 1 / 37;
 mountPanels(frame, {
   player, sound, limits,
   history: () => table.state.history,
@@ -56,7 +55,7 @@ mountPanels(frame, {
   }),
   rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3')],
   bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
-    name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('panel.paysTo', { n: pays }), edge: EDGE })),
+    name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('odds', { odds: pays }), edge: houseEdge('roulette', kind).value })),
 });
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
@@ -69,12 +68,13 @@ wheelBox.className = 'rl-wheel';
 const side = document.createElement('aside');
 side.className = 'rl-side';
 side.innerHTML = `
-  <div class="rl-result" aria-live="polite"><span class="label">Last number</span><span class="rl-last num">–</span></div>
-  <div class="rl-history"><span class="label">History</span><ol class="rl-numbers num" aria-label="Last numbers, newest first"></ol></div>
+  <div class="rl-result" aria-live="polite"><span class="label" data-i18n="roulette.lastNumber"></span><span class="rl-last num">–</span></div>
+  <div class="rl-history"><span class="label" data-i18n="roulette.history"></span><ol class="rl-numbers num" data-i18n-label="roulette.historyList"></ol></div>
   <div class="rl-hotcold">
-    <div><span class="label">Hot</span><ol class="rl-hot-list num"></ol></div>
-    <div><span class="label">Cold</span><ol class="rl-cold-list num"></ol></div>
+    <div><span class="label" data-i18n="roulette.hot"></span><ol class="rl-hot-list num"></ol></div>
+    <div><span class="label" data-i18n="roulette.cold"></span><ol class="rl-cold-list num"></ol></div>
   </div>`;
+fillPage(side);
 top.append(wheelBox, side);
 frame.stage.insertBefore(top, frame.board);
 
@@ -83,17 +83,17 @@ felt.className = 'rl-felt';
 frame.board.append(felt);
 const layout = createLayout(felt, {
   onPlace: (spot) => { if (act(table.place(spot))) sound.chip(); },
-  onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }),
+  onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }),
   onFocus: (spot, text) => frame.say(text),
 });
 const track = createRacetrack(felt, {
   onCall: (name) => {
     if (act(table.placeCall(name))) {
       sound.chip();
-      frame.say(`${CALL_BETS.find((c) => c.name === name).label}: placed.`);
+      frame.say(t('roulette.placed', { name: t(`roulette.call.${name}`) }));
     }
   },
-  onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(`Neighbours of ${n}: placed.`); } },
+  onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(t('roulette.placed', { name: t('roulette.call.neighbours', { n }) })); } },
 });
 
 let wheel = null;
