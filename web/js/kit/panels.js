@@ -25,8 +25,8 @@ const el = (tag, attrs = {}, ...children) => {
 const percent = (fraction) => new Intl.NumberFormat(document.documentElement.lang || undefined,
   { style: 'percent', minimumFractionDigits: 2, maximumFractionDigits: 2 }).format(fraction);
 
-
-function dialog(className, title, ...body) {
+/** A sheet over the table with its title and a close button; also for a table's own sheets. */
+export function dialog(className, title, ...body) {
   const heading = el('h2', { text: title, id: `${className}-title` });
   const close = el('button', { class: 'btn', type: 'button', text: t('panel.close') });
   const d = el('dialog', { class: `panel ${className}`, 'aria-labelledby': heading.id },

@@ -3,7 +3,9 @@
 // the layout's spots, the spin drawn before the wheel turns, settlement and
 // the persisted state. The page draws what this holds; node tests drive it
 // with a fake storage and a seeded random source.
-import { BETS, WHEEL, settle, callBet, hotAndCold, colorOf, isPocket } from '../rules/roulette.js';
+import { BETS, WHEEL, settle, callBet, neighboursBet, hotAndCold, colorOf, isPocket, NEIGHBOURS_MAX } from '../rules/roulette.js';
+import { addSpin, readSpins, spinStats } from '../rules/spins.js';
+import { saveFavourite, removeFavourite, findFavourite, readFavourites, favouriteName, FAVOURITES_MAX, NAME_MAX } from '../kit/favourites.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
@@ -64,6 +66,10 @@ export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, 
 
 const noMoreBets = () => ({ ok: false, reason: t('roulette.noMoreBets') });
 
+const isSpot = (spot) => SPOTS.has(spot);
+// The racetrack's neighbours until the player chooses another spread: two either side.
+export const NEIGHBOURS_SPREAD = 2;
+
 const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets) &&
   Object.entries(bets).every(([spot, chips]) => SPOTS.has(spot) && Number.isSafeInteger(chips) && chips > 0);
 
@@ -72,9 +78,12 @@ export class RouletteTable {
     this.random = random;
     this.state = new TableState({
       storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log,
-      settings: { chip: 5 },
+      settings: { chip: 5, spread: NEIGHBOURS_SPREAD },
       stats: { biggestWin: 0 },
-      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v) },
+      validate: {
+        chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v),
+        spread: (v) => Number.isInteger(v) && v >= 1 && v <= NEIGHBOURS_MAX,
+      },
     });
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
     this.slip = new BetSlip({
@@ -94,7 +103,37 @@ export class RouletteTable {
   get pending() { return this.state.game.pending ?? null; }
   get numbers() { return this.state.history.map((h) => h.number).filter(isPocket); }
   get lastNumbers() { return this.numbers.slice(-20).reverse(); }
-  hotAndCold(count = 5) { return hotAndCold(this.numbers, count); }
+  // The statistics board's spins; a save from before it kept them starts
+  // from the numbers in its history.
+  get spins() { return Array.isArray(this.state.game.spins) ? readSpins(this.state.game.spins) : this.numbers; }
+  spinStats(count = 5) { return spinStats(this.spins, count); }
+  hotAndCold(count = 5) { return hotAndCold(this.spins, count); }
+
+  get spread() { return this.state.settings.spread; }
+  setSpread(spread) { return this.state.setSetting('spread', spread); }
+
+  get favourites() { return readFavourites(this.state.game.favourites, isSpot); }
+
+  // Keeps the chips on the layout under `name`: { ok, reason }, the reason a
+  // sentence saying why a save was refused.
+  saveFavourite(name) {
+    const verdict = saveFavourite(this.favourites, name, this.slip.toObject(), isSpot);
+    if (!verdict.ok) return { ok: false, reason: t(`roulette.favouriteRefused.${verdict.reason}`, { most: FAVOURITES_MAX, length: NAME_MAX }) };
+    const kept = this.state.change((s) => { s.game.favourites = verdict.list; });
+    return kept ? { ok: true, name: favouriteName(name) } : { ok: false, reason: t('refuse.notTaken') };
+  }
+
+  removeFavourite(name) {
+    this.state.change((s) => { s.game.favourites = removeFavourite(this.favourites, name); });
+  }
+
+  // A favourite takes the place of whatever lies on the layout, as Repeat does.
+  placeFavourite(name) {
+    if (this.pending) return noMoreBets();
+    const favourite = findFavourite(this.favourites, name);
+    if (!favourite) return { ok: false, reason: t('roulette.favouriteGone') };
+    return this.slip.apply(new Map(Object.entries(favourite.bets)));
+  }
 
   selectChip(value) {
     const verdict = this.slip.selectChip(value);
@@ -121,7 +160,9 @@ export class RouletteTable {
   placeCall(name, target) {
     if (this.pending) return noMoreBets();
     let pieces;
-    try { pieces = callBet(name, target, this.slip.chip); } catch (e) {
+    try {
+      pieces = name === 'neighbours' ? neighboursBet(target, this.spread, this.slip.chip) : callBet(name, target, this.slip.chip);
+    } catch (e) {
       this.log(e.message);
       return { ok: false, reason: t('roulette.callNeedsNumber') };
     }
@@ -178,6 +219,7 @@ export class RouletteTable {
       s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
       s.history.push({ number: p.number, staked: p.staked, returned, bets: p.bets });
       s.game.pending = null;
+      s.game.spins = addSpin(this.spins, p.number);
     });
     let each = [];
     try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }

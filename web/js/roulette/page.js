@@ -7,6 +7,8 @@ import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult, rouletteSpotName } from '../kit/results.js';
 import { mountPanels } from '../kit/panels.js';
+import { createFavourites } from './favourites.js';
+import { createStatsBoard } from './stats.js';
 import { houseEdge } from '../rules/edges.js';
 import { paced } from '../kit/pace.js';
 import { t, fillPage } from '../kit/messages.js';
@@ -48,16 +50,21 @@ mountPanels(frame, {
   history: () => table.state.history,
   describe: (entry) => ({
     what: entry.number === 0 ? t('roulette.landedZero') : t('roulette.landed', { colour: t(`roulette.${colorOf(entry.number)}`), number: entry.number }),
-    bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => {
-      const bet = SPOTS.get(spot);
-      return bet ? `${rouletteSpotName(bet.kind, bet.numbers)} ${chips}` : '';
-    }).filter(Boolean).join(', '),
+    bets: describeBets(entry.bets),
   }),
   rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3')],
   bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
     name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('odds', { odds: pays }), edge: houseEdge('roulette', kind).value })),
 });
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
+
+// A slip's bets as the history and the favourites list them: "Red 5, Straight up 17 1".
+function describeBets(bets) {
+  return Object.entries(bets ?? {}).map(([spot, chips]) => {
+    const bet = SPOTS.get(spot);
+    return bet ? `${rouletteSpotName(bet.kind, bet.numbers)} ${chips}` : '';
+  }).filter(Boolean).join(', ');
+}
 
 // The wheel and the board of numbers above the layout, the layout and the
 // racetrack in the overlay at the bottom of the stage.
@@ -67,14 +74,19 @@ const wheelBox = document.createElement('div');
 wheelBox.className = 'rl-wheel';
 const side = document.createElement('aside');
 side.className = 'rl-side';
+// Three columns side by side (the numbers, hot and cold, the statistics), so
+// that a short window still shows all of them.
 side.innerHTML = `
-  <div class="rl-result" aria-live="polite"><span class="label" data-i18n="roulette.lastNumber"></span><span class="rl-last num">–</span></div>
-  <div class="rl-history"><span class="label" data-i18n="roulette.history"></span><ol class="rl-numbers num" data-i18n-label="roulette.historyList"></ol></div>
-  <div class="rl-hotcold">
+  <div class="rl-col">
+    <div class="rl-result" aria-live="polite"><span class="label" data-i18n="roulette.lastNumber"></span><span class="rl-last num">–</span></div>
+    <div class="rl-history"><span class="label" data-i18n="roulette.history"></span><ol class="rl-numbers num" data-i18n-label="roulette.historyList"></ol></div>
+  </div>
+  <div class="rl-col rl-hotcold">
     <div><span class="label" data-i18n="roulette.hot"></span><ol class="rl-hot-list num"></ol></div>
     <div><span class="label" data-i18n="roulette.cold"></span><ol class="rl-cold-list num"></ol></div>
   </div>`;
 fillPage(side);
+const stats = createStatsBoard(side);
 top.append(wheelBox, side);
 frame.stage.insertBefore(top, frame.board);
 
@@ -86,7 +98,18 @@ const layout = createLayout(felt, {
   onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }),
   onFocus: (spot, text) => frame.say(text),
 });
-const track = createRacetrack(felt, {
+// The racetrack with its spread of neighbours, and the favourites below it.
+const trackSide = document.createElement('div');
+trackSide.className = 'rl-track-side';
+felt.append(trackSide);
+const track = createRacetrack(trackSide, {
+  spread: table.spread,
+  onSpread: (spread) => {
+    if (!table.setSpread(spread)) return false;
+    frame.say(t('roulette.spreadSet', { count: spread }));
+    return true;
+  },
+  onPreview: (numbers) => layout.highlight(numbers),
   onCall: (name) => {
     if (act(table.placeCall(name))) {
       sound.chip();
@@ -94,6 +117,18 @@ const track = createRacetrack(felt, {
     }
   },
   onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(t('roulette.placed', { name: t('roulette.call.neighbours', { n }) })); } },
+});
+const favourites = createFavourites(trackSide, frame, {
+  list: () => table.favourites,
+  describe: describeBets,
+  save: (name) => table.saveFavourite(name),
+  remove: (name) => table.removeFavourite(name),
+  place: (name) => {
+    if (!act(table.placeFavourite(name))) return false;
+    sound.chip();
+    frame.say(t('roulette.placed', { name }));
+    return true;
+  },
 });
 
 let wheel = null;
@@ -189,9 +224,10 @@ function render(winning = null, wonBets = null) {
     return li;
   }));
   list(side.querySelector('.rl-numbers'), numbers.slice(0, 14));
-  const { hot, cold } = table.hotAndCold(5);
-  list(side.querySelector('.rl-hot-list'), hot);
-  list(side.querySelector('.rl-cold-list'), numbers.length ? cold : []);
+  const counts = table.spinStats(5);
+  list(side.querySelector('.rl-hot-list'), counts.hot);
+  list(side.querySelector('.rl-cold-list'), counts.spins ? counts.cold : []);
+  stats.show(counts);
 }
 
 render();

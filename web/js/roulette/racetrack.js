@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The racetrack: the wheel's numbers round an oval in wheel order, for
-// neighbours bets, with the four announced bets in the middle.
-import { WHEEL, RED } from '../rules/roulette.js';
+// neighbours bets, with the four announced bets in the middle and the
+// player's spread of neighbours below it.
+import { WHEEL, RED, NEIGHBOURS_MAX, neighbours } from '../rules/roulette.js';
 import { t } from '../kit/messages.js';
 
 // Where each wheel position sits on a stadium of the given proportions,
@@ -38,7 +39,7 @@ export function trackPositions(count = WHEEL.length, width = 100, height = 30) {
   return out;
 }
 
-export function createRacetrack(container, { onCall, onNeighbours }) {
+export function createRacetrack(container, { onCall, onNeighbours, spread = 2, onSpread, onPreview }) {
   const track = document.createElement('div');
   track.className = 'rl-track';
   track.setAttribute('role', 'group');
@@ -51,10 +52,14 @@ export function createRacetrack(container, { onCall, onNeighbours }) {
     b.textContent = String(n);
     b.tabIndex = n === 0 ? 0 : -1;
     b.dataset.number = String(n);
-    b.setAttribute('aria-label', t('roulette.neighboursOf', { n }));
     b.style.left = `${positions[i].x}%`;
     b.style.top = `${(positions[i].y / 30) * 100}%`;
     b.addEventListener('click', () => onNeighbours(n));
+    // What a click would cover lights up on the track and the layout.
+    b.addEventListener('pointerenter', () => preview(n));
+    b.addEventListener('focus', () => preview(n));
+    b.addEventListener('pointerleave', () => preview(null));
+    b.addEventListener('blur', () => preview(null));
     b.addEventListener('keydown', (e) => {
       const step = { ArrowRight: 1, ArrowDown: 1, ArrowLeft: -1, ArrowUp: -1 }[e.key];
       if (!step) return;
@@ -80,9 +85,50 @@ export function createRacetrack(container, { onCall, onNeighbours }) {
     middle.append(b);
   }
   track.append(middle);
-  container.append(track);
+
+  const stepper = document.createElement('div');
+  stepper.className = 'rl-spread';
+  stepper.setAttribute('role', 'group');
+  stepper.setAttribute('aria-label', t('roulette.spreadGroup'));
+  const title = document.createElement('span');
+  title.className = 'label';
+  title.textContent = t('roulette.spread');
+  title.setAttribute('aria-hidden', 'true');
+  const shown = document.createElement('output');
+  shown.className = 'num';
+  const step = (by, sign, label) => {
+    const b = document.createElement('button');
+    b.type = 'button';
+    b.className = 'btn rl-spread-step';
+    b.textContent = sign;
+    b.setAttribute('aria-label', t(label));
+    b.addEventListener('click', () => {
+      const next = Math.min(NEIGHBOURS_MAX, Math.max(1, spread + by));
+      if (onSpread?.(next) !== false) setSpread(next);
+    });
+    return b;
+  };
+  stepper.append(title, step(-1, '−', 'roulette.spreadFewer'), shown, step(1, '+', 'roulette.spreadMore'));
+  container.append(track, stepper);
+
+  let previewing = null;
+  function preview(n) {
+    previewing = n;
+    const covered = new Set(n === null ? [] : neighbours(n, spread));
+    for (const b of buttons) b.classList.toggle('covered', covered.has(Number(b.dataset.number)));
+    onPreview?.([...covered]);
+  }
+  function setSpread(next) {
+    spread = next;
+    shown.value = `±${spread}`;
+    for (const b of buttons) b.setAttribute('aria-label', t('roulette.neighboursSpread', { n: Number(b.dataset.number), count: spread }));
+    if (previewing !== null) preview(previewing);
+  }
+  setSpread(spread);
+
   return {
     element: track,
+    setSpread,
     mark(number) {
       for (const b of buttons) b.classList.toggle('winner', Number(b.dataset.number) === number);
     },
