@@ -16,7 +16,7 @@ import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bet
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
 import { BaccaratTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
-import { drawScoreboards } from './scoreboard.js';
+import { drawScoreboards, createDerivedRoads } from './scoreboard.js';
 import { createBaccaratScene, PAYS } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
@@ -87,6 +87,7 @@ fillPage(scene);
 frame.stage.insertBefore(scene, frame.board);
 const hands = { player: scene.querySelector('.player'), banker: scene.querySelector('.banker') };
 const roads = scene.querySelector('canvas');
+const derived = createDerivedRoads(scene);
 
 const spots = document.createElement('div');
 spots.className = 'bc-spots';
@@ -261,6 +262,7 @@ function render() {
   if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
+  derived.show(results);
   const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
   scene.querySelector('.bc-tally').textContent = t('baccarat.tally', wins);
   scene.querySelector('.bc-shoe').textContent = t('baccarat.cardsLeft', { count: table.cardsLeft });
