@@ -65,7 +65,7 @@ mountPanels(frame, {
         banker: entry.banker.map(cardLabel).join(' '), bankerTotal: entry.bankerTotal }) : '',
     bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
   }),
-  rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3')],
+  rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3'), t('help.baccarat.4')],
   bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),
   keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: baccaratSpotName(spot) })),
 });

@@ -57,7 +57,6 @@ export const DE = {
   'roulette.call.orphelins': 'Orphelins',
   'roulette.call.jeuZero': 'Jeu zéro',
   'roulette.call.neighbours': 'Nachbarn der {n}',
-  'roulette.neighboursOf': 'Nachbarn der {n}: die {n} und je zwei Fächer links und rechts',
   'roulette.track': 'Racetrack: Annoncen und Nachbarn',
   'roulette.layout': 'Roulette-Tableau',
   'roulette.layoutHelp': 'Tableau. Die Pfeiltasten bewegen, Eingabe oder Leertaste setzt den gewählten Chip, Entf nimmt den Einsatz zurück.',
@@ -290,6 +289,7 @@ export const DE = {
   'help.baccarat.3': 'Ein gewinnender Bank-Einsatz zahlt 1 zu 1 abzüglich 5 % Kommission. Bei Unentschieden kommen Spieler- und Bank-Einsätze zurück.',
 
   // Die Nachbarn der Racetrack, Lieblingssätze und die Statistik am Roulette.
+  'help.roulette.4': 'Unter der Racetrack legen − und + fest, wie viele Fächer links und rechts einer Zahl ihre Nachbarn abdecken (eins bis neun). Favoriten behält die Einsätze auf dem Tableau unter einem Namen, um sie mit einem Klick wieder zu setzen. Die Statistik zählt die letzten 500 Coups.',
   'roulette.neighboursSpread': { one: 'Nachbarn der {n}: die {n} und {count} Fach links und rechts', other: 'Nachbarn der {n}: die {n} und je {count} Fächer links und rechts' },
   'roulette.spread': 'Nachbarn',
   'roulette.spreadGroup': 'Nachbarn zu jeder Seite der Zahl',
@@ -320,6 +320,7 @@ export const DE = {
   'roulette.statsCount': { one: '{name}: {share}, {count} Coup', other: '{name}: {share}, {count} Coups' },
 
   // Die abgeleiteten Straßen am Baccarat.
+  'help.baccarat.4': 'Rechts vom Tisch markieren die abgeleiteten Straßen (Big Eye Boy, kleine Straße, Kakerlakenstraße) rot, wo die große Straße ihr Muster wiederholt, und blau, wo sie es bricht; „Als Nächstes“ zeigt das Zeichen, das jede bei einem Sieg der Bank oder des Spielers bekäme. Sie beschreiben den bisherigen Schuh: Jeder Coup wird neu gegeben.',
   'baccarat.derived': 'Abgeleitete Straßen',
   'baccarat.road.bigEyeBoy': 'Big Eye Boy',
   'baccarat.road.smallRoad': 'Kleine Straße',

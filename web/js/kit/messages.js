@@ -65,7 +65,6 @@ const EN = {
   'roulette.call.orphelins': 'Orphelins',
   'roulette.call.jeuZero': 'Jeu zéro',
   'roulette.call.neighbours': 'Neighbours of {n}',
-  'roulette.neighboursOf': 'Neighbours of {n}: {n} and two pockets either side',
   'roulette.track': 'Racetrack: call bets and neighbours',
   'roulette.layout': 'roulette layout',
   'roulette.layoutHelp': 'Betting layout. Arrow keys move, Enter or Space bets the chosen chip, Delete takes the bet off.',
@@ -306,6 +305,7 @@ const EN = {
   'art.poker': 'A poker table with five community cards',
 
   // The racetrack's spread, favourite bets and the statistics board at roulette.
+  'help.roulette.4': 'Below the racetrack, − and + set how many pockets either side of a number its neighbours bet covers (one to nine). Favourites keeps the bets on the layout under a name, to place them again with one click. The statistics count the last 500 spins.',
   'roulette.neighboursSpread': { one: 'Neighbours of {n}: {n} and one pocket either side', other: 'Neighbours of {n}: {n} and {count} pockets either side' },
   'roulette.spread': 'Neighbours',
   'roulette.spreadGroup': 'Neighbours either side of the number',
@@ -336,6 +336,7 @@ const EN = {
   'roulette.statsCount': { one: '{name}: {share}, {count} spin', other: '{name}: {share}, {count} spins' },
 
   // The derived roads at baccarat.
+  'help.baccarat.4': 'Right of the table, the derived roads (big eye boy, small road, cockroach pig) mark red where the big road repeats its pattern and blue where it breaks it; Next shows the mark each would take if the banker or the player won the coup. They describe the shoe so far: every coup is dealt fresh.',
   'baccarat.derived': 'Derived roads',
   'baccarat.road.bigEyeBoy': 'Big eye boy',
   'baccarat.road.smallRoad': 'Small road',

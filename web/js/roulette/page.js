@@ -52,7 +52,7 @@ mountPanels(frame, {
     what: entry.number === 0 ? t('roulette.landedZero') : t('roulette.landed', { colour: t(`roulette.${colorOf(entry.number)}`), number: entry.number }),
     bets: describeBets(entry.bets),
   }),
-  rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3')],
+  rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3'), t('help.roulette.4')],
   bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
     name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('odds', { odds: pays }), edge: houseEdge('roulette', kind).value })),
 });
