@@ -302,7 +302,7 @@ export const DE = {
   'roulette.favouriteName': 'Name des Favoriten',
   'roulette.favouriteSave': 'Tableau speichern',
   'roulette.favouriteSaved': '{name}: gespeichert.',
-  'roulette.favouritePlace': '{name} setzen: {bets}',
+  'roulette.favouritePlace': 'Setzen: {name}, {bets}, {chips}',
   'roulette.favouriteChips': { one: '{count} Chip', other: '{count} Chips' },
   'roulette.favouriteRemove': 'Löschen',
   'roulette.favouriteRemoveName': '{name} löschen',

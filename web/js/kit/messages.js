@@ -318,7 +318,7 @@ const EN = {
   'roulette.favouriteName': 'Name',
   'roulette.favouriteSave': 'Save the layout',
   'roulette.favouriteSaved': '{name}: saved.',
-  'roulette.favouritePlace': 'Place {name}: {bets}',
+  'roulette.favouritePlace': 'Place {name}: {bets}, {chips}',
   'roulette.favouriteChips': { one: '{count} chip', other: '{count} chips' },
   'roulette.favouriteRemove': 'Delete',
   'roulette.favouriteRemoveName': 'Delete {name}',

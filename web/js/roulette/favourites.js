@@ -14,7 +14,7 @@ const el = (tag, className, text) => {
   return node;
 };
 
-const chipsIn = (bets) => Object.values(bets).reduce((sum, chips) => sum + chips, 0);
+const chipsOf = (bets) => t('roulette.favouriteChips', { count: Object.values(bets).reduce((sum, chips) => sum + chips, 0) });
 
 /**
  * list() → [{ name, bets }]; describe(bets) → words; save(name) and
@@ -51,7 +51,7 @@ export function createFavourites(container, frame, { list, describe, save, remov
     const b = el('button', className);
     b.type = 'button';
     b.dataset.favourite = favourite.name;
-    b.setAttribute('aria-label', t('roulette.favouritePlace', { name: favourite.name, bets: describe(favourite.bets) }));
+    b.setAttribute('aria-label', t('roulette.favouritePlace', { name: favourite.name, bets: describe(favourite.bets), chips: chipsOf(favourite.bets) }));
     b.title = describe(favourite.bets);
     b.addEventListener('click', () => { if (place(favourite.name)) sheet.close(); });
     return b;
@@ -68,7 +68,7 @@ export function createFavourites(container, frame, { list, describe, save, remov
     items.replaceChildren(...favourites.map((f) => {
       const b = placeButton(f, 'btn rl-fav-place');
       b.append(el('span', 'name', f.name), el('span', 'what', describe(f.bets)),
-        el('span', 'chips num', t('roulette.favouriteChips', { count: chipsIn(f.bets) })));
+        el('span', 'chips num', chipsOf(f.bets)));
       const drop = el('button', 'btn rl-fav-remove', t('roulette.favouriteRemove'));
       drop.type = 'button';
       drop.setAttribute('aria-label', t('roulette.favouriteRemoveName', { name: f.name }));
