@@ -320,11 +320,11 @@ export const DE = {
   'roulette.statsCount': { one: '{name}: {share}, {count} Coup', other: '{name}: {share}, {count} Coups' },
 
   // Die abgeleiteten Straßen am Baccarat.
-  'help.baccarat.4': 'Rechts vom Tisch markieren die abgeleiteten Straßen (Big Eye Boy, kleine Straße, Kakerlakenstraße) rot, wo die große Straße ihr Muster wiederholt, und blau, wo sie es bricht; „Als Nächstes“ zeigt das Zeichen, das jede bei einem Sieg der Bank oder des Spielers bekäme. Sie beschreiben den bisherigen Schuh: Jeder Coup wird neu gegeben.',
+  'help.baccarat.4': 'Rechts vom Tisch markieren die abgeleiteten Straßen (Big Eye Boy, kleine Straße, Kakerlake) rot, wo die große Straße ihr Muster wiederholt, und blau, wo sie es bricht; „Als Nächstes“ zeigt das Zeichen, das jede bei einem Sieg der Bank oder des Spielers bekäme. Sie beschreiben den bisherigen Schuh: Jeder Coup wird neu gegeben.',
   'baccarat.derived': 'Abgeleitete Straßen',
   'baccarat.road.bigEyeBoy': 'Big Eye Boy',
   'baccarat.road.smallRoad': 'Kleine Straße',
-  'baccarat.road.cockroachPig': 'Kakerlakenstraße',
+  'baccarat.road.cockroachPig': 'Kakerlake',
   'baccarat.mark.red': 'rot',
   'baccarat.mark.blue': 'blau',
   'baccarat.roadEmpty': '{road}: noch keine Zeichen.',
