@@ -350,6 +350,70 @@ TEST_F(TablePage, PokerHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesARel
              ...handCounts(s) };)JS");
 }
 
+// The extras the player builds up at two tables come back after a reload as
+// they were: at roulette the spread of the neighbours, a favourite saved
+// through its sheet and the statistics of the spins; at baccarat the derived
+// roads of a shoe already under way, in the words a screen reader hears.
+TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
+  // A shoe eleven coups old, the derived roads' own worked example.
+  std::string shoe;
+  for (char c : std::string("BBPBBBPPBTB")) shoe += std::string(shoe.empty() ? "" : ",") + R"({"winner":")" +
+                                                    (c == 'B' ? "banker" : c == 'P' ? "player" : "tie") + "\"}";
+  std::string baccarat = kSeed;
+  baccarat.replace(baccarat.find(R"("game":{})"), 9, R"("game":{"shoe":{"dealt":[],"results":[)" + shoe + "]}}");
+  casino->saves().replaceAll({{kTables[0].key, kSeed}, {kTables[2].key, baccarat}});
+
+  file = kTables[0].file, key = kTables[0].key, bankroll = kTables[0].bankroll, bet = ".meter.bet .value";
+  casino->open(Tables::url(file));
+  ASSERT_TRUE(showsTable()) << file;
+  // Red and a neighbours bet of 17 at a spread of three: seven straight-ups.
+  EXPECT_EQ(page("click(1, '.rl-spread-step:last-of-type', '[data-number=\"17\"]', 5, '[data-spot=\"red\"]');"
+                 "$('.rl-fav-open').click(); $('#rl-fav-name').value = ' Seventeen  and red';"
+                 "$('.rl-fav-form button').click(); const status = $('.rl-fav-status').textContent;"
+                 "$('dialog.favourites-panel button').click(); document.activeElement.blur();"
+                 "return [$(BET).textContent, $('.rl-spread output').value, status, state().settings.spread];"),
+            R"(["12","±3","Seventeen and red: saved.",3])");
+  ASSERT_EQ(page("press('s'); await until(() => state().history.length === 1 && !state().game.pending &&"
+                 " !$('.rl-stats').hidden); return true;"), "true") << saved();
+  const std::string roulette = page(R"JS(
+    const s = state(), n = s.history[0].number;
+    return { spins: s.game.spins, favourites: s.game.favourites, title: $('.rl-stats .label').textContent,
+             stats: [...document.querySelectorAll('.rl-stat-text li')].map((li) => li.textContent),
+             quick: [...document.querySelectorAll('.rl-fav')].map((b) => b.textContent), n };)JS");
+  const json before = json::parse(roulette);
+  const int n = before["n"];
+  EXPECT_EQ(before["spins"], json::array({n}));
+  EXPECT_EQ(before["title"], "Statistics, 1 spin");
+  EXPECT_EQ(before["quick"], json::array({"Seventeen and red"}));
+  EXPECT_EQ(before["favourites"], json::parse(R"([{"name":"Seventeen and red","bets":{"21":1,"2":1,"25":1,"17":1,"34":1,"6":1,"27":1,"red":5}}])"));
+  // Thirteen lines, the chances, dozens and columns, and zero, all or nothing after one spin.
+  EXPECT_EQ(before["stats"].size(), 13u);
+  EXPECT_EQ(before["stats"][12], n == 0 ? "Zero: 100%, 1 spin" : "Zero: 0%, 0 spins");
+  reloadFromTheStore(R"JS(
+    const was = )JS" + roulette + R"JS(;
+    $('.rl-fav').click();
+    return { stats: [[...document.querySelectorAll('.rl-stat-text li')].map((li) => li.textContent), was.stats],
+             title: [$('.rl-stats .label').textContent, was.title], spread: [$('.rl-spread output').value, '±3'],
+             favourite: [$(BET).textContent, '12'] };)JS");
+
+  file = kTables[2].file, key = kTables[2].key, bankroll = kTables[2].bankroll;
+  casino->open(Tables::url(file));
+  ASSERT_TRUE(showsTable()) << file;
+  ASSERT_EQ(page("click(5, '.bc-spot.banker'); press('Enter');"
+                 "await until(() => state().history.length === 1 && !state().game.pending); return true;"), "true") << saved();
+  // The roads read as the rules draw them from the shoe's twelve coups.
+  const std::string roads = page(R"JS(
+    const { describeDerivedRoads } = await module('baccarat/scoreboard');
+    const results = state().game.shoe.results;
+    return [results.length, $('.bc-derived-text').textContent === describeDerivedRoads(results),
+            $('.bc-derived-text').textContent, $('.bc-shoe').textContent];)JS");
+  EXPECT_EQ(json::parse(roads).at(0), 12);
+  EXPECT_EQ(json::parse(roads).at(1), true) << roads;
+  // The shoe carries on: the same coups on the roads and as many cards still to come.
+  reloadFromTheStore("return { roads: [$('.bc-derived-text').textContent, " + json::parse(roads).at(2).dump() +
+                     "], shoe: [$('.bc-shoe').textContent, " + json::parse(roads).at(3).dump() + "] };");
+}
+
 // Not a check: with VELMAR_SCREENSHOTS naming a folder, photographs each
 // table at the smallest window and at 1920 × 1200, for docs/screenshots.
 TEST_F(TablePage, Screenshots) {
