@@ -320,9 +320,9 @@ export const DE = {
   'roulette.statsCount': { one: '{name}: {share}, {count} Coup', other: '{name}: {share}, {count} Coups' },
 
   // Die abgeleiteten Straßen am Baccarat.
-  'help.baccarat.4': 'Rechts vom Tisch markieren die abgeleiteten Straßen (Big Eye Boy, kleine Straße, Kakerlake) rot, wo die große Straße ihr Muster wiederholt, und blau, wo sie es bricht; „Als Nächstes“ zeigt das Zeichen, das jede bei einem Sieg der Bank oder des Spielers bekäme. Sie beschreiben den bisherigen Schuh: Jeder Coup wird neu gegeben.',
+  'help.baccarat.4': 'Rechts vom Tisch markieren die abgeleiteten Straßen (großes Auge, kleine Straße, Kakerlake) rot, wo die große Straße ihr Muster wiederholt, und blau, wo sie es bricht; „Als Nächstes“ zeigt das Zeichen, das jede bei einem Sieg der Bank oder des Spielers bekäme. Sie beschreiben den bisherigen Schuh: Jeder Coup wird neu gegeben.',
   'baccarat.derived': 'Abgeleitete Straßen',
-  'baccarat.road.bigEyeBoy': 'Big Eye Boy',
+  'baccarat.road.bigEyeBoy': 'Großes Auge',
   'baccarat.road.smallRoad': 'Kleine Straße',
   'baccarat.road.cockroachPig': 'Kakerlake',
   'baccarat.mark.red': 'rot',
