@@ -113,9 +113,10 @@ export function chipSeries(history, bankroll, points = SERIES_POINTS) {
 }
 
 /**
- * When the evening began: the first time this is asked while the casino is
- * open. Kept in the session's storage, which lasts while the application runs
- * and is gone when it is started again.
+ * When the evening began: when the application started, which its host puts
+ * into every page's session storage (each page has a web view of its own, so
+ * that storage alone would last only a page). Without the host, the first time
+ * this is asked in the session.
  */
 export function eveningStart(session = globalThis.sessionStorage, now = Date.now()) {
   try {
