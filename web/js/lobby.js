@@ -80,9 +80,14 @@ function fillCard(card, table, summary) {
 
 function fillCasino({ bankroll, rounds, evening }) {
   document.getElementById('casino-chips').textContent = formatChips(bankroll);
-  const count = new Intl.NumberFormat(currentLanguage()).format(rounds);
-  document.getElementById('casino-rounds').textContent = evening.rounds
-    ? t('lobby.casinoRoundsTonight', { total: count, count: evening.rounds }) : count;
+  const played = document.getElementById('casino-rounds');
+  played.textContent = new Intl.NumberFormat(currentLanguage()).format(rounds);
+  if (evening.rounds) {
+    const tonight = document.createElement('span');
+    tonight.className = 'sub';
+    tonight.textContent = t('lobby.casinoRoundsTonight', { count: evening.rounds });
+    played.append(' ', tonight);
+  }
   const net = document.getElementById('casino-net');
   net.textContent = formatSigned(evening.net);
   net.dataset.tone = tone(evening.net);

@@ -376,7 +376,7 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
     const card = $('[data-table="roulette"]');
     return { chart: [!!card.querySelector('.chart svg[role="img"][aria-label]'), true],
              evening: [card.querySelector('.evening .value').textContent, `${formatSigned(h.net)} in 1 round`],
-             rounds: [$('#casino-rounds').textContent, '1 (1 this evening)'], net: [$('#casino-net').textContent, formatSigned(h.net)],
+             rounds: [$('#casino-rounds').textContent, '1 1 this evening'], net: [$('#casino-net').textContent, formatSigned(h.net)],
              take: [$('#casino-take').textContent, '0.14'], chips: [$('#casino-chips').textContent, formatChips(s.bankroll + 300000)] };)JS"),
             json::array()) << saved();
   EXPECT_EQ(json::parse(page(kAccessibilityCheck)), json::array());

@@ -306,7 +306,7 @@ const EN = {
   'lobby.casino': 'The whole casino',
   'lobby.casinoChips': 'Chips at all tables',
   'lobby.casinoRounds': 'Rounds played',
-  'lobby.casinoRoundsTonight': '{total} ({count} this evening)',
+  'lobby.casinoRoundsTonight': '{count} this evening',
   'lobby.casinoResult': 'Result this evening',
   'lobby.casinoTake': 'House\'s expected take',
   'lobby.luck.none': 'No rounds yet this evening. Once you play, this shows your luck against the odds.',
