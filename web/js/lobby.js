@@ -62,10 +62,11 @@ function fillCard(card, table, summary) {
     chart.replaceChildren(empty);
   }
 
-  // A table that does not count its rounds by the evening yet says nothing of it.
+  // A table never played says so above; one that does not count its rounds
+  // by the evening yet says nothing of it.
   const evening = part('.evening', 'evening');
   const { rounds, net } = summary.evening;
-  evening.hidden = !summary.recorded && summary.rounds > 0;
+  evening.hidden = !summary.recorded && rounds === 0;
   const value = evening.querySelector('.value');
   value.textContent = rounds ? t('lobby.eveningResult', { net: formatSigned(net), count: rounds }) : t('lobby.eveningNone');
   value.dataset.tone = rounds ? tone(net) : 'even';

@@ -391,8 +391,10 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
     for (let i = 0; i < 23; i++) { r.place('red', 10); r.place('17', 2); r.place('2nd dozen', 5); r.spin(); r.finishSpin(); }
     const b = new BaccaratTable({ storage: localStorage });
     for (let i = 0; i < 14; i++) { b.place('banker', 25); if (i % 3 === 0) b.place('tie', 2); b.deal(); b.finishCoup(); }
-    localStorage.setItem('blackjack-royale.v1', JSON.stringify({ version: 1, bankroll: 95500, stats: { rounds: 6, wagered: 6000, won: 1500 },
-      history: [], game: { round: { phase: 'player', bet: 1000, insurance: 0, hands: [{ cards: ['9s', '7d'], bet: 1000 }], dealer: ['Kc', '5h'] } } }));
+    // Blackjack as it records today: its entries' nets, no evening.
+    localStorage.setItem('blackjack-royale.v1', JSON.stringify({ version: 1, bankroll: 97500, stats: { rounds: 6, wagered: 6000, won: 2500 },
+      history: [1000, -1000, -1000, 1500, -1000, -1000].map((net) => ({ bet: 1000, net })),
+      game: { round: { phase: 'player', bet: 1000, insurance: 0, hands: [{ cards: ['9s', '7d'], bet: 1000 }], dealer: ['Kc', '5h'] } } }));
     return true;)JS");
   for (auto [width, height] : {std::pair{900, 600}, std::pair{1920, 1200}}) {
     gtk_widget_set_size_request(GTK_WIDGET(window), width, height);
