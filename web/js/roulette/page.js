@@ -7,6 +7,7 @@ import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult, rouletteSpotName } from '../kit/results.js';
 import { mountPanels } from '../kit/panels.js';
+import { stakesOf } from '../kit/history.js';
 import { houseEdge } from '../rules/edges.js';
 import { paced } from '../kit/pace.js';
 import { t, fillPage } from '../kit/messages.js';
@@ -48,7 +49,7 @@ mountPanels(frame, {
   history: () => table.state.history,
   describe: (entry) => ({
     what: entry.number === 0 ? t('roulette.landedZero') : t('roulette.landed', { colour: t(`roulette.${colorOf(entry.number)}`), number: entry.number }),
-    bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => {
+    bets: stakesOf(entry).map(({ spot, chips }) => {
       const bet = SPOTS.get(spot);
       return bet ? `${rouletteSpotName(bet.kind, bet.numbers)} ${chips}` : '';
     }).filter(Boolean).join(', '),
