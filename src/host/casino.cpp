@@ -120,6 +120,9 @@ struct Casino::Impl {
   }
 
   SaveStore saves;
+  // When this run of the casino began, in milliseconds of the wall clock: the
+  // pages' evening, which a new web view's session storage could not keep.
+  std::int64_t evening = g_get_real_time() / 1000;
   std::shared_ptr<const SchemeHandler> scheme;
   WeakRef<AdwBin> container;
   Options options;
@@ -359,7 +362,7 @@ void Casino::adopt(WebKitWebView* view) {
   // the handler, as the page's first post can only follow the script.
   auto* manager = webkit_web_view_get_user_content_manager(view);
   link->seededPartially = !fitsAPage(impl_->saves.values());
-  std::string source = PageScript::make(impl_->saves.seedJSON());
+  std::string source = PageScript::make(impl_->saves.seedJSON(), impl_->evening);
   g_autoptr(WebKitUserScript) script =
       webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);

@@ -2,12 +2,16 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  rouletteRecord, baccaratRecord, blackjackRecord, pokerRecord, chipSeries, eveningStart, addToEvening, lobbySummary, EVENING_KEY,
+  rouletteRecord, baccaratRecord, blackjackRecord, pokerRecord, chipSeries, eveningStart, addToEvening, lobbySummary, EVENING_KEY, stakesOf,
 } from '../../web/js/kit/history.js';
 import { TableState, HISTORY_LIMIT } from '../../web/js/kit/state.js';
 import { STARTING_BANKROLL } from '../../web/js/kit/money.js';
 import { expectedTake, stakeCounters } from '../../web/js/rules/edges.js';
 import { deal, act, answerInsurance, dealerStep } from '../../web/js/rules/blackjack.js';
+import { RouletteTable } from '../../web/js/roulette/game.js';
+import { BaccaratTable } from '../../web/js/baccarat/game.js';
+import { createRandom, seededSource } from '../../web/js/kit/random.js';
+import { chartPoints } from '../../web/js/lobby-art.js';
 import { FakeStorage } from './support/helpers.mjs';
 
 const stacked = (text) => { const cards = text.split(' '); let i = 0; return () => cards[i++]; };
@@ -78,4 +82,31 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
     evening: { rounds: 50, net: -66600, take: 5000 },
   });
   assert.equal(storage.getItem('poker-royale.v1'), null, 'the lobby only reads');
+});
+
+test('roulette and baccarat settle rounds the lobby can read, and their older entries stay readable', () => {
+  const storage = new FakeStorage({ 'roulette-royale.v1': JSON.stringify({ version: 1, bankroll: 99000,
+    stats: { rounds: 1, wagered: 1000, won: 0 }, history: [{ number: 5, staked: 1000, returned: 0, bets: { red: 10 } }] }) });
+  const random = createRandom(seededSource(3));
+  const roulette = new RouletteTable({ storage, random, log: () => {}, evening: () => 7 });
+  // Every kind of layout bet a call or the first four makes must have an edge to count by.
+  for (let i = 0; i < 3; i++) {
+    roulette.placeCall('orphelins', 17); roulette.place('first four', 2); roulette.place('red', 5);
+    roulette.spin(); roulette.finishSpin();
+  }
+  const baccarat = new BaccaratTable({ storage, random, log: () => {}, evening: () => 7 });
+  baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.finishCoup();
+
+  const [old, ...spins] = roulette.state.history;
+  const coup = baccarat.state.history[0];
+  const { tables: [r, , b] } = lobbySummary(storage, 7);
+  const near = (x, y) => Math.abs(x - y) < 1e-6;
+  assert.ok(near(r.take, expectedTake(spins)) && near(r.evening.take, r.take) && near(b.evening.take, expectedTake([coup])));
+  assert.deepEqual([r.evening.rounds, r.evening.net, r.recorded], [3, spins.reduce((s, e) => s + e.net, 0), true]);
+  assert.deepEqual([roulette.numbers, Array.isArray(coup.player) && Array.isArray(coup.banker), typeof coup.winner],
+    [[5, ...spins.map((e) => e.shown.number)], true, 'string'], 'the pages read the number and the cards where they always did');
+  assert.deepEqual([stakesOf(old), stakesOf(coup).map((s) => s.spot), stakesOf(spins[0]).some((s) => s.spot === 'first four' && s.chips === 2)],
+    [[{ spot: 'red', staked: 1000, chips: 10 }], ['banker', 'playerPair'], true]);
+  // A level run or a single round is drawn across the chart, never off it.
+  assert.ok([[5], [5, 5, 5], [1, 9]].every((series) => chartPoints(series).flat().every(Number.isFinite)));
 });

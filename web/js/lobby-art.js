@@ -128,3 +128,33 @@ function poker() {
 }
 
 export const PICTURES = { roulette, blackjack, baccarat, poker };
+
+// The small chart of a table's chips: drawn in a box of CHART_WIDTH × CHART_HEIGHT
+// stretched to the card, its lines kept at their pixel width.
+export const CHART_WIDTH = 120;
+export const CHART_HEIGHT = 36;
+const CHART_PAD = 4;
+
+/**
+ * The chart's points for a series of chips, oldest first: the highest at the
+ * top, the lowest at the bottom, a level series (or a single round) across
+ * the middle.
+ */
+export function chartPoints(series) {
+  const lo = Math.min(...series), hi = Math.max(...series);
+  const y = (v) => (hi > lo ? CHART_PAD + ((hi - v) / (hi - lo)) * (CHART_HEIGHT - 2 * CHART_PAD) : CHART_HEIGHT / 2);
+  if (series.length === 1) return [[0, y(series[0])], [CHART_WIDTH, y(series[0])]];
+  return series.map((v, i) => [(i / (series.length - 1)) * CHART_WIDTH, y(v)]);
+}
+
+/** The chart as SVG markup; the page names it (role img) and marks its last point. */
+export function chipChart(series) {
+  const points = chartPoints(series);
+  const at = ([x, y]) => `${x.toFixed(2)} ${y.toFixed(2)}`;
+  const line = 'M' + points.map(at).join(' L');
+  return `<svg viewBox="0 0 ${CHART_WIDTH} ${CHART_HEIGHT}" preserveAspectRatio="none" role="img" focusable="false">
+    <path d="${line} L${CHART_WIDTH} ${CHART_HEIGHT} L0 ${CHART_HEIGHT}Z" fill="${GOLD}" fill-opacity="0.14"/>
+    <path d="M0 ${points[0][1].toFixed(2)} H${CHART_WIDTH}" stroke="#a8a28e" stroke-width="1" stroke-dasharray="3 3" vector-effect="non-scaling-stroke"/>
+    <path d="${line}" fill="none" stroke="${GOLD}" stroke-width="2" stroke-linejoin="round" stroke-linecap="round" vector-effect="non-scaling-stroke"/>
+  </svg>`;
+}

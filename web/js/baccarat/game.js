@@ -12,6 +12,8 @@ import { t } from '../kit/messages.js';
 import { baccaratSpotName } from '../kit/results.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
+import { baccaratRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
 
 export const STORE_KEY = 'baccarat-royale.v1';
 export const DECKS = 8;
@@ -39,8 +41,9 @@ function validDealt(dealt) {
 const validResult = (r) => isPlainObject(r) && ['player', 'banker', 'tie'].includes(r.winner);
 
 export class BaccaratTable {
-  constructor({ storage, random = defaultRandom(), log } = {}) {
+  constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
+    this.evening = evening;
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
     this.state = new TableState({
       storage, storeKey: STORE_KEY, log,
@@ -179,6 +182,13 @@ export class BaccaratTable {
     const win = returned - p.staked;
     const result = { winner: coup.winner, natural: !!coup.natural, playerPair: !!coup.playerPair, bankerPair: !!coup.bankerPair };
     this.shoeState.results.push(result);
+    // The round record the lobby reads (each bet by kind, the chips after it),
+    // with the coup where the table's readers have always found it.
+    const record = {
+      ...result, player: coup.player, banker: coup.banker, playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal,
+      ...baccaratRecord({ coup, bets: p.bets, paid }, this.state.bankroll + returned),
+    };
+    const since = this.evening();
     this.state.change((s) => {
       s.bankroll += returned;
       s.stats.rounds += 1;
@@ -187,10 +197,9 @@ export class BaccaratTable {
       s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
       s.stats[{ player: 'playerWins', banker: 'bankerWins', tie: 'ties' }[coup.winner]] += 1;
       if (coup.natural) s.stats.naturals += 1;
-      s.history.push({
-        ...result, player: coup.player, banker: coup.banker,
-        playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, staked: p.staked, returned, bets: p.bets,
-      });
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.history.push(record);
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.shoe = structuredClone(this.shoeState);
       s.game.pending = null;
     });

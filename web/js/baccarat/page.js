@@ -11,6 +11,7 @@ import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
 import { t, fillPage } from '../kit/messages.js';
 import { baccaratResult, baccaratSpotName } from '../kit/results.js';
 import { mountPanels } from '../kit/panels.js';
+import { stakesOf } from '../kit/history.js';
 import { houseEdge } from '../rules/edges.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
@@ -63,7 +64,7 @@ mountPanels(frame, {
     what: Array.isArray(entry.player) && Array.isArray(entry.banker)
       ? t('history.baccarat', { player: entry.player.map(cardLabel).join(' '), playerTotal: entry.playerTotal,
         banker: entry.banker.map(cardLabel).join(' '), bankerTotal: entry.bankerTotal }) : '',
-    bets: Object.entries(entry.bets ?? {}).map(([spot, chips]) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
+    bets: stakesOf(entry).map(({ spot, chips }) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
   }),
   rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3'), t('help.baccarat.4')],
   bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),

@@ -84,6 +84,19 @@ export function netOf(entry) {
 }
 
 /**
+ * The stakes of a history entry, [{ spot, staked, chips }] (cents and chips):
+ * a round record's bets (`spot`, or the bet's kind where that names the
+ * spot), or an older entry's slip of { spot: chips }.
+ */
+export function stakesOf(entry) {
+  const bets = entry?.bets;
+  const stake = (spot, staked) => ({ spot, staked, chips: staked / CENTS_PER_CHIP });
+  if (Array.isArray(bets)) return bets.filter((b) => b && Number.isSafeInteger(b.staked)).map((b) => stake(b.spot ?? b.kind, b.staked));
+  if (!bets || typeof bets !== 'object') return [];
+  return Object.entries(bets).filter(([, chips]) => Number.isSafeInteger(chips)).map(([spot, chips]) => stake(spot, chips * CENTS_PER_CHIP));
+}
+
+/**
  * The chips (cents) after each of the last `points` rounds, oldest first,
  * ending with `bankroll`: read from the records' own `bankroll` where they
  * carry it, otherwise counted back from the chips now by each round's net.
@@ -100,9 +113,10 @@ export function chipSeries(history, bankroll, points = SERIES_POINTS) {
 }
 
 /**
- * When the evening began: the first time this is asked while the casino is
- * open. Kept in the session's storage, which lasts while the application runs
- * and is gone when it is started again.
+ * When the evening began: when the application started, which its host puts
+ * into every page's session storage (each page has a web view of its own, so
+ * that storage alone would last only a page). Without the host, the first time
+ * this is asked in the session.
  */
 export function eveningStart(session = globalThis.sessionStorage, now = Date.now()) {
   try {
@@ -139,7 +153,7 @@ export function stakeInPlay(table, game) {
 /**
  * What the lobby shows of one table, from its saved state (as sanitizeState
  * gives it): { id, bankroll, series, inPlay, staked, rounds, net, take,
- * evening: { rounds, net, take } }. `net` is everything won or lost since the
+ * evening: { rounds, net, take }, recorded }. `net` is everything won or lost since the
  * table's last fresh start, the stake of a hand in play counted as still the
  * player's; `take` the house's expected take over the same rounds.
  */
@@ -152,6 +166,9 @@ export function tableSummary(table, state, since) {
   return {
     id: table, bankroll: state.bankroll, series: chipSeries(state.history, state.bankroll),
     inPlay: staked > 0, staked, rounds: state.stats.rounds, net: state.bankroll + staked - STARTING_BANKROLL, take, evening,
+    // Whether the table counts its stakes: a table that does not yet leaves
+    // its rounds out of the evening and the take.
+    recorded: Object.keys(state.stats).some((k) => k.startsWith('staked.')),
   };
 }
 

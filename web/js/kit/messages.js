@@ -294,9 +294,6 @@ const EN = {
   'lobby.enter': 'Take a seat',
   'lobby.key': 'Ctrl+{key}',
   'lobby.footer': 'Play chips only. Each table keeps its own chips and starts with {fresh}.',
-  'lobby.fresh': 'Every table holds {amount} chips for you.',
-  'lobby.total': 'Chips across the floor: {amount}',
-  'lobby.card': { one: '{name}: {amount} chip', other: '{name}: {amount} chips' },
   'art.roulette': 'A roulette wheel',
   'art.blackjack': 'A blackjack table with an ace and a king',
   'art.blackjackPays': 'BLACKJACK PAYS 3 TO 2',
@@ -349,6 +346,27 @@ const EN = {
   'baccarat.nextIf': 'If {side} wins next: {marks}.',
   'baccarat.nextMark': '{road} {mark}',
   'baccarat.nextNone': 'no road marks yet',
+
+  // The lobby's evening at a glance.
+  'lobby.casino': 'The whole casino',
+  'lobby.casinoChips': 'Chips at all tables',
+  'lobby.casinoRounds': 'Rounds played',
+  'lobby.casinoRoundsTonight': '{count} this evening',
+  'lobby.casinoResult': 'Result this evening',
+  'lobby.casinoTake': 'House\'s expected take',
+  'lobby.luck.none': 'No rounds yet this evening. Once you play, this shows your luck against the odds.',
+  'lobby.luck.with': 'By the odds, the house would keep about {take} of what you staked this evening. Your result is {net}: luck has been with you by {luck}.',
+  'lobby.luck.against': 'By the odds, the house would keep about {take} of what you staked this evening. Your result is {net}: luck has been against you by {luck}.',
+  'lobby.luck.even': 'By the odds, the house would keep about {take} of what you staked this evening. Your result is {net}: just what the odds expect.',
+  'lobby.evening': 'This evening',
+  'lobby.eveningResult': { one: '{net} in {count} round', other: '{net} in {count} rounds' },
+  'lobby.eveningNone': 'No rounds yet',
+  'lobby.noRounds': 'No rounds played here yet',
+  'lobby.chartOne': 'Your chips after the one round played here: {endAmount}.',
+  'lobby.chart': 'Your chips over the last {count} rounds here: from {startAmount} to {endAmount}, between {min} and {max}.',
+  'lobby.chartCaption': { one: '{count} round', other: 'Last {count} rounds' },
+  'lobby.inPlay.spin': 'The ball is rolling: {stake} on the layout',
+  'lobby.inPlay.hand': 'A hand is in play: {stake} at stake',
 };
 
 export const CATALOGUES = { en: EN, de: DE };

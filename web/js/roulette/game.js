@@ -12,6 +12,8 @@ import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { rouletteSpotName } from '../kit/results.js';
 import { defaultRandom } from '../kit/random.js';
+import { rouletteRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
 
 export const STORE_KEY = 'roulette-royale.v1';
 export const HISTORY_LIMIT = 100;
@@ -74,8 +76,9 @@ const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets
   Object.entries(bets).every(([spot, chips]) => SPOTS.has(spot) && Number.isSafeInteger(chips) && chips > 0);
 
 export class RouletteTable {
-  constructor({ storage, random = defaultRandom(), log } = {}) {
+  constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
+    this.evening = evening;
     this.state = new TableState({
       storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log,
       settings: { chip: 5, spread: NEIGHBOURS_SPREAD },
@@ -101,7 +104,7 @@ export class RouletteTable {
 
   get bankroll() { return this.state.bankroll; }
   get pending() { return this.state.game.pending ?? null; }
-  get numbers() { return this.state.history.map((h) => h.number).filter(isPocket); }
+  get numbers() { return this.state.history.map((h) => h.number ?? h.shown?.number).filter(isPocket); }
   get lastNumbers() { return this.numbers.slice(-20).reverse(); }
   // The statistics board's spins; a save from before it kept them starts
   // from the numbers in its history.
@@ -210,19 +213,27 @@ export class RouletteTable {
       this.log(`roulette: unreadable pending spin, stake returned: ${e.message}`);
       returned = p.staked;
     }
+    let each = [];
+    try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
     const win = returned - p.staked;
+    // The round record the lobby reads (each bet by kind, the chips after it),
+    // with the spin's own sums, which hold even when its bets could not be read,
+    // and the number where the table's readers have always found it.
+    const record = { ...rouletteRecord({ number: p.number, bets: each }, this.state.bankroll + returned),
+      staked: p.staked, returned, net: win, number: p.number };
+    const since = this.evening();
     this.state.change((s) => {
       s.bankroll += returned;
       s.stats.rounds += 1;
       s.stats.wagered += p.staked;
       s.stats.won += Math.max(0, win);
       s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
-      s.history.push({ number: p.number, staked: p.staked, returned, bets: p.bets });
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.history.push(record);
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.pending = null;
       s.game.spins = addSpin(this.spins, p.number);
     });
-    let each = [];
-    try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
     return { number: p.number, color: colorOf(p.number), staked: p.staked, returned, bets: each };
   }
 }

@@ -7,6 +7,7 @@ import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
 import { rouletteResult, rouletteSpotName } from '../kit/results.js';
 import { mountPanels } from '../kit/panels.js';
+import { stakesOf } from '../kit/history.js';
 import { createFavourites } from './favourites.js';
 import { createStatsBoard } from './stats.js';
 import { houseEdge } from '../rules/edges.js';
@@ -50,7 +51,7 @@ mountPanels(frame, {
   history: () => table.state.history,
   describe: (entry) => ({
     what: entry.number === 0 ? t('roulette.landedZero') : t('roulette.landed', { colour: t(`roulette.${colorOf(entry.number)}`), number: entry.number }),
-    bets: describeBets(entry.bets),
+    bets: describeBets(stakesOf(entry).map(({ spot, chips }) => [spot, chips])),
   }),
   rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3'), t('help.roulette.4')],
   bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
@@ -58,9 +59,9 @@ mountPanels(frame, {
 });
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
-// A slip's bets as the history and the favourites list them: "Red 5, Straight up 17 1".
-function describeBets(bets) {
-  return Object.entries(bets ?? {}).map(([spot, chips]) => {
+// Bets ([spot, chips] pairs) as the history and the favourites list them: "Red 5, Straight up 17 1".
+function describeBets(pairs) {
+  return pairs.map(([spot, chips]) => {
     const bet = SPOTS.get(spot);
     return bet ? `${rouletteSpotName(bet.kind, bet.numbers)} ${chips}` : '';
   }).filter(Boolean).join(', ');
@@ -120,7 +121,7 @@ const track = createRacetrack(trackSide, {
 });
 const favourites = createFavourites(trackSide, frame, {
   list: () => table.favourites,
-  describe: describeBets,
+  describe: (bets) => describeBets(Object.entries(bets)),
   save: (name) => table.saveFavourite(name),
   remove: (name) => table.removeFavourite(name),
   place: (name) => {
