@@ -9,6 +9,7 @@ import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
 import { handValue, isBlackjack, dealerHits } from '../rules/blackjack.js';
 import { handTotalText } from '../kit/results.js';
+import { t } from '../kit/messages.js';
 
 export const WIDTH = 2.6;
 export const DEPTH = 1.4;
@@ -20,8 +21,8 @@ const INSURANCE = { x: 0.4, z: 0.15 };
 
 function paint(view) {
   const gold = 'rgba(240, 210, 142, 0.85)';
-  felt.arcText(view, 'BLACKJACK PAYS 3 TO 2', 0, -0.7, 0.62, 0.062, { colour: gold });
-  felt.arcText(view, 'Dealer must stand on all 17s', 0, -0.7, 0.72, 0.034,
+  felt.arcText(view, t('blackjack.felt.pays'), 0, -0.7, 0.62, 0.062, { colour: gold });
+  felt.arcText(view, t('blackjack.felt.stands'), 0, -0.7, 0.72, 0.034,
     { colour: 'rgba(244, 236, 216, 0.6)', font: 'Manrope, sans-serif', weight: 600 });
   // The insurance band: a thin arc with its promise printed on it.
   const [cx, cy] = view.at(0, -0.7);
@@ -31,7 +32,7 @@ function paint(view) {
   view.ctx.beginPath();
   view.ctx.arc(cx, cy, view.size(0.87), Math.PI * 0.3, Math.PI * 0.7);
   view.ctx.stroke();
-  felt.arcText(view, 'INSURANCE PAYS 2 TO 1', 0, -0.7, 0.835, 0.03,
+  felt.arcText(view, t('blackjack.felt.insurance'), 0, -0.7, 0.835, 0.03,
     { colour: 'rgba(240, 210, 142, 0.7)', font: 'Manrope, sans-serif', weight: 800 });
   felt.ring(view, 0, SPOT_Z, SPOT_R, { fill: 'rgba(0, 0, 0, 0.12)' });
   felt.ring(view, 0, SPOT_Z, SPOT_R * 0.82, { colour: 'rgba(240, 210, 142, 0.35)', width: 0.003 });
@@ -126,7 +127,7 @@ export async function createBlackjackScene(host) {
         const active = round.phase === 'player' && round.active === h && n > 1;
         const tone = o === 'win' || o === 'blackjack' ? 'good' : o === 'lose' || o === 'bust' ? 'bad' : active ? 'gold' : '';
         const text = (active ? '▶ ' : '') + totalText(hand.cards, round.phase === 'player' && !hand.done) +
-          (n > 1 ? ` · ${formatChips(hand.bet)}${hand.doubled ? ' ×2' : ''}` : '') + (o ? ` · ${o}` : '');
+          (n > 1 ? ` · ${formatChips(hand.bet)}${hand.doubled ? ' ×2' : ''}` : '') + (o ? ` · ${t(`blackjack.outcome.${o}`)}` : '');
         handLabel(h).moveTo(handX(h, n) - 0.155, HAND_Z + 0.085).set(text, tone);
       });
     },
@@ -168,5 +169,5 @@ export async function createBlackjackScene(host) {
 // Both values of a soft total only while the hand may still draw.
 function totalText(cards, open = false) {
   const { total } = handValue(cards);
-  return total > 21 ? `${total} bust` : handTotalText(cards, open);
+  return total > 21 ? t('blackjack.totalBust', { total }) : handTotalText(cards, open);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the pages with a frame of their own (blackjack, poker) share: playing
-// cards as DOM elements (so screen readers can name them), keyboard wiring
-// and a quiet stand-in for sound.
+// What the card tables keep in the DOM beside their 3D stage: playing cards
+// as elements a screen reader can name, and a pause that honours the
+// player's wish for less motion.
 import { cardLabel, cardName, isRed } from './cards.js';
 import { t } from './messages.js';
 
@@ -18,7 +18,7 @@ export function cardElement(card, { fresh = false } = {}) {
   el.setAttribute('role', 'img');
   if (!card) {
     el.classList.add('back');
-    el.setAttribute('aria-label', 'Face-down card');
+    el.setAttribute('aria-label', t('card.faceDown'));
     return el;
   }
   if (isRed(card)) el.classList.add('red');
@@ -43,43 +43,4 @@ export function showCards(row, cards) {
     if (old[i]) old[i].replaceWith(el); else row.append(el);
   });
   for (let i = cards.length; i < old.length; i++) old[i].remove();
-}
-
-/**
- * Sound through the kit when its module is there; otherwise silence that still
- * remembers the mute setting.
- */
-export async function loadSound(table) {
-  try {
-    const kit = await import('./sound.js');
-    return kit.createSound(table);
-  } catch {
-    const quiet = () => {};
-    return {
-      chip: quiet, card: quiet, flip: quiet, win: quiet, lose: quiet,
-      get muted() { return table.settings.muted; },
-      toggleMute() { table.setSetting('muted', !table.settings.muted); return table.settings.muted; },
-    };
-  }
-}
-
-/**
- * One key handler for the page: `keys` maps a key (as KeyboardEvent.key,
- * lower case for letters) to a button, which is clicked (and says itself why
- * when it cannot act). A key whose button is not offered now is answered
- * through `say`. Keys typed with Ctrl or Alt belong to the shell.
- */
-export function bindKeys(keys, say = () => {}) {
-  document.addEventListener('keydown', (e) => {
-    if (e.ctrlKey || e.altKey || e.metaKey || e.repeat) return;
-    const button = keys[e.key.length === 1 ? e.key.toLowerCase() : e.key];
-    if (!button) return;
-    e.preventDefault();
-    if (button.hidden || button.closest('[hidden]')) {
-      const label = (button.firstChild?.textContent ?? '').trim();
-      say(t('refuse.notOffered', { action: label }));
-      return;
-    }
-    button.click();
-  });
 }
