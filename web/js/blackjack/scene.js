@@ -14,10 +14,14 @@ import { t } from '../kit/messages.js';
 export const WIDTH = 2.6;
 export const DEPTH = 1.4;
 const DEALER_Z = -0.35;
-const HAND_Z = 0.25;
+const HAND_Z = 0.19;
 const SPOT_Z = 0.48;
 const SPOT_R = 0.085;
 const INSURANCE = { x: 0.4, z: 0.15 };
+// The totals never lie over the cards: a hand's sits under its first card,
+// above the betting circle; the dealer's just right of the dealer's cards.
+const HAND_LABEL_Z = HAND_Z + 0.18;
+const dealerLabelX = (cards) => ((cards - 1) / 2) * 0.125 + 0.1;
 
 function paint(view) {
   const gold = 'rgba(240, 210, 142, 0.85)';
@@ -45,7 +49,7 @@ export async function createBlackjackScene(host) {
   const stage = await createStage(host, { shape: 'half', width: WIDTH, depth: DEPTH, felt: '#0f5a3a', paint });
   const scene = createTableScene(stage, host);
   const { labels } = scene;
-  const dealerLabel = labels.add({ x: 0, z: DEALER_Z + 0.17 });
+  const dealerLabel = labels.add({ x: 0, z: DEALER_Z, align: 'start' });
   const handLabels = [];
   const spots = [scene.spot({ x: 0, z: SPOT_Z })];
   const insurance = scene.spot(INSURANCE);
@@ -66,10 +70,11 @@ export async function createBlackjackScene(host) {
     for (let i = 0; i < longest; i++) {
       round.hands.forEach((hand, h) => {
         if (i >= hand.cards.length) return;
-        // The hand in play of a split sits a little forward, nearer the player.
+        // The hand in play of a split is pushed a little toward the dealer,
+        // clear of its neighbours and of its own label below it.
         const forward = n > 1 && round.phase === 'player' && round.active === h ? 0.05 : 0;
         slots.push({ key: `${id}:h${h}:${i}`, card: hand.cards[i],
-          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z + forward - i * 0.05, yaw: 0 });
+          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z - forward - i * 0.05, yaw: 0 });
       });
       if (i < round.dealer.length) {
         const hidden = hideHole && i === 1;
@@ -118,6 +123,7 @@ export async function createBlackjackScene(host) {
       handLabels.forEach((l, i) => { if (i >= n) l.set(''); });
       if (!round) { dealerLabel.set(''); return; }
       const dealerCards = hideHole ? [round.dealer[0]] : round.dealer;
+      dealerLabel.moveTo(dealerLabelX(round.dealer.length), DEALER_Z);
       dealerLabel.set(hideHole ? String(handValue(dealerCards).total)
         : totalText(dealerCards, round.phase === 'dealer' && dealerHits(round.dealer)), 'dim');
       round.hands.forEach((hand, h) => {
@@ -128,7 +134,7 @@ export async function createBlackjackScene(host) {
         const tone = o === 'win' || o === 'blackjack' ? 'good' : o === 'lose' || o === 'bust' ? 'bad' : active ? 'gold' : '';
         const text = (active ? '▶ ' : '') + totalText(hand.cards, round.phase === 'player' && !hand.done) +
           (n > 1 ? ` · ${formatChips(hand.bet)}${hand.doubled ? ' ×2' : ''}` : '') + (o ? ` · ${t(`blackjack.outcome.${o}`)}` : '');
-        handLabel(h).moveTo(handX(h, n) - 0.155, HAND_Z + 0.085).set(text, tone);
+        handLabel(h).moveTo(handX(h, n), HAND_LABEL_Z).set(text, tone);
       });
     },
 

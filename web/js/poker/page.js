@@ -59,33 +59,26 @@ const frame = mountTable({
 frame.setLimits(t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
   bonusMax: BONUS_MAX * CENTS_PER_CHIP }));
 
-// Over the stage: the cards for screen readers, the buttons over the three
-// circles, and the paytables with the statistics.
-const payRows = (pays, rest) => [...[9, 8, 7, 6, 5].map((c) => [t(`poker.row.${c}`), pays[c]]), [t(rest), pays[STRAIGHT]]];
-const paytable = (title, rows) => {
-  const box = document.createElement('div');
-  box.innerHTML = '<h2></h2><dl></dl>';
-  box.firstChild.textContent = title;
-  box.lastChild.append(...rows.flatMap(([name, odds]) => {
-    const dt = document.createElement('dt'), dd = document.createElement('dd');
-    dt.textContent = name;
-    dd.textContent = t('poker.odds', { odds });
-    return [dt, dd];
-  }));
-  return box;
-};
+// Over the stage: the cards for screen readers; the table's own view (the 3D
+// table with the buttons over its three circles), which keeps clear of the
+// column at the right where the paytable and the statistics stand.
 const over = document.createElement('div');
 over.innerHTML = `
   <section class="pk-row pk-dealer"><div class="bj-cards" id="dealer-cards"></div><div class="bj-total"></div></section>
   <section class="pk-row pk-board"><div class="bj-cards" id="board-cards"></div></section>
   <section class="pk-row pk-player"><div class="bj-cards" id="player-cards"></div><div class="bj-total"></div></section>
-  <div class="pk-spots">
+  <div class="pk-view"><div class="pk-spots">
     <button class="bj-spot pk-spot" id="spot-bonus" type="button"><span class="bj-stack"></span><span class="pk-label"> <kbd aria-hidden="true">A</kbd></span></button>
     <button class="bj-spot pk-spot" id="spot-ante" type="button"><span class="bj-stack"></span><span class="pk-label"> <kbd aria-hidden="true">Space</kbd></span></button>
     <div class="bj-spot pk-spot pk-call" id="spot-call"><span class="bj-stack"></span><span class="pk-label"></span></div>
-  </div>
-  <aside class="bj-side pk-pays"><div class="pk-tables"></div><div class="pk-stats"><h2></h2><dl id="stats"></dl></div></aside>`;
-const [dealerRow, boardRow, playerRow, spotBox, side] = over.children;
+  </div></div>
+  <aside class="bj-side pk-pays">
+    <table class="pk-paytable"><caption></caption><thead><tr><th scope="col"></th><th scope="col"></th><th scope="col"></th></tr></thead><tbody></tbody></table>
+    <p class="pk-note"></p>
+    <h2></h2><dl id="stats"></dl>
+  </aside>`;
+const [dealerRow, boardRow, playerRow, tableView, side] = over.children;
+const spotBox = tableView.firstElementChild;
 const spots = { bonus: spotBox.children[0], ante: spotBox.children[1], call: spotBox.children[2] };
 dealerRow.setAttribute('aria-label', t('poker.dealerArea'));
 boardRow.setAttribute('aria-label', t('poker.boardArea'));
@@ -95,10 +88,20 @@ for (const [name, label] of [['bonus', 'poker.bonus'], ['ante', 'poker.ante'], [
   spots[name].querySelector('.pk-label').prepend(t(label));
 }
 side.setAttribute('aria-label', t('poker.side'));
-side.querySelector('.pk-tables').append(
-  paytable(t('poker.anteTable'), payRows(ANTE_PAYS, 'poker.row.anteRest')),
-  paytable(t('poker.bonusTable'), payRows(AA_BONUS_PAYS, 'poker.row.bonusRest')));
-side.querySelector('.pk-stats h2').textContent = t('stats.title');
+// One paytable, the ante's and the AA bonus's odds side by side, from the rules' own pay lists.
+const paytable = side.querySelector('table');
+paytable.caption.textContent = t('poker.paytable');
+[t('poker.handColumn'), t('poker.ante'), t('poker.bonus')].forEach((text, i) => { paytable.tHead.rows[0].cells[i].textContent = text; });
+for (const [name, category] of [...[9, 8, 7, 6, 5].map((c) => [`poker.row.${c}`, c]), ['poker.row.rest', STRAIGHT]]) {
+  const row = paytable.tBodies[0].insertRow();
+  const head = document.createElement('th');
+  head.scope = 'row';
+  head.textContent = t(name);
+  row.append(head);
+  for (const pays of [ANTE_PAYS, AA_BONUS_PAYS]) row.insertCell().textContent = String(pays[category]);
+}
+side.querySelector('.pk-note').textContent = t('poker.bonusFrom');
+side.querySelector('h2').textContent = t('stats.title');
 frame.stage.insertBefore(over, frame.board);
 over.replaceWith(...over.children);
 
@@ -293,7 +296,7 @@ async function start() {
   if (game.hand) boardShown = 3;
   render();
   try {
-    view = await createPokerScene(frame.stage);
+    view = await createPokerScene(tableView);
     document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
     view.onFrame(placeSpots);
   } catch (e) {

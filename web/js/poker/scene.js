@@ -10,10 +10,10 @@ import { t } from '../kit/messages.js';
 
 const DEALER_Z = -0.42;
 const BOARD_Z = -0.13;
-const PLAYER_Z = 0.2;
-const SPOT_Z = 0.53;
+const PLAYER_Z = 0.18;
+const SPOT_Z = 0.5;
 const SPOT_R = 0.075;
-export const SPOTS = { bonus: { x: -0.3, z: SPOT_Z }, ante: { x: 0, z: SPOT_Z }, call: { x: 0.3, z: SPOT_Z } };
+export const SPOTS = { bonus: { x: -0.36, z: SPOT_Z }, ante: { x: 0, z: SPOT_Z }, call: { x: 0.36, z: SPOT_Z } };
 
 function paint(view) {
   felt.text(view, t('poker.felt.title'), 0, 0.036, 0.05, { spacing: 0.006 });
