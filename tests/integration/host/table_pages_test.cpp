@@ -285,9 +285,13 @@ TEST_F(TablePage, BaccaratCoupPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesA
 
 TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
   openSeeded("blackjack-3d.html", "blackjack-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
-  // Ten chips in the circle; Enter deals; the player declines insurance and
-  // stands on whatever comes, pressing each key once its button is offered.
-  EXPECT_EQ(page("click(5, '#spot', '#spot'); return $(BET).textContent;"), "\"10\"");
+  // Fifteen chips in the circle and one taken back with Backspace, Undo's
+  // second key; a move's key before the deal is answered, not dropped. Enter
+  // deals; the player declines insurance and stands on whatever comes,
+  // pressing each key once its button is offered.
+  EXPECT_EQ(page("click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
+                 "return [$(BET).textContent, $('.message').textContent];"),
+            R"(["10","Hit is not offered now."])");
   playRound("Enter", "round", R"JS(
     const phase = s.game.round?.phase;
     if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');

@@ -67,10 +67,10 @@ frame.setLimits(t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TA
 // Over the stage: the cards for screen readers, the bet circle's button and the statistics.
 const cards = document.createElement('div');
 cards.innerHTML = `
-  <section class="bj-dealer"><div class="bj-cards" id="dealer-cards"></div><div class="bj-total"></div></section>
-  <section class="bj-hands" id="hands"></section>
-  <button class="bj-spot" id="spot" type="button"><span class="bj-stack" id="stack"></span></button>
-  <aside class="bj-side">
+  <section class="visually-hidden"><div class="bj-cards" id="dealer-cards"></div><div class="bj-total"></div></section>
+  <section class="visually-hidden" id="hands"></section>
+  <button class="bet-circle" id="spot" type="button"><span class="bet-amount"></span></button>
+  <aside class="side-panel bj-stats">
     <h2></h2>
     <dl id="stats"></dl>
     <label class="bj-toggle"><input type="checkbox"> <span></span></label>
@@ -117,8 +117,7 @@ function renderHands(round) {
     el.querySelector('.bj-total').textContent = shown;
     const stake = hand.doubled ? t('blackjack.stakeDoubled', { stake: hand.bet }) : formatChips(hand.bet);
     el.querySelector('.bj-wager').textContent = outcome ? `${stake} · ${outcome}` : stake;
-    el.classList.toggle('active', round.phase === 'player' && round.active === i);
-    el.dataset.outcome = result ?? '';
+    el.setAttribute('aria-current', String(round.phase === 'player' && round.active === i));
     el.setAttribute('aria-label', outcome ? t('blackjack.handLabelOutcome', { n: i + 1, total: shown, outcome })
       : t('blackjack.handLabel', { n: i + 1, total: shown }));
   });

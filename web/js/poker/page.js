@@ -64,15 +64,15 @@ frame.setLimits(t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CEN
 // column at the right where the paytable and the statistics stand.
 const over = document.createElement('div');
 over.innerHTML = `
-  <section class="pk-row pk-dealer"><div class="bj-cards" id="dealer-cards"></div><div class="bj-total"></div></section>
-  <section class="pk-row pk-board"><div class="bj-cards" id="board-cards"></div></section>
-  <section class="pk-row pk-player"><div class="bj-cards" id="player-cards"></div><div class="bj-total"></div></section>
+  <section class="visually-hidden"><div id="dealer-cards"></div><div></div></section>
+  <section class="visually-hidden"><div id="board-cards"></div></section>
+  <section class="visually-hidden"><div id="player-cards"></div><div></div></section>
   <div class="pk-view"><div class="pk-spots">
-    <button class="bj-spot pk-spot" id="spot-bonus" type="button"><span class="bj-stack"></span><span class="pk-label"> <kbd aria-hidden="true">A</kbd></span></button>
-    <button class="bj-spot pk-spot" id="spot-ante" type="button"><span class="bj-stack"></span><span class="pk-label"> <kbd aria-hidden="true">Space</kbd></span></button>
-    <div class="bj-spot pk-spot pk-call" id="spot-call"><span class="bj-stack"></span><span class="pk-label"></span></div>
+    <button class="bet-circle pk-spot" id="spot-bonus" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">A</kbd></span></button>
+    <button class="bet-circle pk-spot" id="spot-ante" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">Space</kbd></span></button>
+    <div class="bet-circle pk-spot pk-call" id="spot-call"><span class="bet-amount"></span><span class="pk-label"></span></div>
   </div></div>
-  <aside class="bj-side pk-pays">
+  <aside class="side-panel pk-pays">
     <table class="pk-paytable"><caption></caption><thead><tr><th scope="col"></th><th scope="col"></th><th scope="col"></th></tr></thead><tbody></tbody></table>
     <p class="pk-note"></p>
     <h2></h2><dl id="stats"></dl>
