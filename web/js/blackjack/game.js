@@ -156,6 +156,8 @@ export class BlackjackGame {
       s.game.round = null;
       s.game.last = round;
     });
+    // Repeat offers this bet next, even when the hand was dealt before a reload.
+    this.slip.last = new Map([[SPOT, round.bet / CENTS_PER_CHIP]]);
     return { ok: true, reason: '', settled: round };
   }
 

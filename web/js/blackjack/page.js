@@ -309,6 +309,7 @@ async function start() {
   const round = game.round ?? game.lastRound;
   showTable(round, game.round && (game.phase === 'insurance' || game.phase === 'player'), false);
   if (game.phase === 'dealer') await after({ ok: true });
+  else if (game.phase === 'insurance') frame.say(t('blackjack.insuranceOffer', { amount: insuranceCost(game.round) }));
   else if (game.round) frame.say(t('blackjack.stillInPlay'));
   else if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
   else frame.say(t('blackjack.welcome'));

@@ -119,6 +119,9 @@ export class PokerGame {
       s.game.hand = null;
       s.game.last = result;
     });
+    // Repeat offers these bets next, even when the hand was dealt before a reload.
+    this.slip.last = new Map([['ante', h.ante / CENTS_PER_CHIP]]);
+    if (h.aaBonus) this.slip.last.set('bonus', h.aaBonus / CENTS_PER_CHIP);
     return { ok: true, reason: '', settled: result };
   }
 }
