@@ -4,6 +4,7 @@
 #include "catalog/prefs.h"
 #include "content/scheme_handler.h"
 #include "host/decisions.h"
+#include "host/languages.h"
 #include "host/page_script.h"
 #include "host/save_message.h"
 #include "host/weak_handler.h"
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <set>
+#include <vector>
 
 namespace velmar {
 
@@ -118,6 +120,9 @@ struct Casino::Impl {
   }
 
   SaveStore saves;
+  // When this run of the casino began, in milliseconds of the wall clock: the
+  // pages' evening, which a new web view's session storage could not keep.
+  std::int64_t evening = g_get_real_time() / 1000;
   std::shared_ptr<const SchemeHandler> scheme;
   WeakRef<AdwBin> container;
   Options options;
@@ -147,6 +152,15 @@ std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, O
   // default persistent network session, so localStorage survives restarts.
   d.context = Ref<WebKitWebContext>::adopt(webkit_web_context_new());
   webkit_web_context_set_cache_model(d.context.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+  // The pages choose their words from navigator.languages: hand them the
+  // user's languages (LANGUAGE, then the locale), which the engine ignores.
+  auto languages = webLanguages(g_get_language_names());
+  if (!languages.empty()) {
+    std::vector<const char*> list;
+    for (const auto& tag : languages) list.push_back(tag.c_str());
+    list.push_back(nullptr);
+    webkit_web_context_set_preferred_languages(d.context.get(), list.data());
+  }
   SchemeHandler::registerWith(d.scheme, d.context.get());
 
   d.settings = Ref<WebKitSettings>::adopt(webkit_settings_new());
@@ -348,7 +362,7 @@ void Casino::adopt(WebKitWebView* view) {
   // the handler, as the page's first post can only follow the script.
   auto* manager = webkit_web_view_get_user_content_manager(view);
   link->seededPartially = !fitsAPage(impl_->saves.values());
-  std::string source = PageScript::make(impl_->saves.seedJSON());
+  std::string source = PageScript::make(impl_->saves.seedJSON(), impl_->evening);
   g_autoptr(WebKitUserScript) script =
       webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);

@@ -11,9 +11,14 @@ namespace {
 // literal's "__proto__" member sets the prototype instead of making a key.
 constexpr std::string_view kHead = "(() => {\n  const SEED = JSON.parse(";
 
+constexpr std::string_view kEvening = ");\n  const EVENING = ";
+
 constexpr std::string_view kMiddle =
-    ");\n"
+    ";\n"
     "  const ls = window.localStorage;\n"
+    "  // Every page has a web view, and so a session storage, of its own: the\n"
+    "  // evening they share comes from here.\n"
+    "  try { window.sessionStorage.setItem(EVENING[0], EVENING[1]); } catch (e) {}\n"
     "  const P = Storage.prototype, set = P.setItem, rem = P.removeItem, clr = P.clear;\n"
     "  // A key beyond the storage quota is skipped, not every key after it; the\n"
     "  // page's saves then say they are partial, and the host keeps its own.\n"
@@ -60,11 +65,13 @@ constexpr std::string_view kTail =
 
 }  // namespace
 
-std::string make(std::string_view seed) {
+std::string make(std::string_view seed, std::int64_t evening) {
   std::string literal = jsStringLiteral(seed);
+  std::string pair = "[" + jsStringLiteral(eveningKey) + ", '" + std::to_string(evening) + "']";
   std::string out;
-  out.reserve(kHead.size() + literal.size() + kMiddle.size() + handlerName.size() + kTail.size());
-  out.append(kHead).append(literal).append(kMiddle).append(handlerName).append(kTail);
+  out.reserve(kHead.size() + literal.size() + kEvening.size() + pair.size() + kMiddle.size() + handlerName.size() +
+              kTail.size());
+  out.append(kHead).append(literal).append(kEvening).append(pair).append(kMiddle).append(handlerName).append(kTail);
   return out;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,13 +9,17 @@ namespace velmar {
 
 // The bridge every page runs before its own scripts: it restores
 // localStorage from the seed, posts it back on every change and offers
-// window.__vlCasino.flush() and freeze(key).
+// window.__vlCasino.flush() and freeze(key). It also tells the page when the
+// casino's evening began, under eveningKey in its session storage.
 namespace PageScript {
 
 inline constexpr std::string_view handlerName = "casino";
+// The key the pages read the evening's start from (EVENING_KEY in the kit).
+inline constexpr std::string_view eveningKey = "velmar-casino.evening";
 
-// The script's source around the seed, the compact JSON of the saves.
-std::string make(std::string_view seed);
+// The script's source around the seed, the compact JSON of the saves, and the
+// evening's start in milliseconds since the epoch.
+std::string make(std::string_view seed, std::int64_t evening);
 
 }  // namespace PageScript
 

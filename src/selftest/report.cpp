@@ -26,6 +26,10 @@ const std::string_view kProbeScript =
     "    webgl: gl,\n"
     "    bridge: !!window.__vlCasino,\n"
     "    storageKeys: Object.keys(localStorage),\n"
+    // The language the page chose and what it shows, to check a translation.
+    "    language: document.documentElement.lang,\n"
+    "    languages: navigator.languages,\n"
+    "    text: document.body.innerText.slice(0, 6000),\n"
     "  });\n"
     "})()";
 

@@ -7,7 +7,7 @@ source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
 start_app
-keys() { python3 "$VELMAR_SOURCE/tests/support/x11_client.py" keys "$APP_PID" "$@" || fail "found no window for keys"; }
+keys() { python3 "$VELMAR_SOURCE/scripts/x11_client.py" keys "$APP_PID" "$@" || fail "found no window for keys"; }
 
 for pair in 1:roulette-3d.html 2:blackjack-3d.html 3:baccarat-3d.html 4:poker-3d.html L:velmar-casino.html; do
   keys "ctrl+${pair%%:*}"

@@ -46,7 +46,7 @@ clean_start() {
 start_app
 act page roulette
 wait_for "the roulette page" has_saved fixture.roulette
-python3 "$VELMAR_SOURCE/tests/support/x11_client.py" keys "$APP_PID" l || fail "found no window for keys"
+python3 "$VELMAR_SOURCE/scripts/x11_client.py" keys "$APP_PID" l || fail "found no window for keys"
 wait_for "the browser for the page's link" recorded browser
 clean_start browser
 pass "a web link opens the browser with a clean signal state"

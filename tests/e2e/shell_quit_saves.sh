@@ -27,8 +27,8 @@ quit_keeps_the_latest_change() {
     # A terminal's Ctrl+C reaches every process of the group, the web
     # engine's helpers too; the page must still be there to hand over.
     Ctrl+C) kill -INT -- "-$APP_PID" ;;
-    close) python3 "$VELMAR_SOURCE/tests/support/x11_client.py" close "$APP_PID" || fail "found no window to close" ;;
-    Ctrl+W) python3 "$VELMAR_SOURCE/tests/support/x11_client.py" keys "$APP_PID" ctrl+w || fail "found no window for keys" ;;
+    close) python3 "$VELMAR_SOURCE/scripts/x11_client.py" close "$APP_PID" || fail "found no window to close" ;;
+    Ctrl+W) python3 "$VELMAR_SOURCE/scripts/x11_client.py" keys "$APP_PID" ctrl+w || fail "found no window for keys" ;;
   esac
   wait_exit
   [[ $EXIT_STATUS == 0 ]] || fail "$how ended with status $EXIT_STATUS"

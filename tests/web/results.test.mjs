@@ -3,7 +3,6 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { rouletteResult, blackjackResult, baccaratResult, pokerResult, handTotalText, pokerHandName }
   from '../../web/js/kit/results.js';
-import { t, chooseLanguage } from '../../web/js/kit/messages.js';
 import { deal, answerInsurance, act, dealerStep } from '../../web/js/rules/blackjack.js';
 import { playCoup, settle as settleCoup } from '../../web/js/rules/baccarat.js';
 import { evaluate5 } from '../../web/js/rules/poker.js';
@@ -110,10 +109,4 @@ test('poker names hands in plain words and reports the ante, call and AA bonus a
   assert.equal(flush.headline, 'You win 20 chips.');
   assert.match(flush.text, /Your flush, ace high beats the dealer's pair of queens\. Ante: 5 wins 10 \(pays 2 to 1\)\. Call: 10 wins 10\./);
   [fold, notQualified, flush].forEach(clean);
-});
-
-test('messages fall back to English and pick plural forms by count', () => {
-  assert.deepEqual([chooseLanguage(['de-AT', 'fr']), chooseLanguage([])], ['en', 'en']);
-  assert.deepEqual([t('net.win', { amount: 100, count: 1 }), t('net.loss', { amount: 123450, count: 1234.5 })],
-    ['You win 1 chip.', 'You lose 1,234.50 chips.']);
 });

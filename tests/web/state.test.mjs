@@ -115,13 +115,17 @@ test('the lobby shows each table\'s chips as the table would read them, and only
   for (const t of TABLES) assert.doesNotMatch(PICTURES[t.id](), /NaN|undefined|Infinity/, t.id);
 });
 
-test('the chip and the sound are the player\'s: one choice for every table, a table\'s old mute kept until then', () => {
+test('the chip, the sound and the pace are the player\'s: one choice for every table, a table\'s old mute kept until then', () => {
   const storage = new FakeStorage();
-  assert.deepEqual(new PlayerSettings(storage, { muted: true, chip: 7 }).settings, { chip: 5, muted: true });
+  const fresh = { chip: 5, muted: false, volume: 0.8, speed: 'normal' };
+  assert.deepEqual(new PlayerSettings(storage, { muted: true, chip: 7 }).settings, { ...fresh, muted: true });
   const here = new PlayerSettings(storage);
-  assert.ok(here.setSetting('chip', 100) && here.setSetting('muted', true));
-  assert.deepEqual([here.setSetting('chip', 3), here.setSetting('colour', 'red')], [false, false]);
-  assert.deepEqual(new PlayerSettings(storage, { muted: false, chip: 1 }).settings, { chip: 100, muted: true }, 'the next table');
+  assert.ok(here.setSetting('chip', 100) && here.setSetting('muted', true) && here.setSetting('speed', 'fast') &&
+    here.setSetting('volume', 0.3));
+  const refused = [['chip', 3], ['colour', 'red'], ['speed', 'warp'], ['volume', 1.5], ['volume', NaN]];
+  assert.deepEqual(refused.map(([k, v]) => here.setSetting(k, v)), refused.map(() => false));
+  assert.deepEqual(new PlayerSettings(storage, { muted: false, chip: 1 }).settings,
+    { chip: 100, muted: true, volume: 0.3, speed: 'fast' }, 'the next table');
   storage.map.set(PLAYER_KEY, '{"chip":"lots"');
-  assert.deepEqual(new PlayerSettings(storage).settings, { chip: 5, muted: false });
+  assert.deepEqual(new PlayerSettings(storage).settings, fresh);
 });

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The lobby's pictures of the four tables, drawn as SVG so they stay sharp from
 // the smallest window to 4K and need no image files.
+import { t } from './kit/messages.js';
 
 const GOLD = '#d4af62';
 const WOOD = '#3a2315';
@@ -66,7 +67,7 @@ function roulette() {
     const a = (i * Math.PI) / 2 + 0.4;
     spokes += `<line x1="${cx}" y1="${cy}" x2="${(cx + 52 * Math.cos(a)).toFixed(1)}" y2="${(cy + 52 * Math.sin(a)).toFixed(1)}" stroke="${GOLD}" stroke-width="4" stroke-linecap="round"/>`;
   }
-  return `<svg viewBox="0 0 400 300" role="img" aria-label="A roulette wheel">
+  return `<svg viewBox="0 0 400 300" role="img" aria-label="${t('art.roulette')}">
     ${defs('r')}<defs><filter id="shadow-c"><feDropShadow dx="0" dy="2" stdDeviation="2" flood-opacity="0.5"/></filter></defs>
     <circle cx="${cx}" cy="${cy + 4}" r="${r + 22}" fill="#000" opacity="0.45"/>
     <circle cx="${cx}" cy="${cy}" r="${r + 20}" fill="url(#rim-r)" stroke="${GOLD}" stroke-width="2"/>
@@ -82,12 +83,12 @@ function roulette() {
 }
 
 function blackjack() {
-  return `<svg viewBox="0 0 400 300" role="img" aria-label="A blackjack table with an ace and a king">
+  return `<svg viewBox="0 0 400 300" role="img" aria-label="${t('art.blackjack')}">
     ${defs('b')}<defs><filter id="shadow-c"><feDropShadow dx="0" dy="2" stdDeviation="2" flood-opacity="0.5"/></filter>
     <path id="arc-b" d="M70 120 Q200 215 330 120"/></defs>
     <path d="M20 40 H380 V70 Q380 285 200 285 Q20 285 20 70Z" fill="url(#rim-b)" filter="url(#shadow-b)"/>
     <path d="M34 40 H366 V70 Q366 270 200 270 Q34 270 34 70Z" fill="url(#felt-b)" stroke="${GOLD}" stroke-opacity="0.55"/>
-    <text font-family="Playfair Display" font-weight="700" font-size="14" fill="${GOLD}" letter-spacing="2"><textPath href="#arc-b" startOffset="50%" text-anchor="middle">BLACKJACK PAYS 3 TO 2</textPath></text>
+    <text font-family="Playfair Display" font-weight="700" font-size="14" fill="${GOLD}" letter-spacing="2"><textPath href="#arc-b" startOffset="50%" text-anchor="middle">${t('art.blackjackPays')}</textPath></text>
     ${cardBack(182, 82, -4)}${card(210, 80, 'Q', '♦', 5)}
     ${card(185, 225, 'A', '♠', -6)}${card(215, 222, 'K', '♥', 8)}
     <circle cx="200" cy="190" r="22" fill="none" stroke="${GOLD}" stroke-opacity="0.6" stroke-width="1.5"/>
@@ -96,22 +97,26 @@ function blackjack() {
   </svg>`;
 }
 
+const upper = (text) => text.toLocaleUpperCase();
+
 function baccarat() {
+  // A label longer than the box (another language's word) is narrowed to its width.
+  const fit = (label) => (label.length > 9 ? ' textLength="84" lengthAdjust="spacingAndGlyphs"' : '');
   const box = (x, label, colour) => `<rect x="${x}" y="168" width="86" height="54" rx="10" fill="none" stroke="${colour}" stroke-width="2"/>
-    <text x="${x + 43}" y="235" text-anchor="middle" font-family="Manrope" font-weight="800" font-size="10" fill="${colour}" letter-spacing="2">${label}</text>`;
-  return `<svg viewBox="0 0 400 300" role="img" aria-label="A baccarat table with player, banker and tie boxes">
+    <text x="${x + 43}" y="235" text-anchor="middle" font-family="Manrope" font-weight="800" font-size="10" fill="${colour}" letter-spacing="2"${fit(label)}>${label}</text>`;
+  return `<svg viewBox="0 0 400 300" role="img" aria-label="${t('art.baccarat')}">
     ${defs('c')}<defs><filter id="shadow-c"><feDropShadow dx="0" dy="2" stdDeviation="2" flood-opacity="0.5"/></filter></defs>
     ${ovalTable('c')}
     <text x="200" y="80" text-anchor="middle" font-family="Playfair Display" font-weight="700" font-size="15" fill="${GOLD}" letter-spacing="3">PUNTO BANCO</text>
     ${card(118, 126, '9', '♣', -5)}${card(146, 126, '7', '♥', 4)}
     ${card(254, 126, '6', '♠', -4)}${card(282, 126, 'K', '♦', 6)}
-    ${box(64, 'PLAYER', '#7fb0e8')}${box(157, 'TIE 8:1', '#8fd19e')}${box(250, 'BANKER', '#e0796b')}
+    ${box(64, upper(t('baccarat.spot.player')), '#7fb0e8')}${box(157, t('art.tie'), '#8fd19e')}${box(250, upper(t('baccarat.spot.banker')), '#e0796b')}
     ${chips(107, 200, '#1d1d1f', 3)}${chips(293, 200, '#d4af62', 4)}
   </svg>`;
 }
 
 function poker() {
-  return `<svg viewBox="0 0 400 300" role="img" aria-label="A poker table with five community cards">
+  return `<svg viewBox="0 0 400 300" role="img" aria-label="${t('art.poker')}">
     ${defs('p')}<defs><filter id="shadow-c"><feDropShadow dx="0" dy="2" stdDeviation="2" flood-opacity="0.5"/></filter></defs>
     ${ovalTable('p', 176, 110)}
     <ellipse cx="200" cy="156" rx="150" ry="86" fill="none" stroke="${GOLD}" stroke-opacity="0.35" stroke-width="1.2"/>
@@ -123,3 +128,33 @@ function poker() {
 }
 
 export const PICTURES = { roulette, blackjack, baccarat, poker };
+
+// The small chart of a table's chips: drawn in a box of CHART_WIDTH × CHART_HEIGHT
+// stretched to the card, its lines kept at their pixel width.
+export const CHART_WIDTH = 120;
+export const CHART_HEIGHT = 36;
+const CHART_PAD = 4;
+
+/**
+ * The chart's points for a series of chips, oldest first: the highest at the
+ * top, the lowest at the bottom, a level series (or a single round) across
+ * the middle.
+ */
+export function chartPoints(series) {
+  const lo = Math.min(...series), hi = Math.max(...series);
+  const y = (v) => (hi > lo ? CHART_PAD + ((hi - v) / (hi - lo)) * (CHART_HEIGHT - 2 * CHART_PAD) : CHART_HEIGHT / 2);
+  if (series.length === 1) return [[0, y(series[0])], [CHART_WIDTH, y(series[0])]];
+  return series.map((v, i) => [(i / (series.length - 1)) * CHART_WIDTH, y(v)]);
+}
+
+/** The chart as SVG markup; the page names it (role img) and marks its last point. */
+export function chipChart(series) {
+  const points = chartPoints(series);
+  const at = ([x, y]) => `${x.toFixed(2)} ${y.toFixed(2)}`;
+  const line = 'M' + points.map(at).join(' L');
+  return `<svg viewBox="0 0 ${CHART_WIDTH} ${CHART_HEIGHT}" preserveAspectRatio="none" role="img" focusable="false">
+    <path d="${line} L${CHART_WIDTH} ${CHART_HEIGHT} L0 ${CHART_HEIGHT}Z" fill="${GOLD}" fill-opacity="0.14"/>
+    <path d="M0 ${points[0][1].toFixed(2)} H${CHART_WIDTH}" stroke="#a8a28e" stroke-width="1" stroke-dasharray="3 3" vector-effect="non-scaling-stroke"/>
+    <path d="${line}" fill="none" stroke="${GOLD}" stroke-width="2" stroke-linejoin="round" stroke-linecap="round" vector-effect="non-scaling-stroke"/>
+  </svg>`;
+}

@@ -156,6 +156,6 @@ test('unreadable saves fall back safely and bad bets are refused with a reason',
   const nineAces = make(new FakeStorage({ [STORE_KEY]: JSON.stringify({ game: { shoe: { dealt: Array(9).fill('As') } } }) }), 1, log);
   assert.ok(nineAces.burned && nineAces.shoe.dealt === 1 + nineAces.burned.count, 'nine aces of spades: not an 8-deck shoe');
   assert.match(table.place('dragon', 1).reason, /no such place/);
-  assert.match(table.place('tie', 501).reason, /most on tie/);
+  assert.match(table.place('tie', 501).reason, /most on Tie/);
   assert.match(table.deal().reason, /Place a bet/);
 });

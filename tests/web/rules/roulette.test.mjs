@@ -106,7 +106,7 @@ test('call bets go down as their real chips and come off in one undo; limits ref
   assert.deepEqual([t.slip.total, t.placeCall('neighbours').ok, t.place('split 3/4').ok], [45, false, false]);
   const poor = table(new FakeStorage({ [STORE_KEY]: '{"version":1,"bankroll":5000}' }));
   assert.deepEqual([poor.place('17', 101).reason, poor.place('17', 50).ok, poor.place('red', 1).reason, poor.slip.total],
-    ['The most on 17 is 100.', true, 'Not enough chips for that bet: it needs 51 and you hold 50.', 50]);
+    ['The most on Straight up 17 is 100.', true, 'Not enough chips for that bet: it needs 51 and you hold 50.', 50]);
   assert.match(table(new FakeStorage({ [STORE_KEY]: '{"version":1,"bankroll":50}' })).spin().reason, /Reset Chips/);
 });
 

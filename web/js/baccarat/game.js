@@ -8,8 +8,12 @@ import { playCoup, settle, cardValue, BET_KINDS } from '../rules/baccarat.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
+import { t } from '../kit/messages.js';
+import { baccaratSpotName } from '../kit/results.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
+import { baccaratRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
 
 export const STORE_KEY = 'baccarat-royale.v1';
 export const DECKS = 8;
@@ -19,11 +23,7 @@ export const SPOT_MAX = Object.freeze({ player: 5000, banker: 5000, tie: 500, pl
 export const TABLE_MIN = 1;
 export const TABLE_MAX = 10000;
 
-export const SPOT_LABELS = Object.freeze({
-  player: 'Player', banker: 'Banker', tie: 'Tie', playerPair: 'Player pair', bankerPair: 'Banker pair',
-});
-
-const NO_MORE_BETS = Object.freeze({ ok: false, reason: 'The cards are out: no more bets.' });
+const noMoreBets = () => ({ ok: false, reason: t('baccarat.noMoreBets') });
 const isPlainObject = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
 
 // The cards dealt so far from a shoe, when they could have come from one
@@ -41,8 +41,9 @@ function validDealt(dealt) {
 const validResult = (r) => isPlainObject(r) && ['player', 'banker', 'tie'].includes(r.winner);
 
 export class BaccaratTable {
-  constructor({ storage, random = defaultRandom(), log } = {}) {
+  constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
+    this.evening = evening;
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
     this.state = new TableState({
       storage, storeKey: STORE_KEY, log,
@@ -54,6 +55,7 @@ export class BaccaratTable {
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
       spotLimit: (spot) => ({ max: SPOT_MAX[spot] ?? 0 }),
+      spotName: baccaratSpotName,
     });
     const last = this.state.game.lastBets;
     if (isPlainObject(last) && Object.entries(last).every(([k, v]) => BET_KINDS.includes(k) && Number.isSafeInteger(v) && v > 0)) {
@@ -119,23 +121,23 @@ export class BaccaratTable {
   }
 
   place(spot, chips) {
-    if (this.pending) return NO_MORE_BETS;
+    if (this.pending) return noMoreBets();
     if (!BET_KINDS.includes(spot)) {
       this.log(`baccarat: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
-      return { ok: false, reason: 'There is no such place on the table.' };
+      return { ok: false, reason: t('baccarat.noSuchSpot') };
     }
     return this.slip.place(spot, chips);
   }
 
-  undo() { return this.pending ? NO_MORE_BETS : this.slip.undo(); }
-  clear() { return this.pending ? NO_MORE_BETS : this.slip.clear(); }
-  repeat() { return this.pending ? NO_MORE_BETS : this.slip.repeat(); }
-  double() { return this.pending ? NO_MORE_BETS : this.slip.double(); }
+  undo() { return this.pending ? noMoreBets() : this.slip.undo(); }
+  clear() { return this.pending ? noMoreBets() : this.slip.clear(); }
+  repeat() { return this.pending ? noMoreBets() : this.slip.repeat(); }
+  double() { return this.pending ? noMoreBets() : this.slip.double(); }
 
   // Deals the whole coup before any card is shown and records it, paid for,
   // in one write; the page then turns the cards and calls finishCoup().
   deal() {
-    if (this.pending) return { ok: false, reason: 'The cards are already out.' };
+    if (this.pending) return { ok: false, reason: t('baccarat.alreadyOut') };
     const staked = this.slip.totalCents;
     const chips = this.slip.commit();
     if (!chips) return this.slip.readiness();
@@ -157,7 +159,7 @@ export class BaccaratTable {
     });
     if (!ok) {
       this.slip.bets = new Map(Object.entries(chips));
-      return { ok: false, reason: 'The bet could not be taken.' };
+      return { ok: false, reason: t('refuse.notTaken') };
     }
     return { ok: true, coup, staked, returned, paid, shuffled };
   }
@@ -180,6 +182,13 @@ export class BaccaratTable {
     const win = returned - p.staked;
     const result = { winner: coup.winner, natural: !!coup.natural, playerPair: !!coup.playerPair, bankerPair: !!coup.bankerPair };
     this.shoeState.results.push(result);
+    // The round record the lobby reads (each bet by kind, the chips after it),
+    // with the coup where the table's readers have always found it.
+    const record = {
+      ...result, player: coup.player, banker: coup.banker, playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal,
+      ...baccaratRecord({ coup, bets: p.bets, paid }, this.state.bankroll + returned),
+    };
+    const since = this.evening();
     this.state.change((s) => {
       s.bankroll += returned;
       s.stats.rounds += 1;
@@ -188,10 +197,9 @@ export class BaccaratTable {
       s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
       s.stats[{ player: 'playerWins', banker: 'bankerWins', tie: 'ties' }[coup.winner]] += 1;
       if (coup.natural) s.stats.naturals += 1;
-      s.history.push({
-        ...result, player: coup.player, banker: coup.banker,
-        playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, staked: p.staked, returned,
-      });
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.history.push(record);
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.shoe = structuredClone(this.shoeState);
       s.game.pending = null;
     });

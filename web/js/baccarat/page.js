@@ -5,16 +5,20 @@
 // DOM elements, out of sight, so a screen reader can name the cards.
 import { mountTable, announce as speak } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
+import { paced } from '../kit/pace.js';
 import { PlayerSettings } from '../kit/player.js';
 import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
-import { t } from '../kit/messages.js';
-import { baccaratResult } from '../kit/results.js';
+import { t, fillPage } from '../kit/messages.js';
+import { baccaratResult, baccaratSpotName } from '../kit/results.js';
+import { mountPanels } from '../kit/panels.js';
+import { stakesOf } from '../kit/history.js';
+import { houseEdge } from '../rules/edges.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, SPOT_LABELS, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { BaccaratTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { drawScoreboards } from './scoreboard.js';
-import { createBaccaratScene } from './scene.js';
+import { createBaccaratScene, PAYS } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const table = new BaccaratTable({ storage: window.localStorage });
@@ -28,17 +32,17 @@ let view = null;
 let settling = false;
 
 const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
-const PAYS = { playerPair: '11 to 1', player: '1 to 1', tie: '8 to 1', banker: '1 to 1, less 5%', bankerPair: '11 to 1' };
 
 const frame = mountTable({
   id: 'baccarat',
   initialChip: table.slip.chip,
   actions: [
-    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: 'Double', key: 'x', onActivate: () => act(table.double()) },
-    { id: 'deal', label: 'Deal', key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: t('action.double'), key: 'x', onActivate: () => act(table.double()) },
+    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
@@ -50,22 +54,37 @@ const frame = mountTable({
   },
 });
 frame.setMuted(sound.muted);
-frame.setLimits(t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
-  max: TABLE_MAX * 100 }));
+const limits = t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
+  max: TABLE_MAX * 100 });
+frame.setLimits(limits);
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => table.state.history,
+  describe: (entry) => ({
+    what: Array.isArray(entry.player) && Array.isArray(entry.banker)
+      ? t('history.baccarat', { player: entry.player.map(cardLabel).join(' '), playerTotal: entry.playerTotal,
+        banker: entry.banker.map(cardLabel).join(' '), bankerTotal: entry.bankerTotal }) : '',
+    bets: stakesOf(entry).map(({ spot, chips }) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
+  }),
+  rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3')],
+  bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),
+  keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: baccaratSpotName(spot) })),
+});
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 const scene = document.createElement('section');
 scene.className = 'bc-scene';
 scene.innerHTML = `
   <div class="bc-hands">
-    <div class="bc-hand player"><h2>Player <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
-    <div class="bc-hand banker"><h2>Banker <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand player"><h2><span data-i18n="baccarat.spot.player"></span> <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
+    <div class="bc-hand banker"><h2><span data-i18n="baccarat.spot.banker"></span> <span class="bc-total num" aria-live="polite"></span></h2><div class="bc-cards"></div></div>
   </div>
   <aside class="bc-roads">
-    <canvas class="bc-road-canvas" aria-label="Bead plate and big road of this shoe" role="img"></canvas>
+    <canvas class="bc-road-canvas" data-i18n-label="baccarat.roads" role="img"></canvas>
     <p class="bc-tally num"></p>
     <p class="bc-shoe num"></p>
   </aside>`;
+fillPage(scene);
 frame.stage.insertBefore(scene, frame.board);
 const hands = { player: scene.querySelector('.player'), banker: scene.querySelector('.banker') };
 const roads = scene.querySelector('canvas');
@@ -73,19 +92,19 @@ const roads = scene.querySelector('canvas');
 const spots = document.createElement('div');
 spots.className = 'bc-spots';
 spots.setAttribute('role', 'group');
-spots.setAttribute('aria-label', 'Bets');
+spots.setAttribute('aria-label', t('baccarat.bets'));
 const spotButtons = {};
 for (const spot of Object.keys(SPOT_KEYS)) {
   const b = document.createElement('button');
   b.type = 'button';
   b.className = `bc-spot ${spot}`;
   b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
-  b.querySelector('.name').textContent = SPOT_LABELS[spot];
-  b.querySelector('.pays').textContent = `pays ${PAYS[spot]}`;
+  b.querySelector('.name').textContent = baccaratSpotName(spot);
+  b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
   b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
   b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
   b.addEventListener('click', () => place(spot));
-  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }); });
+  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }); });
   spotButtons[spot] = b;
   spots.append(b);
 }
@@ -102,7 +121,7 @@ function act(verdict) {
   return true;
 }
 
-const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : ms));
+const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : paced(ms)));
 const onCard = (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card());
 
 function cardElement(card) {
@@ -147,8 +166,10 @@ async function deal() {
   if (!result.ok) { frame.say(result.reason, 'warn'); return; }
   dealing = true;
   render();
-  if (result.shuffled) { frame.say(`New shoe: ${cardLabel(table.burned.card)} burns ${table.burned.count}.`); await wait(900); }
-  else frame.say('No more bets.');
+  if (result.shuffled) {
+    frame.say(t('baccarat.newShoe', { card: cardLabel(table.burned.card), count: table.burned.count }));
+    await wait(900);
+  } else frame.say(t('baccarat.dealing'));
   const { coup } = result;
   said = 0;
   for (const side of ['player', 'banker']) {
@@ -196,6 +217,16 @@ function announce(done) {
   render();
 }
 
+// The last coup's bets again, then the deal, in one key.
+function again() {
+  if (dealing || table.pending) { frame.say(t('baccarat.busy'), 'warn'); return; }
+  if (table.slip.total === 0) {
+    const repeated = table.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+  }
+  deal();
+}
+
 // A refused deal says why; out of chips, the why comes with the fresh start.
 function refusedDeal(why) {
   if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
@@ -219,19 +250,21 @@ function render() {
   const wait = dealing || table.pending ? t('baccarat.busy') : '';
   for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
   frame.setAction('deal', { reason: wait || table.slip.whyNot('deal') });
+  frame.setAction('again', { reason: wait || (table.slip.total === 0 ? table.slip.whyNot('repeat') : table.slip.whyNot('deal')) });
   const bets = table.pending ? table.pending.bets : table.slip.toObject();
   for (const [spot, b] of Object.entries(spotButtons)) {
     const chips = bets[spot] ?? 0;
     b.querySelector('.amount').textContent = chips ? formatChips(chips * 100) : '';
     b.classList.toggle('has-bet', chips > 0);
-    b.setAttribute('aria-label', `${SPOT_LABELS[spot]}, pays ${PAYS[spot]}${chips ? `, ${formatChips(chips * 100)} on it` : ''} (key ${SPOT_KEYS[spot].toUpperCase()})`);
+    b.setAttribute('aria-label', t(chips ? 'baccarat.spotKeyBet' : 'baccarat.spotKey',
+      { name: baccaratSpotName(spot), odds: PAYS[spot](), amount: chips * 100, key: SPOT_KEYS[spot].toUpperCase() }));
   }
   if (view && !settling) view.stakes(bets);
   const results = table.results;
   drawScoreboards(roads, results);
   const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
-  scene.querySelector('.bc-tally').textContent = `Banker ${wins.banker} · Player ${wins.player} · Tie ${wins.tie}`;
-  scene.querySelector('.bc-shoe').textContent = `${table.cardsLeft} cards left in the shoe`;
+  scene.querySelector('.bc-tally').textContent = t('baccarat.tally', wins);
+  scene.querySelector('.bc-shoe').textContent = t('baccarat.cardsLeft', { count: table.cardsLeft });
 }
 
 new ResizeObserver(() => drawScoreboards(roads, table.results)).observe(roads);
@@ -259,5 +292,5 @@ if (table.recovered) {
 } else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
   offerFreshStart();
 } else {
-  frame.say('Place your bets on Player, Banker or Tie, then deal.');
+  frame.say(t('baccarat.welcome'));
 }

@@ -5,18 +5,26 @@
 import { createStage } from '../kit/stage3d.js';
 import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
+import { t } from '../kit/messages.js';
+import { baccaratSpotName } from '../kit/results.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
 
 const HAND_Z = -0.2;
 const HAND_X = { player: -0.47, banker: 0.47 };
 const AREA_Z = 0.4;
 const AREA_D = 0.22;
+// What each spot pays, as the felt and the betting buttons say it.
+export const PAYS = {
+  playerPair: () => t('odds', { odds: 11 }), player: () => t('odds', { odds: 1 }), tie: () => t('odds', { odds: 8 }),
+  banker: () => t('baccarat.bankerOdds'), bankerPair: () => t('odds', { odds: 11 }),
+};
+const upper = (text) => text.toLocaleUpperCase();
 export const AREAS = {
-  playerPair: { x: -0.82, w: 0.26, label: 'P PAIR', sub: '11 to 1', colour: 'rgba(156, 192, 255, 0.8)' },
-  player: { x: -0.43, w: 0.44, label: 'PLAYER', sub: '1 to 1', colour: 'rgba(156, 192, 255, 0.9)' },
-  tie: { x: 0, w: 0.34, label: 'TIE', sub: '8 to 1', colour: 'rgba(143, 209, 158, 0.9)' },
-  banker: { x: 0.43, w: 0.44, label: 'BANKER', sub: '1 to 1, less 5%', colour: 'rgba(255, 154, 140, 0.9)' },
-  bankerPair: { x: 0.82, w: 0.26, label: 'B PAIR', sub: '11 to 1', colour: 'rgba(255, 154, 140, 0.8)' },
+  playerPair: { x: -0.82, w: 0.26, label: () => t('baccarat.felt.playerPair'), colour: 'rgba(156, 192, 255, 0.8)' },
+  player: { x: -0.43, w: 0.44, label: () => upper(baccaratSpotName('player')), colour: 'rgba(156, 192, 255, 0.9)' },
+  tie: { x: 0, w: 0.34, label: () => upper(baccaratSpotName('tie')), colour: 'rgba(143, 209, 158, 0.9)' },
+  banker: { x: 0.43, w: 0.44, label: () => upper(baccaratSpotName('banker')), colour: 'rgba(255, 154, 140, 0.9)' },
+  bankerPair: { x: 0.82, w: 0.26, label: () => t('baccarat.felt.bankerPair'), colour: 'rgba(255, 154, 140, 0.8)' },
 };
 
 function paint(view) {
@@ -24,15 +32,16 @@ function paint(view) {
   for (const side of ['player', 'banker']) {
     const x = HAND_X[side];
     felt.box(view, x, HAND_Z, 0.84, 0.32, { colour: gold, width: 0.004, radius: 0.05 });
-    felt.text(view, side === 'player' ? 'PLAYER' : 'BANKER', x, HAND_Z - 0.2, 0.04,
+    felt.text(view, upper(baccaratSpotName(side)), x, HAND_Z - 0.2, 0.04,
       { colour: AREAS[side].colour, spacing: 0.008 });
   }
   felt.text(view, 'Baccarat Royale', 0, 0.13, 0.05, { colour: 'rgba(240, 210, 142, 0.55)', weight: 400 });
-  for (const a of Object.values(AREAS)) {
+  for (const [spot, a] of Object.entries(AREAS)) {
     felt.box(view, a.x, AREA_Z, a.w, AREA_D, { colour: gold, width: 0.005, fill: 'rgba(0, 0, 0, 0.1)', radius: 0.035 });
-    felt.text(view, a.label, a.x, AREA_Z - 0.07, 0.03, { colour: a.colour, spacing: 0.004 });
+    felt.text(view, a.label(), a.x, AREA_Z - 0.07, 0.03, { colour: a.colour, spacing: 0.004, maxWidth: a.w - 0.03 });
     // The payouts are read from the seat: large enough for 11 px and more at the default window size.
-    felt.text(view, a.sub, a.x, AREA_Z + 0.07, 0.036, { colour: 'rgba(244, 236, 216, 0.9)', font: 'Manrope, sans-serif', weight: 700 });
+    felt.text(view, PAYS[spot](), a.x, AREA_Z + 0.07, 0.036, { colour: 'rgba(244, 236, 216, 0.9)', font: 'Manrope, sans-serif', weight: 700,
+      maxWidth: a.w - 0.02 });
   }
 }
 

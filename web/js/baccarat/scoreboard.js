@@ -2,9 +2,9 @@
 // The two scoreboards baccarat players read, drawn on one canvas: the bead
 // plate (one disc per coup) above the big road (streaks in columns).
 import { beadPlate, bigRoad } from '../rules/baccarat.js';
+import { t } from '../kit/messages.js';
 
 const COLOUR = { banker: '#c0392b', player: '#2f6fd0', tie: '#2e9e5b' };
-const LETTER = { banker: 'B', player: 'P', tie: 'T' };
 
 export function drawScoreboards(canvas, results) {
   const dpr = window.devicePixelRatio || 1;
@@ -45,7 +45,7 @@ export function drawScoreboards(canvas, results) {
     ctx.fillStyle = '#fff';
     ctx.font = `800 ${Math.round(cell * 0.56)}px Manrope, sans-serif`;
     ctx.textAlign = 'center'; ctx.textBaseline = 'middle';
-    ctx.fillText(LETTER[c.winner], x, y + cell * 0.02);
+    ctx.fillText(t(`baccarat.letter.${c.winner}`), x, y + cell * 0.02);
     pairDots(x, y, r, c);
   }
 

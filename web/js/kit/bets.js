@@ -4,13 +4,9 @@
 // the table limits. Bets are whole chips; the bankroll they are checked
 // against is in cents (see money.js). Pure: the page draws the slip.
 import { CENTS_PER_CHIP, wholeChipsIn, formatChips, STARTING_BANKROLL } from './money.js';
-import { t } from './messages.js';
+import { t, entry } from './messages.js';
 
 export const CHIP_VALUES = Object.freeze([1, 5, 25, 100, 500, 1000]);
-
-/** Where the shell's reset lives, for the message shown when a table runs dry. */
-export const RESET_COMMAND = 'Table ▸ Reset Chips at This Table…';
-export const RESET_SHORTCUT = 'Shift+Ctrl+Delete';
 
 /** True when the bankroll cannot cover the table minimum (in whole chips). */
 export const isBelowMinimum = (bankrollCents, minChips) =>
@@ -18,7 +14,7 @@ export const isBelowMinimum = (bankrollCents, minChips) =>
 
 export function belowMinimumMessage(bankrollCents, minChips) {
   return t('broke.text', { held: bankrollCents, min: minChips * CENTS_PER_CHIP, fresh: STARTING_BANKROLL,
-    command: RESET_COMMAND, shortcut: RESET_SHORTCUT });
+    command: t('broke.command'), shortcut: t('broke.shortcut') });
 }
 
 /**
@@ -50,17 +46,18 @@ const refuse = (reason) => ({ ok: false, reason });
  * A betting slip. `limits` are in whole chips: `min` and `max` for the total
  * of a round, `spots` optionally per spot ({ straight: { min: 1, max: 100 } }),
  * and `spotLimit(spot)` for spots named at run time. `bankroll()` gives the
- * cents available now. Every refused action returns { ok: false, reason } and
+ * cents available now; `spotName(spot)` names a spot in a refusal. Every refused action returns { ok: false, reason } and
  * leaves the slip as it was.
  */
 export class BetSlip {
-  constructor({ bankroll, min = 1, max = 10000, spots = {}, spotLimit = null, chip = 5 } = {}) {
+  constructor({ bankroll, min = 1, max = 10000, spots = {}, spotLimit = null, chip = 5, spotName = defaultSpotName } = {}) {
     if (typeof bankroll !== 'function') throw new TypeError('BetSlip needs a bankroll() function');
     this.bankroll = bankroll;
     this.min = min;
     this.max = max;
     this.spotLimits = spots;
     this.spotLimit = spotLimit;
+    this.spotName = spotName;
     this.chip = CHIP_VALUES.includes(chip) ? chip : CHIP_VALUES[0];
     this.bets = new Map();
     this.undoStack = [];
@@ -95,7 +92,7 @@ export class BetSlip {
     for (const [spot, chips] of bets) {
       if (!Number.isSafeInteger(chips) || chips <= 0) return refuse(t('refuse.wholeChips'));
       const { max } = this.limitsFor(spot);
-      if (chips > max) return refuse(t('refuse.spotMax', { spot: spotName(spot), max: max * CENTS_PER_CHIP }));
+      if (chips > max) return refuse(t('refuse.spotMax', { spot: this.spotName(spot), max: max * CENTS_PER_CHIP }));
       total += chips;
     }
     if (total > this.max) return refuse(t('refuse.roundMax', { max: this.max * CENTS_PER_CHIP }));
@@ -179,7 +176,7 @@ export class BetSlip {
     if (this.isEmpty) return refuse(t('refuse.noBet'));
     for (const [spot, chips] of this.bets) {
       const { min } = this.limitsFor(spot);
-      if (chips < min) return refuse(t('refuse.spotMin', { spot: spotName(spot), min: min * CENTS_PER_CHIP }));
+      if (chips < min) return refuse(t('refuse.spotMin', { spot: this.spotName(spot), min: min * CENTS_PER_CHIP }));
     }
     if (this.total < this.min) return refuse(t('refuse.roundMin', { min: this.min * CENTS_PER_CHIP }));
     return this.check(this.bets);
@@ -200,4 +197,5 @@ export class BetSlip {
   }
 }
 
-const spotName = (spot) => (typeof spot === 'string' ? spot.replace(/[-_]/g, ' ') : String(spot));
+// A spot the catalogue names ('ante' → "the ante"), or its id made readable.
+const defaultSpotName = (spot) => entry(`spot.${spot}`) ?? (typeof spot === 'string' ? spot.replace(/[-_]/g, ' ') : String(spot));

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Card notation shared by every table: a card is two characters, its rank from
 // RANKS and its suit from SUITS ("As", "Td", "9h"). Pure: no DOM, no randomness.
+import { t, entry } from './messages.js';
 
 export const RANKS = '23456789TJQKA';
 export const SUITS = 'cdhs';
 
-const RANK_NAMES = ['Two', 'Three', 'Four', 'Five', 'Six', 'Seven', 'Eight', 'Nine', 'Ten',
-  'Jack', 'Queen', 'King', 'Ace'];
-const SUIT_NAMES = ['Clubs', 'Diamonds', 'Hearts', 'Spades'];
 const SUIT_SYMBOLS = ['♣', '♦', '♥', '♠'];
 
 export function isCard(card) {
@@ -37,9 +35,9 @@ export function cardLabel(card) {
   return (r === 'T' ? '10' : r) + SUIT_SYMBOLS[suitIndex(card)];
 }
 
-/** "Ace of Spades": for screen readers and messages. */
+/** "Ace of Spades" ("Pik-Ass"): for screen readers and messages. */
 export function cardName(card) {
-  return `${RANK_NAMES[rankIndex(card)]} of ${SUIT_NAMES[suitIndex(card)]}`;
+  return t('card.name', { rank: entry('card.ranks')[rankIndex(card)], suit: entry('card.suits')[suitIndex(card)] });
 }
 
 export const suitSymbol = (suit) => SUIT_SYMBOLS[SUITS.indexOf(suit)];

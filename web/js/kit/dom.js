@@ -4,12 +4,13 @@
 // the player's wish for less motion.
 import { cardName } from './cards.js';
 import { t } from './messages.js';
+import { paced } from './pace.js';
 
 export const reducedMotion = () =>
   globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
 
 /** Waits `ms`, or almost nothing when the player asked for less motion. */
-export const pause = (ms) => new Promise((done) => setTimeout(done, reducedMotion() ? 30 : ms));
+export const pause = (ms) => new Promise((done) => setTimeout(done, reducedMotion() ? 30 : paced(ms)));
 
 /** A card a screen reader names; face down when `card` is null. */
 export function cardElement(card) {

@@ -7,6 +7,7 @@
 // Amounts are passed in cents and formatted here, through Intl.NumberFormat,
 // so a language brings its own digit grouping and decimal sign with it.
 import { setNumberLocale, formatChips } from './money.js';
+import { DE } from './messages-de.js';
 
 const EN = {
   // The net result of a round, always said first.
@@ -44,11 +45,34 @@ const EN = {
   'roulette.spot.black': 'Black',
   'roulette.spot.odd': 'Odd',
   'roulette.spot.even': 'Even',
-  'roulette.spot.low': '1 to 18',
-  'roulette.spot.high': '19 to 36',
+  'roulette.spot.low': '1–18',
+  'roulette.spot.high': '19–36',
   'roulette.limits': 'Limits: {min} to {straightMax} straight up, up to {evenMax} on an even chance, {max} a spin.',
   'roulette.spinning': 'Wait: the ball is still rolling.',
   'roulette.welcome': 'Place your bets: pick a chip, then a spot on the layout or the racetrack.',
+  'roulette.noMoreBets': 'The ball is rolling: no more bets.',
+  'roulette.alreadyRolling': 'The ball is already rolling.',
+  'roulette.noSuchSpot': 'There is no such place on the layout.',
+  'roulette.callNeedsNumber': 'That call bet needs a number.',
+  'roulette.lastNumber': 'Last number',
+  'roulette.history': 'History',
+  'roulette.historyList': 'Last numbers, newest first',
+  'roulette.hot': 'Hot',
+  'roulette.cold': 'Cold',
+  'roulette.placed': '{name}: placed.',
+  'roulette.call.voisins': 'Voisins du zéro',
+  'roulette.call.tiers': 'Tiers du cylindre',
+  'roulette.call.orphelins': 'Orphelins',
+  'roulette.call.jeuZero': 'Jeu zéro',
+  'roulette.call.neighbours': 'Neighbours of {n}',
+  'roulette.neighboursOf': 'Neighbours of {n}: {n} and two pockets either side',
+  'roulette.track': 'Racetrack: call bets and neighbours',
+  'roulette.layout': 'roulette layout',
+  'roulette.layoutHelp': 'Betting layout. Arrow keys move, Enter or Space bets the chosen chip, Delete takes the bet off.',
+  'roulette.spotPays': '{name}, pays {odds} to 1',
+  'roulette.spotBet': '{name}, pays {odds} to 1; {amount} on it',
+  'roulette.cloth.column': '2 to 1',
+  'roulette.cloth.dozens': ['1st 12', '2nd 12', '3rd 12'],
 
   // Blackjack
   'blackjack.hand': 'Your hand',
@@ -81,6 +105,7 @@ const EN = {
   'blackjack.move.stand': 'stand',
   'blackjack.move.double': 'double',
   'blackjack.move.split': 'split',
+  'blackjack.move.insure': 'take insurance',
   'blackjack.insuranceCosts': 'Insurance costs {needed} chips; you hold {held}.',
   'blackjack.action.doubleBet': 'Double bet',
   'blackjack.action.insure': 'Insurance',
@@ -133,6 +158,25 @@ const EN = {
   'baccarat.tieBack': 'a tie',
   'baccarat.limits': 'Limits: Player and Banker {min} to {mainMax}, Tie and pairs up to {sideMax}, {max} a round.',
   'baccarat.busy': 'Wait: the cards are still being dealt.',
+  'baccarat.noMoreBets': 'The cards are out: no more bets.',
+  'baccarat.alreadyOut': 'The cards are already out.',
+  'baccarat.noSuchSpot': 'There is no such place on the table.',
+  'baccarat.welcome': 'Place your bets on Player, Banker or Tie, then deal.',
+  'baccarat.dealing': 'No more bets.',
+  'baccarat.newShoe': { one: 'New shoe: {card} burns {count} card.', other: 'New shoe: {card} burns {count} cards.' },
+  'baccarat.bankerOdds': '1 to 1, less 5%',
+  'baccarat.pays': 'pays {odds}',
+  'baccarat.spotKey': '{name}, pays {odds} (key {key})',
+  'baccarat.spotKeyBet': '{name}, pays {odds}, {amount} on it (key {key})',
+  'baccarat.bets': 'Bets',
+  'baccarat.roads': 'Bead plate and big road of this shoe',
+  'baccarat.tally': 'Banker {banker} · Player {player} · Tie {tie}',
+  'baccarat.cardsLeft': { one: '{count} card left in the shoe', other: '{count} cards left in the shoe' },
+  'baccarat.felt.playerPair': 'P PAIR',
+  'baccarat.felt.bankerPair': 'B PAIR',
+  'baccarat.letter.player': 'P',
+  'baccarat.letter.banker': 'B',
+  'baccarat.letter.tie': 'T',
 
   // Poker
   'poker.fold': 'You fold: the ante is lost.',
@@ -149,7 +193,6 @@ const EN = {
   'poker.callCost': 'The call costs {needed} chips; you hold {held}.',
   'poker.noHand': 'There is no hand in play: place an ante and deal.',
   'poker.chipsBetweenHands': 'Chips go down only between hands.',
-  'poker.action.doubleBets': 'Double bets',
   'poker.action.fold': 'Fold',
   'poker.action.call': 'Call',
   'poker.action.callCost': 'Call {amount}',
@@ -207,13 +250,8 @@ const EN = {
   'say.river': 'The river: {card}.',
   'say.dealerHole': 'The dealer holds {cards}: {hand}.',
   'say.spin': 'No more bets: the ball is rolling.',
-  'card.faceDown': 'Face-down card',
 
-  // The actions and the statistics panel the card tables share.
-  'action.undo': 'Undo',
-  'action.clear': 'Clear',
-  'action.repeat': 'Repeat',
-  'action.deal': 'Deal',
+  // The statistics panel the card tables share.
   'stats.title': 'This table',
   'stats.aria': 'Statistics',
   'stats.won': 'Won',
@@ -245,9 +283,120 @@ const EN = {
   'broke.text': 'You hold {held} chips here, less than this table\'s smallest bet of {min}. Start again at this table with {fresh} chips, or choose {command} ({shortcut}) in the menu.',
   'broke.button': 'Start again with {fresh} chips',
   'broke.done': 'A fresh start: {fresh} chips at this table.',
+
+  // Help, history and settings, the same at every table.
+  'panel.help': 'How to play',
+  'panel.history': 'History',
+  'panel.settings': 'Settings',
+  'panel.close': 'Close',
+  'panel.rules': 'The rules at this table',
+  'panel.payouts': 'Bets, payouts and the house edge',
+  'panel.bet': 'Bet',
+  'panel.pays': 'Pays',
+  'panel.edge': 'House edge',
+  'panel.edgeNote': 'The house edge is the share of each stake the casino keeps in the long run.',
+  'panel.limits': 'Limits',
+  'panel.keys': 'Keys',
+  'panel.key': 'Key',
+  'panel.does': 'Does',
+  'panel.keyChips': 'Choose a chip',
+  'panel.keyMute': 'Sound on or off',
+  'panel.keyClose': 'Close this sheet',
+  'panel.historyEmpty': 'No rounds played at this table yet.',
+  'panel.settingsNote': 'These hold at every table.',
+  'panel.speed': 'Dealing speed',
+  'panel.speed.normal': 'Normal',
+  'panel.speed.fast': 'Fast',
+  'panel.volume': 'Volume',
+  'panel.mute': 'Sound off',
+  'action.again': 'Rebet & {action}',
+  'history.baccarat': 'Player {player} ({playerTotal}), Banker {banker} ({bankerTotal})',
+  'help.roulette.1': 'A single-zero wheel of 37 pockets. Pick a chip, then a spot on the layout or the racetrack; Spin sends the ball.',
+  'help.roulette.2': 'A bet wins when the ball lands on a number it covers and is paid at the odds below, your stake coming back on top. Zero loses every outside bet.',
+  'help.roulette.3': 'The racetrack places the called bets (Voisins, Tiers, Orphelins, Jeu Zéro) and the neighbours of any number, spread over the wheel as straight-up bets.',
+  'help.baccarat.1': 'Eight decks. Bet on the Player, the Banker or a Tie, and on either pair; Deal lays out two cards a hand.',
+  'help.baccarat.2': 'A hand counts its cards modulo ten (tens and faces count nothing). A third card is drawn by the fixed tableau: you never choose.',
+  'help.baccarat.3': 'A winning Banker bet pays 1 to 1 less 5% commission. On a Tie, Player and Banker bets come back.',
+
+  // The shell's reset, as its menu and shortcut read in this language.
+  'broke.command': 'Table ▸ Reset Chips at This Table…',
+  'broke.shortcut': 'Shift+Ctrl+Delete',
+  'refuse.notTaken': 'The bet could not be taken.',
+  'odds': '{odds} to 1',
+
+  // Spots a table names by their id alone.
+  'spot.bet': 'the bet',
+  'spot.ante': 'the ante',
+  'spot.bonus': 'the AA bonus',
+
+  // Cards as a screen reader names them.
+  'card.name': '{rank} of {suit}',
+  'card.ranks': ['Two', 'Three', 'Four', 'Five', 'Six', 'Seven', 'Eight', 'Nine', 'Ten', 'Jack', 'Queen', 'King', 'Ace'],
+  'card.suits': ['Clubs', 'Diamonds', 'Hearts', 'Spades'],
+  'card.faceDown': 'Face-down card',
+
+  // The frame every table shares.
+  'frame.lobby': 'Lobby',
+  'frame.lobbyTitle': 'Back to the lobby',
+  'frame.bet': 'Bet',
+  'frame.chips': 'Chips',
+  'frame.soundTitle': 'Sound on or off (M)',
+  'frame.soundOn': 'Sound on',
+  'frame.soundOff': 'Sound off',
+  'frame.stage': '{name} table',
+  'frame.rack': 'Chip to bet',
+  'frame.actions': 'Actions',
+  'key.space': 'Space',
+  'key.enter': 'Enter',
+  'key.delete': 'Delete',
+  'action.undo': 'Undo',
+  'action.clear': 'Clear',
+  'action.repeat': 'Repeat',
+  'action.double': 'Double',
+  'action.spin': 'Spin',
+  'action.deal': 'Deal',
+
+  // The lobby.
+  'lobby.crest': 'Est. on your desktop',
+  'lobby.tagline': 'Four tables, one evening. Choose your seat.',
+  'lobby.roulette': 'European single-zero wheel: inside and outside bets, racetrack calls.',
+  'lobby.blackjack': 'Six decks, dealer stands on soft 17, blackjack pays 3 to 2.',
+  'lobby.baccarat': 'Punto banco from an eight-deck shoe: player, banker or tie.',
+  'lobby.poker': 'Casino Hold\'em against the dealer: ante, see the flop, call or fold.',
+  'lobby.yourChips': 'Your chips',
+  'lobby.enter': 'Take a seat',
+  'lobby.key': 'Ctrl+{key}',
+  'lobby.footer': 'Play chips only. Each table keeps its own chips and starts with {fresh}.',
+  'art.roulette': 'A roulette wheel',
+  'art.blackjack': 'A blackjack table with an ace and a king',
+  'art.blackjackPays': 'BLACKJACK PAYS 3 TO 2',
+  'art.baccarat': 'A baccarat table with player, banker and tie boxes',
+  'art.tie': 'TIE 8:1',
+  'art.poker': 'A poker table with five community cards',
+
+  // The lobby's evening at a glance.
+  'lobby.casino': 'The whole casino',
+  'lobby.casinoChips': 'Chips at all tables',
+  'lobby.casinoRounds': 'Rounds played',
+  'lobby.casinoRoundsTonight': '{count} this evening',
+  'lobby.casinoResult': 'Result this evening',
+  'lobby.casinoTake': 'House\'s expected take',
+  'lobby.luck.none': 'No rounds yet this evening. Once you play, this shows your luck against the odds.',
+  'lobby.luck.with': 'By the odds, the house would keep about {take} of what you staked this evening. Your result is {net}: luck has been with you by {luck}.',
+  'lobby.luck.against': 'By the odds, the house would keep about {take} of what you staked this evening. Your result is {net}: luck has been against you by {luck}.',
+  'lobby.luck.even': 'By the odds, the house would keep about {take} of what you staked this evening. Your result is {net}: just what the odds expect.',
+  'lobby.evening': 'This evening',
+  'lobby.eveningResult': { one: '{net} in {count} round', other: '{net} in {count} rounds' },
+  'lobby.eveningNone': 'No rounds yet',
+  'lobby.noRounds': 'No rounds played here yet',
+  'lobby.chartOne': 'Your chips after the one round played here: {endAmount}.',
+  'lobby.chart': 'Your chips over the last {count} rounds here: from {startAmount} to {endAmount}, between {min} and {max}.',
+  'lobby.chartCaption': { one: '{count} round', other: 'Last {count} rounds' },
+  'lobby.inPlay.spin': 'The ball is rolling: {stake} on the layout',
+  'lobby.inPlay.hand': 'A hand is in play: {stake} at stake',
 };
 
-const CATALOGUES = { en: EN };
+export const CATALOGUES = { en: EN, de: DE };
 
 /** The catalogue for the first of the player's languages we have; English otherwise. */
 export function chooseLanguage(languages = []) {
@@ -269,6 +418,23 @@ export function setLanguage(tag) {
   plurals = new Intl.PluralRules(language);
   setNumberLocale(language);
   return language;
+}
+
+/** The language every message is now in: 'en', 'de'. */
+export const currentLanguage = () => language;
+
+/**
+ * Fills a page's own markup: an element's text from its `data-i18n` key (with
+ * the parameters in `data-i18n-params`, JSON), its aria-label and title from `data-i18n-label` and `data-i18n-title`; and the
+ * page's `lang` follows the language chosen.
+ */
+export function fillPage(root = document) {
+  root.documentElement?.setAttribute('lang', language);
+  for (const el of root.querySelectorAll('[data-i18n]')) {
+    el.textContent = t(el.dataset.i18n, el.dataset.i18nParams ? JSON.parse(el.dataset.i18nParams) : {});
+  }
+  for (const el of root.querySelectorAll('[data-i18n-label]')) el.setAttribute('aria-label', t(el.dataset.i18nLabel));
+  for (const el of root.querySelectorAll('[data-i18n-title]')) el.title = t(el.dataset.i18nTitle);
 }
 
 /** The raw entry under `key`, from the player's language or English. */

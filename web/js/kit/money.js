@@ -71,8 +71,3 @@ export function formatSigned(cents) {
   if (cents === 0) return '±0';
   return (cents > 0 ? '+' : '') + formatChips(cents);
 }
-
-/** "1,000 chips", "1 chip". */
-export function formatChipCount(cents) {
-  return `${formatChips(cents)} ${cents === CENTS_PER_CHIP ? 'chip' : 'chips'}`;
-}

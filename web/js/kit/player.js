@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The player's own choices, the same at every table: the chip last chosen and
-// whether the casino is heard. One small value in localStorage beside the
+// The player's own choices, the same at every table: the chip last chosen,
+// how loud the casino is (or whether it is heard at all) and how fast it deals. One small value in localStorage beside the
 // tables' (the shell keeps it with the saves); resetting a table leaves it be.
 // Pure: node tests use it with a fake storage.
 import { CHIP_VALUES } from './bets.js';
 
 export const PLAYER_KEY = 'velmar-casino.player';
+export const SPEEDS = ['normal', 'fast'];
 
 const CHECKS = {
   chip: (v) => CHIP_VALUES.includes(v),
   muted: (v) => typeof v === 'boolean',
+  volume: (v) => Number.isFinite(v) && v >= 0 && v <= 1,
+  speed: (v) => SPEEDS.includes(v),
 };
 
 /**
@@ -21,7 +24,7 @@ const CHECKS = {
 export class PlayerSettings {
   constructor(storage, fallback = {}) {
     this.storage = storage ?? null;
-    this.values = { chip: 5, muted: false };
+    this.values = { chip: 5, muted: false, volume: 0.8, speed: 'normal' };
     for (const [key, check] of Object.entries(CHECKS)) if (check(fallback[key])) this.values[key] = fallback[key];
     let saved = null;
     try { saved = JSON.parse(this.storage?.getItem(PLAYER_KEY) ?? 'null'); } catch { saved = null; }

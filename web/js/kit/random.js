@@ -2,7 +2,7 @@
 // Randomness for the tables: a uniform source, Fisher–Yates shuffling and a
 // shoe of several decks with a cut card. Every game takes its randomness from
 // here so tests can inject a known source.
-import { freshDeck } from './cards.js';
+import { freshDeck, isCard } from './cards.js';
 
 const TWO_32 = 0x100000000;
 
@@ -119,4 +119,69 @@ export class Shoe {
     if (this.dealt >= this.cards.length) this.shuffle();
     return this.cards[this.dealt++];
   }
+
+  /**
+   * The shoe as a table saves it: the cards still to come, next first, as one
+   * string ("AsKd…"), and how many of them come before the cut card (0 once
+   * it is out).
+   */
+  toJSON() {
+    return { decks: this.decks, cards: this.cards.slice(this.dealt).join(''), cut: Math.max(0, this.cutIndex - this.dealt) };
+  }
+
+  /**
+   * Takes back a saved shoe. One that could not have come from this shoe (other
+   * decks, a card too many, the cut card elsewhere than this shoe puts it) is
+   * refused: the shoe is shuffled afresh and false returned.
+   */
+  restore(saved) {
+    const rest = savedCards(saved, this.decks);
+    const size = 52 * this.decks;
+    const dealt = rest ? size - rest.length : 0;
+    const cutIndex = Math.min(size, Math.max(1, Math.round(size * this.penetration)));
+    if (!rest || !Number.isInteger(saved.cut) || saved.cut < 0 || saved.cut > rest.length ||
+        (saved.cut > 0 ? dealt + saved.cut !== cutIndex : dealt < cutIndex)) {
+      this.shuffle();
+      return false;
+    }
+    // The cards already dealt, in deck order: only their number matters now.
+    const left = new Map();
+    for (const c of rest) left.set(c, (left.get(c) ?? 0) + 1);
+    const gone = [];
+    for (let d = 0; d < this.decks; d++) {
+      for (const c of freshDeck()) {
+        if (left.get(c)) left.set(c, left.get(c) - 1);
+        else gone.push(c);
+      }
+    }
+    this.cards = [...gone, ...rest];
+    this.dealt = dealt;
+    this.cutIndex = cutIndex;
+    return true;
+  }
+
+  /** A shoe with `options` restored from `saved`; `restored` says whether it was, or was shuffled afresh. */
+  static fromJSON(saved, options = {}) {
+    const shoe = new Shoe(options);
+    shoe.restored = shoe.restore(saved);
+    return shoe;
+  }
+}
+
+// The saved cards as a list, when they are cards and no card appears more
+// often than a shoe of `decks` decks holds it; null otherwise.
+function savedCards(saved, decks) {
+  if (!saved || typeof saved !== 'object' || saved.decks !== decks || typeof saved.cards !== 'string') return null;
+  const text = saved.cards;
+  if (text.length % 2 || text.length > 104 * decks) return null;
+  const cards = [];
+  const seen = new Map();
+  for (let i = 0; i < text.length; i += 2) {
+    const c = text.slice(i, i + 2);
+    if (!isCard(c)) return null;
+    seen.set(c, (seen.get(c) ?? 0) + 1);
+    if (seen.get(c) > decks) return null;
+    cards.push(c);
+  }
+  return cards;
 }

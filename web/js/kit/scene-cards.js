@@ -39,13 +39,15 @@ export const felt = {
     ctx.strokeStyle = colour; ctx.lineWidth = view.size(width); ctx.stroke();
   },
   text(view, text, x, z, size, { colour = 'rgba(240, 210, 142, 0.85)', font = '"Playfair Display", Georgia, serif',
-    weight = 700, spacing = 0 } = {}) {
+    weight = 700, spacing = 0, maxWidth } = {}) {
     const { ctx } = view;
     const [px, py] = view.at(x, z);
     ctx.font = `${weight} ${view.size(size)}px ${font}`;
     ctx.fillStyle = colour; ctx.textAlign = 'center'; ctx.textBaseline = 'middle';
     if ('letterSpacing' in ctx) ctx.letterSpacing = `${view.size(spacing)}px`;
-    ctx.fillText(text, px, py);
+    // A longer word in another language is narrowed to fit its box.
+    if (maxWidth) ctx.fillText(text, px, py, view.size(maxWidth));
+    else ctx.fillText(text, px, py);
     if ('letterSpacing' in ctx) ctx.letterSpacing = '0px';
   },
   /** Text along an arc centred at (x, z) with radius r, centred at the bottom of the circle. */

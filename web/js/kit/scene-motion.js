@@ -6,6 +6,8 @@
 // Everything here draws only when the stage asks for a frame, and asks for
 // frames only while something moves: an idle table costs nothing.
 
+import { paced } from './pace.js';
+
 export const reducedMotion = () =>
   globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
 
@@ -35,9 +37,9 @@ export function createMotion(stage) {
         for (const k of Object.keys(to)) from[k] = p[k];
         // Timed from the call rather than from the first frame, so on a slow
         // renderer a move still ends on the first frame after its time is up.
-        const start = performance.now();
+        const start = performance.now(), length = paced(ms);
         runs.add((time) => {
-          const t = ms <= 0 ? 1 : Math.min(1, (time - start) / ms);
+          const t = length <= 0 ? 1 : Math.min(1, (time - start) / length);
           const e = ease(t);
           for (const k of Object.keys(to)) p[k] = from[k] + (to[k] - from[k]) * e;
           if (t >= 1) { resolve(); return false; }
@@ -46,7 +48,7 @@ export function createMotion(stage) {
         stage.invalidate();
       });
     },
-    wait(ms) { return new Promise((r) => setTimeout(r, reducedMotion() ? Math.min(ms, 60) : ms)); },
+    wait(ms) { return new Promise((r) => setTimeout(r, reducedMotion() ? Math.min(ms, 60) : paced(ms))); },
   };
 }
 

@@ -15,6 +15,8 @@ const MASTER = 0.22;
 export function createSound(table = null) {
   let ctx = null, master = null, noiseBuffer = null;
   let muted = !!table?.settings?.muted;
+  // The player's volume, 0 to 1; a table's own settings have none, so full.
+  let volume = table?.settings?.volume ?? 1;
 
   function audio() {
     if (muted) return null;
@@ -27,7 +29,7 @@ export function createSound(table = null) {
         return null;
       }
       master = ctx.createGain();
-      master.gain.value = MASTER;
+      master.gain.value = MASTER * volume;
       master.connect(ctx.destination);
       noiseBuffer = ctx.createBuffer(1, ctx.sampleRate, ctx.sampleRate);
       const data = noiseBuffer.getChannelData(0);
@@ -77,6 +79,13 @@ export function createSound(table = null) {
       table?.setSetting?.('muted', muted);
     },
     toggleMute() { this.setMuted(!muted); return muted; },
+    get volume() { return volume; },
+    setVolume(value) {
+      if (!(value >= 0 && value <= 1)) return;
+      volume = value;
+      table?.setSetting?.('volume', value);
+      if (master) master.gain.value = MASTER * volume;
+    },
 
     /** Clay chips clicking together. */
     chip(count = 1) {

@@ -8,6 +8,7 @@
 import { chipBreakdown } from './bets.js';
 import { cardLabel, isCard, isRed, rankOf, suitOf, suitSymbol } from './cards.js';
 import { loadFonts } from './fonts.js';
+import { paced } from './pace.js';
 
 export const CARD_W = 0.16;
 export const CARD_H = 0.224;
@@ -469,7 +470,7 @@ class StageCore {
     return new Promise((resolve) => {
       const from = {};
       for (const k of Object.keys(to)) from[k] = p[k];
-      const ms = reducedMotion() ? 0 : duration;
+      const ms = reducedMotion() ? 0 : paced(duration);
       let start = null;
       const tw = {
         step(time) {

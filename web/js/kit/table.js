@@ -5,7 +5,7 @@
 // keys, and a message line over the stage. All four tables use it.
 import { CHIP_VALUES } from './bets.js';
 import { formatChips, STARTING_BANKROLL } from './money.js';
-import { t } from './messages.js';
+import { t, fillPage } from './messages.js';
 import { tableById, LOBBY_FILE } from './tables.js';
 import { loadFonts } from './fonts.js';
 
@@ -28,8 +28,8 @@ const keysOf = (action) => [action.key ?? []].flat();
 
 /** What a key is called on its button: "Enter", "Space", "⌫". */
 function keyCap(key) {
-  return ({ ' ': 'Space', Backspace: '⌫', Escape: 'Esc', ArrowLeft: '←', ArrowRight: '→',
-    ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
+  return ({ ' ': t('key.space'), Enter: t('key.enter'), Delete: t('key.delete'), Backspace: '⌫', Escape: 'Esc',
+    ArrowLeft: '←', ArrowRight: '→', ArrowUp: '↑', ArrowDown: '↓' })[key] ?? (key.length === 1 ? key.toUpperCase() : key);
 }
 
 
@@ -152,25 +152,26 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const info = tableById(id);
   const name = info?.name ?? 'Velmar Casino';
   document.title = name;
+  fillPage(document);
   document.body.classList.add('table-page');
   loadFonts();
 
   const bankroll = el('span', { class: 'value num', text: '—' });
   const bet = el('span', { class: 'value num', text: '0' });
-  const muteButton = el('button', { class: 'btn mute', type: 'button', 'aria-pressed': 'false', title: 'Sound on or off (M)' });
+  const muteButton = el('button', { class: 'btn mute', type: 'button', 'aria-pressed': 'false', title: t('frame.soundTitle') });
   const header = el('header', { class: 'table-header' },
-    el('a', { class: 'lobby-link', href: LOBBY_FILE, title: 'Back to the lobby' }, '‹ Lobby'),
+    el('a', { class: 'lobby-link', href: LOBBY_FILE, title: t('frame.lobbyTitle') }, `‹ ${t('frame.lobby')}`),
     el('h1', { text: name }),
     el('div', { class: 'purse' },
-      el('div', { class: 'meter bet', 'aria-live': 'polite' }, el('span', { class: 'label', text: 'Bet' }), bet),
-      el('div', { class: 'meter bankroll', 'aria-live': 'polite' }, el('span', { class: 'label', text: 'Chips' }), bankroll),
+      el('div', { class: 'meter bet', 'aria-live': 'polite' }, el('span', { class: 'label', text: t('frame.bet') }), bet),
+      el('div', { class: 'meter bankroll', 'aria-live': 'polite' }, el('span', { class: 'label', text: t('frame.chips') }), bankroll),
       muteButton));
 
   const message = el('div', { class: 'message', role: 'status', 'aria-live': 'polite' });
   const board = el('div', { class: 'board' });
-  const stage = el('main', { class: 'table-stage', 'aria-label': `${name} table` }, message, board);
+  const stage = el('main', { class: 'table-stage', 'aria-label': t('frame.stage', { name }) }, message, board);
 
-  const rack = el('div', { class: 'chip-rack', role: 'group', 'aria-label': 'Chip to bet' });
+  const rack = el('div', { class: 'chip-rack', role: 'group', 'aria-label': t('frame.rack') });
   const chipButtons = new Map();
   if (chips) {
     CHIP_VALUES.forEach((value, i) => {
@@ -181,7 +182,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     });
   }
 
-  const actionBar = el('div', { class: 'actions', role: 'group', 'aria-label': 'Actions' });
+  const actionBar = el('div', { class: 'actions', role: 'group', 'aria-label': t('frame.actions') });
   const actionButtons = new Map();
   for (const a of actions) {
     const label = el('span', { text: a.label });
@@ -202,7 +203,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   muteButton.addEventListener('click', () => onMute?.());
   function setMuted(muted) {
     muteButton.setAttribute('aria-pressed', String(muted));
-    muteButton.textContent = muted ? 'Sound off' : 'Sound on';
+    muteButton.textContent = t(muted ? 'frame.soundOff' : 'frame.soundOn');
     muteButton.append(el('kbd', { 'aria-hidden': 'true', text: 'M' }));
   }
   setMuted(false);
@@ -228,6 +229,8 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
 
   document.addEventListener('keydown', (e) => {
     if (e.ctrlKey || e.altKey || e.metaKey || e.defaultPrevented) return;
+    // A sheet over the table (help, history) takes the keys; the round waits.
+    if (document.querySelector('dialog[open]')) return;
     const target = e.target;
     if (target && (target.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName))) return;
     if (onKey?.(e) === true) { e.preventDefault(); return; }
@@ -275,5 +278,12 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     setLimits(text) { limits.textContent = text; },
     offerFreshStart(text, onStart, result) { offerFreshStart(message, text, onStart, result); },
     setMuted,
+    /** The buttons' keys and what they do, for the help sheet. */
+    keyList() {
+      return [...actionButtons.values()].filter(({ action }) => action.key)
+        .map(({ action }) => ({ key: keysOf(action).map(keyCap).join(' / '), what: action.label }));
+    },
+    /** Puts buttons of the page's own (help, history, settings) in the header. */
+    addTools(...buttons) { header.querySelector('.purse').prepend(...buttons); },
   };
 }

@@ -41,7 +41,7 @@ const frame = mountTable({
     { id: 'undo', label: t('action.undo'), key: ['u', 'Backspace'], onActivate: slipAction(() => game.slip.undo()) },
     { id: 'clear', label: t('action.clear'), key: 'c', onActivate: slipAction(() => game.slip.clear()) },
     { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: slipAction(() => game.slip.repeat()) },
-    { id: 'double-bet', label: t('poker.action.doubleBets'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
+    { id: 'double-bet', label: t('action.double'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
     { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
     { id: 'fold', label: t('poker.action.fold'), key: 'f', hidden: true, onActivate: () => finish(true) },
     { id: 'call', label: t('poker.action.call'), key: 'k', primary: true, hidden: true, onActivate: () => finish(false) },

@@ -7,7 +7,11 @@ import { BETS, WHEEL, settle, callBet, hotAndCold, colorOf, isPocket } from '../
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
+import { t } from '../kit/messages.js';
+import { rouletteSpotName } from '../kit/results.js';
 import { defaultRandom } from '../kit/random.js';
+import { rouletteRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
 
 export const STORE_KEY = 'roulette-royale.v1';
 export const HISTORY_LIMIT = 100;
@@ -60,14 +64,15 @@ export function settleEach(bets, number) {
 // Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
 export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, b) => s + b.returned, 0);
 
-const NO_MORE_BETS = Object.freeze({ ok: false, reason: 'The ball is rolling: no more bets.' });
+const noMoreBets = () => ({ ok: false, reason: t('roulette.noMoreBets') });
 
 const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets) &&
   Object.entries(bets).every(([spot, chips]) => SPOTS.has(spot) && Number.isSafeInteger(chips) && chips > 0);
 
 export class RouletteTable {
-  constructor({ storage, random = defaultRandom(), log } = {}) {
+  constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
+    this.evening = evening;
     this.state = new TableState({
       storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log,
       settings: { chip: 5 },
@@ -79,6 +84,7 @@ export class RouletteTable {
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
       spotLimit: (spot) => ({ max: SPOT_MAX[SPOTS.get(spot)?.kind] ?? 0 }),
+      spotName: (spot) => (SPOTS.has(spot) ? rouletteSpotName(SPOTS.get(spot).kind, SPOTS.get(spot).numbers) : spot),
     });
     const last = this.state.game.lastBets;
     if (isSlip(last)) this.slip.last = new Map(Object.entries(last));
@@ -89,7 +95,7 @@ export class RouletteTable {
 
   get bankroll() { return this.state.bankroll; }
   get pending() { return this.state.game.pending ?? null; }
-  get numbers() { return this.state.history.map((h) => h.number).filter(isPocket); }
+  get numbers() { return this.state.history.map((h) => h.number ?? h.shown?.number).filter(isPocket); }
   get lastNumbers() { return this.numbers.slice(-20).reverse(); }
   hotAndCold(count = 5) { return hotAndCold(this.numbers, count); }
 
@@ -99,16 +105,16 @@ export class RouletteTable {
     return verdict;
   }
 
-  undo() { return this.pending ? NO_MORE_BETS : this.slip.undo(); }
-  clear() { return this.pending ? NO_MORE_BETS : this.slip.clear(); }
-  repeat() { return this.pending ? NO_MORE_BETS : this.slip.repeat(); }
-  double() { return this.pending ? NO_MORE_BETS : this.slip.double(); }
+  undo() { return this.pending ? noMoreBets() : this.slip.undo(); }
+  clear() { return this.pending ? noMoreBets() : this.slip.clear(); }
+  repeat() { return this.pending ? noMoreBets() : this.slip.repeat(); }
+  double() { return this.pending ? noMoreBets() : this.slip.double(); }
 
   place(spot, chips) {
-    if (this.pending) return NO_MORE_BETS;
+    if (this.pending) return noMoreBets();
     if (!SPOTS.has(spot)) {
       this.log(`roulette: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
-      return { ok: false, reason: 'There is no such place on the layout.' };
+      return { ok: false, reason: t('roulette.noSuchSpot') };
     }
     return this.slip.place(spot, chips);
   }
@@ -116,11 +122,11 @@ export class RouletteTable {
   // A racetrack bet goes down as its real chips, one selected chip per piece,
   // and is undone in one step.
   placeCall(name, target) {
-    if (this.pending) return NO_MORE_BETS;
+    if (this.pending) return noMoreBets();
     let pieces;
     try { pieces = callBet(name, target, this.slip.chip); } catch (e) {
       this.log(e.message);
-      return { ok: false, reason: 'That call bet needs a number.' };
+      return { ok: false, reason: t('roulette.callNeedsNumber') };
     }
     const next = new Map(this.slip.bets);
     for (const piece of pieces) {
@@ -134,7 +140,7 @@ export class RouletteTable {
   // spin in one write; the page then animates the wheel to that pocket and
   // calls finishSpin().
   spin() {
-    if (this.pending) return { ok: false, reason: 'The ball is already rolling.' };
+    if (this.pending) return { ok: false, reason: t('roulette.alreadyRolling') };
     const staked = this.slip.totalCents;
     const bets = this.slip.commit();
     if (!bets) return this.slip.readiness();
@@ -147,7 +153,7 @@ export class RouletteTable {
     });
     if (!ok) {
       this.slip.bets = new Map(Object.entries(bets));
-      return { ok: false, reason: 'The bet could not be taken.' };
+      return { ok: false, reason: t('refuse.notTaken') };
     }
     return { ok: true, number, staked, returned };
   }
@@ -166,18 +172,26 @@ export class RouletteTable {
       this.log(`roulette: unreadable pending spin, stake returned: ${e.message}`);
       returned = p.staked;
     }
+    let each = [];
+    try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
     const win = returned - p.staked;
+    // The round record the lobby reads (each bet by kind, the chips after it),
+    // with the spin's own sums, which hold even when its bets could not be read,
+    // and the number where the table's readers have always found it.
+    const record = { ...rouletteRecord({ number: p.number, bets: each }, this.state.bankroll + returned),
+      staked: p.staked, returned, net: win, number: p.number };
+    const since = this.evening();
     this.state.change((s) => {
       s.bankroll += returned;
       s.stats.rounds += 1;
       s.stats.wagered += p.staked;
       s.stats.won += Math.max(0, win);
       s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
-      s.history.push({ number: p.number, staked: p.staked, returned });
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.history.push(record);
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.pending = null;
     });
-    let each = [];
-    try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
     return { number: p.number, color: colorOf(p.number), staked: p.staked, returned, bets: each };
   }
 }

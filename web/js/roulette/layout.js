@@ -6,18 +6,14 @@
 import { RED, PAYOUT } from '../rules/roulette.js';
 import { SPOTS, spotOf } from './game.js';
 import { formatChips } from '../kit/money.js';
+import { t, entry } from '../kit/messages.js';
+import { rouletteSpotName } from '../kit/results.js';
 
 // Grid units: each number is 2 × 2, zero sits left of x = 0, the column bets
 // right of x = 24; the dozens fill y 6–8 and the even chances y 8–10.
 const WIDTH = 28;
 const HEIGHT = 10;
 const X0 = -2;
-
-const KIND_WORDS = {
-  straight: 'Straight', split: 'Split', street: 'Street', trio: 'Trio', corner: 'Corner', firstFour: 'First four',
-  sixLine: 'Six line', column: 'Column', dozen: 'Dozen', red: 'Red', black: 'Black', odd: 'Odd', even: 'Even',
-  low: 'Low', high: 'High',
-};
 
 function hotspots() {
   const out = [];
@@ -67,14 +63,21 @@ export const HOTSPOTS = hotspots();
 
 const pct = (v, total) => `${(v / total) * 100}%`;
 
-function describe(h) {
+// What the cloth says on a spot's own area ('' for red and black, shown as diamonds).
+function clothLabel(b) {
+  if (b.kind === 'straight') return String(b.numbers[0]);
+  if (b.kind === 'dozen') return entry('roulette.cloth.dozens')[(b.numbers[0] - 1) / 12];
+  if (b.kind === 'column') return t('roulette.cloth.column');
+  return ['red', 'black'].includes(b.kind) ? '' : rouletteSpotName(b.kind, b.numbers);
+}
+
+// What a spot is called, what it pays and (with chips in cents) what lies on it;
+// a dozen's name starts with what its cloth says, so that both can be spoken.
+function describe(h, amount = 0) {
   const b = h.bet;
-  // The dozens read "1st 12" on the cloth, and their name starts with it.
-  const what = b.kind === 'straight' ? `Number ${b.numbers[0]}` :
-    ['split', 'street', 'trio', 'corner', 'sixLine', 'firstFour'].includes(b.kind)
-      ? `${KIND_WORDS[b.kind]} ${b.numbers.join(', ')}`
-      : b.kind === 'dozen' ? `${h.spot.replace(' dozen', ' 12')}, the ${h.spot}` : h.spot.replace(/^./, (c) => c.toUpperCase());
-  return `${what}, pays ${PAYOUT[b.kind]} to 1`;
+  const spot = rouletteSpotName(b.kind, b.numbers);
+  const name = b.kind === 'dozen' ? `${clothLabel(b)}, ${spot}` : spot;
+  return t(amount ? 'roulette.spotBet' : 'roulette.spotPays', { name, odds: PAYOUT[b.kind], amount });
 }
 
 // Moves from one spot to the nearest in the direction of an arrow key,
@@ -99,8 +102,8 @@ export function createLayout(container, { onPlace, onRemove, onFocus }) {
   board.className = 'rl-layout';
   board.tabIndex = 0;
   board.setAttribute('role', 'application');
-  board.setAttribute('aria-roledescription', 'roulette layout');
-  board.setAttribute('aria-label', 'Betting layout. Arrow keys move, Enter or Space bets the chosen chip, Delete takes the bet off.');
+  board.setAttribute('aria-roledescription', t('roulette.layout'));
+  board.setAttribute('aria-label', t('roulette.layoutHelp'));
   const byspot = new Map();
 
   for (const h of HOTSPOTS) {
@@ -118,9 +121,7 @@ export function createLayout(container, { onPlace, onRemove, onFocus }) {
       });
       const label = document.createElement('span');
       label.className = 'rl-label';
-      label.textContent = n !== null ? String(n) : {
-        column: '2 to 1', red: '', black: '', low: '1 – 18', high: '19 – 36', even: 'Even', odd: 'Odd',
-      }[h.bet.kind] ?? h.spot.replace(' dozen', ' 12');
+      label.textContent = clothLabel(h.bet);
       el.append(label);
     } else {
       el.className = 'rl-hot';
@@ -201,7 +202,7 @@ export function createLayout(container, { onPlace, onRemove, onFocus }) {
         chip.textContent = chips ? formatChips(chips * 100) : '';
         chip.className = `rl-chip ${chipColour(chips)}`;
         el.classList.toggle('won', winning !== null && chips > 0 && h.bet.numbers.includes(winning));
-        el.setAttribute('aria-label', describe(h) + (chips ? `; ${formatChips(chips * 100)} on it` : ''));
+        el.setAttribute('aria-label', describe(h, chips * 100));
       }
     },
     mark(number) {

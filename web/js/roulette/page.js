@@ -5,11 +5,15 @@ import { mountTable } from '../kit/table.js';
 import { createSound } from '../kit/sound.js';
 import { PlayerSettings } from '../kit/player.js';
 import { STARTING_BANKROLL } from '../kit/money.js';
-import { rouletteResult } from '../kit/results.js';
-import { t } from '../kit/messages.js';
+import { rouletteResult, rouletteSpotName } from '../kit/results.js';
+import { mountPanels } from '../kit/panels.js';
+import { stakesOf } from '../kit/history.js';
+import { houseEdge } from '../rules/edges.js';
+import { paced } from '../kit/pace.js';
+import { t, fillPage } from '../kit/messages.js';
 import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
-import { colorOf, CALL_BETS } from '../rules/roulette.js';
-import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { colorOf, PAYOUT } from '../rules/roulette.js';
+import { RouletteTable, TABLE_MIN, TABLE_MAX, SPOT_MAX, SPOTS } from './game.js';
 import { createLayout } from './layout.js';
 import { createRacetrack } from './racetrack.js';
 import { createWheel } from './wheel.js';
@@ -26,18 +30,34 @@ const frame = mountTable({
   id: 'roulette',
   initialChip: table.slip.chip,
   actions: [
-    { id: 'undo', label: 'Undo', key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: 'Clear', key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: 'Repeat', key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: 'Double', key: 'd', onActivate: () => act(table.double()) },
-    { id: 'spin', label: 'Spin', key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
+    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
+    { id: 'double', label: t('action.double'), key: 'd', onActivate: () => act(table.double()) },
+    { id: 'spin', label: t('action.spin'), key: 's', primary: true, onActivate: spin, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.spin') }), key: 'g', onActivate: again, onRefused: refusedDeal },
   ],
   onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
   onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
 });
 frame.setMuted(sound.muted);
-frame.setLimits(t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
-  evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }));
+const limits = t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
+  evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 });
+frame.setLimits(limits);
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => table.state.history,
+  describe: (entry) => ({
+    what: entry.number === 0 ? t('roulette.landedZero') : t('roulette.landed', { colour: t(`roulette.${colorOf(entry.number)}`), number: entry.number }),
+    bets: stakesOf(entry).map(({ spot, chips }) => {
+      const bet = SPOTS.get(spot);
+      return bet ? `${rouletteSpotName(bet.kind, bet.numbers)} ${chips}` : '';
+    }).filter(Boolean).join(', '),
+  }),
+  rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3')],
+  bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
+    name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('odds', { odds: pays }), edge: houseEdge('roulette', kind).value })),
+});
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 // The wheel and the board of numbers above the layout, the layout and the
@@ -49,12 +69,13 @@ wheelBox.className = 'rl-wheel';
 const side = document.createElement('aside');
 side.className = 'rl-side';
 side.innerHTML = `
-  <div class="rl-result" aria-live="polite"><span class="label">Last number</span><span class="rl-last num">–</span></div>
-  <div class="rl-history"><span class="label">History</span><ol class="rl-numbers num" aria-label="Last numbers, newest first"></ol></div>
+  <div class="rl-result" aria-live="polite"><span class="label" data-i18n="roulette.lastNumber"></span><span class="rl-last num">–</span></div>
+  <div class="rl-history"><span class="label" data-i18n="roulette.history"></span><ol class="rl-numbers num" data-i18n-label="roulette.historyList"></ol></div>
   <div class="rl-hotcold">
-    <div><span class="label">Hot</span><ol class="rl-hot-list num"></ol></div>
-    <div><span class="label">Cold</span><ol class="rl-cold-list num"></ol></div>
+    <div><span class="label" data-i18n="roulette.hot"></span><ol class="rl-hot-list num"></ol></div>
+    <div><span class="label" data-i18n="roulette.cold"></span><ol class="rl-cold-list num"></ol></div>
   </div>`;
+fillPage(side);
 top.append(wheelBox, side);
 frame.stage.insertBefore(top, frame.board);
 
@@ -63,17 +84,17 @@ felt.className = 'rl-felt';
 frame.board.append(felt);
 const layout = createLayout(felt, {
   onPlace: (spot) => { if (act(table.place(spot))) sound.chip(); },
-  onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: 'There is no bet there.' }),
+  onRemove: (spot) => act(table.slip.bets.has(spot) && !table.pending ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }),
   onFocus: (spot, text) => frame.say(text),
 });
 const track = createRacetrack(felt, {
   onCall: (name) => {
     if (act(table.placeCall(name))) {
       sound.chip();
-      frame.say(`${CALL_BETS.find((c) => c.name === name).label}: placed.`);
+      frame.say(t('roulette.placed', { name: t(`roulette.call.${name}`) }));
     }
   },
-  onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(`Neighbours of ${n}: placed.`); } },
+  onNeighbours: (n) => { if (act(table.placeCall('neighbours', n))) { sound.chip(); frame.say(t('roulette.placed', { name: t('roulette.call.neighbours', { n }) })); } },
 });
 
 let wheel = null;
@@ -101,7 +122,7 @@ async function spin() {
   spinning = true;
   render();
   frame.say(t('say.spin'));
-  sound.wheel(reducedMotion ? 0.6 : 5);
+  sound.wheel(reducedMotion ? 0.6 : paced(5000) / 1000);
   const bets = Object.entries(table.pending.bets);
   layout.show(bets);
   if (wheel) await wheel.spin(result.number);
@@ -118,6 +139,16 @@ function announce(done, bets) {
   render(done.number, bets);
   if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
   else frame.say(result);
+}
+
+// The last spin's bets again, then the spin, in one key.
+function again() {
+  if (spinning || table.pending) { frame.say(t('roulette.spinning'), 'warn'); return; }
+  if (table.slip.total === 0) {
+    const repeated = table.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+  }
+  spin();
 }
 
 // A refused deal says why; out of chips, the why comes with the fresh start.
@@ -143,6 +174,7 @@ function render(winning = null, wonBets = null) {
   const wait = spinning || table.pending ? t('roulette.spinning') : '';
   for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
   frame.setAction('spin', { reason: wait || table.slip.whyNot('deal') });
+  frame.setAction('again', { reason: wait || (table.slip.total === 0 ? table.slip.whyNot('repeat') : table.slip.whyNot('deal')) });
   layout.show(wonBets ?? table.slip.entries(), winning);
   const numbers = table.lastNumbers;
   const last = numbers[0];

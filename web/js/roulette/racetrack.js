@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The racetrack: the wheel's numbers round an oval in wheel order, for
 // neighbours bets, with the four announced bets in the middle.
-import { WHEEL, RED, CALL_BETS } from '../rules/roulette.js';
+import { WHEEL, RED } from '../rules/roulette.js';
+import { t } from '../kit/messages.js';
 
 // Where each wheel position sits on a stadium of the given proportions,
 // walking clockwise from zero at the right-hand end.
@@ -41,7 +42,7 @@ export function createRacetrack(container, { onCall, onNeighbours }) {
   const track = document.createElement('div');
   track.className = 'rl-track';
   track.setAttribute('role', 'group');
-  track.setAttribute('aria-label', 'Racetrack: call bets and neighbours');
+  track.setAttribute('aria-label', t('roulette.track'));
   const positions = trackPositions();
   const buttons = WHEEL.map((n, i) => {
     const b = document.createElement('button');
@@ -50,7 +51,7 @@ export function createRacetrack(container, { onCall, onNeighbours }) {
     b.textContent = String(n);
     b.tabIndex = n === 0 ? 0 : -1;
     b.dataset.number = String(n);
-    b.setAttribute('aria-label', `Neighbours of ${n}: ${n} and two pockets either side`);
+    b.setAttribute('aria-label', t('roulette.neighboursOf', { n }));
     b.style.left = `${positions[i].x}%`;
     b.style.top = `${(positions[i].y / 30) * 100}%`;
     b.addEventListener('click', () => onNeighbours(n));
@@ -71,11 +72,10 @@ export function createRacetrack(container, { onCall, onNeighbours }) {
   middle.className = 'rl-track-calls';
   // Left to right as the sections lie on the wheel round the oval.
   for (const name of ['tiers', 'orphelins', 'voisins', 'jeuZero']) {
-    const { label } = CALL_BETS.find((c) => c.name === name);
     const b = document.createElement('button');
     b.type = 'button';
     b.className = `rl-call ${name}`;
-    b.textContent = label;
+    b.textContent = t(`roulette.call.${name}`);
     b.addEventListener('click', () => onCall(name));
     middle.append(b);
   }

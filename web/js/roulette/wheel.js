@@ -3,6 +3,7 @@
 // the animation only has to end there. One set of motion curves drives both
 // pictures: a lit three.js wheel when WebGL is there, a flat canvas otherwise.
 import { WHEEL, RED } from '../rules/roulette.js';
+import { paced } from '../kit/pace.js';
 
 const TAU = Math.PI * 2;
 const POCKET = TAU / WHEEL.length;
@@ -215,7 +216,7 @@ export async function createWheel(container, { reducedMotion = false } = {}) {
     webgl: view.webgl,
     canvas: view.canvas,
     spin(number) {
-      const duration = reducedMotion ? 600 : 5200;
+      const duration = reducedMotion ? 600 : paced(5200);
       const plan = { duration, from: angle, number, turns: reducedMotion ? 0.3 : 3 };
       return new Promise((resolve) => {
         const start = performance.now();

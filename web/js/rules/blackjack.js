@@ -286,3 +286,24 @@ export function playRound(shoe, betCents, decide) {
   while (round.phase === 'dealer') dealerStep(round, shoe);
   return round.net;
 }
+
+/** Even money is offered in place of insurance when the player's blackjack faces a dealer ace. */
+export function evenMoneyOffered(round) {
+  return round.phase === 'insurance' && isBlackjack(round.hands[0].cards);
+}
+
+/**
+ * Takes even money: the blackjack is paid 1:1 at once and the round ends
+ * without a peek. It is the value of insuring the blackjack, which wins 1:1
+ * whether the dealer has blackjack (push, insurance 2:1) or not (3:2, less
+ * the insurance). Declining it is answerInsurance(round, false).
+ */
+export function takeEvenMoney(round) {
+  if (!evenMoneyOffered(round)) throw new Error('even money is not offered now');
+  round.evenMoney = true;
+  round.hands[0].done = true;
+  round.phase = 'done';
+  round.outcomes = [{ outcome: 'win', net: round.bet }];
+  round.net = round.bet;
+  return round;
+}

@@ -158,3 +158,18 @@ export function hotAndCold(history, count = 5) {
   const cold = [...order].sort((a, b) => seen[a] - seen[b] || a - b).slice(0, count);
   return { hot, cold, seen };
 }
+
+export const NEIGHBOURS_MAX = 9;
+
+/**
+ * The racetrack's neighbours bet with a chosen spread: the target and
+ * `spread` pockets either side of it on the wheel (1 to 9), one straight-up
+ * bet of `unit` on each, in wheel order.
+ */
+export function neighboursBet(target, spread = 2, unit = 1) {
+  if (!Number.isInteger(spread) || spread < 1 || spread > NEIGHBOURS_MAX) {
+    throw new RangeError(`roulette: neighbours spread from 1 to ${NEIGHBOURS_MAX}, not ${spread}`);
+  }
+  checkStake(unit);
+  return neighbours(target, spread).map((n) => ({ kind: 'straight', numbers: [n], stake: unit }));
+}

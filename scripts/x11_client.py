@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """What a window manager and a keyboard do to the application's window, for
-the end-to-end scripts, through libX11 and libXtst (no extra tools needed).
+the screenshot script and the end-to-end tests, through libX11 and libXtst
+(no extra tools needed).
 
     python3 x11_client.py close PID            # the close button: WM_DELETE_WINDOW
     python3 x11_client.py keys PID ctrl+2 ...  # focus the window, press the keys

@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The record each table keeps of a settled round, and what the lobby reads
+// out of the tables' saved states: each table's chips over its last rounds,
+// the evening's result so far, whether a hand is in play, and across the
+// casino the house's expected take against what the player won or lost.
+// Pure: the pages hand in their settled rounds; storage is only read here.
+import { sanitizeState } from './state.js';
+import { STARTING_BANKROLL, CENTS_PER_CHIP } from './money.js';
+import { TABLES } from './tables.js';
+import { expectedTake, takeFromStats } from '../rules/edges.js';
+import { settleHand, settleInsurance, totalStaked } from '../rules/blackjack.js';
+import { settleDetail } from '../rules/poker.js';
+
+export const SERIES_POINTS = 30;
+export const EVENING_KEY = 'velmar-casino.evening';
+
+const sum = (list, key) => list.reduce((s, x) => s + x[key], 0);
+
+/**
+ * One settled round as the table's history keeps it: { table, at, shown,
+ * bets: [{ kind, staked, returned, spot? }], staked, returned, net, bankroll }.
+ * `shown` is what the round showed (the number, the cards), `bankroll` the
+ * chips after it; amounts in cents, `kind` one of the table's bets in
+ * rules/edges.js, so that expectedTake() reads records as they are.
+ */
+export function roundRecord({ table, shown, bets, bankroll, at = Date.now() }) {
+  const staked = sum(bets, 'staked'), returned = sum(bets, 'returned');
+  const clean = bets.map(({ kind, spot, staked: s, returned: r }) => (spot === undefined
+    ? { kind, staked: s, returned: r } : { kind, spot, staked: s, returned: r }));
+  return { table, at, shown, bets: clean, staked, returned, net: returned - staked, bankroll };
+}
+
+/** From RouletteTable.finishSpin(). */
+export function rouletteRecord(spin, bankroll, at) {
+  return roundRecord({ table: 'roulette', at, bankroll, shown: { number: spin.number }, bets: spin.bets });
+}
+
+/** From BaccaratTable.finishCoup(): `bets` in chips, `paid` in cents. */
+export function baccaratRecord(done, bankroll, at) {
+  const { coup } = done;
+  const bets = Object.entries(done.bets).map(([kind, chips]) => ({ kind, staked: chips * CENTS_PER_CHIP, returned: done.paid[kind] ?? 0 }));
+  return roundRecord({ table: 'baccarat', at, bankroll, bets,
+    shown: { player: coup.player, banker: coup.banker, winner: coup.winner } });
+}
+
+/**
+ * A finished blackjack round. Each hand's first stake is the main bet (the
+ * first hand) or a split; a double is a stake of its own; the hand's return
+ * is shared between them as the stakes are. Even money is the main bet paid 1:1.
+ */
+export function blackjackRecord(round, bankroll, at) {
+  const bets = [];
+  round.hands.forEach((hand, i) => {
+    const { net } = round.evenMoney ? { net: round.bet } : settleHand(hand, round.dealer);
+    const back = hand.bet + net;
+    const kind = i === 0 ? 'main' : 'split';
+    if (hand.doubled) {
+      bets.push({ kind, staked: hand.bet / 2, returned: back / 2 }, { kind: 'double', staked: hand.bet / 2, returned: back / 2 });
+    } else {
+      bets.push({ kind, staked: hand.bet, returned: back });
+    }
+  });
+  if (round.insurance) bets.push({ kind: 'insurance', staked: round.insurance, returned: round.insurance + settleInsurance(round.insurance, round.dealer) });
+  return roundRecord({ table: 'blackjack', at, bankroll, bets,
+    shown: { dealer: round.dealer, hands: round.hands.map((h) => h.cards), ...(round.evenMoney ? { evenMoney: true } : {}) } });
+}
+
+/** A settled hand of Casino Hold'em: { ante, aaBonus, call, folded, player, dealer, board }. */
+export function pokerRecord(hand, bankroll, at) {
+  const d = settleDetail({ ante: hand.ante, call: hand.call, aaBonus: hand.aaBonus, folded: hand.folded },
+    [...hand.player, ...hand.board], [...hand.dealer, ...hand.board]);
+  const bets = [{ kind: 'ante', staked: hand.ante, returned: d.ante }];
+  if (!hand.folded) bets.push({ kind: 'call', staked: hand.call, returned: d.call });
+  if (hand.aaBonus) bets.push({ kind: 'aaBonus', staked: hand.aaBonus, returned: d.bonus });
+  return roundRecord({ table: 'poker', at, bankroll, bets,
+    shown: { player: hand.player, dealer: hand.dealer, board: hand.board, folded: !!hand.folded } });
+}
+
+/** A history entry's net in cents, older entries (staked and returned only) included. */
+export function netOf(entry) {
+  if (Number.isSafeInteger(entry?.net)) return entry.net;
+  if (Number.isSafeInteger(entry?.returned) && Number.isSafeInteger(entry?.staked)) return entry.returned - entry.staked;
+  return 0;
+}
+
+/**
+ * The stakes of a history entry, [{ spot, staked, chips }] (cents and chips):
+ * a round record's bets (`spot`, or the bet's kind where that names the
+ * spot), or an older entry's slip of { spot: chips }.
+ */
+export function stakesOf(entry) {
+  const bets = entry?.bets;
+  const stake = (spot, staked) => ({ spot, staked, chips: staked / CENTS_PER_CHIP });
+  if (Array.isArray(bets)) return bets.filter((b) => b && Number.isSafeInteger(b.staked)).map((b) => stake(b.spot ?? b.kind, b.staked));
+  if (!bets || typeof bets !== 'object') return [];
+  return Object.entries(bets).filter(([, chips]) => Number.isSafeInteger(chips)).map(([spot, chips]) => stake(spot, chips * CENTS_PER_CHIP));
+}
+
+/**
+ * The chips (cents) after each of the last `points` rounds, oldest first,
+ * ending with `bankroll`: read from the records' own `bankroll` where they
+ * carry it, otherwise counted back from the chips now by each round's net.
+ */
+export function chipSeries(history, bankroll, points = SERIES_POINTS) {
+  const recent = history.slice(-points);
+  const series = new Array(recent.length);
+  let after = bankroll;
+  for (let i = recent.length - 1; i >= 0; i--) {
+    series[i] = i === recent.length - 1 || !Number.isSafeInteger(recent[i].bankroll) ? after : recent[i].bankroll;
+    after = series[i] - netOf(recent[i]);
+  }
+  return series;
+}
+
+/**
+ * When the evening began: when the application started, which its host puts
+ * into every page's session storage (each page has a web view of its own, so
+ * that storage alone would last only a page). Without the host, the first time
+ * this is asked in the session.
+ */
+export function eveningStart(session = globalThis.sessionStorage, now = Date.now()) {
+  try {
+    const saved = Number(session?.getItem(EVENING_KEY));
+    if (Number.isSafeInteger(saved) && saved > 0 && saved <= now) return saved;
+    session?.setItem(EVENING_KEY, String(now));
+  } catch { /* no session storage: the evening starts with the page */ }
+  return now;
+}
+
+/**
+ * The evening's tally, for the table's `game.evening`, with a record added:
+ * { since, rounds, net, take }. A tally from an earlier evening starts over.
+ */
+export function addToEvening(evening, since, record) {
+  const base = evening && evening.since === since && Number.isSafeInteger(evening.rounds) && Number.isSafeInteger(evening.net) &&
+    Number.isFinite(evening.take) ? evening : { since, rounds: 0, net: 0, take: 0 };
+  return { since, rounds: base.rounds + 1, net: base.net + record.net, take: base.take + expectedTake([record]) };
+}
+
+/** The cents at stake in the round a table's saved game holds in play; 0 when none is. */
+export function stakeInPlay(table, game) {
+  const safe = (n) => (Number.isSafeInteger(n) && n > 0 ? n : 0);
+  try {
+    switch (table) {
+      case 'roulette': case 'baccarat': return game.pending ? safe(game.pending.staked) : 0;
+      case 'blackjack': return game.round && game.round.phase !== 'done' ? safe(totalStaked(game.round)) : 0;
+      case 'poker': return game.hand ? safe(game.hand.ante) + safe(game.hand.aaBonus) : 0;
+      default: return 0;
+    }
+  } catch { return 0; }
+}
+
+/**
+ * What the lobby shows of one table, from its saved state (as sanitizeState
+ * gives it): { id, bankroll, series, inPlay, staked, rounds, net, take,
+ * evening: { rounds, net, take }, recorded }. `net` is everything won or lost since the
+ * table's last fresh start, the stake of a hand in play counted as still the
+ * player's; `take` the house's expected take over the same rounds.
+ */
+export function tableSummary(table, state, since) {
+  const staked = stakeInPlay(table, state.game);
+  const ev = state.game.evening;
+  const evening = ev && ev.since === since ? { rounds: ev.rounds, net: ev.net, take: ev.take } : { rounds: 0, net: 0, take: 0 };
+  let take = 0;
+  try { take = takeFromStats(table, state.stats); } catch { /* a statistic for a bet no longer offered */ }
+  return {
+    id: table, bankroll: state.bankroll, series: chipSeries(state.history, state.bankroll),
+    inPlay: staked > 0, staked, rounds: state.stats.rounds, net: state.bankroll + staked - STARTING_BANKROLL, take, evening,
+    // Whether the table counts its stakes: a table that does not yet leaves
+    // its rounds out of the evening and the take.
+    recorded: Object.keys(state.stats).some((k) => k.startsWith('staked.')),
+  };
+}
+
+/**
+ * Every table's summary in catalog order and the casino's: { tables, casino:
+ * { bankroll, rounds, net, take, evening: { rounds, net, take } } }. Storage
+ * is only read: a table finds its entry untouched when it is opened.
+ */
+export function lobbySummary(storage, since) {
+  const tables = TABLES.map(({ id, storeKey }) => {
+    let raw;
+    try { raw = JSON.parse(storage?.getItem(storeKey) ?? 'null') ?? undefined; } catch { raw = undefined; }
+    return tableSummary(id, sanitizeState(raw).state, since);
+  });
+  const total = (pick) => tables.reduce((s, t) => s + pick(t), 0);
+  return {
+    tables,
+    casino: {
+      bankroll: total((t) => t.bankroll), rounds: total((t) => t.rounds), net: total((t) => t.net), take: total((t) => t.take),
+      evening: { rounds: total((t) => t.evening.rounds), net: total((t) => t.evening.net), take: total((t) => t.evening.take) },
+    },
+  };
+}

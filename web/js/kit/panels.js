@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What every table offers beside the game: how to play (the rules as this
+// table deals them, each bet's payout and house edge, the limits and every
+// key), the history of the last rounds, and the player's casino-wide choices
+// of pace and sound. Each opens as a modal dialog over the table, so the
+// round in progress waits untouched behind it and Escape closes it.
+import { t } from './messages.js';
+import { formatSigned } from './money.js';
+import { netOf } from './history.js';
+import { setPace } from './pace.js';
+import { SPEEDS } from './player.js';
+
+const el = (tag, attrs = {}, ...children) => {
+  const node = document.createElement(tag);
+  for (const [k, v] of Object.entries(attrs)) {
+    if (v === false || v === null || v === undefined) continue;
+    if (k === 'class') node.className = v;
+    else if (k === 'text') node.textContent = v;
+    else node.setAttribute(k, v === true ? '' : v);
+  }
+  node.append(...children);
+  return node;
+};
+
+const percent = (fraction) => new Intl.NumberFormat(document.documentElement.lang || undefined,
+  { style: 'percent', minimumFractionDigits: 2, maximumFractionDigits: 2 }).format(fraction);
+
+
+function dialog(className, title, ...body) {
+  const heading = el('h2', { text: title, id: `${className}-title` });
+  const close = el('button', { class: 'btn', type: 'button', text: t('panel.close') });
+  const d = el('dialog', { class: `panel ${className}`, 'aria-labelledby': heading.id },
+    el('header', {}, heading, close), ...body);
+  close.addEventListener('click', () => d.close());
+  // A click on the backdrop (outside the sheet) closes it, as a popover would.
+  d.addEventListener('click', (e) => { if (e.target === d) d.close(); });
+  document.body.append(d);
+  return d;
+}
+
+/**
+ * Adds the help, history and settings buttons to a table's frame.
+ *
+ *   mountPanels(frame, {
+ *     player, sound,                 // PlayerSettings and createSound()'s sound
+ *     history: () => state.history,  // the table's newest-last round records
+ *     describe: (entry) => ({ what: '17 red', bets: 'Red 5, 17 straight up 1' }),
+ *     rules: ['paragraph', ...],
+ *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027
+ *     limits: 'text',
+ *     keys: [{ key: 'P', what: 'Bet on the player' }],  // the table's own besides its buttons
+ *   });
+ *
+ * Keys: ? or F1 for help, L for the history; the settings have a button only.
+ */
+export function mountPanels(frame, { player, sound, history, describe, rules = [], bets = [], limits = '', keys = [] }) {
+  setPace(player.settings.speed);
+
+  const helpBody = el('div', { class: 'panel-body' });
+  const help = dialog('help-sheet', t('panel.help'), helpBody);
+  const historyList = el('ol', { class: 'history-list', reversed: true });
+  const historyEmpty = el('p', { class: 'empty', text: t('panel.historyEmpty') });
+  const historyPanel = dialog('history-panel', t('panel.history'), el('div', { class: 'panel-body' }, historyEmpty, historyList));
+
+  const speed = el('fieldset', {}, el('legend', { text: t('panel.speed') }),
+    ...SPEEDS.map((value) => el('label', {},
+      el('input', { type: 'radio', name: 'speed', value, checked: player.settings.speed === value }), ` ${t(`panel.speed.${value}`)}`)));
+  const volume = el('input', { type: 'range', min: '0', max: '100', step: '10', id: 'panel-volume',
+    value: String(Math.round((player.settings.volume ?? 1) * 100)) });
+  const mute = el('input', { type: 'checkbox', id: 'panel-mute', checked: sound.muted });
+  const settings = dialog('settings-panel', t('panel.settings'), el('div', { class: 'panel-body' },
+    el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
+    el('label', { for: 'panel-volume', text: t('panel.volume') }), volume,
+    el('label', {}, mute, ` ${t('panel.mute')}`)));
+
+  speed.addEventListener('change', (e) => {
+    if (player.setSetting('speed', e.target.value)) setPace(e.target.value);
+  });
+  volume.addEventListener('input', () => sound.setVolume(Number(volume.value) / 100));
+  mute.addEventListener('change', () => { sound.setMuted(mute.checked); frame.setMuted(sound.muted); });
+
+  function fillHelp() {
+    const keyRows = [...frame.keyList(), ...keys,
+      { key: '1–6', what: t('panel.keyChips') }, { key: 'M', what: t('panel.keyMute') },
+      { key: '? / F1', what: t('panel.help') }, { key: 'L', what: t('panel.history') }, { key: 'Esc', what: t('panel.keyClose') }];
+    const table = (head, rows) => el('table', {}, el('thead', {}, el('tr', {}, ...head.map((h) => el('th', { scope: 'col', text: h })))),
+      el('tbody', {}, ...rows.map((cells) => el('tr', {}, ...cells.map((c, i) => el(i ? 'td' : 'th', i ? { text: c } : { scope: 'row', text: c }))))));
+    helpBody.replaceChildren(
+      el('h3', { text: t('panel.rules') }), ...rules.map((text) => el('p', { text })),
+      el('h3', { text: t('panel.payouts') }),
+      table([t('panel.bet'), t('panel.pays'), t('panel.edge')], bets.map((b) => [b.name, b.pays, percent(b.edge)])),
+      el('p', { class: 'note', text: t('panel.edgeNote') }),
+      el('h3', { text: t('panel.limits') }), el('p', { text: limits }),
+      el('h3', { text: t('panel.keys') }),
+      table([t('panel.key'), t('panel.does')], keyRows.map((k) => [k.key, k.what])));
+  }
+
+  function fillHistory() {
+    const rounds = history().slice(-50).reverse();
+    historyEmpty.hidden = rounds.length > 0;
+    historyList.replaceChildren(...rounds.map((entry) => {
+      const net = netOf(entry);
+      const { what, bets: placed } = describe(entry);
+      return el('li', {}, el('span', { class: 'what', text: what }), ' ',
+        el('span', { class: 'bets', text: placed }), ' ',
+        el('strong', { class: `net ${net > 0 ? 'win' : net < 0 ? 'loss' : 'even'}`, text: formatSigned(net) }));
+    }));
+  }
+
+  const open = (d, fill) => {
+    if (d.open) { d.close(); return; }
+    for (const other of document.querySelectorAll('dialog.panel[open]')) other.close();
+    fill?.();
+    d.showModal();
+  };
+  const showHelp = () => open(help, fillHelp);
+  const showHistory = () => open(historyPanel, fillHistory);
+  const showSettings = () => {
+    mute.checked = sound.muted;
+    open(settings);
+  };
+
+  const button = (text, key, action) => {
+    const b = el('button', { class: 'btn tool', type: 'button', 'aria-keyshortcuts': key, 'aria-haspopup': 'dialog' },
+      text, key ? el('kbd', { 'aria-hidden': 'true', text: key }) : '');
+    b.addEventListener('click', action);
+    return b;
+  };
+  frame.addTools(button(t('panel.help'), '?', showHelp), button(t('panel.history'), 'L', showHistory),
+    button(t('panel.settings'), '', showSettings));
+
+  document.addEventListener('keydown', (e) => {
+    if (e.ctrlKey || e.altKey || e.metaKey || e.defaultPrevented) return;
+    if (e.target && /^(INPUT|TEXTAREA|SELECT)$/.test(e.target.tagName) && e.target.type !== 'radio') return;
+    if (e.key === '?' || e.key === 'F1') showHelp();
+    else if (e.key.toLowerCase() === 'l') showHistory();
+    else return;
+    e.preventDefault();
+  });
+  return { showHelp, showHistory, showSettings };
+}
