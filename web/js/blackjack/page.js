@@ -27,7 +27,7 @@ let view = null;
 // While won stakes are paid and handed back, the circles belong to that motion.
 let settling = false;
 
-const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal'];
+const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
 const INSURANCE = ['insure', 'no-insure'];
 const PLAYING = ['hint', 'split', 'double', 'stand', 'hit'];
 const MOVES = ['hit', 'stand', 'double', 'split'];
@@ -47,6 +47,7 @@ const frame = mountTable({
     { id: 'double-bet', label: t('blackjack.action.doubleBet'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
     { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: () => after(game.deal()),
       onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
     { id: 'insure', label: t('blackjack.action.insure'), key: 'i', hidden: true, onActivate: () => after(game.insure(true)) },
     { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
       onActivate: () => after(game.insure(false)) },
@@ -160,7 +161,8 @@ function render() {
   for (const id of BETTING) frame.setAction(id, { hidden: phase !== 'betting' });
   for (const id of INSURANCE) frame.setAction(id, { hidden: phase !== 'insurance' });
   for (const id of PLAYING) frame.setAction(id, { hidden: phase !== 'player' && phase !== 'dealer' });
-  for (const id of BETTING) frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
+  for (const id of BETTING.slice(0, -1)) frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
+  frame.setAction('again', { reason: wait || game.slip.whyNot(game.slip.total === 0 ? 'repeat' : 'deal') });
   frame.setAction('insure', { reason: wait || game.whyNot('insure'),
     label: live && phase === 'insurance' ? t('blackjack.action.insureCost', { amount: insuranceCost(live) }) : t('blackjack.action.insure') });
   frame.setAction('no-insure', { reason: wait });
@@ -226,6 +228,16 @@ function showHint() {
 function refused(result) {
   if (!result.ok) frame.say(result.reason, 'warn');
   return !result.ok;
+}
+
+// The last hand's bet again, then the deal, in one key.
+function again() {
+  if (game.slip.total === 0) {
+    const repeated = game.slip.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+    sound.chip();
+  }
+  after(game.deal());
 }
 
 // A refused deal says why; out of chips, the why comes with the fresh start.

@@ -31,7 +31,7 @@ let settling = false;
 // The call stays on its circle from the moment it is made until the payout.
 let callShown = 0;
 
-const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal'];
+const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
 const slipAction = (fn) => () => { if (!refused(fn())) { sound.chip(); frame.say(''); } render(); };
 
 const frame = mountTable({
@@ -43,6 +43,7 @@ const frame = mountTable({
     { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: slipAction(() => game.slip.repeat()) },
     { id: 'double-bet', label: t('action.double'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
     { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
     { id: 'fold', label: t('poker.action.fold'), key: 'f', hidden: true, onActivate: () => finish(true) },
     { id: 'call', label: t('poker.action.call'), key: 'k', primary: true, hidden: true, onActivate: () => finish(false) },
   ],
@@ -172,6 +173,7 @@ function render() {
     frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
   }
   frame.setAction('deal', { reason: wait || game.readiness().reason });
+  frame.setAction('again', { reason: wait || (game.slip.total === 0 ? game.slip.whyNot('repeat') : game.readiness().reason) });
   const noHand = live ? '' : t('poker.noHand');
   frame.setAction('call', { reason: wait || noHand || (2 * live.ante > game.bankroll
     ? t('poker.callCost', { needed: 2 * live.ante, held: game.bankroll }) : ''),
@@ -215,6 +217,16 @@ function placeSpots() {
 function refused(result) {
   if (!result.ok) frame.say(result.reason, 'warn');
   return !result.ok;
+}
+
+// The last hand's bets again, then the deal, in one key.
+function again() {
+  if (game.slip.total === 0) {
+    const repeated = game.slip.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+    sound.chip();
+  }
+  deal();
 }
 
 // A refused deal says why; out of chips, the why comes with the fresh start.
