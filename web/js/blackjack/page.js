@@ -13,7 +13,9 @@ import { PlayerSettings } from '../kit/player.js';
 import { createSound } from '../kit/sound.js';
 import { chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
-import { cardName } from '../kit/cards.js';
+import { cardName, cardLabel } from '../kit/cards.js';
+import { mountPanels } from '../kit/panels.js';
+import { houseEdge } from '../rules/edges.js';
 import { showCards, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
@@ -63,7 +65,24 @@ const frame = mountTable({
     return true;
   },
 });
-frame.setLimits(t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP }));
+const limits = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
+frame.setLimits(limits);
+// The sheets every table has: how to play, the last rounds, the settings.
+const cardsText = (cards) => (Array.isArray(cards) ? cards.filter((c) => typeof c === 'string').map(cardLabel).join(' ') : '');
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => game.table.history,
+  describe: (entry) => ({
+    what: Array.isArray(entry.hands) && Array.isArray(entry.dealer)
+      ? t('history.blackjack', { hands: entry.hands.map(cardsText).join(' | '), dealer: cardsText(entry.dealer) }) : '',
+    bets: [Number.isSafeInteger(entry.bet) ? `${t('blackjack.hand')} ${formatChips(entry.bet)}` : '',
+      entry.insurance ? `${t('blackjack.action.insure')} ${formatChips(entry.insurance)}` : ''].filter(Boolean).join(', '),
+  }),
+  rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3')],
+  bets: [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
+    { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value }],
+  keys: [{ key: 'Space / B', what: t('blackjack.spot') }],
+});
 
 // Over the stage: the cards for screen readers, the bet circle's button and the statistics.
 const cards = document.createElement('div');

@@ -8,7 +8,9 @@ import { PokerGame, ANTE_MAX, BONUS_MAX, SMALLEST_ROUND } from './game.js';
 import { ANTE_PAYS, AA_BONUS_PAYS, STRAIGHT } from '../rules/poker.js';
 import { chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
-import { cardName } from '../kit/cards.js';
+import { cardName, cardLabel } from '../kit/cards.js';
+import { mountPanels } from '../kit/panels.js';
+import { houseEdge } from '../rules/edges.js';
 import { showCards, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
 import { mountTable, announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
@@ -57,8 +59,26 @@ const frame = mountTable({
     return !!circle;
   },
 });
-frame.setLimits(t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
-  bonusMax: BONUS_MAX * CENTS_PER_CHIP }));
+const limits = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
+  bonusMax: BONUS_MAX * CENTS_PER_CHIP });
+frame.setLimits(limits);
+// The sheets every table has: how to play, the last rounds, the settings.
+const cardsText = (cards) => (Array.isArray(cards) ? cards.filter((c) => typeof c === 'string').map(cardLabel).join(' ') : '');
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => game.table.history,
+  describe: (entry) => ({
+    what: Array.isArray(entry.player) && Array.isArray(entry.dealer) && Array.isArray(entry.board)
+      ? t('history.poker', { player: cardsText(entry.player), dealer: cardsText(entry.dealer), board: cardsText(entry.board) }) : '',
+    bets: [['poker.ante', entry.ante], ['poker.call', entry.call], ['poker.bonus', entry.aaBonus]]
+      .filter(([, cents]) => Number.isSafeInteger(cents) && cents > 0).map(([k, cents]) => `${t(k)} ${formatChips(cents)}`).join(', '),
+  }),
+  rules: [t('help.poker.1'), t('help.poker.2'), t('help.poker.3')],
+  bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
+    { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
+    { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
+  keys: [{ key: 'Space', what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
+});
 
 // Over the stage: the cards for screen readers; the table's own view (the 3D
 // table with the buttons over its three circles), which keeps clear of the
