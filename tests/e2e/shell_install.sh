@@ -21,15 +21,9 @@ grep -qx "Exec=$INSTALL/games/velmar-casino --gapplication-service" \
   "$INSTALL/share/dbus-1/services/com.velmar.Casino.service" || fail "the D-Bus service does not start the installed program"
 pass "installed files in place"
 
-start_app "$INSTALL/games/velmar-casino"
-pref_is lastPage velmar-casino.html || fail "the installed program opened $(pref lastPage)"
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "the installed program ended with status $EXIT_STATUS"
-pass "the installed program starts and quits"
-
-# DBusActivatable: the desktop asks the bus, which starts the program from its
-# service file. A bus of its own that reads the installed services stands in.
+# DBusActivatable: the desktop asks the bus, which starts the installed program
+# from its service file; it opens the lobby and quits when asked. A bus of its
+# own that reads the installed services stands in.
 XDG_DATA_DIRS=$INSTALL/share:/usr/share dbus-run-session -- bash -c '
   gdbus call --session --dest com.velmar.Casino --object-path /com/velmar/Casino \
     --method org.freedesktop.Application.Activate "{}" >/dev/null || exit 2
@@ -44,7 +38,7 @@ XDG_DATA_DIRS=$INSTALL/share:/usr/share dbus-run-session -- bash -c '
   done
   exit 5' activation "$PREFS" >>"$WORK/app.log" 2>&1 ||
   fail "the bus did not start the program from its service file (status $?)"
-pass "the bus starts the installed program from its service file"
+pass "the bus starts the installed program from its service file, and it quits"
 
 # Without share/velmar-casino beside the executable's folder there is nothing to serve.
 mkdir -p "$WORK/bare/games"

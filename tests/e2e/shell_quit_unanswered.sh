@@ -16,7 +16,7 @@ act quit
 wait_exit
 elapsed=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
 [[ $EXIT_STATUS == 0 ]] || fail "quit ended with status $EXIT_STATUS"
-# The time-out is 1.5 s; twice that leaves room for a busy machine and still
-# catches a quit that waits on anything else.
-awk -v e="$elapsed" 'BEGIN { exit !(e < 3) }' || fail "quitting took ${elapsed}s"
+# The time-out is 1.5 s. A quit that waited for the page would wait for good;
+# ten times the time-out leaves a loaded machine all the room it needs.
+awk -v e="$elapsed" 'BEGIN { exit !(e < 15) }' || fail "quitting took ${elapsed}s"
 pass "quit with a page that never answers took ${elapsed}s"

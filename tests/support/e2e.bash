@@ -113,7 +113,6 @@ describe() {
   gdbus call --session --dest "$APP_ID" --object-path "$APP_PATH" --method org.gtk.Actions.Describe "$1"
 }
 action_state() { describe "$1" | sed -E 's/.*\[<(.*)>\].*/\1/'; }
-action_enabled() { describe "$1" | sed -E 's/^\(\((true|false),.*/\1/'; }
 
 pref() { sed -n -E "s/^$1=(.*)$/\1/p" "$PREFS" 2>/dev/null; }
 has_pref() { [[ -n "$(pref "$1")" ]]; }

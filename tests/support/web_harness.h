@@ -109,18 +109,17 @@ inline bool pageSays(WebKitWebView* view, const std::string& expression, const s
   return got && *got == json;
 }
 
-#ifdef VELMAR_TEST_HAS_ADWAITA
-// The one message dialog shown right now, or null.
-inline AdwMessageDialog* shownMessageDialog() {
-  AdwMessageDialog* found = nullptr;
+// The visible top-level window of that type, or null.
+inline GtkWindow* shownWindow(GType type) {
   GListModel* windows = gtk_window_get_toplevels();
   for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
-    auto* window = static_cast<GtkWindow*>(g_list_model_get_item(windows, i));
-    if (ADW_IS_MESSAGE_DIALOG(window) && gtk_widget_get_visible(GTK_WIDGET(window))) found = ADW_MESSAGE_DIALOG(window);
-    g_object_unref(window);
+    g_autoptr(GObject) w = G_OBJECT(g_list_model_get_item(windows, i));
+    if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && gtk_widget_get_visible(GTK_WIDGET(w))) return GTK_WINDOW(w);
   }
-  return found;
+  return nullptr;
 }
+#ifdef VELMAR_TEST_HAS_ADWAITA
+inline AdwMessageDialog* shownMessageDialog() { return ADW_MESSAGE_DIALOG(shownWindow(ADW_TYPE_MESSAGE_DIALOG)); }
 #endif
 
 }  // namespace velmar::test

@@ -11,10 +11,6 @@ import { WHEEL } from '../../web/js/rules/roulette.js';
 import { PokerGame } from '../../web/js/poker/game.js';
 import { FakeStorage } from './support/helpers.mjs';
 
-// Phrases a player once read and should never read again.
-const NEVER = [/You win \+/, /\b0 zero\b/, /Three Threes/, /±/];
-const clean = (r) => NEVER.forEach((p) => assert.doesNotMatch(r.text, p, r.text));
-
 // A blackjack round played from scripted cards and moves, settled by the rules.
 function blackjackRound(cards, moves, { insure = false, bet = 1000 } = {}) {
   const queue = cards.split(' ');
@@ -37,13 +33,11 @@ test('roulette says the net first, by its sign, then only the bets that won and 
   const r = rouletteResult({ number: done.number, colour: done.color, bets: done.bets });
   assert.deepEqual([r.tone, r.headline, r.lines],
     ['loss', 'You lose 6 chips.', ['The ball lands on red 30.', 'Red: 5 wins 5.', 'Your other bets lose 11.']]);
-  clean(r);
   assert.ok(table.repeat().ok);
   table.spin();
   const zero = table.finishSpin();
   const z = rouletteResult({ number: zero.number, colour: zero.color, bets: zero.bets });
   assert.equal(z.text, 'You lose 16 chips. The ball lands on zero. None of your bets covers it.');
-  clean(z);
   const even = rouletteResult({ number: 17, colour: 'black', bets: [
     { kind: 'split', numbers: [17, 20], staked: 100, returned: 1800 }, { kind: 'column', numbers: [2, 5], staked: 1700, returned: 0 }] });
   assert.deepEqual([even.tone, even.text],
@@ -71,7 +65,6 @@ test('blackjack names every hand of a split, the insurance and the dealer, and n
   // Soft totals show both values only while the hand may still draw.
   assert.deepEqual([handTotalText(['As', '6d'], true), handTotalText(['As', '6d']), handTotalText(['As', 'Kd'], true)],
     ['7 / 17', '17', '21']);
-  [s, doubled, bj].forEach(clean);
 });
 
 test('baccarat states the coup, then each bet: commission, the tie pushing Player and Banker, side bets', () => {
@@ -84,7 +77,6 @@ test('baccarat states the coup, then each bet: commission, the tie pushing Playe
   const banker = coup('2s 9d 3h Kc');
   const b = baccaratResult({ coup: banker, bets: { banker: 10 }, paid: settleCoup({ banker: 1000 }, banker) });
   assert.equal(b.text, 'You win 9.50 chips. Banker wins with a natural 9 over 5. Banker: 10 wins 9.50 (less 5% commission).');
-  [tieResult, b].forEach(clean);
 });
 
 test('poker names hands in plain words and reports the ante, call and AA bonus apart', () => {
@@ -108,5 +100,4 @@ test('poker names hands in plain words and reports the ante, call and AA bonus a
   const flush = play('Ah 2h Qc Qd Kh 9h 4c 8s 3h', 5, 0, false);
   assert.equal(flush.headline, 'You win 20 chips.');
   assert.match(flush.text, /Your flush, ace high beats the dealer's pair of queens\. Ante: 5 wins 10 \(pays 2 to 1\)\. Call: 10 wins 10\./);
-  [fold, notQualified, flush].forEach(clean);
 });

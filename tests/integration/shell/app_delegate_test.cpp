@@ -73,15 +73,6 @@ class ShellWindow : public ::testing::Test {
   static std::string saves() { return shell->home / "XDG_DATA_HOME/Velmar Casino/saves.json"; }
   static GtkWindow* window() { return gtk_application_get_active_window(GTK_APPLICATION(shell->app)); }
   static GtkWidget* bar() { return gtk_window_get_titlebar(window()); }
-  static GtkWindow* shown(GType type) {
-    GListModel* toplevels = gtk_window_get_toplevels();
-    for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
-      g_autoptr(GObject) w = G_OBJECT(g_list_model_get_item(toplevels, i));
-      if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && gtk_widget_get_visible(GTK_WIDGET(w))) return GTK_WINDOW(w);
-    }
-    return nullptr;
-  }
-  static AdwMessageDialog* dialog() { return ADW_MESSAGE_DIALOG(shown(ADW_TYPE_MESSAGE_DIALOG)); }
 
   // Waits for the header to name the page, then checks that the picker's
   // segments that are down ("0100": the second), the page action's state (the
@@ -130,8 +121,8 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
     g_action_group_activate_action(actions(), "page", g_variant_new_string("roulette"));
     expectShown("Roulette Royale", "roulette", "1000");
     g_action_group_activate_action(actions(), "reset-table", nullptr);
-    ASSERT_TRUE(test::waitFor([] { return dialog() != nullptr; }));
-    AdwMessageDialog* ask = dialog();
+    ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
+    AdwMessageDialog* ask = test::shownMessageDialog();
     EXPECT_STREQ(adw_message_dialog_get_heading(ask), "Reset Roulette Royale?");
     // Return and Escape keep the chips: only the destructive answer resets.
     EXPECT_EQ(adw_message_dialog_get_response_appearance(ask, "reset"), ADW_RESPONSE_DESTRUCTIVE);
@@ -180,7 +171,7 @@ TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredActionAndHasAnAcce
   };
   std::set<std::string> bar;
   walk(gtk_application_get_menubar(GTK_APPLICATION(shell->app)), bar);
-  EXPECT_EQ(bar.size(), 5u);
+  EXPECT_EQ(bar.size(), 5u) << "the walk reached every menu";
   for (const auto& s : Commands::shortcuts()) {
     EXPECT_TRUE(registered(s.action)) << s.action;
     g_auto(GStrv) accels = gtk_application_get_accels_for_action(GTK_APPLICATION(shell->app), s.action.c_str());
@@ -195,8 +186,8 @@ TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredActionAndHasAnAcce
 TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
   for (auto [action, type] : {std::pair{"shortcuts", GTK_TYPE_SHORTCUTS_WINDOW}, {"about", ADW_TYPE_ABOUT_WINDOW}}) {
     g_action_group_activate_action(actions(), action, nullptr);
-    ASSERT_TRUE(test::waitFor([type] { return shown(type) != nullptr; })) << action;
-    GtkWindow* w = shown(type);
+    ASSERT_TRUE(test::waitFor([type] { return test::shownWindow(type) != nullptr; })) << action;
+    GtkWindow* w = test::shownWindow(type);
     EXPECT_EQ(gtk_window_get_transient_for(w), window()) << action;
     if (type == GTK_TYPE_SHORTCUTS_WINDOW) {
       GtkWidget* pages = find(GTK_WIDGET(w), [](GtkWidget* x) {

@@ -11,19 +11,12 @@ namespace {
 TEST(Tables, PagesAreKnownByTheLastPathComponentUnderThePrivateSchemeOnly) {
   // address, the table it shows, whether it is one of our pages
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"velmar://casino/roulette-3d.html", "roulette", true},
-      {"velmar://casino/poker-3d.html?x=1#top", "poker", true},
-      {"velmar://elsewhere/blackjack-3d.html", "blackjack", true},
-      {"velmar://casino/sub/blackjack-3d.html", "blackjack", true},
-      {"velmar://casino/velmar-casino.html", "none", true},
-      {"https://example.org/baccarat-3d.html", "baccarat", false},
+      {"velmar://casino/roulette-3d.html", "roulette", true}, {"velmar://casino/poker-3d.html?x=1#top", "poker", true},
+      {"velmar://elsewhere/blackjack-3d.html", "blackjack", true}, {"velmar://casino/sub/blackjack-3d.html", "blackjack", true},
+      {"velmar://casino/velmar-casino.html", "none", true}, {"https://example.org/baccarat-3d.html", "baccarat", false},
       // Neither the file name nor the scheme is compared with folded case.
-      {"velmar://casino/Roulette-3D.html", "none", false},
-      {"VELMAR://casino/roulette-3d.html", "roulette", false},
-      {"velmar://casino/", "none", false},
-      {"roulette-3d.html", "none", false},
-      {"", "none", false},
-  };
+      {"velmar://casino/Roulette-3D.html", "none", false}, {"VELMAR://casino/roulette-3d.html", "roulette", false},
+      {"velmar://casino/", "none", false}, {"roulette-3d.html", "none", false}, {"", "none", false}};
   for (auto [address, table, known] : cases) {
     const Table* t = Tables::table(address);
     EXPECT_EQ(t ? t->id : "none", table) << address;

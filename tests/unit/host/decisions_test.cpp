@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <jsc/jsc.h>
 
+#include <tuple>
+
 namespace velmar {
 namespace {
 
@@ -67,39 +69,29 @@ TEST(SystemAddresses, MailLosesItsAttachmentsAndEverythingElseGoesAsItIs) {
   EXPECT_EQ(forSystem("mailto:a@b.c?attachments=1&&cc=d@e.f"), "mailto:a@b.c?attachments=1&cc=d@e.f");
 }
 
-TEST(LaunchLimit, OnlyThePlayersOwnActionsAndAtMostOneASecond) {
-  LaunchLimit limit;
+// Each step: when (in microseconds, or seconds for reopenings) and the verdict.
+TEST(Limits, LaunchesOnlyFromThePlayerAtMostOneASecondAndAtMostThreeReopeningsAMinute) {
+  LaunchLimit launch;
   using V = LaunchLimit::Verdict;
-  EXPECT_EQ(limit.allow(false, 0), V::NotFromThePlayer);
-  EXPECT_EQ(limit.allow(true, 0), V::Launch);
-  EXPECT_EQ(limit.allow(true, 999'999), V::TooSoon);
-  EXPECT_EQ(limit.allow(false, 5'000'000), V::NotFromThePlayer);
-  EXPECT_EQ(limit.allow(true, 1'000'000), V::Launch) << "a refused launch does not restart the second";
-  EXPECT_EQ(limit.allow(true, 1'500'000), V::TooSoon);
+  // A refused launch does not restart the second.
+  const std::tuple<bool, std::int64_t, V> launches[] = {{false, 0, V::NotFromThePlayer}, {true, 0, V::Launch},
+      {true, 999'999, V::TooSoon}, {false, 5'000'000, V::NotFromThePlayer}, {true, 1'000'000, V::Launch},
+      {true, 1'500'000, V::TooSoon}};
+  for (auto [player, at, verdict] : launches) EXPECT_EQ(launch.allow(player, at), verdict) << at;
+  // A refusal is not counted: once the first reopening is a minute old, one more may happen.
+  ReopenLimit reopen;
+  const std::pair<int, bool> reopenings[] = {{0, true}, {10, true}, {20, true}, {30, false}, {59, false}, {60, true}, {61, false}};
+  for (auto [second, allowed] : reopenings) EXPECT_EQ(reopen.allow(second * std::int64_t{1'000'000}), allowed) << second;
 }
 
 TEST(NewWindowRule, OnlyOwnPagesAndWebMailTelephoneLeaveThePage) {
   EXPECT_EQ(decideNewWindow(std::nullopt), NewWindow::Nothing);
-  EXPECT_EQ(decideNewWindow("velmar://casino/poker-3d.html"), NewWindow::OpenInHost);
-  EXPECT_EQ(decideNewWindow("https://example.org/"), NewWindow::HandToSystem);
-  EXPECT_EQ(decideNewWindow("MAILTO:a@b.c"), NewWindow::HandToSystem);
-  EXPECT_EQ(decideNewWindow("Tel:1"), NewWindow::HandToSystem);
-  for (const char* address : {"file:///usr/bin/xterm", "smb://host/share", "steam://run/1", "VELMAR://casino/poker-3d.html",
-                              "no-scheme.html", "javascript:alert(1)"})
-    EXPECT_EQ(decideNewWindow(std::string(address)), NewWindow::Refuse) << address;
-}
-
-TEST(ReopenLimit, AtMostThreeReopeningsWithinAMinute) {
-  ReopenLimit limit;
-  const std::int64_t second = 1'000'000;
-  EXPECT_TRUE(limit.allow(0));
-  EXPECT_TRUE(limit.allow(10 * second));
-  EXPECT_TRUE(limit.allow(20 * second));
-  EXPECT_FALSE(limit.allow(30 * second));
-  EXPECT_FALSE(limit.allow(59 * second));
-  // A refusal is not counted: once the first reopening is a minute old, one more may happen.
-  EXPECT_TRUE(limit.allow(60 * second));
-  EXPECT_FALSE(limit.allow(61 * second));
+  const std::pair<const char*, NewWindow> cases[] = {
+      {"velmar://casino/poker-3d.html", NewWindow::OpenInHost}, {"https://example.org/", NewWindow::HandToSystem},
+      {"MAILTO:a@b.c", NewWindow::HandToSystem}, {"Tel:1", NewWindow::HandToSystem}, {"file:///usr/bin/xterm", NewWindow::Refuse},
+      {"smb://host/share", NewWindow::Refuse}, {"steam://run/1", NewWindow::Refuse}, {"VELMAR://casino/poker-3d.html", NewWindow::Refuse},
+      {"no-scheme.html", NewWindow::Refuse}, {"javascript:alert(1)", NewWindow::Refuse}};
+  for (auto [address, rule] : cases) EXPECT_EQ(decideNewWindow(std::string(address)), rule) << address;
 }
 
 TEST(FlushRace, OnlyTheFirstOfAnswerAndTimeOutCounts) {
@@ -133,7 +125,6 @@ TEST(ScriptStrings, ALiteralReadsBackAsExactlyTheText) {
     EXPECT_EQ(readBack(Casino::jsString(text)), text);
   EXPECT_EQ(readBack(Casino::jsString("bad \xff byte")), "bad \xef\xbf\xbd byte");
 }
-
 
 }  // namespace
 }  // namespace velmar

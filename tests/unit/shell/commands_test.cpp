@@ -80,12 +80,6 @@ TEST(Shortcuts, EachAcceleratorParsesAndIsTakenOnceAndTheWindowLeavesOutKeypadTw
   EXPECT_NE(ui.find(">&lt;Primary&gt;equal &lt;Primary&gt;plus<"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace velmar
-
-namespace velmar {
-namespace {
-
 // The tables get their menu keys from what the other items of the Table menu
 // took, in whatever language those read; two items on one key would make
 // the key choose between them instead of opening one.

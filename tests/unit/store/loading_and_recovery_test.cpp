@@ -39,28 +39,10 @@ TEST_F(Loading, AnyObjectOfStringsLoadsWhateverItsOrderAndWhitespace) {
 
 TEST_F(Loading, EveryShapeThatIsNotAnObjectOfStringsIsSetAsideWhole) {
   const std::string shapes[] = {
-      "",
-      "   \n",
-      "not json",
-      "[]",
-      "[\"a\",\"b\"]",
-      "\"text\"",
-      "42",
-      "null",
-      "{\"a\":\"x\",\"b\":1}",
-      "{\"a\":\"x\",\"b\":true}",
-      "{\"a\":null}",
-      "{\"a\":{\"b\":\"c\"}}",
-      "{\"a\":[\"b\"]}",
-      "{\"a\":\"x\"} trailing",
-      "{\"a\":\"x\"}{}",
-      "{\"a\":\"x\"",
-      "{\"a\":\"x\",}",
-      "{'a':'x'}",
-      "{\"a\":\"\xFF\"}",
-      "{\"a\":\"\\ud800\"}",
-      "{\"a\":\"x\" /* note */}",
-  };
+      "", "   \n", "not json", "[]", "[\"a\",\"b\"]", "\"text\"", "42", "null", "{\"a\":\"x\",\"b\":1}",
+      "{\"a\":\"x\",\"b\":true}", "{\"a\":null}", "{\"a\":{\"b\":\"c\"}}", "{\"a\":[\"b\"]}", "{\"a\":\"x\"} trailing",
+      "{\"a\":\"x\"}{}", "{\"a\":\"x\"", "{\"a\":\"x\",}", "{'a':'x'}", "{\"a\":\"\xFF\"}", "{\"a\":\"\\ud800\"}",
+      "{\"a\":\"x\" /* note */}"};
   for (const auto& shape : shapes) {
     SCOPED_TRACE(shape);
     TempDir fresh;
@@ -103,33 +85,20 @@ TEST_F(Loading, BadStartsInOneSecondEachKeepTheirBytesUnderAFreeName) {
 TEST_F(Loading, SavesFileThatIsNoPlainFileOfSavesNeitherHangsNorLoadsButIsSetAside) {
   // A FIFO would block a plain open for good; a folder cannot be read; a link
   // would make the saves another file's; a huge file would be read whole.
-  struct Case {
-    const char* name;
-    std::string reason;
-  };
-  const Case cases[] = {
-      {"fifo", "is not a regular file"},
-      {"folder", "is not a regular file"},
-      {"link", "is a symbolic link"},
-      {"dangling link", "is a symbolic link"},
-      {"huge", "is too large to hold saves (1073741824 bytes)"},
-  };
-  for (const auto& [name, reason] : cases) {
-    SCOPED_TRACE(name);
+  const std::pair<std::string, std::string> cases[] = {
+      {"fifo", "is not a regular file"}, {"folder", "is not a regular file"}, {"link", "is a symbolic link"},
+      {"dangling link", "is a symbolic link"}, {"huge", "is too large to hold saves (1073741824 bytes)"}};
+  for (const auto& [kind, reason] : cases) {
+    SCOPED_TRACE(kind);
     TempDir fresh;
     const std::string file = fresh / "Velmar Casino/saves.json";
     const std::string aside = fresh / "Velmar Casino/saves-unreadable-1700000000.json";
     const std::string elsewhere = fresh / "elsewhere.json";
     g_mkdir_with_parents((fresh / "Velmar Casino").c_str(), 0755);
-    const std::string kind = name;
-    if (kind == "fifo") {
-      ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
-    }
+    if (kind == "fifo") ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
     if (kind == "folder") g_mkdir_with_parents((file + "/inside").c_str(), 0755);
     if (kind == "link") writeFile(elsewhere, "{\"theirs\":\"x\"}");
-    if (kind == "link" || kind == "dangling link") {
-      ASSERT_EQ(symlink(elsewhere.c_str(), file.c_str()), 0);
-    }
+    if (kind == "link" || kind == "dangling link") ASSERT_EQ(symlink(elsewhere.c_str(), file.c_str()), 0);
     if (kind == "huge") {
       // Sparse: it takes no room, yet reading it would take a gigabyte.
       writeFile(file, "{}");
@@ -143,9 +112,7 @@ TEST_F(Loading, SavesFileThatIsNoPlainFileOfSavesNeitherHangsNorLoadsButIsSetAsi
     store.replaceAll({{"k", "v"}});
     store.settle();
     EXPECT_TRUE(g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) && !g_file_test(file.c_str(), G_FILE_TEST_IS_SYMLINK));
-    if (kind == "folder") {
-      EXPECT_TRUE(g_file_test((aside + "/inside").c_str(), G_FILE_TEST_IS_DIR));
-    }
+    if (kind == "folder") EXPECT_TRUE(g_file_test((aside + "/inside").c_str(), G_FILE_TEST_IS_DIR));
     if (kind == "link") {
       EXPECT_EQ(readFile(elsewhere), "{\"theirs\":\"x\"}") << "what the link names is left alone";
       g_autofree char* target = g_file_read_link(aside.c_str(), nullptr);
