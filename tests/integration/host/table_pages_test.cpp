@@ -135,15 +135,15 @@ class TablePage : public HostTest {
 };
 
 // The four tables with where each shows its bankroll and its deal and repeat
-// buttons, which the kit's frame names by action and the card tables by id.
+// buttons, which the kit's frame names by action.
 struct TableInfo {
   const char *file, *key, *bankroll, *deal, *repeat, *dealKey;
 };
 const TableInfo kTables[] = {
     {"roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", "[data-action=spin]", "[data-action=repeat]", "s"},
-    {"blackjack-3d.html", "blackjack-royale.v1", "#bankroll", "#deal", "#repeat", "Enter"},
+    {"blackjack-3d.html", "blackjack-royale.v1", ".meter.bankroll .value", "[data-action=deal]", "[data-action=repeat]", "Enter"},
     {"baccarat-3d.html", "baccarat-royale.v1", ".meter.bankroll .value", "[data-action=deal]", "[data-action=repeat]", "Enter"},
-    {"poker-3d.html", "poker-royale.v1", "#bankroll", "#deal", "#repeat", "Enter"},
+    {"poker-3d.html", "poker-royale.v1", ".meter.bankroll .value", "[data-action=deal]", "[data-action=repeat]", "Enter"},
 };
 
 // What a player who cannot see the screen, or sees it poorly, needs of a page:
@@ -313,14 +313,18 @@ TEST_F(TablePage, BaccaratCoupPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesA
 }
 
 TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  openSeeded("blackjack-3d.html", "blackjack-royale.v1", "#bankroll", "#bet");
-  // Ten chips in the circle; Enter deals; the player declines insurance and
-  // stands on whatever comes, pressing each key once its button is offered.
-  EXPECT_EQ(page("click(5, '#spot', '#spot'); return $(BET).textContent;"), "\"10\"");
+  openSeeded("blackjack-3d.html", "blackjack-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
+  // Fifteen chips in the circle and one taken back with Backspace, Undo's
+  // second key; a move's key before the deal is answered, not dropped. Enter
+  // deals; the player declines insurance and stands on whatever comes,
+  // pressing each key once its button is offered.
+  EXPECT_EQ(page("click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
+                 "return [$(BET).textContent, $('.message').textContent];"),
+            R"(["10","Hit is not offered now."])");
   playRound("Enter", "round", R"JS(
     const phase = s.game.round?.phase;
-    if (phase === 'insurance' && offered('#no-insure')) press('n');
-    else if (phase === 'player' && offered('#stand')) press('s');)JS", R"JS(
+    if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');
+    else if (phase === 'player' && offered('[data-action=stand]')) press('s');)JS", R"JS(
     const B = await module('rules/blackjack');
     const round = s.game.last;
     const net = round.hands.reduce((t, h) => t + B.settleHand(h, round.dealer).net, 0) +
@@ -335,11 +339,11 @@ TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvives
 }
 
 TEST_F(TablePage, PokerHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  openSeeded("poker-3d.html", "poker-royale.v1", "#bankroll", "#bet");
+  openSeeded("poker-3d.html", "poker-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
   // A five-chip ante and a one-chip AA bonus; Enter deals; the player calls
   // as soon as the call is offered.
   EXPECT_EQ(page("click(5, '#spot-ante', 1, '#spot-bonus'); return $(BET).textContent;"), "\"6\"");
-  playRound("Enter", "hand", "if (s.game.hand && offered('#call')) press('k');", R"JS(
+  playRound("Enter", "hand", "if (s.game.hand && offered('[data-action=call]')) press('k');", R"JS(
     const P = await module('rules/poker');
     const settled = P.settle({ ante: 500, call: 1000, aaBonus: 100, folded: false },
       [...h.player, ...h.board], [...h.dealer, ...h.board]);

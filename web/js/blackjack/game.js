@@ -10,7 +10,7 @@ import {
 } from '../rules/blackjack.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
-import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
+import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 
@@ -48,7 +48,7 @@ export class BlackjackGame {
 
   /** Starts a hand with the slip's bet; the stake leaves the bankroll with it. */
   deal() {
-    if (this.round) return refuse('A hand is already in play.');
+    if (this.round) return refuse(t('refuse.handInPlay'));
     const ready = this.slip.readiness();
     if (!ready.ok) return ready;
     if (this.shoe.needsShuffle) this.shoe.shuffle();
@@ -77,7 +77,7 @@ export class BlackjackGame {
     if (move === 'insure') {
       if (!round || round.phase !== 'insurance') return t('blackjack.noInsurance');
       const cost = insuranceCost(round);
-      return cost > this.bankroll ? t('blackjack.cannotCover', { move: t('blackjack.move.insure'), needed: cost, held: this.bankroll }) : '';
+      return cost > this.bankroll ? t('blackjack.insuranceCosts', { needed: cost, held: this.bankroll }) : '';
     }
     if (!round || round.phase !== 'player') return round ? t('blackjack.dealerPlays') : t('blackjack.noHand');
     if (isAllowed(round, move)) {
@@ -88,7 +88,7 @@ export class BlackjackGame {
     if (move === 'double') return t('blackjack.doubleTwoCards');
     if (move === 'split') {
       if (hand.cards.length !== 2) return t('blackjack.splitTwoCards');
-      if (round.hands.length >= MAX_HANDS) return t('blackjack.splitFourHands', { max: MAX_HANDS });
+      if (round.hands.length >= MAX_HANDS) return t('blackjack.splitFourHands', { hands: MAX_HANDS });
       if (hand.split && hand.cards[0][0] === 'A') return t('blackjack.splitAces');
       return t('blackjack.splitPair');
     }
@@ -97,21 +97,17 @@ export class BlackjackGame {
 
   insure(take) {
     const round = this.round;
-    if (!round || round.phase !== 'insurance') return refuse('Insurance is offered only under a dealer ace.');
+    const why = take ? this.whyNot('insure') : !round || round.phase !== 'insurance' ? t('blackjack.noInsurance') : '';
+    if (why) return refuse(why);
     const cost = take ? insuranceCost(round) : 0;
-    if (cost > this.bankroll) return refuse(`Insurance costs ${formatChips(cost)} chips; you hold ${formatChips(this.bankroll)}.`);
     this.table.change((s) => { s.bankroll -= cost; answerInsurance(s.game.round, take); });
     return this.finishIfDone();
   }
 
   play(move) {
-    const round = this.round;
-    if (!round || round.phase !== 'player') return refuse('There is no hand to play now.');
-    if (!isAllowed(round, move)) return refuse(`You cannot ${move} now.`);
-    const cost = actionCost(round, move);
-    if (cost > this.bankroll) {
-      return refuse(`To ${move} you need ${formatChips(cost)} more chips; you hold ${formatChips(this.bankroll)}.`);
-    }
+    const why = this.whyNot(move);
+    if (why) return refuse(why);
+    const cost = actionCost(this.round, move);
     this.table.change((s) => { s.bankroll -= cost; act(s.game.round, move, this.shoe); });
     return this.finishIfDone();
   }
@@ -120,7 +116,7 @@ export class BlackjackGame {
   get dealerDrawing() { return this.phase === 'dealer'; }
 
   dealerDraw() {
-    if (this.phase !== 'dealer') return refuse('The dealer is not drawing now.');
+    if (this.phase !== 'dealer') return refuse(t('blackjack.notDrawing'));
     this.table.change((s) => { dealerStep(s.game.round, this.shoe); });
     return this.finishIfDone();
   }
@@ -160,6 +156,8 @@ export class BlackjackGame {
       s.game.round = null;
       s.game.last = round;
     });
+    // Repeat offers this bet next, even when the hand was dealt before a reload.
+    this.slip.last = new Map([[SPOT, round.bet / CENTS_PER_CHIP]]);
     return { ok: true, reason: '', settled: round };
   }
 

@@ -1,135 +1,195 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Blackjack Royale page: shows the game held by game.js on the 3D table
-// (scene.js) and turns clicks and keys into its moves. Everything that must
-// survive a reload lives in the game's saved state; this file keeps only what
-// is on screen. The cards are also kept as DOM elements, out of sight, so a
-// screen reader can name them.
+// The Blackjack Royale page: wires the game held by game.js to the kit's
+// shared frame and the 3D table (scene.js), and turns clicks and keys into its
+// moves. Everything that must survive a reload lives in the game's saved
+// state; this file keeps only what is on screen. The cards are also kept as
+// DOM elements, out of sight, so a screen reader can name them.
 import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX } from './game.js';
 import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
 import { blackjackResult, handTotalText } from '../kit/results.js';
-import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { mountTable, announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
 import { t } from '../kit/messages.js';
 import { PlayerSettings } from '../kit/player.js';
-import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { createSound } from '../kit/sound.js';
+import { chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
-import { cardName } from '../kit/cards.js';
-import { loadFonts } from '../kit/fonts.js';
-import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
+import { cardName, cardLabel } from '../kit/cards.js';
+import { mountPanels } from '../kit/panels.js';
+import { houseEdge } from '../rules/edges.js';
+import { showCards, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
-const $ = (id) => document.getElementById(id);
 const game = new BlackjackGame({ storage: window.localStorage });
 // The chip and the sound are the player's, the same at every table.
 const player = new PlayerSettings(window.localStorage, game.table.settings);
 game.slip.selectChip(player.settings.chip);
-let sound = null;
+const sound = createSound(player);
 let busy = false;
 let view = null;
 // While won stakes are paid and handed back, the circles belong to that motion.
 let settling = false;
 
-const MOVE_NAMES = { hit: 'Hit', stand: 'Stand', double: 'Double', split: 'Split' };
+const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
+const INSURANCE = ['insure', 'no-insure'];
+const PLAYING = ['hint', 'split', 'double', 'stand', 'hit'];
+const MOVES = ['hit', 'stand', 'double', 'split'];
 
-function say(content, tone = '') { writeMessage($('message'), content, tone); }
+// The betting actions work on the slip; the moves on the hand in play.
+const slipAction = (fn) => () => { if (!refused(fn())) { sound.chip(); frame.say(''); } render(); };
+const move = (m) => ({ id: m, label: t(`blackjack.action.${m}`), key: m === 'split' ? 'p' : m[0], hidden: true,
+  primary: m === 'hit', onActivate: () => after(game.play(m)) });
 
-function buildRack() {
-  const rack = $('rack');
-  CHIP_VALUES.forEach((v, i) => {
-    const b = chipButton(v, i);
-    b.addEventListener('click', () => {
-      const why = whyUnavailable(b);
-      if (why) { say(why, 'warn'); return; }
-      game.slip.selectChip(v); player.setSetting('chip', v); sound.chip(); render();
-    });
-    b.dataset.value = v;
-    rack.append(b);
-  });
-}
+const frame = mountTable({
+  id: 'blackjack',
+  initialChip: game.slip.chip,
+  actions: [
+    { id: 'undo', label: t('action.undo'), key: ['u', 'Backspace'], onActivate: slipAction(() => game.slip.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: slipAction(() => game.slip.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: slipAction(() => game.slip.repeat()) },
+    { id: 'double-bet', label: t('blackjack.action.doubleBet'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
+    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: () => after(game.deal()),
+      onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
+    { id: 'insure', label: t('blackjack.action.insure'), key: 'i', hidden: true, onActivate: () => after(game.insure(true)) },
+    { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
+      onActivate: () => after(game.insure(false)) },
+    { id: 'hint', label: t('blackjack.action.hint'), key: '?', hidden: true, onActivate: showHint },
+    ...['split', 'double', 'stand', 'hit'].map(move),
+  ],
+  onChip: (value) => { game.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); render(); },
+  onMute: () => { sound.toggleMute(); render(); },
+  // Space or B puts the chosen chip in the circle; Space on a focused button presses that button.
+  onKey: (e) => {
+    if (e.key !== 'b' && e.key !== 'B' && !(e.key === ' ' && !(e.target instanceof HTMLButtonElement))) return false;
+    spot.click();
+    return true;
+  },
+});
+const limits = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
+frame.setLimits(limits);
+// The sheets every table has: how to play, the last rounds, the settings.
+const cardsText = (cards) => (Array.isArray(cards) ? cards.filter((c) => typeof c === 'string').map(cardLabel).join(' ') : '');
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => game.table.history,
+  describe: (entry) => ({
+    what: Array.isArray(entry.hands) && Array.isArray(entry.dealer)
+      ? t('history.blackjack', { hands: entry.hands.map(cardsText).join(' | '), dealer: cardsText(entry.dealer) }) : '',
+    bets: [Number.isSafeInteger(entry.bet) ? `${t('blackjack.hand')} ${formatChips(entry.bet)}` : '',
+      entry.insurance ? `${t('blackjack.action.insure')} ${formatChips(entry.insurance)}` : ''].filter(Boolean).join(', '),
+  }),
+  rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3')],
+  bets: [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
+    { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value }],
+  keys: [{ key: 'Space / B', what: t('blackjack.spot') }],
+});
 
-function renderStack(chips) {
-  const stack = $('stack');
-  stack.replaceChildren(...chipBreakdown(chips).slice(0, 12).map((v, i) => {
-    const c = document.createElement('span');
-    c.className = `chip v${v}`;
-    c.style.setProperty('--i', i);
-    return c;
-  }));
-  stack.dataset.amount = chips ? formatChips(chips * CENTS_PER_CHIP) : '';
+// Over the stage: the cards for screen readers, the bet circle's button and the statistics.
+const cards = document.createElement('div');
+cards.innerHTML = `
+  <section class="visually-hidden"><div class="bj-cards" id="dealer-cards"></div><div class="bj-total"></div></section>
+  <section class="visually-hidden" id="hands"></section>
+  <button class="bet-circle" id="spot" type="button"><span class="bet-amount"></span></button>
+  <aside class="side-panel bj-stats">
+    <h2></h2>
+    <dl id="stats"></dl>
+    <label class="bj-toggle"><input type="checkbox"> <span></span></label>
+  </aside>`;
+const [dealerBox, handsBox, spot, side] = cards.children;
+dealerBox.setAttribute('aria-label', t('blackjack.dealerArea'));
+handsBox.setAttribute('aria-label', t('blackjack.handsArea'));
+spot.setAttribute('aria-label', t('blackjack.spot'));
+side.setAttribute('aria-label', t('stats.aria'));
+side.querySelector('h2').textContent = t('stats.title');
+side.querySelector('.bj-toggle span').textContent = t('blackjack.showHints');
+const hintsBox = side.querySelector('input');
+frame.stage.insertBefore(cards, frame.board);
+cards.replaceWith(...cards.children);
+
+spot.addEventListener('click', () => {
+  const why = whyUnavailable(spot);
+  if (why) frame.say(why, 'warn');
+  else slipAction(() => game.slip.place(SPOT))();
+});
+hintsBox.addEventListener('change', () => { game.setHints(hintsBox.checked); render(); });
+
+/** A hand's total as its label shows it: both soft values only while it may draw. */
+function totalText(cards, open) {
+  const { total } = handValue(cards);
+  return total > 21 ? t('blackjack.totalBust', { total }) : handTotalText(cards, open);
 }
 
 function renderHands(round) {
-  const box = $('hands');
   const hands = round ? round.hands : [];
-  while (box.children.length > hands.length) box.lastChild.remove();
+  while (handsBox.children.length > hands.length) handsBox.lastChild.remove();
   hands.forEach((hand, i) => {
-    let el = box.children[i];
+    let el = handsBox.children[i];
     if (!el) {
       el = document.createElement('div');
       el.className = 'bj-hand';
       el.innerHTML = '<div class="bj-cards"></div><div class="bj-total"></div><div class="bj-wager num"></div>';
-      box.append(el);
+      handsBox.append(el);
     }
     showCards(el.firstChild, hand.cards);
-    const { total } = handValue(hand.cards);
-    const outcome = round.outcomes?.[i]?.outcome;
-    // Both values of a soft total only while this hand may still draw.
-    const open = round.phase === 'player' && !hand.done;
-    const shown = total > 21 ? `${total} bust` : handTotalText(hand.cards, open);
+    const result = round.outcomes?.[i]?.outcome;
+    const outcome = result ? t(`blackjack.outcome.${result}`) : '';
+    const shown = totalText(hand.cards, round.phase === 'player' && !hand.done);
     el.querySelector('.bj-total').textContent = shown;
-    el.querySelector('.bj-wager').textContent = formatChips(hand.bet) + (hand.doubled ? ' doubled' : '') +
-      (outcome ? ` · ${outcome}` : '');
-    el.classList.toggle('active', round.phase === 'player' && round.active === i);
-    el.dataset.outcome = outcome ?? '';
-    el.setAttribute('aria-label', `Hand ${i + 1}: ${shown}${outcome ? ', ' + outcome : ''}`);
+    const stake = hand.doubled ? t('blackjack.stakeDoubled', { stake: hand.bet }) : formatChips(hand.bet);
+    el.querySelector('.bj-wager').textContent = outcome ? `${stake} · ${outcome}` : stake;
+    el.setAttribute('aria-current', String(round.phase === 'player' && round.active === i));
+    el.setAttribute('aria-label', outcome ? t('blackjack.handLabelOutcome', { n: i + 1, total: shown, outcome })
+      : t('blackjack.handLabel', { n: i + 1, total: shown }));
   });
 }
 
 function renderStats() {
   const s = game.table.stats;
-  const rows = [['Won', s.handsWon], ['Lost', s.handsLost], ['Pushed', s.handsPushed], ['Blackjacks', s.blackjacks]];
-  $('stats').innerHTML = rows.map(([k, v]) => `<dt>${k}</dt><dd class="num">${v}</dd>`).join('');
+  const rows = [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
+    ['blackjack.stats.blackjacks', s.blackjacks]];
+  side.querySelector('dl').replaceChildren(...rows.flatMap(([k, v]) => {
+    const dt = document.createElement('dt'), dd = document.createElement('dd');
+    dt.textContent = t(k);
+    dd.className = 'num';
+    dd.textContent = String(v);
+    return [dt, dd];
+  }));
 }
 
 function render() {
   const round = game.round ?? game.lastRound;
   const phase = game.phase;
-  $('bankroll').textContent = formatChips(game.bankroll);
   const live = game.round;
-  $('bet').textContent = formatChips(live ? live.hands.reduce((t, h) => t + h.bet, 0) + live.insurance : game.slip.totalCents);
+  frame.setBankroll(game.bankroll);
+  frame.setBet(live ? live.hands.reduce((sum, h) => sum + h.bet, 0) + live.insurance : game.slip.totalCents);
 
   const hideHole = live && (phase === 'insurance' || phase === 'player');
-  const dealerCards = round ? (hideHole ? [round.dealer[0], null] : round.dealer) : [];
-  showCards($('dealer-cards'), dealerCards);
-  $('dealer-total').textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
+  showCards(dealerBox.firstElementChild, round ? (hideHole ? [round.dealer[0], null] : round.dealer) : []);
+  dealerBox.lastElementChild.textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
     : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
   renderHands(round);
   // A split moves the stakes to their hands, each labelled there; the middle circle is then empty.
-  renderStack(phase === 'betting' ? game.slip.total : live && live.hands.length === 1 ? live.hands[0].bet / CENTS_PER_CHIP : 0);
+  const inCircle = phase === 'betting' ? game.slip.total : live && live.hands.length === 1 ? live.hands[0].bet / CENTS_PER_CHIP : 0;
+  spot.firstElementChild.dataset.amount = inCircle ? formatChips(inCircle * CENTS_PER_CHIP) : '';
   // Whatever cannot be done now stays reachable and says why.
   const wait = busy ? t('blackjack.busy') : '';
   const betting = phase === 'betting' ? '' : t('blackjack.chipsBetweenHands');
-  setUnavailable($('spot'), wait || betting);
-  for (const chip of $('rack').children) {
-    chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
-    setUnavailable(chip, betting || chipUnavailable(Number(chip.dataset.value), game.bankroll, TABLE_MAX));
-  }
-  $('betting').hidden = phase !== 'betting';
-  $('insurance').hidden = phase !== 'insurance';
-  $('playing').hidden = phase !== 'player' && phase !== 'dealer';
-  for (const [id, action] of [['undo', 'undo'], ['clear', 'clear'], ['repeat', 'repeat'], ['double-bet', 'double'], ['deal', 'deal']]) {
-    setUnavailable($(id), wait || game.slip.whyNot(action));
-  }
-  if (live && phase === 'insurance') {
-    setUnavailable($('insure'), wait || game.whyNot('insure'));
-    $('insure').firstChild.textContent = `Insurance ${formatChips(insuranceCost(live))} `;
-  }
-  setUnavailable($('no-insure'), wait);
-  for (const m of ['hit', 'stand', 'double', 'split']) setUnavailable($(m), wait || game.whyNot(m));
-  setUnavailable($('hint'), wait || (phase === 'player' ? '' : t('blackjack.noHint')));
+  setUnavailable(spot, wait || betting);
+  frame.selectChip(game.slip.chip);
+  frame.setChips((value) => betting || chipUnavailable(value, game.bankroll, TABLE_MAX));
+  for (const id of BETTING) frame.setAction(id, { hidden: phase !== 'betting' });
+  for (const id of INSURANCE) frame.setAction(id, { hidden: phase !== 'insurance' });
+  for (const id of PLAYING) frame.setAction(id, { hidden: phase !== 'player' && phase !== 'dealer' });
+  for (const id of BETTING.slice(0, -1)) frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
+  frame.setAction('again', { reason: wait || game.slip.whyNot(game.slip.total === 0 ? 'repeat' : 'deal') });
+  frame.setAction('insure', { reason: wait || game.whyNot('insure'),
+    label: live && phase === 'insurance' ? t('blackjack.action.insureCost', { amount: insuranceCost(live) }) : t('blackjack.action.insure') });
+  frame.setAction('no-insure', { reason: wait });
+  for (const m of MOVES) frame.setAction(m, { reason: wait || game.whyNot(m) });
+  frame.setAction('hint', { reason: wait || (phase === 'player' ? '' : t('blackjack.noHint')) });
   renderStats();
-  $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
-  $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
-  $('hints-on').checked = game.table.settings.hints;
+  frame.setMuted(sound.muted);
+  hintsBox.checked = game.table.settings.hints;
   speakCards(live, hideHole);
   showTable(round, hideHole);
 }
@@ -137,7 +197,7 @@ function render() {
 // What has been said of each hand, so each new card is said once: a hand
 // whose cards no longer start with what was said (a split) is said again.
 let heard = { id: null, rows: new Map() };
-function speakCards(round, hideHole, quiet = false) {
+function speakCards(round, hideHole) {
   const id = roundId();
   if (heard.id !== id) heard = { id, rows: new Map() };
   if (!round) return;
@@ -148,7 +208,6 @@ function speakCards(round, hideHole, quiet = false) {
   for (const [who, cards, total] of rows) {
     const before = heard.rows.get(who) ?? [];
     heard.rows.set(who, cards);
-    if (quiet) continue;
     const same = before.every((c, i) => c === cards[i]);
     const fresh = same ? cards.slice(before.length) : cards;
     if (!fresh.length) continue;
@@ -174,7 +233,6 @@ function showTable(round, hideHole, animate = true) {
 // The bet circle is painted on the felt; the button over it follows the camera.
 function placeSpot() {
   const { left, top, r } = view.spotBox();
-  const spot = $('spot');
   spot.style.left = `${left}px`;
   spot.style.top = `${top}px`;
   spot.style.width = spot.style.height = `${2 * r}px`;
@@ -182,13 +240,29 @@ function placeSpot() {
 }
 
 function showHint() {
-  const move = game.hint();
-  if (move) say(`Basic strategy says: ${MOVE_NAMES[move]}.`);
+  const best = game.hint();
+  if (best) frame.say(t('blackjack.hintSays', { move: t(`blackjack.action.${best}`) }));
 }
 
 function refused(result) {
-  if (!result.ok) say(result.reason, 'warn');
+  if (!result.ok) frame.say(result.reason, 'warn');
   return !result.ok;
+}
+
+// The last hand's bet again, then the deal, in one key.
+function again() {
+  if (game.slip.total === 0) {
+    const repeated = game.slip.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+    sound.chip();
+  }
+  after(game.deal());
+}
+
+// A refused deal says why; out of chips, the why comes with the fresh start.
+function refusedDeal(why) {
+  if (!game.round && isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
+  else frame.say(why, 'warn');
 }
 
 // After the player's last move the dealer turns the hole card and draws,
@@ -214,17 +288,17 @@ function announce(result) {
   payOut(round);
   const shown = blackjackResult(round);
   if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart(shown);
-  else say(shown);
+  else frame.say(shown);
   if (shown.net > 0) sound.win(shown.net >= 10 * round.bet ? 3 : shown.net > round.bet ? 2 : 1);
   else if (shown.net < 0) sound.lose();
 }
 
 // Out of chips: say so, and offer the same fresh start the shell's reset gives.
 function offerFreshStart(result = null) {
-  offerFresh($('message'), belowMinimumMessage(game.bankroll, TABLE_MIN), () => {
+  frame.offerFreshStart(belowMinimumMessage(game.bankroll, TABLE_MIN), () => {
     game.table.startAgain();
     render();
-    say(t('broke.done', { fresh: STARTING_BANKROLL }));
+    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
   }, result);
 }
 
@@ -242,62 +316,22 @@ async function after(result) {
   await view?.scene.idle();
   busy = false;
   if (game.phase === 'dealer') {
-    say('Dealer plays.');
+    frame.say(t('blackjack.dealerTurn'));
     announce(await runDealer());
   } else if (result.settled) {
     announce(result);
   } else if (game.phase === 'insurance') {
-    say(`Dealer shows an ace. Insurance costs ${formatChips(insuranceCost(game.round))} and pays 2 to 1.`);
+    frame.say(t('blackjack.insuranceOffer', { amount: insuranceCost(game.round) }));
   } else if (game.phase === 'player') {
-    if (game.table.settings.hints) showHint(); else say('');
+    if (game.table.settings.hints) showHint(); else frame.say('');
   }
   render();
 }
 
-function wire() {
-  // A button that cannot act says why instead.
-  const on = (id, fn) => $(id).addEventListener('click', () => {
-    const why = whyUnavailable($(id));
-    if (!why) fn();
-    // Out of chips, a refused deal comes with the fresh start.
-    else if (id === 'deal' && !game.round && isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
-    else say(why, 'warn');
-  });
-  const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
-  on('spot', slip(() => game.slip.place(SPOT)));
-  on('undo', slip(() => game.slip.undo()));
-  on('clear', slip(() => game.slip.clear()));
-  on('repeat', slip(() => game.slip.repeat()));
-  on('double-bet', slip(() => game.slip.double()));
-  on('deal', () => after(game.deal()));
-  on('insure', () => after(game.insure(true)));
-  on('no-insure', () => after(game.insure(false)));
-  for (const m of ['hit', 'stand', 'double', 'split']) on(m, () => after(game.play(m)));
-  on('hint', showHint);
-  on('mute', () => { sound.toggleMute(); render(); });
-  $('hints-on').addEventListener('change', (e) => { game.setHints(e.target.checked); render(); });
-
-  const keys = {
-    ' ': $('spot'), b: $('spot'), u: $('undo'), Backspace: $('undo'), c: $('clear'), r: $('repeat'),
-    x: $('double-bet'), Enter: $('deal'), i: $('insure'), n: $('no-insure'), h: $('hit'), s: $('stand'),
-    d: $('double'), p: $('split'), '?': $('hint'), m: $('mute'),
-  };
-  CHIP_VALUES.forEach((v, i) => { keys[String(i + 1)] = $('rack').children[i]; });
-  // Enter on a focused button presses that button; only a bare Enter deals.
-  document.addEventListener('keydown', (e) => {
-    if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
-  }, true);
-  bindKeys(keys, (text) => say(text, 'warn'));
-}
-
 async function start() {
-  buildRack();
-  $('limits').textContent = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
-  sound = await loadSound(player);
-  wire();
   render();
   try {
-    view = await createBlackjackScene($('stage'));
+    view = await createBlackjackScene(frame.stage);
     document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
     view.onFrame(placeSpot);
   } catch (e) {
@@ -305,11 +339,11 @@ async function start() {
   }
   const round = game.round ?? game.lastRound;
   showTable(round, game.round && (game.phase === 'insurance' || game.phase === 'player'), false);
-  loadFonts();
   if (game.phase === 'dealer') await after({ ok: true });
-  else if (game.round) say('Your hand is still in play.');
+  else if (game.phase === 'insurance') frame.say(t('blackjack.insuranceOffer', { amount: insuranceCost(game.round) }));
+  else if (game.round) frame.say(t('blackjack.stillInPlay'));
   else if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
-  else say('Choose a chip, place your bet and deal.');
+  else frame.say(t('blackjack.welcome'));
 }
 
 start();

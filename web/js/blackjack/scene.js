@@ -9,19 +9,24 @@ import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
 import { handValue, isBlackjack, dealerHits } from '../rules/blackjack.js';
 import { handTotalText } from '../kit/results.js';
+import { t } from '../kit/messages.js';
 
 export const WIDTH = 2.6;
 export const DEPTH = 1.4;
 const DEALER_Z = -0.35;
-const HAND_Z = 0.25;
+const HAND_Z = 0.19;
 const SPOT_Z = 0.48;
 const SPOT_R = 0.085;
 const INSURANCE = { x: 0.4, z: 0.15 };
+// The totals never lie over the cards: a hand's sits under its first card,
+// above the betting circle; the dealer's just right of the dealer's cards.
+const HAND_LABEL_Z = HAND_Z + 0.18;
+const dealerLabelX = (cards) => ((cards - 1) / 2) * 0.125 + 0.1;
 
 function paint(view) {
   const gold = 'rgba(240, 210, 142, 0.85)';
-  felt.arcText(view, 'BLACKJACK PAYS 3 TO 2', 0, -0.7, 0.62, 0.062, { colour: gold });
-  felt.arcText(view, 'Dealer must stand on all 17s', 0, -0.7, 0.72, 0.034,
+  felt.arcText(view, t('blackjack.felt.pays'), 0, -0.7, 0.62, 0.062, { colour: gold });
+  felt.arcText(view, t('blackjack.felt.stands'), 0, -0.7, 0.72, 0.034,
     { colour: 'rgba(244, 236, 216, 0.6)', font: 'Manrope, sans-serif', weight: 600 });
   // The insurance band: a thin arc with its promise printed on it.
   const [cx, cy] = view.at(0, -0.7);
@@ -31,7 +36,7 @@ function paint(view) {
   view.ctx.beginPath();
   view.ctx.arc(cx, cy, view.size(0.87), Math.PI * 0.3, Math.PI * 0.7);
   view.ctx.stroke();
-  felt.arcText(view, 'INSURANCE PAYS 2 TO 1', 0, -0.7, 0.835, 0.03,
+  felt.arcText(view, t('blackjack.felt.insurance'), 0, -0.7, 0.835, 0.03,
     { colour: 'rgba(240, 210, 142, 0.7)', font: 'Manrope, sans-serif', weight: 800 });
   felt.ring(view, 0, SPOT_Z, SPOT_R, { fill: 'rgba(0, 0, 0, 0.12)' });
   felt.ring(view, 0, SPOT_Z, SPOT_R * 0.82, { colour: 'rgba(240, 210, 142, 0.35)', width: 0.003 });
@@ -44,7 +49,7 @@ export async function createBlackjackScene(host) {
   const stage = await createStage(host, { shape: 'half', width: WIDTH, depth: DEPTH, felt: '#0f5a3a', paint });
   const scene = createTableScene(stage, host);
   const { labels } = scene;
-  const dealerLabel = labels.add({ x: 0, z: DEALER_Z + 0.17 });
+  const dealerLabel = labels.add({ x: 0, z: DEALER_Z, align: 'start' });
   const handLabels = [];
   const spots = [scene.spot({ x: 0, z: SPOT_Z })];
   const insurance = scene.spot(INSURANCE);
@@ -65,10 +70,11 @@ export async function createBlackjackScene(host) {
     for (let i = 0; i < longest; i++) {
       round.hands.forEach((hand, h) => {
         if (i >= hand.cards.length) return;
-        // The hand in play of a split sits a little forward, nearer the player.
+        // The hand in play of a split is pushed a little toward the dealer,
+        // clear of its neighbours and of its own label below it.
         const forward = n > 1 && round.phase === 'player' && round.active === h ? 0.05 : 0;
         slots.push({ key: `${id}:h${h}:${i}`, card: hand.cards[i],
-          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z + forward - i * 0.05, yaw: 0 });
+          x: handX(h, n) + (i - 0.5) * 0.042, z: HAND_Z - forward - i * 0.05, yaw: 0 });
       });
       if (i < round.dealer.length) {
         const hidden = hideHole && i === 1;
@@ -117,6 +123,7 @@ export async function createBlackjackScene(host) {
       handLabels.forEach((l, i) => { if (i >= n) l.set(''); });
       if (!round) { dealerLabel.set(''); return; }
       const dealerCards = hideHole ? [round.dealer[0]] : round.dealer;
+      dealerLabel.moveTo(dealerLabelX(round.dealer.length), DEALER_Z);
       dealerLabel.set(hideHole ? String(handValue(dealerCards).total)
         : totalText(dealerCards, round.phase === 'dealer' && dealerHits(round.dealer)), 'dim');
       round.hands.forEach((hand, h) => {
@@ -126,8 +133,8 @@ export async function createBlackjackScene(host) {
         const active = round.phase === 'player' && round.active === h && n > 1;
         const tone = o === 'win' || o === 'blackjack' ? 'good' : o === 'lose' || o === 'bust' ? 'bad' : active ? 'gold' : '';
         const text = (active ? '▶ ' : '') + totalText(hand.cards, round.phase === 'player' && !hand.done) +
-          (n > 1 ? ` · ${formatChips(hand.bet)}${hand.doubled ? ' ×2' : ''}` : '') + (o ? ` · ${o}` : '');
-        handLabel(h).moveTo(handX(h, n) - 0.155, HAND_Z + 0.085).set(text, tone);
+          (n > 1 ? ` · ${formatChips(hand.bet)}${hand.doubled ? ' ×2' : ''}` : '') + (o ? ` · ${t(`blackjack.outcome.${o}`)}` : '');
+        handLabel(h).moveTo(handX(h, n), HAND_LABEL_Z).set(text, tone);
       });
     },
 
@@ -168,5 +175,5 @@ export async function createBlackjackScene(host) {
 // Both values of a soft total only while the hand may still draw.
 function totalText(cards, open = false) {
   const { total } = handValue(cards);
-  return total > 21 ? `${total} bust` : handTotalText(cards, open);
+  return total > 21 ? t('blackjack.totalBust', { total }) : handTotalText(cards, open);
 }

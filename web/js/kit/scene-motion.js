@@ -61,13 +61,13 @@ function addLabelStyle() {
 .scene-labels { position: absolute; inset: 0; pointer-events: none; z-index: 0; }
 .scene-label {
   position: absolute; left: 0; top: 0; translate: -50% -50%; white-space: nowrap;
-  padding: 0.08em 0.7em; border-radius: 999px; font-weight: 800; font-size: 0.9em;
+  padding: 0.08em 0.7em; border-radius: 999px; font-weight: 800; font-size: max(11px, 0.9em);
   background: rgba(4, 10, 7, 0.72); color: var(--ink, #f4ecd8);
   border: 1px solid rgba(212, 175, 98, 0.35); transition: opacity var(--quick, 160ms);
 }
 .scene-label.start { translate: 0 -50%; }
 .scene-label:empty, .scene-label[hidden] { display: none; }
-.scene-label.dim { color: var(--ink-dim, #b9b09a); font-weight: 700; font-size: 0.78em; }
+.scene-label.dim { color: var(--ink-dim, #b9b09a); font-weight: 700; font-size: max(11px, 0.78em); }
 .scene-label.good { color: var(--good, #8fd19e); border-color: rgba(143, 209, 158, 0.5); }
 .scene-label.bad { color: var(--danger, #e0796b); }
 .scene-label.gold { color: var(--gold-bright, #f0d28e); border-color: var(--gold, #d4af62); }`;

@@ -2,7 +2,7 @@
 // The frame every table page shares: a header with the way back to the lobby,
 // the bankroll and the current bet; the stage in the middle (where stage3d.js
 // draws); and the controls below: the chip rack, the action buttons with their
-// keys, and a message line over the stage.
+// keys, and a message line over the stage. All four tables use it.
 import { CHIP_VALUES } from './bets.js';
 import { formatChips, STARTING_BANKROLL } from './money.js';
 import { t, fillPage } from './messages.js';
@@ -23,6 +23,9 @@ const el = (tag, attrs = {}, ...children) => {
 
 const CHIP_KEYS = ['1', '2', '3', '4', '5', '6'];
 
+// An action's keys: `key` is one key or a list, the first shown on its button.
+const keysOf = (action) => [action.key ?? []].flat();
+
 /** What a key is called on its button: "Enter", "Space", "⌫". */
 function keyCap(key) {
   return ({ ' ': t('key.space'), Enter: t('key.enter'), Delete: t('key.delete'), Backspace: '⌫', Escape: 'Esc',
@@ -34,7 +37,7 @@ function keyCap(key) {
  * A rack chip: its face ("25", "1K") and its key; the accessible name starts
  * with the face, so what is seen is what a voice command can say.
  */
-export function chipButton(value, index) {
+function chipButton(value, index) {
   const face = value >= 1000 ? `${value / 1000}K` : String(value);
   const key = CHIP_KEYS[index];
   const label = value >= 1000 ? t('chip.nameWorth', { face, value: value * 100, key }) : t('chip.name', { face, key });
@@ -94,7 +97,7 @@ export const whyUnavailable = (button) =>
  * Offers a fresh start in the message line: the reason, and a button that
  * calls `onStart` (the page writes its fresh state and redraws).
  */
-export function offerFreshStart(node, text, onStart, result = null) {
+function offerFreshStart(node, text, onStart, result = null) {
   const button = el('button', { class: 'btn primary fresh-start', type: 'button',
     text: t('broke.button', { fresh: STARTING_BANKROLL }) });
   button.addEventListener('click', () => onStart());
@@ -109,7 +112,7 @@ export function offerFreshStart(node, text, onStart, result = null) {
  * 'loss', 'even'), or a round's result from results.js, its net in bold and
  * coloured by its sign, then what happened and each bet.
  */
-export function writeMessage(node, content, tone = '') {
+function writeMessage(node, content, tone = '') {
   if (content && typeof content === 'object') {
     node.replaceChildren(el('strong', { class: 'net', text: content.headline }), ' ',
       el('span', { class: 'detail', text: content.lines.join(' ') }));
@@ -138,7 +141,9 @@ export function writeMessage(node, content, tone = '') {
  *   frame.selectChip(25); frame.setChips((value) => reason or ''); frame.setMuted(bool);
  *   frame.setLimits(text); frame.offerFreshStart(text, onStart);
  *
- * Keys: each action's `key` (compared case-insensitively with KeyboardEvent.key),
+ * Keys: each action's `key`, or a list of keys of which the button shows the
+ * first (compared case-insensitively with KeyboardEvent.key); `hidden: true`
+ * starts an action out of sight, for the moves of a later phase;
  * 1 to 6 for the chips, M for mute. Keys with Ctrl, Alt or Super are left to the
  * shell's menus, and keys typed into a form field are left to the field.
  */
@@ -181,9 +186,11 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
   const actionButtons = new Map();
   for (const a of actions) {
     const label = el('span', { text: a.label });
+    const keys = keysOf(a);
     const b = el('button', { class: a.primary ? 'btn primary' : 'btn', type: 'button', 'data-action': a.id,
-      'aria-keyshortcuts': a.key ? (a.key === ' ' ? 'Space' : a.key) : null }, label);
-    if (a.key) b.append(el('kbd', { 'aria-hidden': 'true', text: keyCap(a.key) }));
+      'aria-keyshortcuts': keys.length ? keys.map((k) => (k === ' ' ? 'Space' : k)).join(' ') : null }, label);
+    if (keys.length) b.append(el('kbd', { 'aria-hidden': 'true', text: keyCap(keys[0]) }));
+    if (a.hidden) b.hidden = true;
     b.addEventListener('click', () => press(b, a));
     actionButtons.set(a.id, { button: b, label, action: a });
     actionBar.append(b);
@@ -229,13 +236,11 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     if (onKey?.(e) === true) { e.preventDefault(); return; }
     const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
     for (const { button, action } of actionButtons.values()) {
-      if (!action.key) continue;
-      const want = action.key.length === 1 ? action.key.toLowerCase() : action.key;
-      if (want !== key) continue;
+      if (!keysOf(action).some((k) => (k.length === 1 ? k.toLowerCase() : k) === key)) continue;
       // Enter and Space on a focused button already click it; do not act twice.
       if ((key === 'Enter' || key === ' ') && target instanceof HTMLButtonElement) return;
       e.preventDefault();
-      if (button.hidden) writeMessage(message, t('refuse.notOffered', { action: action.label }), 'warn');
+      if (button.hidden) writeMessage(message, t('refuse.notOffered', { action: actionButtons.get(action.id).label.textContent }), 'warn');
       else press(button, action);
       return;
     }
@@ -276,7 +281,7 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
     /** The buttons' keys and what they do, for the help sheet. */
     keyList() {
       return [...actionButtons.values()].filter(({ action }) => action.key)
-        .map(({ action }) => ({ key: keyCap(action.key), what: action.label }));
+        .map(({ action }) => ({ key: keysOf(action).map(keyCap).join(' / '), what: action.label }));
     },
     /** Puts buttons of the page's own (help, history, settings) in the header. */
     addTools(...buttons) { header.querySelector('.purse').prepend(...buttons); },

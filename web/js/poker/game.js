@@ -8,7 +8,8 @@ import { settleDetail, evaluate5 } from '../rules/poker.js';
 import { pokerHandName } from '../kit/results.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
-import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
+import { CENTS_PER_CHIP } from '../kit/money.js';
+import { t } from '../kit/messages.js';
 import { defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
 
@@ -56,18 +57,17 @@ export class PokerGame {
     const ready = this.slip.readiness();
     if (!ready.ok) return ready;
     const ante = this.slip.amountOn('ante');
-    if (!ante) return refuse('Place an ante: the AA bonus rides beside it, not alone.');
+    if (!ante) return refuse(t('poker.anteFirst'));
     const needed = (3 * ante + this.slip.amountOn('bonus')) * CENTS_PER_CHIP;
     if (needed > this.bankroll) {
-      return refuse(`An ante of ${formatChips(ante * CENTS_PER_CHIP)} needs ${formatChips(2 * ante * CENTS_PER_CHIP)} ` +
-        `more behind it for the call; you hold ${formatChips(this.bankroll)}.`);
+      return refuse(t('poker.anteNeedsCall', { stake: ante * CENTS_PER_CHIP, needed: 2 * ante * CENTS_PER_CHIP, held: this.bankroll }));
     }
     return ready;
   }
 
   /** Deals two cards each and the flop from a freshly shuffled deck. */
   deal() {
-    if (this.hand) return refuse('A hand is already in play.');
+    if (this.hand) return refuse(t('refuse.handInPlay'));
     const ready = this.readiness();
     if (!ready.ok) return ready;
     const bets = this.slip.commit();
@@ -95,9 +95,9 @@ export class PokerGame {
   // pay it twice or lose it.
   finish(folded) {
     const h = this.hand;
-    if (!h) return refuse('There is no hand to play now.');
+    if (!h) return refuse(t('poker.noHand'));
     const call = folded ? 0 : 2 * h.ante;
-    if (call > this.bankroll) return refuse(`The call costs ${formatChips(call)} chips; you hold ${formatChips(this.bankroll)}.`);
+    if (call > this.bankroll) return refuse(t('poker.callCost', { needed: call, held: this.bankroll }));
     const detail = settleDetail({ ante: h.ante, call, aaBonus: h.aaBonus, folded },
       [...h.player, ...h.board], [...h.dealer, ...h.board]);
     const staked = h.ante + h.aaBonus + call;
@@ -119,6 +119,9 @@ export class PokerGame {
       s.game.hand = null;
       s.game.last = result;
     });
+    // Repeat offers these bets next, even when the hand was dealt before a reload.
+    this.slip.last = new Map([['ante', h.ante / CENTS_PER_CHIP]]);
+    if (h.aaBonus) this.slip.last.set('bonus', h.aaBonus / CENTS_PER_CHIP);
     return { ok: true, reason: '', settled: result };
   }
 }

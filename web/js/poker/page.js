@@ -1,27 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Poker Royale page: shows the Casino Hold'em game held by game.js on the
-// 3D table (scene.js) and turns clicks and keys into its moves. Everything
-// that must survive a reload lives in the game's saved state; this file keeps
-// only what is on screen. The cards are also kept as DOM elements, out of
-// sight, so a screen reader can name them.
+// The Poker Royale page: wires the Casino Hold'em game held by game.js to the
+// kit's shared frame and the 3D table (scene.js), and turns clicks and keys
+// into its moves. Everything that must survive a reload lives in the game's
+// saved state; this file keeps only what is on screen. The cards are also
+// kept as DOM elements, out of sight, so a screen reader can name them.
 import { PokerGame, ANTE_MAX, BONUS_MAX, SMALLEST_ROUND } from './game.js';
-import { CHIP_VALUES, chipBreakdown, chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
+import { ANTE_PAYS, AA_BONUS_PAYS, STRAIGHT } from '../rules/poker.js';
+import { chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
-import { cardName } from '../kit/cards.js';
-import { loadFonts } from '../kit/fonts.js';
-import { showCards, loadSound, bindKeys, pause } from '../kit/dom.js';
+import { cardName, cardLabel } from '../kit/cards.js';
+import { mountPanels } from '../kit/panels.js';
+import { houseEdge } from '../rules/edges.js';
+import { showCards, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
-import { writeMessage, chipButton, announce as speak, setUnavailable, whyUnavailable, offerFreshStart as offerFresh } from '../kit/table.js';
+import { mountTable, announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
 import { t } from '../kit/messages.js';
 import { PlayerSettings } from '../kit/player.js';
+import { createSound } from '../kit/sound.js';
 import { pokerResult } from '../kit/results.js';
 
-const $ = (id) => document.getElementById(id);
 const game = new PokerGame({ storage: window.localStorage });
 // The chip and the sound are the player's, the same at every table.
 const player = new PlayerSettings(window.localStorage, game.table.settings);
 game.slip.selectChip(player.settings.chip);
-let sound = null;
+const sound = createSound(player);
 let busy = false;
 // How much of the board is face up while a hand is shown: 3 for the flop, 5 after.
 let boardShown = 0;
@@ -31,86 +33,174 @@ let settling = false;
 // The call stays on its circle from the moment it is made until the payout.
 let callShown = 0;
 
-function say(content, tone = '') { writeMessage($('message'), content, tone); }
+const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
+const slipAction = (fn) => () => { if (!refused(fn())) { sound.chip(); frame.say(''); } render(); };
 
-function buildRack() {
-  CHIP_VALUES.forEach((v, i) => {
-    const b = chipButton(v, i);
-    b.addEventListener('click', () => {
-      const why = whyUnavailable(b);
-      if (why) { say(why, 'warn'); return; }
-      game.slip.selectChip(v); player.setSetting('chip', v); sound.chip(); render();
-    });
-    $('rack').append(b);
-  });
+const frame = mountTable({
+  id: 'poker',
+  initialChip: game.slip.chip,
+  actions: [
+    { id: 'undo', label: t('action.undo'), key: ['u', 'Backspace'], onActivate: slipAction(() => game.slip.undo()) },
+    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: slipAction(() => game.slip.clear()) },
+    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: slipAction(() => game.slip.repeat()) },
+    { id: 'double-bet', label: t('action.double'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
+    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
+    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
+    { id: 'fold', label: t('poker.action.fold'), key: 'f', hidden: true, onActivate: () => finish(true) },
+    { id: 'call', label: t('poker.action.call'), key: 'k', primary: true, hidden: true, onActivate: () => finish(false) },
+  ],
+  onChip: (value) => { game.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); render(); },
+  onMute: () => { sound.toggleMute(); render(); },
+  // Space puts the chosen chip on the ante (Space on a focused button presses that button), A on the AA bonus.
+  onKey: (e) => {
+    const circle = e.key === 'a' || e.key === 'A' ? spots.bonus
+      : e.key === ' ' && !(e.target instanceof HTMLButtonElement) ? spots.ante : null;
+    circle?.click();
+    return !!circle;
+  },
+});
+const limits = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
+  bonusMax: BONUS_MAX * CENTS_PER_CHIP });
+frame.setLimits(limits);
+// The sheets every table has: how to play, the last rounds, the settings.
+const cardsText = (cards) => (Array.isArray(cards) ? cards.filter((c) => typeof c === 'string').map(cardLabel).join(' ') : '');
+mountPanels(frame, {
+  player, sound, limits,
+  history: () => game.table.history,
+  describe: (entry) => ({
+    what: Array.isArray(entry.player) && Array.isArray(entry.dealer) && Array.isArray(entry.board)
+      ? t('history.poker', { player: cardsText(entry.player), dealer: cardsText(entry.dealer), board: cardsText(entry.board) }) : '',
+    bets: [['poker.ante', entry.ante], ['poker.call', entry.call], ['poker.bonus', entry.aaBonus]]
+      .filter(([, cents]) => Number.isSafeInteger(cents) && cents > 0).map(([k, cents]) => `${t(k)} ${formatChips(cents)}`).join(', '),
+  }),
+  rules: [t('help.poker.1'), t('help.poker.2'), t('help.poker.3')],
+  bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
+    { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
+    { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
+  keys: [{ key: 'Space', what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
+});
+
+// Over the stage: the cards for screen readers; the table's own view (the 3D
+// table with the buttons over its three circles), which keeps clear of the
+// column at the right where the paytable and the statistics stand.
+const over = document.createElement('div');
+over.innerHTML = `
+  <section class="visually-hidden"><div id="dealer-cards"></div><div></div></section>
+  <section class="visually-hidden"><div id="board-cards"></div></section>
+  <section class="visually-hidden"><div id="player-cards"></div><div></div></section>
+  <div class="pk-view"><div class="pk-spots">
+    <button class="bet-circle pk-spot" id="spot-bonus" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">A</kbd></span></button>
+    <button class="bet-circle pk-spot" id="spot-ante" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">Space</kbd></span></button>
+    <div class="bet-circle pk-spot pk-call" id="spot-call"><span class="bet-amount"></span><span class="pk-label"></span></div>
+  </div></div>
+  <aside class="side-panel pk-pays">
+    <table class="pk-paytable"><caption></caption><thead><tr><th scope="col"></th><th scope="col"></th><th scope="col"></th></tr></thead><tbody></tbody></table>
+    <p class="pk-note"></p>
+    <h2></h2><dl id="stats"></dl>
+  </aside>`;
+const [dealerRow, boardRow, playerRow, tableView, side] = over.children;
+const spotBox = tableView.firstElementChild;
+const spots = { bonus: spotBox.children[0], ante: spotBox.children[1], call: spotBox.children[2] };
+dealerRow.setAttribute('aria-label', t('poker.dealerArea'));
+boardRow.setAttribute('aria-label', t('poker.boardArea'));
+playerRow.setAttribute('aria-label', t('poker.playerArea'));
+for (const [name, label] of [['bonus', 'poker.bonus'], ['ante', 'poker.ante'], ['call', 'poker.call']]) {
+  spots[name].setAttribute('aria-label', t(`poker.spot.${name}`));
+  spots[name].querySelector('.pk-label').prepend(t(label));
+}
+side.setAttribute('aria-label', t('poker.side'));
+// One paytable, the ante's and the AA bonus's odds side by side, from the rules' own pay lists.
+const paytable = side.querySelector('table');
+paytable.caption.textContent = t('poker.paytable');
+[t('poker.handColumn'), t('poker.ante'), t('poker.bonus')].forEach((text, i) => { paytable.tHead.rows[0].cells[i].textContent = text; });
+for (const [name, category] of [...[9, 8, 7, 6, 5].map((c) => [`poker.row.${c}`, c]), ['poker.row.rest', STRAIGHT]]) {
+  const row = paytable.tBodies[0].insertRow();
+  const head = document.createElement('th');
+  head.scope = 'row';
+  head.textContent = t(name);
+  row.append(head);
+  for (const pays of [ANTE_PAYS, AA_BONUS_PAYS]) row.insertCell().textContent = String(pays[category]);
+}
+side.querySelector('.pk-note').textContent = t('poker.bonusFrom');
+side.querySelector('h2').textContent = t('stats.title');
+frame.stage.insertBefore(over, frame.board);
+over.replaceWith(...over.children);
+
+spots.ante.addEventListener('click', () => onSpot(spots.ante, 'ante'));
+spots.bonus.addEventListener('click', () => onSpot(spots.bonus, 'bonus'));
+function onSpot(button, name) {
+  const why = whyUnavailable(button);
+  if (why) frame.say(why, 'warn');
+  else slipAction(() => game.slip.place(name))();
 }
 
-function stack(id, cents) {
-  const chips = Math.floor(cents / CENTS_PER_CHIP);
-  $(id).replaceChildren(...chipBreakdown(chips).slice(0, 10).map((v, i) => {
-    const c = document.createElement('span');
-    c.className = `chip v${v}`;
-    c.style.setProperty('--i', i);
-    return c;
-  }));
-  $(id).dataset.amount = cents ? formatChips(cents) : '';
+function stack(button, cents) {
+  button.firstElementChild.dataset.amount = cents ? formatChips(cents) : '';
 }
 
 function renderStats() {
   const s = game.table.stats;
-  const rows = [['Won', s.handsWon], ['Lost', s.handsLost], ['Pushed', s.handsPushed], ['Folded', s.folds],
-    ['AA bonus wins', s.bonusWins]];
-  $('stats').innerHTML = rows.map(([k, v]) => `<dt>${k}</dt><dd class="num">${v}</dd>`).join('');
+  const rows = [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
+    ['poker.stats.folded', s.folds], ['poker.stats.bonusWins', s.bonusWins]];
+  side.querySelector('#stats').replaceChildren(...rows.flatMap(([k, v]) => {
+    const dt = document.createElement('dt'), dd = document.createElement('dd');
+    dt.textContent = t(k);
+    dd.className = 'num';
+    dd.textContent = String(v);
+    return [dt, dd];
+  }));
 }
+
+/** The dealer's hand as shown at the showdown, with whether it qualifies. */
+const dealerHand = (shown) => (shown.qualifies ? shown.dealerHand : t('poker.doesNotQualify', { hand: shown.dealerHand }));
 
 function render() {
   const live = game.hand;
   const shown = live ?? game.lastHand;
   const betting = !live;
-  $('bankroll').textContent = formatChips(game.bankroll);
-  $('bet').textContent = formatChips(live ? live.ante + live.aaBonus : betting ? game.slip.totalCents : 0);
+  frame.setBankroll(game.bankroll);
+  frame.setBet(live ? live.ante + live.aaBonus : game.slip.totalCents);
 
+  const [dealerCards, dealerTotal] = dealerRow.children, [playerCards, playerTotal] = playerRow.children;
   if (shown) {
     const revealed = !live;
     const board = shown.board.map((c, i) => (i < (live ? 3 : boardShown || 5) ? c : null));
-    showCards($('dealer-cards'), revealed && boardShown >= 5 ? shown.dealer : [null, null]);
-    showCards($('board-cards'), board);
-    showCards($('player-cards'), shown.player);
-    $('player-hand').textContent = live ? game.playerSoFar() : boardShown >= 5 ? shown.playerHand : '';
-    $('dealer-hand').textContent = revealed && boardShown >= 5 && !shown.folded
-      ? shown.dealerHand + (shown.qualifies ? '' : ' · does not qualify') : '';
+    showCards(dealerCards, revealed && boardShown >= 5 ? shown.dealer : [null, null]);
+    showCards(boardRow.firstElementChild, board);
+    showCards(playerCards, shown.player);
+    playerTotal.textContent = live ? game.playerSoFar() : boardShown >= 5 ? shown.playerHand : '';
+    dealerTotal.textContent = revealed && boardShown >= 5 && !shown.folded ? dealerHand(shown) : '';
   } else {
-    for (const id of ['dealer-cards', 'board-cards', 'player-cards']) showCards($(id), []);
-    $('player-hand').textContent = '';
-    $('dealer-hand').textContent = '';
+    for (const row of [dealerCards, boardRow.firstElementChild, playerCards]) showCards(row, []);
+    playerTotal.textContent = '';
+    dealerTotal.textContent = '';
   }
 
-  stack('stack-ante', betting ? game.slip.amountOn('ante') * CENTS_PER_CHIP : live.ante);
-  stack('stack-bonus', betting ? game.slip.amountOn('bonus') * CENTS_PER_CHIP : live.aaBonus);
-  stack('stack-call', callShown);
+  stack(spots.ante, betting ? game.slip.amountOn('ante') * CENTS_PER_CHIP : live.ante);
+  stack(spots.bonus, betting ? game.slip.amountOn('bonus') * CENTS_PER_CHIP : live.aaBonus);
+  stack(spots.call, callShown);
   // Whatever cannot be done now stays reachable and says why.
   const wait = busy ? t('poker.busy') : '';
   const between = betting ? '' : t('poker.chipsBetweenHands');
-  setUnavailable($('spot-ante'), wait || between);
-  setUnavailable($('spot-bonus'), wait || between);
-  for (const chip of $('rack').children) {
-    chip.setAttribute('aria-pressed', String(Number(chip.dataset.value) === game.slip.chip));
-    setUnavailable(chip, between || chipUnavailable(Number(chip.dataset.value), game.bankroll, ANTE_MAX));
+  setUnavailable(spots.ante, wait || between);
+  setUnavailable(spots.bonus, wait || between);
+  frame.selectChip(game.slip.chip);
+  frame.setChips((value) => between || chipUnavailable(value, game.bankroll, ANTE_MAX));
+  for (const id of BETTING) frame.setAction(id, { hidden: !betting });
+  frame.setAction('fold', { hidden: betting });
+  frame.setAction('call', { hidden: betting });
+  for (const id of ['undo', 'clear', 'repeat', 'double-bet']) {
+    frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
   }
-  $('betting').hidden = !betting;
-  $('deciding').hidden = betting;
-  for (const [id, action] of [['undo', 'undo'], ['clear', 'clear'], ['repeat', 'repeat'], ['double-bet', 'double']]) {
-    setUnavailable($(id), wait || game.slip.whyNot(action));
-  }
-  setUnavailable($('deal'), wait || game.readiness().reason);
+  frame.setAction('deal', { reason: wait || game.readiness().reason });
+  frame.setAction('again', { reason: wait || (game.slip.total === 0 ? game.slip.whyNot('repeat') : game.readiness().reason) });
   const noHand = live ? '' : t('poker.noHand');
-  setUnavailable($('call'), wait || noHand || (2 * live.ante > game.bankroll
-    ? t('poker.callCost', { needed: 2 * live.ante, held: game.bankroll }) : ''));
-  setUnavailable($('fold'), wait || noHand);
-  if (live) $('call').firstChild.textContent = `Call ${formatChips(2 * live.ante)} `;
+  frame.setAction('call', { reason: wait || noHand || (2 * live.ante > game.bankroll
+    ? t('poker.callCost', { needed: 2 * live.ante, held: game.bankroll }) : ''),
+  label: live ? t('poker.action.callCost', { amount: 2 * live.ante }) : t('poker.action.call') });
+  frame.setAction('fold', { reason: wait || noHand });
   renderStats();
-  $('mute').firstChild.textContent = sound?.muted ? 'Sound off ' : 'Sound on ';
-  $('mute').setAttribute('aria-pressed', String(!!sound?.muted));
+  frame.setMuted(sound.muted);
   showTable(shown, live);
 }
 
@@ -125,7 +215,7 @@ function showTable(shown, live, animate = true) {
   else if (live) view.labels(game.playerSoFar());
   else if ((boardShown || 5) >= 5) {
     const tone = { win: 'good', 'dealer does not qualify': 'good', lose: 'bad', fold: 'bad' }[shown.outcome] ?? '';
-    view.labels(shown.playerHand, shown.folded ? '' : shown.dealerHand + (shown.qualifies ? '' : ' · does not qualify'), tone);
+    view.labels(shown.playerHand, shown.folded ? '' : dealerHand(shown), tone);
   }
   if (!settling) {
     view.stakes(live ? { ante: live.ante, bonus: live.aaBonus, call: callShown }
@@ -135,9 +225,8 @@ function showTable(shown, live, animate = true) {
 
 // The circles are painted on the felt; the buttons over them follow the camera.
 function placeSpots() {
-  for (const [name, id] of [['ante', 'spot-ante'], ['bonus', 'spot-bonus'], ['call', 'spot-call']]) {
+  for (const [name, el] of Object.entries(spots)) {
     const { left, top, r } = view.spotBox(name);
-    const el = $(id);
     el.style.left = `${left}px`;
     el.style.top = `${top}px`;
     el.style.width = el.style.height = `${2 * r}px`;
@@ -146,8 +235,24 @@ function placeSpots() {
 }
 
 function refused(result) {
-  if (!result.ok) say(result.reason, 'warn');
+  if (!result.ok) frame.say(result.reason, 'warn');
   return !result.ok;
+}
+
+// The last hand's bets again, then the deal, in one key.
+function again() {
+  if (game.slip.total === 0) {
+    const repeated = game.slip.repeat();
+    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
+    sound.chip();
+  }
+  deal();
+}
+
+// A refused deal says why; out of chips, the why comes with the fresh start.
+function refusedDeal(why) {
+  if (!game.hand && isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
+  else frame.say(why, 'warn');
 }
 
 async function deal() {
@@ -155,14 +260,14 @@ async function deal() {
   if (refused(result)) { render(); return; }
   boardShown = 3;
   busy = true;
-  say('');
+  frame.say('');
   render();
   await view?.scene.idle();
   busy = false;
   const h = game.hand;
   speak(t('say.cardsNoTotal', { who: t('say.you'), cards: h.player.map(cardName).join(', ') }));
   speak(t('say.flop', { cards: h.board.slice(0, 3).map(cardName).join(', '), hand: game.playerSoFar().toLowerCase() }));
-  say(`You hold ${game.playerSoFar().toLowerCase()}. Call ${formatChips(2 * game.hand.ante)} or fold.`);
+  frame.say(t('poker.youHold', { hand: game.playerSoFar().toLowerCase(), amount: 2 * h.ante }));
   render();
 }
 
@@ -178,18 +283,16 @@ async function finish(folded) {
   if (!folded) {
     sound.chip();
     callShown = hand.call;
-    stack('stack-call', hand.call);
+    stack(spots.call, hand.call);
     for (boardShown = 4; boardShown <= 5; boardShown++) {
       speak(t(boardShown === 4 ? 'say.turn' : 'say.river', { card: cardName(hand.board[boardShown - 1]) }));
       render();
-      stack('stack-call', hand.call);
+      stack(spots.call, hand.call);
       await view?.scene.idle();
       await pause(view ? 250 : 550);
     }
-    boardShown = 5;
-  } else {
-    boardShown = 5;
   }
+  boardShown = 5;
   render();
   await view?.scene.idle();
   busy = false;
@@ -200,17 +303,17 @@ async function finish(folded) {
   payOut(hand);
   const shownResult = pokerResult(hand);
   if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart(shownResult);
-  else say(shownResult);
+  else frame.say(shownResult);
   if (shownResult.net > 0) sound.win(shownResult.net >= 10 * hand.ante ? 3 : 1);
   else if (shownResult.net < 0) sound.lose();
 }
 
 // Out of chips: say so, and offer the same fresh start the shell's reset gives.
 function offerFreshStart(result = null) {
-  offerFresh($('message'), belowMinimumMessage(game.bankroll, SMALLEST_ROUND), () => {
+  frame.offerFreshStart(belowMinimumMessage(game.bankroll, SMALLEST_ROUND), () => {
     game.table.startAgain();
     render();
-    say(t('broke.done', { fresh: STARTING_BANKROLL }));
+    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
   }, result);
 }
 
@@ -221,57 +324,20 @@ async function payOut(hand) {
   render();
 }
 
-function wire() {
-  // A button that cannot act says why instead.
-  const on = (id, fn) => $(id).addEventListener('click', () => {
-    const why = whyUnavailable($(id));
-    if (!why) fn();
-    // Out of chips, a refused deal comes with the fresh start.
-    else if (id === 'deal' && !game.hand && isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
-    else say(why, 'warn');
-  });
-  const slip = (fn) => () => { if (!refused(fn())) { sound.chip(); say(''); } render(); };
-  on('spot-ante', slip(() => game.slip.place('ante')));
-  on('spot-bonus', slip(() => game.slip.place('bonus')));
-  on('undo', slip(() => game.slip.undo()));
-  on('clear', slip(() => game.slip.clear()));
-  on('repeat', slip(() => game.slip.repeat()));
-  on('double-bet', slip(() => game.slip.double()));
-  on('deal', deal);
-  on('call', () => finish(false));
-  on('fold', () => finish(true));
-  on('mute', () => { sound.toggleMute(); render(); });
-  const keys = {
-    ' ': $('spot-ante'), a: $('spot-bonus'), u: $('undo'), Backspace: $('undo'), c: $('clear'), r: $('repeat'),
-    x: $('double-bet'), Enter: $('deal'), k: $('call'), f: $('fold'), m: $('mute'),
-  };
-  CHIP_VALUES.forEach((v, i) => { keys[String(i + 1)] = $('rack').children[i]; });
-  document.addEventListener('keydown', (e) => {
-    if (e.key === 'Enter' && e.target instanceof HTMLButtonElement) e.stopImmediatePropagation();
-  }, true);
-  bindKeys(keys, (text) => say(text, 'warn'));
-}
-
 async function start() {
-  buildRack();
-  $('limits').textContent = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
-    bonusMax: BONUS_MAX * CENTS_PER_CHIP });
-  sound = await loadSound(player);
-  wire();
   if (game.hand) boardShown = 3;
   render();
   try {
-    view = await createPokerScene($('stage'));
+    view = await createPokerScene(tableView);
     document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
     view.onFrame(placeSpots);
   } catch (e) {
     console.warn('Velmar Casino: the poker table could not be drawn', e);
   }
   showTable(game.hand ?? game.lastHand, game.hand, false);
-  loadFonts();
-  if (game.hand) say(`Your hand is still in play: call ${formatChips(2 * game.hand.ante)} or fold.`);
+  if (game.hand) frame.say(t('poker.stillInPlay', { amount: 2 * game.hand.ante }));
   else if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
-  else say('Place an ante (and the AA bonus if you like), then deal.');
+  else frame.say(t('poker.welcome'));
 }
 
 start();

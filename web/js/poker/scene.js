@@ -6,18 +6,19 @@
 import { createStage } from '../kit/stage3d.js';
 import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
+import { t } from '../kit/messages.js';
 
 const DEALER_Z = -0.42;
 const BOARD_Z = -0.13;
-const PLAYER_Z = 0.2;
-const SPOT_Z = 0.53;
+const PLAYER_Z = 0.18;
+const SPOT_Z = 0.5;
 const SPOT_R = 0.075;
-export const SPOTS = { bonus: { x: -0.3, z: SPOT_Z }, ante: { x: 0, z: SPOT_Z }, call: { x: 0.3, z: SPOT_Z } };
+export const SPOTS = { bonus: { x: -0.36, z: SPOT_Z }, ante: { x: 0, z: SPOT_Z }, call: { x: 0.36, z: SPOT_Z } };
 
 function paint(view) {
-  felt.text(view, "CASINO HOLD'EM", 0, 0.036, 0.05, { spacing: 0.006 });
+  felt.text(view, t('poker.felt.title'), 0, 0.036, 0.05, { spacing: 0.006 });
   // Far from the seat, so printed large enough to stay above 11 px on screen.
-  felt.text(view, 'Dealer qualifies with a pair of fours or better', 0, -0.285, 0.044,
+  felt.text(view, t('poker.felt.qualifies'), 0, -0.285, 0.044,
     { colour: 'rgba(244, 236, 216, 0.9)', font: 'Manrope, sans-serif', weight: 700 });
   for (const at of Object.values(SPOTS)) {
     felt.ring(view, at.x, at.z, SPOT_R, { fill: 'rgba(0, 0, 0, 0.12)' });
