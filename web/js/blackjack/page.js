@@ -53,7 +53,7 @@ const frame = mountTable({
     { id: 'insure', label: t('blackjack.action.insure'), key: 'i', hidden: true, onActivate: () => after(game.insure(true)) },
     { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
       onActivate: () => after(game.insure(false)) },
-    { id: 'hint', label: t('blackjack.action.hint'), key: '?', hidden: true, onActivate: showHint },
+    { id: 'hint', label: t('blackjack.action.hint'), key: 't', hidden: true, onActivate: showHint },
     ...['split', 'double', 'stand', 'hit'].map(move),
   ],
   onChip: (value) => { game.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); render(); },
@@ -81,7 +81,7 @@ mountPanels(frame, {
   rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3')],
   bets: [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
     { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value }],
-  keys: [{ key: 'Space / B', what: t('blackjack.spot') }],
+  keys: [{ key: `${t('key.space')} / B`, what: t('blackjack.spot') }],
 });
 
 // Over the stage: the cards for screen readers, the bet circle's button and the statistics.

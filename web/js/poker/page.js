@@ -77,7 +77,7 @@ mountPanels(frame, {
   bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
     { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
     { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
-  keys: [{ key: 'Space', what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
+  keys: [{ key: t('key.space'), what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
 });
 
 // Over the stage: the cards for screen readers; the table's own view (the 3D
@@ -90,7 +90,7 @@ over.innerHTML = `
   <section class="visually-hidden"><div id="player-cards"></div><div></div></section>
   <div class="pk-view"><div class="pk-spots">
     <button class="bet-circle pk-spot" id="spot-bonus" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">A</kbd></span></button>
-    <button class="bet-circle pk-spot" id="spot-ante" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">Space</kbd></span></button>
+    <button class="bet-circle pk-spot" id="spot-ante" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">${t('key.space')}</kbd></span></button>
     <div class="bet-circle pk-spot pk-call" id="spot-call"><span class="bet-amount"></span><span class="pk-label"></span></div>
   </div></div>
   <aside class="side-panel pk-pays">
