@@ -25,7 +25,7 @@ const pages = {
   'roulette-3d.html': ['Drehen', 'Rückgängig', 'Einsatz', 'Ton an', '1. Dutzend', '10.000 je Spiel'],
   'baccarat-3d.html': ['Geben', 'Spieler-Paar', 'Unentschieden', 'zahlt 1 zu 1, abzüglich 5 %'],
   'blackjack-3d.html': ['Geben', 'Einsatz verdoppeln', 'So wird gespielt', 'Dieser Tisch'],
-  'poker-3d.html': ['Geben', 'Gemeinschaftskarten', 'Straße oder weniger', 'Vierling'],
+  'poker-3d.html': ['Geben', 'Dieser Tisch', 'Straße oder weniger', 'Vierling'],
 };
 // English entries that German says otherwise, as whole lines of a page (a
 // single letter on a button is a key, the same in every language).

@@ -131,6 +131,20 @@ class TablePage : public HostTest {
                          "...(await (async () => {" + shown + "})()) };"), json::array());
   }
 
+  // The web view as shown, into a PNG file.
+  void photograph(const std::filesystem::path& png) {
+    GdkTexture* texture = nullptr;
+    webkit_web_view_get_snapshot(view(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+                                 [](GObject* source, GAsyncResult* result, gpointer out) {
+                                   *static_cast<GdkTexture**>(out) =
+                                       webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+                                 },
+                                 &texture);
+    ASSERT_TRUE(test::waitFor([&] { return texture != nullptr; }, 60)) << png;
+    EXPECT_TRUE(gdk_texture_save_to_png(texture, png.c_str())) << png;
+    g_object_unref(texture);
+  }
+
   std::string file, key, bankroll, bet;
 };
 
@@ -474,17 +488,7 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
     }, 30));
     ASSERT_TRUE(showsLobby());
     page("await new Promise((done) => setTimeout(done, 1500)); return true;");
-    GdkTexture* texture = nullptr;
-    webkit_web_view_get_snapshot(view(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
-                                 [](GObject* source, GAsyncResult* result, gpointer out) {
-                                   *static_cast<GdkTexture**>(out) =
-                                       webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
-                                 },
-                                 &texture);
-    ASSERT_TRUE(test::waitFor([&] { return texture != nullptr; }, 60));
-    const std::string name = "lobby-" + std::to_string(width) + "x" + std::to_string(height) + ".png";
-    EXPECT_TRUE(gdk_texture_save_to_png(texture, (std::filesystem::path(folder) / name).c_str())) << name;
-    g_object_unref(texture);
+    photograph(std::filesystem::path(folder) / ("lobby-" + std::to_string(width) + "x" + std::to_string(height) + ".png"));
   }
 }
 
@@ -493,6 +497,10 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
 TEST_F(TablePage, Screenshots) {
   const char* folder = std::getenv("VELMAR_SCREENSHOTS");
   if (!folder) GTEST_SKIP() << "set VELMAR_SCREENSHOTS to a folder to take them";
+  // VELMAR_SCREENSHOTS_ZOOM=2 shows the pages as the player's zoom would.
+  const char* zoomText = std::getenv("VELMAR_SCREENSHOTS_ZOOM");
+  const double zoom = zoomText ? std::atof(zoomText) : 1.0;
+  const std::string suffix = zoomText ? "-zoom" + std::to_string(static_cast<int>(zoom * 100)) : "";
   for (auto [width, height] : {std::pair{900, 600}, std::pair{1920, 1200}}) {
     gtk_widget_set_size_request(GTK_WIDGET(window), width, height);
     gtk_window_set_default_size(window, width, height);
@@ -501,24 +509,15 @@ TEST_F(TablePage, Screenshots) {
       casino->saves().replaceAll({{key, kSeed}});
       casino->open(Tables::url(file));
       ASSERT_TRUE(showsTable()) << file;
+      webkit_web_view_set_zoom_level(view(), zoom);
       ASSERT_TRUE(test::waitFor([&] {
-        return test::runJS(view(), "return innerWidth + 'x' + innerHeight;", 5) ==
+        return test::runJS(view(), "return Math.round(innerWidth * " + std::to_string(zoom) + ") + 'x' + Math.round(innerHeight * " + std::to_string(zoom) + ");", 5) ==
                "\"" + std::to_string(width) + "x" + std::to_string(height) + "\"";
       }, 30)) << file << " never reached " << width << "x" << height;
       // The stage settles its first frames and the fonts before the picture.
       page("await new Promise((done) => setTimeout(done, 2500)); return true;");
-      GdkTexture* texture = nullptr;
-      webkit_web_view_get_snapshot(view(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
-                                   [](GObject* source, GAsyncResult* result, gpointer out) {
-                                     *static_cast<GdkTexture**>(out) = webkit_web_view_get_snapshot_finish(
-                                         WEBKIT_WEB_VIEW(source), result, nullptr);
-                                   },
-                                   &texture);
-      ASSERT_TRUE(test::waitFor([&] { return texture != nullptr; }, 60)) << file;
-      std::string name = std::string(t.file).substr(0, std::string(t.file).find('-')) + "-" + std::to_string(width) +
-                         "x" + std::to_string(height) + ".png";
-      EXPECT_TRUE(gdk_texture_save_to_png(texture, (std::filesystem::path(folder) / name).c_str())) << name;
-      g_object_unref(texture);
+      photograph(std::filesystem::path(folder) / (std::string(t.file).substr(0, std::string(t.file).find('-')) + "-" +
+                                                  std::to_string(width) + "x" + std::to_string(height) + suffix + ".png"));
     }
   }
 }
