@@ -9,18 +9,7 @@ import { formatSigned } from './money.js';
 import { netOf } from './history.js';
 import { setPace } from './pace.js';
 import { SPEEDS } from './player.js';
-
-const el = (tag, attrs = {}, ...children) => {
-  const node = document.createElement(tag);
-  for (const [k, v] of Object.entries(attrs)) {
-    if (v === false || v === null || v === undefined) continue;
-    if (k === 'class') node.className = v;
-    else if (k === 'text') node.textContent = v;
-    else node.setAttribute(k, v === true ? '' : v);
-  }
-  node.append(...children);
-  return node;
-};
+import { el } from './table.js';
 
 const percent = (fraction) => new Intl.NumberFormat(document.documentElement.lang || undefined,
   { style: 'percent', minimumFractionDigits: 2, maximumFractionDigits: 2 }).format(fraction);

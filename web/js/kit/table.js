@@ -9,7 +9,8 @@ import { t, fillPage } from './messages.js';
 import { tableById, LOBBY_FILE } from './tables.js';
 import { loadFonts } from './fonts.js';
 
-const el = (tag, attrs = {}, ...children) => {
+/** An element with its attributes ('class', 'text' or any other) and children. */
+export const el = (tag, attrs = {}, ...children) => {
   const node = document.createElement(tag);
   for (const [k, v] of Object.entries(attrs)) {
     if (v === false || v === null || v === undefined) continue;
