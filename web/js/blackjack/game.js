@@ -13,6 +13,8 @@ import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
+import { blackjackRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
 
 export const STORE_KEY = 'blackjack-royale.v1';
 export const TABLE_MIN = 1;
@@ -23,7 +25,8 @@ const refuse = (reason) => ({ ok: false, reason });
 const ok = { ok: true, reason: '' };
 
 export class BlackjackGame {
-  constructor({ storage = globalThis.localStorage, random = defaultRandom(), shoe = null, log } = {}) {
+  constructor({ storage = globalThis.localStorage, random = defaultRandom(), shoe = null, log, evening = eveningStart } = {}) {
+    this.evening = evening;
     this.table = new TableState({
       storage, storeKey: STORE_KEY, log,
       settings: { hints: false },
@@ -140,6 +143,9 @@ export class BlackjackGame {
     const returned = staked + round.net;
     const count = { win: 0, blackjack: 0, lose: 0, bust: 0, push: 0 };
     for (const o of round.outcomes) count[o.outcome]++;
+    // The round record the lobby reads, with the round where the page's readers have always found it.
+    const record = blackjackRecord(round, this.table.bankroll + returned);
+    const since = this.evening();
     this.table.change((s) => {
       s.bankroll += returned;
       s.stats.rounds += 1;
@@ -149,10 +155,13 @@ export class BlackjackGame {
       s.stats.handsLost += count.lose + count.bust;
       s.stats.handsPushed += count.push;
       s.stats.blackjacks += count.blackjack;
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
       s.history.push({
         bet: round.bet, net: round.net, insurance: round.insurance,
         dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome),
+        ...record,
       });
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.round = null;
       s.game.last = round;
     });

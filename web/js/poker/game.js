@@ -12,6 +12,8 @@ import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
+import { pokerRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
 
 export const STORE_KEY = 'poker-royale.v1';
 export const ANTE_MAX = 200;
@@ -22,8 +24,9 @@ export const SMALLEST_ROUND = 3;
 const refuse = (reason) => ({ ok: false, reason });
 
 export class PokerGame {
-  constructor({ storage = globalThis.localStorage, random = defaultRandom(), log } = {}) {
+  constructor({ storage = globalThis.localStorage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
+    this.evening = evening;
     this.table = new TableState({
       storage, storeKey: STORE_KEY, log,
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, folds: 0, notQualified: 0, bonusWins: 0 },
@@ -103,6 +106,9 @@ export class PokerGame {
     const staked = h.ante + h.aaBonus + call;
     const result = { ...h, call, folded, returned: detail.returned, outcome: detail.outcome, bonus: detail.bonus,
       playerHand: pokerHandName(detail.player, true), dealerHand: pokerHandName(detail.dealer, true), qualifies: detail.qualifies };
+    // The round record the lobby reads, with the hand where the page's readers have always found it.
+    const record = pokerRecord({ ...h, call, folded }, this.table.bankroll + detail.returned - call);
+    const since = this.evening();
     this.table.change((s) => {
       s.bankroll += detail.returned - call;
       s.stats.rounds += 1;
@@ -115,7 +121,9 @@ export class PokerGame {
       if (detail.outcome === 'dealer does not qualify') s.stats.notQualified += 1;
       if (detail.bonus) s.stats.bonusWins += 1;
       s.history.push({ ante: h.ante, aaBonus: h.aaBonus, call, folded, returned: detail.returned,
-        net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board });
+        net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board, ...record });
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.hand = null;
       s.game.last = result;
     });
