@@ -6,7 +6,7 @@
 // a seeded random source.
 import {
   deal, answerInsurance, insuranceCost, options, isAllowed, act, actionCost, dealerStep,
-  basicStrategy, handValue, totalStaked, DECKS, MAX_HANDS,
+  basicStrategy, handValue, totalStaked, evenMoneyOffered, takeEvenMoney, DECKS, MAX_HANDS,
 } from '../rules/blackjack.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
@@ -104,6 +104,16 @@ export class BlackjackGame {
     if (why) return refuse(why);
     const cost = take ? insuranceCost(round) : 0;
     this.table.change((s) => { s.bankroll -= cost; answerInsurance(s.game.round, take); });
+    return this.finishIfDone();
+  }
+
+  /** Whether even money is offered now: the player's blackjack against a dealer ace. */
+  get evenMoneyOffered() { return !!this.round && evenMoneyOffered(this.round); }
+
+  /** Takes even money: the blackjack is paid 1:1 at once and the round ends. */
+  evenMoney() {
+    if (!this.evenMoneyOffered) return refuse(t('blackjack.noEvenMoney'));
+    this.table.change((s) => { takeEvenMoney(s.game.round); });
     return this.finishIfDone();
   }
 
