@@ -32,7 +32,13 @@ export class BlackjackGame {
       settings: { hints: false },
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0 },
     });
-    this.shoe = shoe ?? new Shoe({ decks: DECKS, penetration: 0.75, random });
+    // The shoe carries on from its save, so a reload or a lobby visit does not reshuffle it.
+    const saved = this.table.game.shoe;
+    this.shoe = shoe ?? Shoe.fromJSON(saved, { decks: DECKS, penetration: 0.75, random });
+    if (!shoe && saved !== undefined && saved !== null && !this.shoe.restored) {
+      this.table.log(`${STORE_KEY}: the saved shoe could not be read and a fresh one was shuffled`);
+      this.table.change((s) => { s.game.shoe = this.shoe.toJSON(); });
+    }
     this.slip = new BetSlip({ bankroll: () => this.table.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
     const last = this.table.history.at(-1);
     if (last && Number.isSafeInteger(last.bet)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
@@ -58,7 +64,7 @@ export class BlackjackGame {
     const bets = this.slip.commit();
     const bet = bets[SPOT] * CENTS_PER_CHIP;
     const round = deal(this.shoe, bet);
-    this.table.change((s) => { s.bankroll -= bet; s.game.round = round; });
+    this.table.change((s) => { s.bankroll -= bet; s.game.round = round; this.keepShoe(s); });
     return this.finishIfDone();
   }
 
@@ -121,8 +127,13 @@ export class BlackjackGame {
     const why = this.whyNot(move);
     if (why) return refuse(why);
     const cost = actionCost(this.round, move);
-    this.table.change((s) => { s.bankroll -= cost; act(s.game.round, move, this.shoe); });
+    this.table.change((s) => { s.bankroll -= cost; act(s.game.round, move, this.shoe); this.keepShoe(s); });
     return this.finishIfDone();
+  }
+
+  // Saved with every draw, in the same write as the round the cards went to.
+  keepShoe(s) {
+    if (typeof this.shoe.toJSON === 'function') s.game.shoe = this.shoe.toJSON();
   }
 
   /** Whether the dealer still draws; the page calls dealerDraw() between its pictures. */
@@ -130,7 +141,7 @@ export class BlackjackGame {
 
   dealerDraw() {
     if (this.phase !== 'dealer') return refuse(t('blackjack.notDrawing'));
-    this.table.change((s) => { dealerStep(s.game.round, this.shoe); });
+    this.table.change((s) => { dealerStep(s.game.round, this.shoe); this.keepShoe(s); });
     return this.finishIfDone();
   }
 
