@@ -50,3 +50,18 @@ test('the blackjack shoe carries on after a reload; a damaged one is shuffled af
   const fresh = new BlackjackGame({ storage, log: (m) => logged.push(m) });
   assert.deepEqual([fresh.shoe.restored, fresh.shoe.remaining, logged.some((m) => /shoe/.test(m))], [false, 312, true]);
 });
+
+test('the chart score counts each decision, per evening and overall, through a reload', () => {
+  const queue = 'Ts 9d 6h 7c 5s Ts 9d Th 7c 2c'.split(' ');
+  const shoe = { draw: () => queue.shift(), needsShuffle: false, shuffle() {} };
+  const storage = new FakeStorage();
+  const round = (game, move) => {
+    game.slip.place('bet', 5); game.deal(); game.play(move);
+    while (game.dealerDrawing) game.dealerDraw();
+  };
+  round(new BlackjackGame({ storage, shoe, evening: () => 7 }), 'stand');  // 16 against a nine: the chart hits
+  const later = new BlackjackGame({ storage, shoe, evening: () => 8 });
+  round(later, 'stand');
+  assert.deepEqual(later.chartScore, { session: { session: 8, decisions: 1, matched: 1 }, overall: { decisions: 2, matched: 1 } });
+  assert.deepEqual(new BlackjackGame({ storage, shoe, evening: () => 8 }).chartScore.session.decisions, 1);
+});

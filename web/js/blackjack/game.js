@@ -15,6 +15,7 @@ import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 import { blackjackRecord, eveningStart, addToEvening } from '../kit/history.js';
 import { stakeCounters } from '../rules/edges.js';
+import { CHART_STATS, judgeMove, sessionScore, addDecision, overallScore } from '../rules/chart-score.js';
 
 export const STORE_KEY = 'blackjack-royale.v1';
 export const TABLE_MIN = 1;
@@ -30,7 +31,7 @@ export class BlackjackGame {
     this.table = new TableState({
       storage, storeKey: STORE_KEY, log,
       settings: { hints: false },
-      stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0 },
+      stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0, ...CHART_STATS },
     });
     // The shoe carries on from its save, so a reload or a lobby visit does not reshuffle it.
     const saved = this.table.game.shoe;
@@ -127,7 +128,16 @@ export class BlackjackGame {
     const why = this.whyNot(move);
     if (why) return refuse(why);
     const cost = actionCost(this.round, move);
-    this.table.change((s) => { s.bankroll -= cost; act(s.game.round, move, this.shoe); this.keepShoe(s); });
+    // Every decision is scored against the chart, whether or not the hint is shown.
+    const judged = judgeMove(this.round, move);
+    const session = this.evening();
+    this.table.change((s) => {
+      s.bankroll -= cost;
+      for (const [k, by] of Object.entries(judged.stats)) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.game.chart = addDecision(sessionScore(s.game.chart, session), judged);
+      act(s.game.round, move, this.shoe);
+      this.keepShoe(s);
+    });
     return this.finishIfDone();
   }
 
@@ -151,6 +161,11 @@ export class BlackjackGame {
     if (!round || round.phase !== 'player') return null;
     const m = this.moves();
     return basicStrategy(round.hands[round.active].cards, round.dealer[0], { canDouble: m.double, canSplit: m.split });
+  }
+
+  /** How often the player's decisions matched the chart: { session, overall }, each { decisions, matched }. */
+  get chartScore() {
+    return { session: sessionScore(this.table.game.chart, this.evening()), overall: overallScore(this.table.stats) };
   }
 
   setHints(on) { return this.table.setSetting('hints', !!on); }

@@ -16,6 +16,7 @@ import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js'
 import { cardName, cardLabel } from '../kit/cards.js';
 import { mountPanels } from '../kit/panels.js';
 import { houseEdge } from '../rules/edges.js';
+import { percentMatched } from '../rules/chart-score.js';
 import { showCards, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
@@ -95,6 +96,7 @@ cards.innerHTML = `
   <aside class="side-panel bj-stats">
     <h2></h2>
     <dl id="stats"></dl>
+    <p class="bj-chart"></p>
     <label class="bj-toggle"><input type="checkbox"> <span></span></label>
   </aside>`;
 const [dealerBox, handsBox, spot, side] = cards.children;
@@ -156,6 +158,16 @@ function renderStats() {
     dd.textContent = String(v);
     return [dt, dd];
   }));
+  side.querySelector('.bj-chart').textContent = chartText(game.chartScore);
+}
+
+// The chart score, once there is a decision to score.
+function chartText({ session, overall }) {
+  if (!overall.decisions) return '';
+  const all = percentMatched(overall);
+  return session.decisions
+    ? t('blackjack.chartScore', { matched: session.matched, decisions: session.decisions, percent: percentMatched(session), overall: all })
+    : t('blackjack.chartScoreOverall', { overall: all });
 }
 
 function render() {

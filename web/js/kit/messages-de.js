@@ -376,6 +376,8 @@ export const DE = {
   'blackjack.spot': 'Einsatzfeld: den gewählten Chip setzen',
   'blackjack.dealerArea': 'Croupier',
   'blackjack.handsArea': 'Ihre Hände',
+  'blackjack.chartScore': 'Strategietabelle befolgt: {matched} von {decisions} ({percent} %) in dieser Sitzung, {overall} % insgesamt.',
+  'blackjack.chartScoreOverall': 'Strategietabelle befolgt: {overall} % insgesamt.',
   'blackjack.showHints': 'Beim Spielen den Tipp zeigen',
   'blackjack.stats.blackjacks': 'Blackjacks',
   'blackjack.totalBust': '{total} überkauft',

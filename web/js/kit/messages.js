@@ -128,6 +128,8 @@ const EN = {
   'blackjack.spot': 'Bet circle: add the selected chip',
   'blackjack.dealerArea': 'Dealer',
   'blackjack.handsArea': 'Your hands',
+  'blackjack.chartScore': 'Chart followed: {matched} of {decisions} ({percent}%) this session, {overall}% overall.',
+  'blackjack.chartScoreOverall': 'Chart followed: {overall}% overall.',
   'blackjack.showHints': 'Show the hint as I play',
   'blackjack.stats.blackjacks': 'Blackjacks',
   // A hand's total and outcome on its label and for a screen reader.
