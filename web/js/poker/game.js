@@ -14,6 +14,7 @@ import { defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
 import { pokerRecord, eveningStart, addToEvening } from '../kit/history.js';
 import { stakeCounters } from '../rules/edges.js';
+import { callOrFold } from '../rules/poker-strategy.js';
 
 export const STORE_KEY = 'poker-royale.v1';
 export const ANTE_MAX = 200;
@@ -29,6 +30,7 @@ export class PokerGame {
     this.evening = evening;
     this.table = new TableState({
       storage, storeKey: STORE_KEY, log,
+      settings: { hints: false },
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, folds: 0, notQualified: 0, bonusWins: 0 },
     });
     this.slip = new BetSlip({
@@ -85,11 +87,19 @@ export class PokerGame {
     return { ok: true, reason: '' };
   }
 
-  /** The player's best hand so far: the hole cards and the flop. */
-  playerSoFar() {
+  /** The player's best hand so far: the hole cards and the flop; capitalised to start a line. */
+  playerSoFar(capital = true) {
     const h = this.hand;
-    return h ? pokerHandName(evaluate5([...h.player, ...h.board.slice(0, 3)]), true) : '';
+    return h ? pokerHandName(evaluate5([...h.player, ...h.board.slice(0, 3)]), capital) : '';
   }
+
+  /** The simple strategy's advice for the hand in play, { move, reason }, or null. */
+  hint() {
+    const h = this.hand;
+    return h ? callOrFold(h.player, h.board.slice(0, 3)) : null;
+  }
+
+  setHints(on) { return this.table.setSetting('hints', !!on); }
 
   call() { return this.finish(false); }
   fold() { return this.finish(true); }
