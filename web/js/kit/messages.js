@@ -332,7 +332,7 @@ const EN = {
   'help.baccarat.3': 'A winning Banker bet pays 1 to 1 less 5% commission. On a Tie, Player and Banker bets come back.',
   'help.blackjack.1': 'Six decks, shuffled again once the cut card is out. Put a bet in the circle and deal: two cards each, one of the dealer\'s face down.',
   'help.blackjack.2': 'Come nearer 21 than the dealer without going over. Hit takes a card, Stand keeps the hand, Double doubles the bet for one card more, Split plays a pair as two hands (up to four). The dealer draws to 16 and stands on every 17.',
-  'help.blackjack.3': 'A blackjack pays 3 to 2, any other win 1 to 1, and a tie brings the bet back. Under a dealer ace you may insure for half your bet: insurance pays 2 to 1 when the dealer has blackjack.',
+  'help.blackjack.3': 'A blackjack pays 3 to 2, any other win 1 to 1, and a tie brings the bet back. Under a dealer ace you may insure for half your bet: insurance pays 2 to 1 when the dealer has blackjack. With a blackjack against a dealer ace you may take even money instead (E): paid 1 to 1 at once.',
   'help.poker.1': 'Casino Hold\'em against the dealer, from a deck shuffled for every hand. Place an ante (and the AA bonus if you like) and deal: two cards each and the flop.',
   'help.poker.2': 'Call with twice the ante to see the turn and the river, or fold and lose the ante. Your best five of seven cards meets the dealer\'s.',
   'help.poker.3': 'Below a pair of fours the dealer does not qualify: the ante is paid by the paytable and the call comes back. Otherwise the better hand wins, the ante by the paytable and the call 1 to 1; a tie brings both back. The AA bonus pays on your first five cards from a pair of aces up.',
