@@ -10,6 +10,8 @@ import { expectedTake, stakeCounters } from '../../web/js/rules/edges.js';
 import { deal, act, answerInsurance, dealerStep } from '../../web/js/rules/blackjack.js';
 import { RouletteTable } from '../../web/js/roulette/game.js';
 import { BaccaratTable } from '../../web/js/baccarat/game.js';
+import { BlackjackGame } from '../../web/js/blackjack/game.js';
+import { PokerGame } from '../../web/js/poker/game.js';
 import { createRandom, seededSource } from '../../web/js/kit/random.js';
 import { chartPoints } from '../../web/js/lobby-art.js';
 import { FakeStorage } from './support/helpers.mjs';
@@ -109,4 +111,27 @@ test('roulette and baccarat settle rounds the lobby can read, and their older en
     [[{ spot: 'red', staked: 1000, chips: 10 }], ['banker', 'playerPair'], true]);
   // A level run or a single round is drawn across the chart, never off it.
   assert.ok([[5], [5, 5, 5], [1, 9]].every((series) => chartPoints(series).flat().every(Number.isFinite)));
+});
+
+test('blackjack and poker settle rounds the lobby can read, and their pages still find the cards', () => {
+  const storage = new FakeStorage();
+  const queue = '8s 6c 8h Tc 3d Td 9c 7d'.split(' ');
+  const bj = new BlackjackGame({ storage, shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} }, log: () => {}, evening: () => 7 });
+  bj.slip.place('bet', 1);
+  bj.deal(); bj.play('split'); bj.play('double'); bj.play('stand');
+  while (bj.dealerDrawing) bj.dealerDraw();
+  const poker = new PokerGame({ storage, random: createRandom(seededSource(5)), log: () => {}, evening: () => 7 });
+  poker.slip.place('ante', 2); poker.slip.place('bonus', 1);
+  poker.deal(); poker.call();
+
+  const [round] = bj.table.history, [hand] = poker.table.history;
+  const { tables } = lobbySummary(storage, 7);
+  const near = (x, y) => Math.abs(x - y) < 1e-6;
+  for (const [summary, entry] of [[tables.find((t) => t.id === 'blackjack'), round], [tables.find((t) => t.id === 'poker'), hand]]) {
+    assert.ok(summary.recorded && near(summary.take, expectedTake([entry])) && near(summary.evening.take, summary.take));
+    assert.deepEqual([summary.evening.rounds, summary.evening.net, entry.bankroll], [1, entry.net, summary.bankroll]);
+  }
+  assert.deepEqual([round.bet, round.net, round.hands.length, round.outcomes.length, brief(round)[0]],
+    [100, 300, 2, 2, 'main 100>200, double 100>200, split 100>200']);
+  assert.deepEqual([hand.ante, hand.aaBonus, hand.call, hand.board.length, hand.net], [200, 100, 400, 5, hand.returned - 700]);
 });

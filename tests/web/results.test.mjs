@@ -9,6 +9,7 @@ import { evaluate5 } from '../../web/js/rules/poker.js';
 import { RouletteTable } from '../../web/js/roulette/game.js';
 import { WHEEL } from '../../web/js/rules/roulette.js';
 import { PokerGame } from '../../web/js/poker/game.js';
+import { BlackjackGame } from '../../web/js/blackjack/game.js';
 import { FakeStorage } from './support/helpers.mjs';
 
 // A blackjack round played from scripted cards and moves, settled by the rules.
@@ -100,4 +101,20 @@ test('poker names hands in plain words and reports the ante, call and AA bonus a
   const flush = play('Ah 2h Qc Qd Kh 9h 4c 8s 3h', 5, 0, false);
   assert.equal(flush.headline, 'You win 20 chips.');
   assert.match(flush.text, /Your flush, ace high beats the dealer's pair of queens\. Ante: 5 wins 10 \(pays 2 to 1\)\. Call: 10 wins 10\./);
+});
+
+test('even money pays the blackjack 1:1 at once and says so without the dealer\'s hole card', () => {
+  const queue = 'As Ac Kh 9d'.split(' ');
+  const storage = new FakeStorage();
+  const game = new BlackjackGame({ storage, shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} }, log: () => {} });
+  assert.equal(game.evenMoney().ok, false, 'nothing is offered before a hand');
+  game.slip.place('bet', 10);
+  game.deal();
+  assert.ok(game.evenMoneyOffered);
+  const before = game.bankroll;
+  const { settled } = game.evenMoney();
+  const shown = blackjackResult(settled);
+  assert.deepEqual([game.bankroll - before, game.round, shown.text],
+    [2000, null, 'You win 10 chips. Even money: your blackjack is paid 10 at once.']);
+  assert.equal(game.table.history[0].shown.evenMoney, true);
 });

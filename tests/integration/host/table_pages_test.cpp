@@ -347,9 +347,23 @@ TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvives
       round.hands.every((h) => B.handValue(h.cards).total > 21);
     return { bet: [round.bet, 1000], insurance: [round.insurance, 0], hands: [round.hands.length, 1],
              dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net] };)JS");
+  // The shoe comes back with the cards the round left in it, and the chart
+  // score with the decisions made.
   reloadFromTheStore(R"JS(
+    const { decisions, matched } = s.game.chart ?? { decisions: 0, matched: 0 };
+    const pct = Math.floor((100 * matched) / decisions);
     return { dealer: [cardsIn($('#dealer-cards')), s.game.last.dealer],
-             player: [cardsIn($('#hands .bj-cards')), s.game.last.hands[0].cards], ...handCounts(s) };)JS");
+             player: [cardsIn($('#hands .bj-cards')), s.game.last.hands[0].cards], ...handCounts(s),
+             shoe: [s.game.shoe.cards.length / 2, 312 - h.hands.flat().length - h.dealer.length],
+             score: [$('.bj-chart').textContent, decisions ? `Chart followed: ${matched} of ${decisions} (${pct}%) this session, ${pct}% overall.` : ''],
+             overall: [[s.stats.chartDecisions, s.stats.chartMatched], [decisions, matched]] };)JS");
+  // The next deal, G, comes from that shoe, not a fresh one.
+  EXPECT_EQ(page(R"JS(
+    const next = state().game.shoe.cards.slice(0, 8);
+    press('g');
+    await until(() => state().game.round || state().stats.rounds === 2);
+    const r = state().game.round ?? state().game.last;
+    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next;)JS"), "true") << saved();
 }
 
 TEST_F(TablePage, PokerHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {

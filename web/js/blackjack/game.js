@@ -6,13 +6,16 @@
 // a seeded random source.
 import {
   deal, answerInsurance, insuranceCost, options, isAllowed, act, actionCost, dealerStep,
-  basicStrategy, handValue, totalStaked, DECKS, MAX_HANDS,
+  basicStrategy, handValue, totalStaked, evenMoneyOffered, takeEvenMoney, DECKS, MAX_HANDS,
 } from '../rules/blackjack.js';
 import { TableState } from '../kit/state.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
+import { blackjackRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
+import { CHART_STATS, judgeMove, sessionScore, addDecision, overallScore } from '../rules/chart-score.js';
 
 export const STORE_KEY = 'blackjack-royale.v1';
 export const TABLE_MIN = 1;
@@ -23,13 +26,20 @@ const refuse = (reason) => ({ ok: false, reason });
 const ok = { ok: true, reason: '' };
 
 export class BlackjackGame {
-  constructor({ storage = globalThis.localStorage, random = defaultRandom(), shoe = null, log } = {}) {
+  constructor({ storage = globalThis.localStorage, random = defaultRandom(), shoe = null, log, evening = eveningStart } = {}) {
+    this.evening = evening;
     this.table = new TableState({
       storage, storeKey: STORE_KEY, log,
       settings: { hints: false },
-      stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0 },
+      stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0, ...CHART_STATS },
     });
-    this.shoe = shoe ?? new Shoe({ decks: DECKS, penetration: 0.75, random });
+    // The shoe carries on from its save, so a reload or a lobby visit does not reshuffle it.
+    const saved = this.table.game.shoe;
+    this.shoe = shoe ?? Shoe.fromJSON(saved, { decks: DECKS, penetration: 0.75, random });
+    if (!shoe && saved !== undefined && saved !== null && !this.shoe.restored) {
+      this.table.log(`${STORE_KEY}: the saved shoe could not be read and a fresh one was shuffled`);
+      this.table.change((s) => { s.game.shoe = this.shoe.toJSON(); });
+    }
     this.slip = new BetSlip({ bankroll: () => this.table.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
     const last = this.table.history.at(-1);
     if (last && Number.isSafeInteger(last.bet)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
@@ -55,7 +65,7 @@ export class BlackjackGame {
     const bets = this.slip.commit();
     const bet = bets[SPOT] * CENTS_PER_CHIP;
     const round = deal(this.shoe, bet);
-    this.table.change((s) => { s.bankroll -= bet; s.game.round = round; });
+    this.table.change((s) => { s.bankroll -= bet; s.game.round = round; this.keepShoe(s); });
     return this.finishIfDone();
   }
 
@@ -104,12 +114,36 @@ export class BlackjackGame {
     return this.finishIfDone();
   }
 
+  /** Whether even money is offered now: the player's blackjack against a dealer ace. */
+  get evenMoneyOffered() { return !!this.round && evenMoneyOffered(this.round); }
+
+  /** Takes even money: the blackjack is paid 1:1 at once and the round ends. */
+  evenMoney() {
+    if (!this.evenMoneyOffered) return refuse(t('blackjack.noEvenMoney'));
+    this.table.change((s) => { takeEvenMoney(s.game.round); });
+    return this.finishIfDone();
+  }
+
   play(move) {
     const why = this.whyNot(move);
     if (why) return refuse(why);
     const cost = actionCost(this.round, move);
-    this.table.change((s) => { s.bankroll -= cost; act(s.game.round, move, this.shoe); });
+    // Every decision is scored against the chart, whether or not the hint is shown.
+    const judged = judgeMove(this.round, move);
+    const session = this.evening();
+    this.table.change((s) => {
+      s.bankroll -= cost;
+      for (const [k, by] of Object.entries(judged.stats)) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.game.chart = addDecision(sessionScore(s.game.chart, session), judged);
+      act(s.game.round, move, this.shoe);
+      this.keepShoe(s);
+    });
     return this.finishIfDone();
+  }
+
+  // Saved with every draw, in the same write as the round the cards went to.
+  keepShoe(s) {
+    if (typeof this.shoe.toJSON === 'function') s.game.shoe = this.shoe.toJSON();
   }
 
   /** Whether the dealer still draws; the page calls dealerDraw() between its pictures. */
@@ -117,7 +151,7 @@ export class BlackjackGame {
 
   dealerDraw() {
     if (this.phase !== 'dealer') return refuse(t('blackjack.notDrawing'));
-    this.table.change((s) => { dealerStep(s.game.round, this.shoe); });
+    this.table.change((s) => { dealerStep(s.game.round, this.shoe); this.keepShoe(s); });
     return this.finishIfDone();
   }
 
@@ -127,6 +161,11 @@ export class BlackjackGame {
     if (!round || round.phase !== 'player') return null;
     const m = this.moves();
     return basicStrategy(round.hands[round.active].cards, round.dealer[0], { canDouble: m.double, canSplit: m.split });
+  }
+
+  /** How often the player's decisions matched the chart: { session, overall }, each { decisions, matched }. */
+  get chartScore() {
+    return { session: sessionScore(this.table.game.chart, this.evening()), overall: overallScore(this.table.stats) };
   }
 
   setHints(on) { return this.table.setSetting('hints', !!on); }
@@ -140,6 +179,9 @@ export class BlackjackGame {
     const returned = staked + round.net;
     const count = { win: 0, blackjack: 0, lose: 0, bust: 0, push: 0 };
     for (const o of round.outcomes) count[o.outcome]++;
+    // The round record the lobby reads, with the round where the page's readers have always found it.
+    const record = blackjackRecord(round, this.table.bankroll + returned);
+    const since = this.evening();
     this.table.change((s) => {
       s.bankroll += returned;
       s.stats.rounds += 1;
@@ -149,10 +191,13 @@ export class BlackjackGame {
       s.stats.handsLost += count.lose + count.bust;
       s.stats.handsPushed += count.push;
       s.stats.blackjacks += count.blackjack;
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
       s.history.push({
         bet: round.bet, net: round.net, insurance: round.insurance,
         dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome),
+        ...record,
       });
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.round = null;
       s.game.last = round;
     });

@@ -16,6 +16,7 @@ import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js'
 import { cardName, cardLabel } from '../kit/cards.js';
 import { mountPanels } from '../kit/panels.js';
 import { houseEdge } from '../rules/edges.js';
+import { percentMatched } from '../rules/chart-score.js';
 import { showCards, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
@@ -30,7 +31,7 @@ let view = null;
 let settling = false;
 
 const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
-const INSURANCE = ['insure', 'no-insure'];
+const INSURANCE = ['even-money', 'insure', 'no-insure'];
 const PLAYING = ['hint', 'split', 'double', 'stand', 'hit'];
 const MOVES = ['hit', 'stand', 'double', 'split'];
 
@@ -50,6 +51,7 @@ const frame = mountTable({
     { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: () => after(game.deal()),
       onRefused: refusedDeal },
     { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
+    { id: 'even-money', label: t('blackjack.action.evenMoney'), key: 'e', hidden: true, onActivate: () => after(game.evenMoney()) },
     { id: 'insure', label: t('blackjack.action.insure'), key: 'i', hidden: true, onActivate: () => after(game.insure(true)) },
     { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
       onActivate: () => after(game.insure(false)) },
@@ -74,7 +76,8 @@ mountPanels(frame, {
   history: () => game.table.history,
   describe: (entry) => ({
     what: Array.isArray(entry.hands) && Array.isArray(entry.dealer)
-      ? t('history.blackjack', { hands: entry.hands.map(cardsText).join(' | '), dealer: cardsText(entry.dealer) }) : '',
+      ? t('history.blackjack', { hands: entry.hands.map(cardsText).join(' | '),
+        dealer: cardsText(entry.shown?.evenMoney ? entry.dealer.slice(0, 1) : entry.dealer) }) : '',
     bets: [Number.isSafeInteger(entry.bet) ? `${t('blackjack.hand')} ${formatChips(entry.bet)}` : '',
       entry.insurance ? `${t('blackjack.action.insure')} ${formatChips(entry.insurance)}` : ''].filter(Boolean).join(', '),
   }),
@@ -93,6 +96,7 @@ cards.innerHTML = `
   <aside class="side-panel bj-stats">
     <h2></h2>
     <dl id="stats"></dl>
+    <p class="bj-chart"></p>
     <label class="bj-toggle"><input type="checkbox"> <span></span></label>
   </aside>`;
 const [dealerBox, handsBox, spot, side] = cards.children;
@@ -154,6 +158,16 @@ function renderStats() {
     dd.textContent = String(v);
     return [dt, dd];
   }));
+  side.querySelector('.bj-chart').textContent = chartText(game.chartScore);
+}
+
+// The chart score, once there is a decision to score.
+function chartText({ session, overall }) {
+  if (!overall.decisions) return '';
+  const all = percentMatched(overall);
+  return session.decisions
+    ? t('blackjack.chartScore', { matched: session.matched, decisions: session.decisions, percent: percentMatched(session), overall: all })
+    : t('blackjack.chartScoreOverall', { overall: all });
 }
 
 function render() {
@@ -163,7 +177,8 @@ function render() {
   frame.setBankroll(game.bankroll);
   frame.setBet(live ? live.hands.reduce((sum, h) => sum + h.bet, 0) + live.insurance : game.slip.totalCents);
 
-  const hideHole = live && (phase === 'insurance' || phase === 'player');
+  // Even money ends the round before the dealer looks, so the hole card stays down.
+  const hideHole = (live && (phase === 'insurance' || phase === 'player')) || !!round?.evenMoney;
   showCards(dealerBox.firstElementChild, round ? (hideHole ? [round.dealer[0], null] : round.dealer) : []);
   dealerBox.lastElementChild.textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
     : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
@@ -179,6 +194,7 @@ function render() {
   frame.setChips((value) => betting || chipUnavailable(value, game.bankroll, TABLE_MAX));
   for (const id of BETTING) frame.setAction(id, { hidden: phase !== 'betting' });
   for (const id of INSURANCE) frame.setAction(id, { hidden: phase !== 'insurance' });
+  frame.setAction('even-money', { hidden: !game.evenMoneyOffered, reason: wait });
   for (const id of PLAYING) frame.setAction(id, { hidden: phase !== 'player' && phase !== 'dealer' });
   for (const id of BETTING.slice(0, -1)) frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
   frame.setAction('again', { reason: wait || game.slip.whyNot(game.slip.total === 0 ? 'repeat' : 'deal') });
@@ -321,11 +337,16 @@ async function after(result) {
   } else if (result.settled) {
     announce(result);
   } else if (game.phase === 'insurance') {
-    frame.say(t('blackjack.insuranceOffer', { amount: insuranceCost(game.round) }));
+    offerInsurance();
   } else if (game.phase === 'player') {
     if (game.table.settings.hints) showHint(); else frame.say('');
   }
   render();
+}
+
+function offerInsurance() {
+  const amount = insuranceCost(game.round);
+  frame.say(t(game.evenMoneyOffered ? 'blackjack.evenMoneyOffer' : 'blackjack.insuranceOffer', { amount }));
 }
 
 async function start() {
@@ -338,9 +359,9 @@ async function start() {
     console.warn('Velmar Casino: the blackjack table could not be drawn', e);
   }
   const round = game.round ?? game.lastRound;
-  showTable(round, game.round && (game.phase === 'insurance' || game.phase === 'player'), false);
+  showTable(round, (game.round && (game.phase === 'insurance' || game.phase === 'player')) || !!round?.evenMoney, false);
   if (game.phase === 'dealer') await after({ ok: true });
-  else if (game.phase === 'insurance') frame.say(t('blackjack.insuranceOffer', { amount: insuranceCost(game.round) }));
+  else if (game.phase === 'insurance') offerInsurance();
   else if (game.round) frame.say(t('blackjack.stillInPlay'));
   else if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
   else frame.say(t('blackjack.welcome'));

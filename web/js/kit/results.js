@@ -81,6 +81,8 @@ const RETURN = { blackjack: (h) => h.bet + Math.floor((h.bet * 3) / 2), win: (h)
 
 /** A settled round of blackjack: every hand of a split and the insurance. */
 export function blackjackResult(round) {
+  // Even money ends the round before the dealer looks: the hole card stays unsaid.
+  if (round.evenMoney) return buildResult({ net: round.net, scene: [t('blackjack.evenMoneyPaid', { won: round.net })] });
   const several = round.hands.length > 1;
   const dealerBJ = isBlackjack(round.dealer);
   const dealer = dealerBJ ? t('blackjack.dealerBlackjack') : String(handValue(round.dealer).total);

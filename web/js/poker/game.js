@@ -12,6 +12,9 @@ import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
+import { pokerRecord, eveningStart, addToEvening } from '../kit/history.js';
+import { stakeCounters } from '../rules/edges.js';
+import { callOrFold } from '../rules/poker-strategy.js';
 
 export const STORE_KEY = 'poker-royale.v1';
 export const ANTE_MAX = 200;
@@ -22,10 +25,12 @@ export const SMALLEST_ROUND = 3;
 const refuse = (reason) => ({ ok: false, reason });
 
 export class PokerGame {
-  constructor({ storage = globalThis.localStorage, random = defaultRandom(), log } = {}) {
+  constructor({ storage = globalThis.localStorage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
+    this.evening = evening;
     this.table = new TableState({
       storage, storeKey: STORE_KEY, log,
+      settings: { hints: false },
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, folds: 0, notQualified: 0, bonusWins: 0 },
     });
     this.slip = new BetSlip({
@@ -82,11 +87,19 @@ export class PokerGame {
     return { ok: true, reason: '' };
   }
 
-  /** The player's best hand so far: the hole cards and the flop. */
-  playerSoFar() {
+  /** The player's best hand so far: the hole cards and the flop; capitalised to start a line. */
+  playerSoFar(capital = true) {
     const h = this.hand;
-    return h ? pokerHandName(evaluate5([...h.player, ...h.board.slice(0, 3)]), true) : '';
+    return h ? pokerHandName(evaluate5([...h.player, ...h.board.slice(0, 3)]), capital) : '';
   }
+
+  /** The simple strategy's advice for the hand in play, { move, reason }, or null. */
+  hint() {
+    const h = this.hand;
+    return h ? callOrFold(h.player, h.board.slice(0, 3)) : null;
+  }
+
+  setHints(on) { return this.table.setSetting('hints', !!on); }
 
   call() { return this.finish(false); }
   fold() { return this.finish(true); }
@@ -103,6 +116,9 @@ export class PokerGame {
     const staked = h.ante + h.aaBonus + call;
     const result = { ...h, call, folded, returned: detail.returned, outcome: detail.outcome, bonus: detail.bonus,
       playerHand: pokerHandName(detail.player, true), dealerHand: pokerHandName(detail.dealer, true), qualifies: detail.qualifies };
+    // The round record the lobby reads, with the hand where the page's readers have always found it.
+    const record = pokerRecord({ ...h, call, folded }, this.table.bankroll + detail.returned - call);
+    const since = this.evening();
     this.table.change((s) => {
       s.bankroll += detail.returned - call;
       s.stats.rounds += 1;
@@ -115,7 +131,9 @@ export class PokerGame {
       if (detail.outcome === 'dealer does not qualify') s.stats.notQualified += 1;
       if (detail.bonus) s.stats.bonusWins += 1;
       s.history.push({ ante: h.ante, aaBonus: h.aaBonus, call, folded, returned: detail.returned,
-        net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board });
+        net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board, ...record });
+      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.game.evening = addToEvening(s.game.evening, since, record);
       s.game.hand = null;
       s.game.last = result;
     });

@@ -46,6 +46,7 @@ const frame = mountTable({
     { id: 'double-bet', label: t('action.double'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
     { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
     { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
+    { id: 'hint', label: t('poker.action.hint'), key: 't', hidden: true, onActivate: showHint },
     { id: 'fold', label: t('poker.action.fold'), key: 'f', hidden: true, onActivate: () => finish(true) },
     { id: 'call', label: t('poker.action.call'), key: 'k', primary: true, hidden: true, onActivate: () => finish(false) },
   ],
@@ -97,6 +98,7 @@ over.innerHTML = `
     <table class="pk-paytable"><caption></caption><thead><tr><th scope="col"></th><th scope="col"></th><th scope="col"></th></tr></thead><tbody></tbody></table>
     <p class="pk-note"></p>
     <h2></h2><dl id="stats"></dl>
+    <label class="pk-toggle"><input type="checkbox"> <span></span></label>
   </aside>`;
 const [dealerRow, boardRow, playerRow, tableView, side] = over.children;
 const spotBox = tableView.firstElementChild;
@@ -123,6 +125,9 @@ for (const [name, category] of [...[9, 8, 7, 6, 5].map((c) => [`poker.row.${c}`,
 }
 side.querySelector('.pk-note').textContent = t('poker.bonusFrom');
 side.querySelector('h2').textContent = t('stats.title');
+side.querySelector('.pk-toggle span').textContent = t('poker.showHints');
+const hintsBox = side.querySelector('.pk-toggle input');
+hintsBox.addEventListener('change', () => { game.setHints(hintsBox.checked); render(); });
 frame.stage.insertBefore(over, frame.board);
 over.replaceWith(...over.children);
 
@@ -188,6 +193,8 @@ function render() {
   frame.setChips((value) => between || chipUnavailable(value, game.bankroll, ANTE_MAX));
   for (const id of BETTING) frame.setAction(id, { hidden: !betting });
   frame.setAction('fold', { hidden: betting });
+  frame.setAction('hint', { hidden: betting, reason: wait });
+  hintsBox.checked = game.table.settings.hints;
   frame.setAction('call', { hidden: betting });
   for (const id of ['undo', 'clear', 'repeat', 'double-bet']) {
     frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
@@ -266,9 +273,18 @@ async function deal() {
   busy = false;
   const h = game.hand;
   speak(t('say.cardsNoTotal', { who: t('say.you'), cards: h.player.map(cardName).join(', ') }));
-  speak(t('say.flop', { cards: h.board.slice(0, 3).map(cardName).join(', '), hand: game.playerSoFar().toLowerCase() }));
-  frame.say(t('poker.youHold', { hand: game.playerSoFar().toLowerCase(), amount: 2 * h.ante }));
+  speak(t('say.flop', { cards: h.board.slice(0, 3).map(cardName).join(', '), hand: game.playerSoFar(false) }));
+  frame.say(t('poker.youHold', { hand: game.playerSoFar(false), amount: 2 * h.ante }));
+  if (game.table.settings.hints) showHint(true);
   render();
+}
+
+// The simple strategy's call or fold with its reason; as the hand is dealt it follows what was said.
+function showHint(after = false) {
+  const hint = game.hint();
+  if (!hint) return;
+  const said = t('poker.hintSays', { move: t(`poker.action.${hint.move}`), reason: t(`poker.reason.${hint.reason}`) });
+  frame.say(after ? `${t('poker.youHold', { hand: game.playerSoFar(false), amount: 2 * game.hand.ante })} ${said}` : said);
 }
 
 // The turn, the river and the dealer's cards are turned one after another,
