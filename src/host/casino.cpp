@@ -139,6 +139,10 @@ struct Casino::Impl {
   // Counts the requests to open a page: of those waiting on a flush, only
   // the newest loads.
   std::uint64_t opening = 0;
+  // The tables whose page could not hold its saves this visit.
+  std::vector<std::string> unsavedTables;
+  // What onSaveTrouble was last told.
+  SaveTrouble told;
 };
 
 std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, Options options) {
@@ -188,6 +192,20 @@ const Table* Casino::currentTable() const {
 }
 
 std::string Casino::jsString(std::string_view text) { return jsStringLiteral(text); }
+
+SaveTrouble Casino::saveTrouble() const {
+  SaveTrouble trouble;
+  trouble.behind = impl_->saves.fileBehind();
+  trouble.unsavedTables = impl_->unsavedTables;
+  return trouble;
+}
+
+void Casino::troubleChanged() {
+  auto now = saveTrouble();
+  if (now == impl_->told) return;
+  impl_->told = now;
+  if (onSaveTrouble) onSaveTrouble(now);
+}
 
 void Casino::receive(WebKitWebView* sender, JSCValue* body) {
   auto& d = *impl_;

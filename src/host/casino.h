@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/tables.h"
+#include "host/save_trouble.h"
 #include "store/save_store.h"
 
 #include <adwaita.h>
@@ -58,6 +59,11 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // Called after every load with the table the loaded address shows, or null.
   std::function<void(const Table*)> onPageChange;
 
+  // What the player must know about the saves now; onSaveTrouble is called
+  // on the main loop whenever it changes.
+  SaveTrouble saveTrouble() const;
+  std::function<void(const SaveTrouble&)> onSaveTrouble;
+
   static constexpr double kFlushTimeout = 1.5;
   static constexpr Rgba background{4 / 255.0, 10 / 255.0, 7 / 255.0, 1.0};
   // A double-quoted script string literal that reads back as exactly text.
@@ -88,6 +94,8 @@ class Casino : public std::enable_shared_from_this<Casino> {
   gboolean onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog);
   void onLoadChanged(WebKitWebView* view, WebKitLoadEvent event);
   void onProcessEnded(WebKitWebView* view);
+  // Tells onSaveTrouble when saveTrouble() differs from what it was last told.
+  void troubleChanged();
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
