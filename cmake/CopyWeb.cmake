@@ -13,21 +13,7 @@ foreach(f IN LISTS files)
   file(COPY_FILE "${SRC}/${f}" "${DEST}/${f}" ONLY_IF_DIFFERENT)
 endforeach()
 
-# Vendored files: destination inside the web folder, then source inside node_modules.
-# three.module.js imports ./three.core.js, so both travel together. Only the font
-# faces that css/casino.css declares are copied.
-set(vendor_map
-  "vendor/three/three.module.js=three/build/three.module.js"
-  "vendor/three/three.core.js=three/build/three.core.js"
-)
-foreach(weight 400 500 600 700 800)
-  list(APPEND vendor_map
-    "vendor/fonts/manrope-latin-${weight}-normal.woff2=@fontsource/manrope/files/manrope-latin-${weight}-normal.woff2")
-endforeach()
-foreach(face 400-normal 600-normal 700-normal 400-italic)
-  list(APPEND vendor_map
-    "vendor/fonts/playfair-display-latin-${face}.woff2=@fontsource/playfair-display/files/playfair-display-latin-${face}.woff2")
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/WebVendor.cmake")
 foreach(pair IN LISTS vendor_map)
   string(REPLACE "=" ";" parts "${pair}")
   list(GET parts 0 to)
@@ -38,9 +24,17 @@ foreach(pair IN LISTS vendor_map)
     file(COPY_FILE "${SRC}/node_modules/${from}" "${DEST}/${to}" ONLY_IF_DIFFERENT)
     list(APPEND wanted "${to}")
   else()
-    message(WARNING "web: ${from} is missing; run scripts/setup")
+    list(APPEND missing "${from}")
   endif()
 endforeach()
+# Without them the tables would have no 3D scene and no fonts: a package built
+# so must not come out of the build looking whole.
+if(missing)
+  list(JOIN missing "\n  " list)
+  message(FATAL_ERROR "web: the pages need files that are not in web/node_modules:\n  ${list}\n"
+                      "Run scripts/setup (it runs npm ci in web/), or build from the release tarball, "
+                      "which carries them.")
+endif()
 
 # Files removed from web/ leave the staged folder too.
 file(GLOB_RECURSE staged RELATIVE "${DEST}" "${DEST}/*")

@@ -10,7 +10,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Four casino tables that keep your chips")
 set(CPACK_PACKAGE_DESCRIPTION
   "A lobby and four lit tables (roulette, blackjack, baccarat and poker), played\n for chips that are not money. Chips and table settings are saved as you play.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The symbols go into a package of their own (velmar-casino-dbgsym) rather
+# than away, so that a crash report can still be read.
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -10,3 +10,11 @@ add_custom_target(web ALL
   COMMENT "Staging the web folder"
   VERBATIM)
 install(DIRECTORY ${VELMAR_RESOURCES}/web DESTINATION ${CMAKE_INSTALL_DATADIR}/velmar-casino)
+
+# The release tarball: build/velmar-casino-<version>.tar.xz.
+add_custom_target(dist
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DNAME=${PROJECT_NAME}-${PROJECT_VERSION}
+          -P ${CMAKE_SOURCE_DIR}/cmake/Dist.cmake
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Making the release tarball"
+  VERBATIM)

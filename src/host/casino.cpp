@@ -13,6 +13,8 @@
 #include "platform/log.h"
 #include "platform/timer.h"
 
+#include <glib/gi18n.h>
+
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -546,13 +548,13 @@ gboolean Casino::onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog)
   GtkRoot* root = gtk_widget_get_root(GTK_WIDGET(view));
   GtkWindow* parent = root && GTK_IS_WINDOW(root) ? GTK_WINDOW(root) : nullptr;
   auto* panel = ADW_MESSAGE_DIALOG(adw_message_dialog_new(parent, webkit_script_dialog_get_message(dialog), nullptr));
-  adw_message_dialog_add_response(panel, "ok", "OK");
+  // Cancel comes first, as in every GNOME dialog.
   if (kind == WEBKIT_SCRIPT_DIALOG_CONFIRM) {
-    adw_message_dialog_add_response(panel, "cancel", "Cancel");
+    adw_message_dialog_add_response(panel, "cancel", _("_Cancel"));
     adw_message_dialog_set_close_response(panel, "cancel");
-  } else {
-    adw_message_dialog_set_close_response(panel, "ok");
   }
+  adw_message_dialog_add_response(panel, "ok", _("_OK"));
+  if (kind != WEBKIT_SCRIPT_DIALOG_CONFIRM) adw_message_dialog_set_close_response(panel, "ok");
   adw_message_dialog_set_default_response(panel, "ok");
   gtk_window_set_modal(GTK_WINDOW(panel), TRUE);
 
@@ -587,15 +589,16 @@ void Casino::showStopped(const std::string& pageName) {
   auto bin = impl_->container.lock();
   if (!bin) return;
   const Table* table = Tables::table(Tables::url(pageName));
-  std::string title = std::string(table ? table->name : "This page") + " stopped";
+  // Translators: %s is the table's name, such as "Roulette Royale", or "This page".
+  g_autofree char* title = g_strdup_printf(_("%s stopped"), table ? std::string(table->name).c_str() : _("This page"));
   // The last frame of a page whose process is gone would look alive; the
   // next load, Reload's included, puts the page back in its place.
   auto* status = adw_status_page_new();
   adw_status_page_set_icon_name(ADW_STATUS_PAGE(status), "dialog-warning-symbolic");
-  adw_status_page_set_title(ADW_STATUS_PAGE(status), title.c_str());
+  adw_status_page_set_title(ADW_STATUS_PAGE(status), title);
   adw_status_page_set_description(ADW_STATUS_PAGE(status),
-                                  "Its page ended several times within a minute, so it was not opened again. "
-                                  "Your chips are saved. Press Ctrl+R to reload it.");
+                                  _("Its page ended several times within a minute, so it was not opened again. "
+                                    "Your chips are saved. Press Ctrl+R to reload it."));
   gtk_widget_set_name(status, "stopped");
   adw_bin_set_child(bin.get(), status);
 }
