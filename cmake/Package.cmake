@@ -11,8 +11,8 @@ set(CPACK_PACKAGE_DESCRIPTION
   "A lobby and four lit tables (roulette, blackjack, baccarat and poker), played\n for chips that are not money. Chips and table settings are saved as you play.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The symbols go into a package of their own (velmar-casino-dbgsym) rather
-# than away, so that a crash report can still be read.
-set(CPACK_STRIP_FILES ON)
+# than away, so that a crash report can still be read; the generator strips
+# the program itself, which CPACK_STRIP_FILES would do too early.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)

@@ -74,14 +74,14 @@ if [[ -f "$VELMAR_BUILD/CPackConfig.cmake" ]]; then
   # Hardened as Debian builds: lintian names each missing measure, at any level.
   lintian --fail-on error,warning,info --tags hardening-no-fortify-functions,hardening-no-relro,hardening-no-bindnow,hardening-no-pie \
     "$deb" >"$WORK/hardening.log" 2>&1 || { grep -v 'root privileges' "$WORK/hardening.log"; fail "the program is not hardened"; }
-  readelf -s --wide "$INSTALL/games/velmar-casino" | grep -q '__stack_chk_fail' || fail "the program has no stack protector"
+  grep -q "__stack_chk_fail" <<<"$(readelf --dyn-syms --wide "$INSTALL/games/velmar-casino")" || fail "the program has no stack protector"
   pass "hardened: fortified functions, stack protector, read-only relocations bound now, PIE"
 
   # The symbols ship in a package of their own, for the program the package holds.
   dbgsym=$(ls "$WORK"/package/velmar-casino-dbgsym_*.ddeb 2>/dev/null | head -1)
   [[ -n $dbgsym ]] || fail "no velmar-casino-dbgsym package beside the package"
   id=$(readelf -n "$INSTALL/games/velmar-casino" | sed -n 's/.*Build ID: \([0-9a-f]*\).*/\1/p')
-  dpkg-deb -c "$dbgsym" | grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ||
+  grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" <<<"$(dpkg-deb -c "$dbgsym")" ||
     fail "the dbgsym package does not hold the symbols of build $id"
   pass "symbols in $(basename "$dbgsym")"
 fi
