@@ -154,11 +154,8 @@ std::optional<std::string> readKeptFile(const std::string& path, off_t largest, 
   std::string error;
   auto moved = moveToFreeName(
       folder, name, [&](int n) { return (n == 0 ? stem : stem + "-" + std::to_string(n)) + extension; }, error);
-  if (moved)
-    logFailure(std::string(kPrefix) + name + " " + problem + ", moved to " + *moved + "; going on with the default " +
-               what);
-  else
-    logFailure(std::string(kPrefix) + name + " " + problem + " and could not be moved aside (" + error + "); going on with the default " + what);
+  const std::string outcome = moved ? ", moved to " + *moved : " and could not be moved aside (" + error + ")";
+  logFailure(std::string(kPrefix) + name + " " + problem + outcome + "; going on with the default " + what);
   return std::nullopt;
 }
 

@@ -77,7 +77,8 @@ TEST_F(PrefsTest, AnythingButASmallRegularFileIsSetAsideWithoutBlockingAndDefaul
       {"a FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, S_IFIFO},
       {"a folder", [](const std::string& p) { ASSERT_EQ(g_mkdir(p.c_str(), 0700), 0); }, S_IFDIR},
       {"a link", [](const std::string& p) { ASSERT_EQ(symlink("/etc/hostname", p.c_str()), 0); }, S_IFLNK},
-      {"2 MiB", [](const std::string& p) { test::writeFile(p, "[Preferences]\npageZoom=2\n" + std::string(2 << 20, '#')); },
+      {"2 MiB",
+       [](const std::string& p) { test::writeFile(p, "[Preferences]\npageZoom=2\n" + std::string(2 << 20, '#')); },
        S_IFREG},
   };
   for (const auto& [what, make, type] : cases) {
