@@ -5,7 +5,7 @@
 // side so they see the same disk and the same load; how long the main loop
 // stops on a save when the disk is slow; and the seed handed to every page load.
 
-#include "store/durable_file.h"
+#include "platform/durable_file.h"
 #include "store/save_store.h"
 #include "store/saves_format.h"
 

@@ -228,6 +228,13 @@ def main():
     row("slow disk (50 ms syncs): longest main-loop stall (waited there)", slow0["longest_stall_ms"],
         slow1["longest_stall_ms"], "")
     row("seed for a page of 1 MiB of saves", ms(store["SeedOfOneMegabyte"]), None, "")
+    prefs = google_benchmark(build, "bench_catalog_prefs")
+    p0, p1 = prefs["MainLoopStallFromPreferences/0"], prefs["MainLoopStallFromPreferences/1"]
+    for key, label in (("longest_page_switch_ms", "a page switch"), ("longest_zoom_step_ms", "a zoom step")):
+        row(f"slow disk (50 ms syncs): longest main-loop wait for the preferences on {label} (waited there)", p0[key],
+            p1[key], "<= 5 ms")
+    row("slow disk (50 ms syncs): longest main-loop stall with page switches and zoom steps (waited there)",
+        p0["longest_stall_ms"], p1["longest_stall_ms"], "")
 
     head = ("figure (baseline)", "ours", "baseline", "ratio", "goal")
     widths = [max(len(r[i]) for r in rows + [head]) for i in range(5)]

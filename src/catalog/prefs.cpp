@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/prefs.h"
 
-#include "platform/log.h"
+#include "platform/file_writer.h"
 
 #include <glib.h>
-#include <glib/gstdio.h>
 
 #include <cmath>
 #include <memory>
@@ -14,14 +13,19 @@ namespace velmar::Prefs {
 namespace {
 
 constexpr const char* kGroup = "Preferences";
+// Three short values; anything larger is not ours.
+constexpr off_t kLargestFile = 1024 * 1024;
 
 struct KeyFileDeleter {
   void operator()(GKeyFile* f) const { g_key_file_unref(f); }
 };
 
 struct Store {
+  explicit Store(std::string file) : path(file), writer(std::move(file), "preferences") {}
   std::string path;
   std::unique_ptr<GKeyFile, KeyFileDeleter> keys;
+  // Last, so that it goes first and waits for its writes while the rest stands.
+  FileWriter writer;
 };
 
 std::string defaultPath() {
@@ -36,24 +40,21 @@ std::unique_ptr<Store>& slot() {
 
 Store& d() {
   auto& s = slot();
-  if (!s) {
-    s = std::make_unique<Store>();
-    s->path = defaultPath();
-  }
+  if (!s) s = std::make_unique<Store>(defaultPath());
   if (!s->keys) {
     s->keys.reset(g_key_file_new());
     // A missing file is the first launch; anything unreadable reads as defaults.
-    g_key_file_load_from_file(s->keys.get(), s->path.c_str(), G_KEY_FILE_KEEP_COMMENTS, nullptr);
+    if (auto text = readKeptFile(s->path, kLargestFile, "preferences"))
+      g_key_file_load_from_data(s->keys.get(), text->data(), text->size(), G_KEY_FILE_KEEP_COMMENTS, nullptr);
   }
   return *s;
 }
 
+// The values are current at once; the file follows on the writer's thread.
 void save(Store& s) {
-  g_autofree char* dir = g_path_get_dirname(s.path.c_str());
-  g_mkdir_with_parents(dir, 0700);
-  g_autoptr(GError) error = nullptr;
-  if (!g_key_file_save_to_file(s.keys.get(), s.path.c_str(), &error))
-    logFailure(std::string("Velmar Casino: couldn't write preferences: ") + error->message);
+  gsize length = 0;
+  g_autofree char* text = g_key_file_to_data(s.keys.get(), &length, nullptr);
+  s.writer.write(std::string(text, length));
 }
 
 }  // namespace
@@ -103,12 +104,18 @@ void setReopenLastTable(bool reopen) {
   save(s);
 }
 
+bool settle(std::chrono::milliseconds bound) {
+  auto& s = slot();
+  return !s || s->writer.settle(bound);
+}
+
 std::string file() { return d().path; }
 
 void useFile(const std::string& path) {
   auto& s = slot();
-  s = std::make_unique<Store>();
-  s->path = path;
+  // The writes asked of the old file end first.
+  s.reset();
+  s = std::make_unique<Store>(path);
 }
 
 }  // namespace velmar::Prefs

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/casino.h"
 
-#include "catalog/prefs.h"
 #include "content/scheme_handler.h"
 #include "host/decisions.h"
 #include "host/languages.h"
@@ -128,6 +127,8 @@ struct Casino::Impl {
   std::shared_ptr<const SchemeHandler> scheme;
   WeakRef<AdwBin> container;
   Options options;
+  // The zoom the shell chose, for every view made from now on.
+  double zoom = 1.0;
 
   Ref<WebKitWebContext> context;
   Ref<WebKitSettings> settings;
@@ -302,7 +303,7 @@ void Casino::resetCurrentTable() {
 }
 
 void Casino::setZoom(double zoom) {
-  Prefs::setPageZoom(zoom);
+  impl_->zoom = zoom;
   if (impl_->view) webkit_web_view_set_zoom_level(impl_->view.get(), zoom);
 }
 
@@ -359,7 +360,7 @@ void Casino::load(const std::string& url, bool ownProcess) {
   }
   adopt(next.get());
 
-  webkit_web_view_set_zoom_level(next.get(), Prefs::pageZoom());
+  webkit_web_view_set_zoom_level(next.get(), d.zoom);
 
   Ref<WebKitWebView> previous = std::move(d.view);
   d.view = next;
@@ -370,7 +371,6 @@ void Casino::load(const std::string& url, bool ownProcess) {
   if (gtk_widget_get_root(GTK_WIDGET(next.get()))) gtk_widget_grab_focus(GTK_WIDGET(next.get()));
   if (previous) retire(previous.get(), ownProcess);
 
-  Prefs::setLastPage(Tables::pageName(url));
   if (onPageChange) onPageChange(Tables::table(url));
 }
 

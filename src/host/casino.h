@@ -49,6 +49,8 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // writes ended or their bound passed.
   void flush(std::function<void()> completion);
   void resetCurrentTable();
+  // Applies the zoom to the page shown and to every page loaded after it;
+  // keeping it between runs is the caller's business.
   void setZoom(double zoom);
 
   std::optional<std::string> currentURL() const;

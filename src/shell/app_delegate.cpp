@@ -3,6 +3,7 @@
 
 #include "catalog/prefs.h"
 #include "platform/desktop_launch.h"
+#include "platform/file_writer.h"
 #include "platform/log.h"
 #include "shell/commands.h"
 #include "shell/i18n.h"
@@ -56,6 +57,7 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AdwApplication* app, Options op
   // The delegate lives as long as the process, so the raw pointer handed to
   // these signals never dangles.
   g_signal_connect(app, "activate", G_CALLBACK(on_activate), self.get());
+  g_signal_connect(app, "shutdown", G_CALLBACK(on_shutdown), self.get());
   // The entry point blocks these signals (blockQuitSignals). A thread that
   // the web engine starts with an empty mask still takes them, and GLib's
   // handler runs there; should no such thread exist, they stay pending and
@@ -101,6 +103,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   // starts its web process on its own while the window is put together.
   GtkWidget* container = adw_bin_new();
   casino_ = Casino::create(webRoot, ADW_BIN(container));
+  casino_->setZoom(Prefs::pageZoom());
   if (!options_.selfTest) casino_->open(Commands::firstPage(Prefs::reopenLastTable(), Prefs::lastPage()));
 
   // The icon sits in the same prefix, which need not be one the desktop
@@ -227,7 +230,7 @@ void AppDelegate::installActions() {
        +[](GSimpleAction*, GVariant* state, gpointer self) { of(self)->setReopen(g_variant_get_boolean(state)); }},
       {"zoom-in", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(+1); }},
       {"zoom-out", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->stepZoom(-1); }},
-      {"actual-size", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->setZoom(1.0); }},
+      {"actual-size", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->setZoom(1.0); }},
       {"about", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showAbout(); }},
       {"shortcuts", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showShortcuts(); }},
       {"quit", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->quitFromOutside("the Quit command"); }},
@@ -286,6 +289,8 @@ void AppDelegate::installSessionEnd() {
 }
 
 void AppDelegate::pageChanged(const Table* table) {
+  // Unchanged names are not written again, so a launch or a reload costs nothing.
+  if (auto url = casino_->currentURL()) Prefs::setLastPage(Tables::pageName(*url));
   adw_window_title_set_subtitle(title_, Commands::subtitle(table).c_str());
   int selected = Commands::pickerIndex(table);
   for (size_t i = 0; i < tablePicker_.size(); ++i)
@@ -395,7 +400,12 @@ void AppDelegate::setReopen(bool reopen) {
   refreshActions();
 }
 
-void AppDelegate::stepZoom(int direction) { casino_->setZoom(Commands::steppedZoom(Prefs::pageZoom(), direction)); }
+void AppDelegate::stepZoom(int direction) { setZoom(Commands::steppedZoom(Prefs::pageZoom(), direction)); }
+
+void AppDelegate::setZoom(double zoom) {
+  Prefs::setPageZoom(zoom);
+  casino_->setZoom(zoom);
+}
 
 void AppDelegate::showAbout() {
   GtkWidget* about = adw_about_window_new();
@@ -459,7 +469,8 @@ void AppDelegate::saveWindowState() {
   gtk_window_get_default_size(window_, &state.width, &state.height);
   state.maximized = gtk_window_is_maximized(window_);
   state.fullscreen = gtk_window_is_fullscreen(window_);
-  state.save(options_.windowStateFile);
+  if (!windowFile_) windowFile_ = std::make_unique<FileWriter>(options_.windowStateFile, "window size");
+  state.save(*windowFile_);
 }
 
 void AppDelegate::requestQuit() {
@@ -502,6 +513,12 @@ gboolean AppDelegate::on_quit_signal(int fd, GIOCondition, gpointer self) {
   while (read(fd, &info, sizeof info) == sizeof info) signal = static_cast<int>(info.ssi_signo);
   of(self)->quitFromOutside(signal == SIGINT ? "SIGINT" : "SIGTERM");
   return G_SOURCE_CONTINUE;
+}
+
+void AppDelegate::on_shutdown(GApplication*, AppDelegate* self) {
+  // The files' writers are bounded, as the saves' are.
+  Prefs::settle();
+  if (self->windowFile_) self->windowFile_->settle();
 }
 
 void AppDelegate::on_query_end(GtkApplication* app, AppDelegate* self) {

@@ -13,6 +13,8 @@
 
 namespace velmar {
 
+class FileWriter;
+
 // Owns the window and the web host, builds the header bar and the menu bar,
 // carries out the commands and keeps every way out on one path: flush the
 // page, then quit.
@@ -74,6 +76,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void toggleReopen();
   void setReopen(bool reopen);
   void stepZoom(int direction);
+  void setZoom(double zoom);
   void showAbout();
   void showShortcuts();
   void editingCommand(const char* command);
@@ -84,6 +87,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   static gboolean on_sigterm(gpointer self);
   static gboolean on_quit_signal(int fd, GIOCondition condition, gpointer self);
   static void on_query_end(GtkApplication* app, AppDelegate* self);
+  static void on_shutdown(GApplication* app, AppDelegate* self);
 
   AdwApplication* app_ = nullptr;
   Options options_;
@@ -96,6 +100,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   bool launched_ = false;
   int exitStatus_ = 0;
   std::shared_ptr<SelfTest> selfTest_;
+  std::unique_ptr<FileWriter> windowFile_;
   Ref<GtkWindow> shortcutsWindow_;
 };
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/window_state.h"
 
+#include "platform/file_writer.h"
 #include "platform/log.h"
 
 #include <glib.h>
-#include <glib/gstdio.h>
 
 #include <algorithm>
 
@@ -13,6 +13,8 @@ namespace velmar {
 namespace {
 
 constexpr const char* kGroup = "VelmarCasinoMain";
+// Four short values; anything larger is not ours.
+constexpr off_t kLargestFile = 1024 * 1024;
 
 struct KeyFile {
   GKeyFile* keys = g_key_file_new();
@@ -27,11 +29,12 @@ std::string WindowState::defaultFile() {
 }
 
 std::optional<WindowState> WindowState::load(const std::string& file) {
+  auto text = readKeptFile(file, kLargestFile, "window size");
+  if (!text) return std::nullopt;
   KeyFile f;
   g_autoptr(GError) error = nullptr;
-  if (!g_key_file_load_from_file(f.keys, file.c_str(), G_KEY_FILE_NONE, &error)) {
-    if (!g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT))
-      logFailure("Velmar Casino: ignoring the saved window size in " + file + ": " + error->message);
+  if (!g_key_file_load_from_data(f.keys, text->data(), text->size(), G_KEY_FILE_NONE, &error)) {
+    logFailure("Velmar Casino: ignoring the saved window size in " + file + ": " + error->message);
     return std::nullopt;
   }
   if (!g_key_file_has_group(f.keys, kGroup)) return std::nullopt;
@@ -53,17 +56,15 @@ std::optional<WindowState> WindowState::load(const std::string& file) {
   return state;
 }
 
-void WindowState::save(const std::string& file) const {
+void WindowState::save(FileWriter& file) const {
   KeyFile f;
   g_key_file_set_integer(f.keys, kGroup, "width", width);
   g_key_file_set_integer(f.keys, kGroup, "height", height);
   g_key_file_set_boolean(f.keys, kGroup, "maximized", maximized);
   g_key_file_set_boolean(f.keys, kGroup, "fullscreen", fullscreen);
-  g_autofree char* dir = g_path_get_dirname(file.c_str());
-  g_mkdir_with_parents(dir, 0700);
-  g_autoptr(GError) error = nullptr;
-  if (!g_key_file_save_to_file(f.keys, file.c_str(), &error))
-    logFailure("Velmar Casino: couldn't save the window size: " + std::string(error->message));
+  gsize length = 0;
+  g_autofree char* text = g_key_file_to_data(f.keys, &length, nullptr);
+  file.write(std::string(text, length));
 }
 
 }  // namespace velmar

@@ -6,6 +6,8 @@
 
 namespace velmar {
 
+class FileWriter;
+
 // The main window's size and mode between runs, kept in a key file group
 // named "VelmarCasinoMain".
 struct WindowState {
@@ -22,10 +24,11 @@ struct WindowState {
 
   // The saved state, or nothing when there is none. A size smaller than the
   // window's minimum is raised to it; an unreadable file is logged and
-  // ignored.
+  // ignored, one that is no regular file is moved aside. Never blocks.
   static std::optional<WindowState> load(const std::string& file);
-  // Writes the state atomically; a failure is logged.
-  void save(const std::string& file) const;
+  // Hands the state to the file's writer, which replaces the file atomically
+  // on its own thread; a failure is logged there.
+  void save(FileWriter& file) const;
 };
 
 }  // namespace velmar

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/save_store.h"
 
+#include "platform/durable_file.h"
 #include "platform/log.h"
-#include "store/durable_file.h"
 #include "store/saves_format.h"
 
 #include <glib.h>
@@ -50,50 +50,6 @@ bool present(const std::string& path) {
 // larger file is not read, so that it can neither hold up start-up nor
 // exhaust the memory.
 constexpr off_t kLargestSavesFile = 256 * 1024 * 1024;
-
-// The whole file, read without ever blocking: a FIFO or a device in its place
-// would otherwise hold start-up for good. Anything but a regular file is
-// refused, as are files that cannot be opened; errnoOut tells which. A link
-// is not followed: the saves would be whatever file it names, and the next
-// write would quietly put a file of our own in the link's place.
-std::optional<std::string> readRegularFile(const std::string& path, std::string& problem, int& errnoOut) {
-  errnoOut = 0;
-  int fd = g_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0);
-  if (fd < 0) {
-    errnoOut = errno;
-    problem = errnoOut == ELOOP ? std::string("is a symbolic link")
-                                : std::string("could not be read (") + g_strerror(errnoOut) + ")";
-    return std::nullopt;
-  }
-  std::string bytes;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    problem = "is not a regular file";
-    close(fd);
-    return std::nullopt;
-  }
-  if (info.st_size > kLargestSavesFile) {
-    problem = "is too large to hold saves (" + std::to_string(info.st_size) + " bytes)";
-    close(fd);
-    return std::nullopt;
-  }
-  bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got > 0) {
-      bytes.append(buffer, static_cast<std::size_t>(got));
-    } else if (got == 0) {
-      break;
-    } else if (errno != EINTR) {
-      problem = std::string("could not be read (") + g_strerror(errno) + ")";
-      close(fd);
-      return std::nullopt;
-    }
-  }
-  close(fd);
-  return bytes;
-}
 
 // Every entry whose extension is exactly "json" counts, whoever put it there;
 // the newest dates sort first, and everything from the 31st on goes.
@@ -184,7 +140,7 @@ SaveStore::SaveStore(std::string base, Clock clock)
   // Loading comes first and on the caller's thread: the pages wait for it.
   std::string problem;
   int code = 0;
-  auto contents = readRegularFile(file_, problem, code);
+  auto contents = readRegularFile(file_, kLargestSavesFile, "saves", problem, code);
   const std::int64_t seconds = std::max<std::int64_t>(0, clock_() / G_USEC_PER_SEC);
   if (!contents) {
     // No file is the first start. Any other failure means bytes we cannot see

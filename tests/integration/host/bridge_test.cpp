@@ -13,13 +13,11 @@ TEST_F(Bridge, TheSeedIsInLocalStorageBeforeThePagesFirstScriptAndEachLoadIsReco
   open("roulette-3d.html");
   EXPECT_EQ(js("return window.firstSeen;"), R"("{\"other\":\"kept\",\"roulette-royale.v1\":\"{\\\"chips\\\":900}\"}")");
   EXPECT_EQ(changes, std::vector<std::string>{"roulette"});
-  EXPECT_EQ(Prefs::lastPage(), "roulette-3d.html");
   EXPECT_EQ(casino->currentTable(), &Tables::all[0]);
   EXPECT_EQ(gtk_widget_get_parent(GTK_WIDGET(view())), GTK_WIDGET(bin));
 
   open("velmar-casino.html");
   EXPECT_EQ(changes, (std::vector<std::string>{"roulette", "none"}));
-  EXPECT_EQ(Prefs::lastPage(), "velmar-casino.html");
 }
 
 TEST_F(Bridge, ABurstOfChangesReachesTheStoreAsOneMessageAndOneWrite) {

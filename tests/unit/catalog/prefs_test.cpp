@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalog/prefs.h"
 
+#include "platform/durable_file.h"
+#include "support/fifo_rescue.h"
 #include "support/log_capture.h"
 
+#include <glib.h>
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
 #include <tuple>
 
 namespace velmar {
@@ -51,6 +58,77 @@ TEST_F(PrefsTest, UnusableValuesAndFilesReadAsDefaultsAndOtherValuesStand) {
   Prefs::setLastPage("poker-3d.html");
   reread();
   EXPECT_EQ(Prefs::lastPage(), "poker-3d.html");
+}
+
+// The names in a folder that start with prefix.
+std::vector<std::string> entries(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> found;
+  if (GDir* dir = g_dir_open(folder.c_str(), 0, nullptr)) {
+    while (const char* name = g_dir_read_name(dir))
+      if (std::string(name).starts_with(prefix)) found.emplace_back(name);
+    g_dir_close(dir);
+  }
+  return found;
+}
+
+TEST_F(PrefsTest, AnythingButASmallRegularFileIsSetAsideWithoutBlockingAndDefaultsApply) {
+  // what is in place of the file, how to make it, the file type it must keep once aside
+  const std::tuple<const char*, std::function<void(const std::string&)>, mode_t> cases[] = {
+      {"a FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, S_IFIFO},
+      {"a folder", [](const std::string& p) { ASSERT_EQ(g_mkdir(p.c_str(), 0700), 0); }, S_IFDIR},
+      {"a link", [](const std::string& p) { ASSERT_EQ(symlink("/etc/hostname", p.c_str()), 0); }, S_IFLNK},
+      {"2 MiB",
+       [](const std::string& p) { test::writeFile(p, "[Preferences]\npageZoom=2\n" + std::string(2 << 20, '#')); },
+       S_IFREG},
+  };
+  for (const auto& [what, make, type] : cases) {
+    test::TempDir home;
+    const std::string folder = home / "velmar-casino";
+    g_mkdir(folder.c_str(), 0700);
+    const std::string file = folder + "/preferences.ini";
+    make(file);
+    test::LogCapture log;
+    Prefs::useFile(file);
+    {
+      test::FifoRescue rescue(file);
+      EXPECT_EQ(Prefs::pageZoom(), 1.0) << what;
+      EXPECT_TRUE(Prefs::reopenLastTable()) << what;
+    }
+    auto aside = entries(folder, "preferences-unreadable-");
+    ASSERT_EQ(aside.size(), 1u) << what;
+    EXPECT_TRUE(aside[0].ends_with(".ini")) << aside[0];
+    GStatBuf info;
+    ASSERT_EQ(g_lstat((folder + "/" + aside[0]).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & S_IFMT, type) << what;
+    EXPECT_EQ(log.count("preferences.ini "), 1) << what;
+    EXPECT_EQ(log.count(", moved to " + aside[0]), 1) << what;
+
+    // The next change makes a file of our own in its place.
+    Prefs::setPageZoom(1.1);
+    ASSERT_TRUE(Prefs::settle());
+    reread();
+    EXPECT_EQ(Prefs::pageZoom(), 1.1) << what;
+    ASSERT_EQ(g_lstat(file.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << what;
+  }
+}
+
+TEST_F(PrefsTest, ChangesAreCurrentAtOnceAndReachTheDiskLaterNewestLast) {
+  // A disk slow enough that a write done on the caller's thread would be
+  // over before the caller looks.
+  setSyncDelay(std::chrono::seconds(1));
+  Prefs::setPageZoom(1.25);
+  EXPECT_EQ(Prefs::pageZoom(), 1.25);
+  EXPECT_FALSE(test::exists(Prefs::file())) << "the caller waited for the disk";
+  for (const char* page : {"roulette-3d.html", "poker-3d.html", "velmar-casino.html"}) Prefs::setLastPage(page);
+  Prefs::setReopenLastTable(false);
+  EXPECT_EQ(Prefs::lastPage(), "velmar-casino.html");
+  EXPECT_TRUE(Prefs::settle(std::chrono::seconds(60)));
+  setSyncDelay(std::chrono::microseconds(0));
+  const std::string onDisk = test::readFile(Prefs::file());
+  EXPECT_NE(onDisk.find("pageZoom=1.25"), std::string::npos) << onDisk;
+  EXPECT_NE(onDisk.find("lastPage=velmar-casino.html"), std::string::npos) << onDisk;
+  EXPECT_NE(onDisk.find("reopenLastTable=false"), std::string::npos) << onDisk;
 }
 
 }  // namespace

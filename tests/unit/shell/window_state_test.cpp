@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/window_state.h"
 
+#include "platform/file_writer.h"
 #include "shell/resources.h"
+#include "support/fifo_rescue.h"
 #include "support/log_capture.h"
 
 #include <glib.h>
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <tuple>
 
@@ -24,7 +28,10 @@ TEST(WindowState, ASavedSizeAndModeComeBackAndOnlyNonsenseIsIgnoredAloud) {
   test::LogCapture log;
   const std::string file = dir / "state/velmar-casino/window.ini";
   EXPECT_EQ(loaded(file), std::nullopt) << "the first run has no file";
-  WindowState{1280, 720, true, false}.save(file);
+  {
+    FileWriter writer(file, "window size");
+    WindowState{1280, 720, true, false}.save(writer);
+  }
   EXPECT_EQ(loaded(file), (Fields{1280, 720, true, false}));
   EXPECT_TRUE(log.lines().empty());
 
@@ -40,6 +47,21 @@ TEST(WindowState, ASavedSizeAndModeComeBackAndOnlyNonsenseIsIgnoredAloud) {
     test::writeFile(file, text);
     EXPECT_EQ(loaded(file), state) << text;
     EXPECT_EQ(log.count("ignoring the saved window size"), logged) << text;
+  }
+}
+
+TEST(WindowState, AFifoOrAFolderInPlaceIsSetAsideWithoutBlocking) {
+  for (bool fifo : {true, false}) {
+    test::TempDir dir;
+    test::LogCapture log;
+    const std::string file = dir / "window.ini";
+    ASSERT_EQ(fifo ? mkfifo(file.c_str(), 0600) : g_mkdir(file.c_str(), 0700), 0);
+    {
+      test::FifoRescue rescue(file);
+      EXPECT_EQ(loaded(file), std::nullopt) << fifo;
+    }
+    EXPECT_FALSE(test::exists(file)) << fifo;
+    EXPECT_EQ(log.count("window.ini is not a regular file, moved to window-unreadable-"), 1) << fifo;
   }
 }
 

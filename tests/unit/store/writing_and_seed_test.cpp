@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "saves_fixture.h"
 
-#include "store/durable_file.h"
+#include "platform/durable_file.h"
 
 #include <glib/gstdio.h>
 

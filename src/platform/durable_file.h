@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <sys/types.h>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,16 @@ bool isTemporaryName(std::string_view name);
 
 // Removes the temporaries a killed process left in the folder.
 void removeStaleTemporaries(const std::string& folder);
+
+// The whole file, read without ever blocking: a FIFO or a device in its place
+// would otherwise hold start-up for good. Anything but a regular file of at
+// most `largest` bytes is refused, as are files that cannot be opened;
+// problem says why in words that follow the file's name ("is not a regular
+// file"; a larger file is "too large to hold <what>"), and errnoOut is the
+// errno of a failed open (ENOENT: there is no file), else 0. A link is not
+// followed: the next write would quietly put a file of our own in its place.
+std::optional<std::string> readRegularFile(const std::string& path, off_t largest, std::string_view what,
+                                           std::string& problem, int& errnoOut);
 
 // Renames folder/name to the first free name that nameFor(0), nameFor(1), ...
 // gives, never replacing an existing file. Returns the name used; on failure

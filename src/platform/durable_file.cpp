@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store/durable_file.h"
+#include "platform/durable_file.h"
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmar {
@@ -129,6 +130,46 @@ void removeStaleTemporaries(const std::string& folder) {
   g_dir_close(dir);
 }
 
+std::optional<std::string> readRegularFile(const std::string& path, off_t largest, std::string_view what,
+                                           std::string& problem, int& errnoOut) {
+  errnoOut = 0;
+  int fd = g_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0);
+  if (fd < 0) {
+    errnoOut = errno;
+    problem = errnoOut == ELOOP ? std::string("is a symbolic link")
+                                : std::string("could not be read (") + g_strerror(errnoOut) + ")";
+    return std::nullopt;
+  }
+  std::string bytes;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    problem = "is not a regular file";
+    close(fd);
+    return std::nullopt;
+  }
+  if (info.st_size > largest) {
+    problem = "is too large to hold " + std::string(what) + " (" + std::to_string(info.st_size) + " bytes)";
+    close(fd);
+    return std::nullopt;
+  }
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      bytes.append(buffer, static_cast<std::size_t>(got));
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
+      problem = std::string("could not be read (") + g_strerror(errno) + ")";
+      close(fd);
+      return std::nullopt;
+    }
+  }
+  close(fd);
+  return bytes;
+}
+
 namespace {
 
 // 0 when moved, otherwise the errno; EEXIST means the target name is taken.
@@ -145,7 +186,7 @@ int renameWithoutReplacing(const std::string& from, const std::string& to) {
   code = errno;
   if (code != EPERM && code != ENOTSUP && code != EOPNOTSUPP) return code;
   // Neither works (no hard links, or a folder): check first. Only this
-  // process writes the save folder, so nothing races the check.
+  // process writes its folders, so nothing races the check.
   if (g_file_test(to.c_str(), G_FILE_TEST_EXISTS) || g_file_test(to.c_str(), G_FILE_TEST_IS_SYMLINK))
     return EEXIST;
   return g_rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
