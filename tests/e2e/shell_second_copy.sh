@@ -12,12 +12,8 @@ FOLDER=$(dirname "$SAVES")
 SECOND_PID=
 trap 'status=$?; [[ -n $SECOND_PID ]] && kill -KILL "$SECOND_PID" 2>/dev/null; (exit $status); cleanup' EXIT
 
-# Everything of the saves that a second copy could touch, names, sizes and
-# times, and the bytes of the files themselves.
-snapshot() {
-  ls -lAR --time-style=full-iso "$FOLDER"
-  cat "$SAVES" "$PREFS"
-}
+# Names, sizes and times in the save folder, and the bytes of the files.
+snapshot() { ls -lAR --time-style=full-iso "$FOLDER"; cat "$SAVES" "$PREFS"; }
 
 start_app
 FIRST=$APP_PID
@@ -40,8 +36,7 @@ grep -q "(process $FIRST on $(hostname))" "$WORK/second.err" ||
 pass "the second copy says the casino is already open, and where"
 
 # Its window's close button ends it, with a failure.
-closed() { python3 "$VELMAR_SOURCE/scripts/x11_client.py" close "$SECOND_PID"; }
-wait_for "the second copy's window" closed
+wait_for "the second copy's window" python3 "$VELMAR_SOURCE/scripts/x11_client.py" close "$SECOND_PID"
 status=0
 wait "$second_session" || status=$?
 SECOND_PID=
@@ -61,8 +56,7 @@ pass "the first copy's play is kept"
 start_app
 kill -KILL "$APP_PID"
 wait_exit
-# The killed copy's web engine helpers may outlive it for a moment; they
-# must not hold the folder.
+# The killed copy's web engine helpers may outlive it, but hold no lock.
 start_app
 act quit
 wait_exit
