@@ -228,9 +228,10 @@ void AppDelegate::showAlreadyOpen() {
   std::string sentence = alreadyOpenNotice(folderLock_->holderPid(), folderLock_->holderHost());
   std::fprintf(stderr, "%s\n", sentence.c_str());
 
+  adw_style_manager_set_color_scheme(adw_style_manager_get_default(), ADW_COLOR_SCHEME_FORCE_DARK);
   GtkWidget* window = adw_application_window_new(GTK_APPLICATION(app_));
   gtk_window_set_title(GTK_WINDOW(window), _("Velmar Casino"));
-  gtk_window_set_default_size(GTK_WINDOW(window), 560, 420);
+  gtk_window_set_default_size(GTK_WINDOW(window), 560, 500);
   GtkWidget* page = adw_status_page_new();
   adw_status_page_set_icon_name(ADW_STATUS_PAGE(page), "dialog-information-symbolic");
   adw_status_page_set_title(ADW_STATUS_PAGE(page), _("Already Open"));
