@@ -282,21 +282,25 @@ void Casino::reload() {
 }
 
 void Casino::resetCurrentTable() {
+  if (const Table* table = currentTable()) resetTable(*table);
+}
+
+void Casino::resetTable(const Table& named) {
   auto& d = *impl_;
   if (!d.view) return;
-  const Table* table = currentTable();
-  if (!table) return;
+  const Table* table = &named;
+  std::string next = currentTable() == table ? Tables::url(table->file) : currentURL().value_or(Tables::lobbyURL());
   // Ignore the page before freezing it, and freeze it before touching the
   // store, so no save of the old page can bring the key back.
   d.ignored.set(d.view.get());
   // A page that never answers cannot hold the reset up: after the flush
   // time-out the key goes all the same and the page gets a new process.
   auto ticket = ++d.opening;
-  auto race = raceOnce([weak = weak_from_this(), table, ticket](bool answered) {
+  auto race = raceOnce([weak = weak_from_this(), table, ticket, next](bool answered) {
     auto self = weak.lock();
     if (!self) return;
     self->impl_->saves.remove(std::string(table->storeKey));
-    if (self->impl_->opening == ticket) self->load(Tables::url(table->file), !answered);
+    if (self->impl_->opening == ticket) self->load(next, !answered);
   });
   after(kFlushTimeout, race.timedOut);
   evaluate(d.view.get(), freezeScript(*table), race.answered);

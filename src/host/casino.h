@@ -49,6 +49,10 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // writes ended or their bound passed.
   void flush(std::function<void()> completion);
   void resetCurrentTable();
+  // Resets the named table whatever page is shown by then: the page shown is
+  // silenced first, and comes back without the table's key. named is one of
+  // Tables::all, which outlives every reset.
+  void resetTable(const Table& table);
   // Applies the zoom to the page shown and to every page loaded after it;
   // keeping it between runs is the caller's business.
   void setZoom(double zoom);

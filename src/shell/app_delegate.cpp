@@ -8,6 +8,7 @@
 #include "shell/commands.h"
 #include "shell/i18n.h"
 #include "shell/menus.h"
+#include "shell/notices.h"
 #include "shell/release_notes.h"
 #include "shell/resources.h"
 #include "shell/window_state.h"
@@ -45,6 +46,44 @@ std::string cssColour(const Rgba& c) {
   std::snprintf(text, sizeof text, "rgb(%d,%d,%d)", static_cast<int>(c.red * 255 + 0.5),
                 static_cast<int>(c.green * 255 + 0.5), static_cast<int>(c.blue * 255 + 0.5));
   return text;
+}
+
+// Clears a slot that a weak pointer fills, so that the widget's end, which
+// may come later, no longer touches it; returns the widget.
+GtkWidget* forget(GtkWidget*& slot) {
+  GtkWidget* widget = slot;
+  if (widget) g_object_remove_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&slot));
+  slot = nullptr;
+  return widget;
+}
+
+// How long the banner says the saves are fine again before it hides.
+constexpr guint kSavedAgainSeconds = 5;
+
+// AdwBanner came with libadwaita 1.3; before it, a revealer holding a label
+// styled the same way stands in.
+GtkWidget* newBanner() {
+#if ADW_CHECK_VERSION(1, 3, 0)
+  return adw_banner_new("");
+#else
+  GtkWidget* label = gtk_label_new("");
+  gtk_label_set_wrap(GTK_LABEL(label), TRUE);
+  gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+  gtk_widget_add_css_class(label, "velmar-banner");
+  GtkWidget* revealer = gtk_revealer_new();
+  gtk_revealer_set_child(GTK_REVEALER(revealer), label);
+  return revealer;
+#endif
+}
+
+void setBanner(GtkWidget* banner, const std::string& text, bool revealed) {
+#if ADW_CHECK_VERSION(1, 3, 0)
+  if (!text.empty()) adw_banner_set_title(ADW_BANNER(banner), text.c_str());
+  adw_banner_set_revealed(ADW_BANNER(banner), revealed);
+#else
+  if (!text.empty()) gtk_label_set_text(GTK_LABEL(gtk_revealer_get_child(GTK_REVEALER(banner))), text.c_str());
+  gtk_revealer_set_reveal_child(GTK_REVEALER(banner), revealed);
+#endif
 }
 
 }  // namespace
@@ -99,6 +138,14 @@ void AppDelegate::applicationDidFinishLaunching() {
   }
   g_autofree char* webRoot = g_build_filename(resources->c_str(), "web", nullptr);
 
+  // Before the web host reads or writes anything: a copy on another session
+  // bus would share the folder, and each would write over the other's saves.
+  folderLock_ = std::make_unique<FolderLock>(FolderLock::saveFolder(SaveStore::defaultBase()));
+  if (folderLock_->state() == FolderLock::State::HeldElsewhere) {
+    showAlreadyOpen();
+    return;
+  }
+
   // The first page starts loading before the window is built: the engine
   // starts its web process on its own while the window is put together.
   GtkWidget* container = adw_bin_new();
@@ -118,6 +165,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (auto self = weak.lock()) self->pageChanged(table);
   };
   pageChanged(casino_->currentTable());
+  casino_->onSaveTrouble = [weak = weak_from_this()](const SaveTrouble& trouble) {
+    if (auto self = weak.lock()) self->showSaveTrouble(trouble);
+  };
+  showSaveTrouble(casino_->saveTrouble());
   installMenuBar();
   installSessionEnd();
   gtk_window_present(window_);
@@ -139,7 +190,8 @@ void AppDelegate::buildWindow(GtkWidget* container) {
   adw_style_manager_set_color_scheme(adw_style_manager_get_default(), ADW_COLOR_SCHEME_FORCE_DARK);
 
   GtkCssProvider* css = gtk_css_provider_new();
-  std::string rules = ".velmar-main, .velmar-page { background-color: " + cssColour(Casino::background) + "; }";
+  std::string rules = ".velmar-main, .velmar-page { background-color: " + cssColour(Casino::background) + "; }"
+                      ".velmar-banner { background-color: alpha(@accent_bg_color, 0.3); padding: 8px 12px; }";
   gtk_css_provider_load_from_data(css, rules.c_str(), -1);
   gtk_style_context_add_provider_for_display(gdk_display_get_default(), GTK_STYLE_PROVIDER(css),
                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -164,7 +216,65 @@ void AppDelegate::buildWindow(GtkWidget* container) {
   gtk_widget_add_css_class(container, "velmar-page");
   gtk_widget_set_hexpand(container, TRUE);
   gtk_widget_set_vexpand(container, TRUE);
-  gtk_window_set_child(window_, container);
+  banner_ = newBanner();
+  gtk_widget_set_name(banner_, "save-notice");
+  GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_box_append(GTK_BOX(column), banner_);
+  gtk_box_append(GTK_BOX(column), container);
+  gtk_window_set_child(window_, column);
+}
+
+void AppDelegate::showAlreadyOpen() {
+  // Nothing of the casino starts, so nothing is saved or written: not even
+  // the window's size, which belongs to the other copy.
+  exitStatus_ = EXIT_FAILURE;
+  std::string sentence = alreadyOpenNotice(folderLock_->holderPid(), folderLock_->holderHost());
+  std::fprintf(stderr, "%s\n", sentence.c_str());
+
+  adw_style_manager_set_color_scheme(adw_style_manager_get_default(), ADW_COLOR_SCHEME_FORCE_DARK);
+  GtkWidget* window = adw_application_window_new(GTK_APPLICATION(app_));
+  gtk_window_set_title(GTK_WINDOW(window), _("Velmar Casino"));
+  gtk_window_set_default_size(GTK_WINDOW(window), 560, 500);
+  GtkWidget* page = adw_status_page_new();
+  adw_status_page_set_icon_name(ADW_STATUS_PAGE(page), "dialog-information-symbolic");
+  adw_status_page_set_title(ADW_STATUS_PAGE(page), _("Already Open"));
+  std::string description =
+      sentence + " " + _("Only one copy at a time can look after your chips. Close the other one first.");
+  g_autofree char* markup = g_markup_escape_text(description.c_str(), -1);
+  adw_status_page_set_description(ADW_STATUS_PAGE(page), markup);
+  gtk_widget_set_vexpand(page, TRUE);
+  GtkWidget* quit = gtk_button_new_with_mnemonic(_("_Quit"));
+  gtk_widget_set_halign(quit, GTK_ALIGN_CENTER);
+  gtk_widget_add_css_class(quit, "pill");
+  gtk_widget_add_css_class(quit, "suggested-action");
+  g_signal_connect_swapped(quit, "clicked", G_CALLBACK(g_application_quit), app_);
+  adw_status_page_set_child(ADW_STATUS_PAGE(page), quit);
+  GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_box_append(GTK_BOX(column), adw_header_bar_new());
+  gtk_box_append(GTK_BOX(column), page);
+  adw_application_window_set_content(ADW_APPLICATION_WINDOW(window), column);
+  g_signal_connect_swapped(window, "close-request", G_CALLBACK(+[](GApplication* app) {
+                             g_application_quit(app);
+                             return FALSE;
+                           }),
+                           app_);
+  gtk_window_present(GTK_WINDOW(window));
+  gtk_widget_grab_focus(quit);
+}
+
+void AppDelegate::showSaveTrouble(const SaveTrouble& trouble) {
+  if (!banner_) return;
+  Banner next = saveBanner(trouble, bannerTellsTrouble_);
+  bannerTellsTrouble_ = next.revealed && !next.hideSoon;
+  if (bannerHide_) g_source_remove(bannerHide_);
+  bannerHide_ = 0;
+  setBanner(banner_, next.text, next.revealed);
+  if (next.hideSoon)
+    bannerHide_ = g_timeout_add_seconds(kSavedAgainSeconds, +[](gpointer data) {
+      of(data)->bannerHide_ = 0;
+      setBanner(of(data)->banner_, {}, false);
+      return G_SOURCE_REMOVE;
+    }, this);
 }
 
 GtkWidget* AppDelegate::buildHeaderBar() {
@@ -291,6 +401,8 @@ void AppDelegate::installSessionEnd() {
 void AppDelegate::pageChanged(const Table* table) {
   // Unchanged names are not written again, so a launch or a reload costs nothing.
   if (auto url = casino_->currentURL()) Prefs::setLastPage(Tables::pageName(*url));
+  // An answer to the Reset dialog would no longer be about the table shown.
+  if (resetDialog_ && table != resetNamed_) gtk_window_destroy(GTK_WINDOW(forget(resetDialog_)));
   adw_window_title_set_subtitle(title_, Commands::subtitle(table).c_str());
   int selected = Commands::pickerIndex(table);
   for (size_t i = 0; i < tablePicker_.size(); ++i)
@@ -331,6 +443,10 @@ void AppDelegate::pickTable(int index) {
 void AppDelegate::resetTable() {
   const Table* table = casino_->currentTable();
   if (!table) return;
+  if (resetDialog_) {
+    gtk_window_present(GTK_WINDOW(resetDialog_));
+    return;
+  }
   // Translators: %s is the table's name, such as "Roulette Royale".
   g_autofree char* heading = g_strdup_printf(_("Reset %s?"), std::string(table->name).c_str());
   GtkWidget* dialog = adw_message_dialog_new(
@@ -338,8 +454,8 @@ void AppDelegate::resetTable() {
       _("Your chips at this table go back to the starting bankroll and its settings are cleared. "
         "The other tables aren’t touched."));
   AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
-  adw_message_dialog_add_response(alert, "reset", _("_Reset Table"));
   adw_message_dialog_add_response(alert, "cancel", _("_Cancel"));
+  adw_message_dialog_add_response(alert, "reset", _("_Reset Table"));
   adw_message_dialog_set_response_appearance(alert, "reset", ADW_RESPONSE_DESTRUCTIVE);
   // Return and Escape both keep the chips: a reset is never one stray key away.
   adw_message_dialog_set_default_response(alert, "cancel");
@@ -347,9 +463,13 @@ void AppDelegate::resetTable() {
 
   struct Answer {
     std::weak_ptr<AppDelegate> delegate;
+    const Table* table;
     bool answered = false;
   };
-  auto* answer = new Answer{weak_from_this()};
+  auto* answer = new Answer{weak_from_this(), table};
+  resetDialog_ = dialog;
+  resetNamed_ = table;
+  g_object_add_weak_pointer(G_OBJECT(dialog), reinterpret_cast<gpointer*>(&resetDialog_));
   g_signal_connect_data(
       dialog, "response",
       G_CALLBACK(+[](AdwMessageDialog* dialog, const char* response, Answer* answer) {
@@ -357,8 +477,10 @@ void AppDelegate::resetTable() {
         // answering; only the first one counts.
         if (answer->answered) return;
         answer->answered = true;
-        if (g_strcmp0(response, "reset") == 0)
-          if (auto self = answer->delegate.lock()) self->casino_->resetCurrentTable();
+        if (auto self = answer->delegate.lock()) {
+          if (self->resetDialog_ == GTK_WIDGET(dialog)) forget(self->resetDialog_);
+          if (g_strcmp0(response, "reset") == 0) self->casino_->resetTable(*answer->table);
+        }
         gtk_window_destroy(GTK_WINDOW(dialog));
       }),
       answer, +[](gpointer data, GClosure*) { delete static_cast<Answer*>(data); }, GConnectFlags(0));
@@ -366,6 +488,11 @@ void AppDelegate::resetTable() {
 }
 
 void AppDelegate::showSaves() {
+  // The command can come over the bus as fast as anyone calls it.
+  if (showSavesLimit_.allow(true, g_get_monotonic_time()) != LaunchLimit::Verdict::Launch) {
+    logLine("Velmar Casino: not showing the saved games again: they were shown less than a second ago");
+    return;
+  }
   g_autoptr(GFile) folder = g_file_new_for_path(casino_->saves().folder().c_str());
   g_autofree char* uri = g_file_get_uri(folder);
   g_autoptr(GFile) parent = g_file_get_parent(folder);

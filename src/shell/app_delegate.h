@@ -2,8 +2,10 @@
 #pragma once
 
 #include "host/casino.h"
+#include "host/decisions.h"
 #include "platform/gobject_ptr.h"
 #include "selftest/self_test.h"
+#include "store/folder_lock.h"
 
 #include <adwaita.h>
 
@@ -48,6 +50,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // The status the process ends with: the self-test's verdict, 0 otherwise.
   int exitStatus() const { return exitStatus_; }
 
+  // The banner under the header bar follows what the web host says about the
+  // saves: the trouble while it lasts, then for a moment that it is over.
+  void showSaveTrouble(const SaveTrouble& trouble);
+
   // The toolbar's item identifiers, kept as names of the header bar's parts.
   static constexpr const char* kLobbyItem = "lobby";
   static constexpr const char* kTablesItem = "tables";
@@ -60,6 +66,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void applicationDidFinishLaunching();
   // The window around the container that already holds the web host's view.
   void buildWindow(GtkWidget* container);
+  // Instead of the casino, when another copy owns the save folder.
+  void showAlreadyOpen();
   GtkWidget* buildHeaderBar();
   void installActions();
   void installMenuBar();
@@ -101,6 +109,15 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   int exitStatus_ = 0;
   std::shared_ptr<SelfTest> selfTest_;
   std::unique_ptr<FileWriter> windowFile_;
+  // Held until the process ends: the save folder is this copy's alone.
+  std::unique_ptr<FolderLock> folderLock_;
+  // The Reset dialog while it is open, and the table it names.
+  GtkWidget* resetDialog_ = nullptr;
+  const Table* resetNamed_ = nullptr;
+  LaunchLimit showSavesLimit_;
+  GtkWidget* banner_ = nullptr;
+  bool bannerTellsTrouble_ = false;
+  guint bannerHide_ = 0;
   Ref<GtkWindow> shortcutsWindow_;
 };
 

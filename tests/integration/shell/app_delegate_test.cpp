@@ -140,6 +140,48 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
   }
 }
 
+// Another program on the session bus may switch the page while the question
+// is open: an answer then must not reach the table shown instead.
+TEST_F(ShellWindow, TheResetQuestionGoesWhenTheTableItNamesIsNoLongerShown) {
+  g_action_group_activate_action(actions(), "page", g_variant_new_string("roulette"));
+  expectShown("Roulette Royale", "roulette", "1000");
+  g_action_group_activate_action(actions(), "reset-table", nullptr);
+  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
+  g_action_group_activate_action(actions(), "page", g_variant_new_string("baccarat"));
+  expectShown("Baccarat Royale", "baccarat", "0010");
+  EXPECT_TRUE(test::waitFor([] { return test::shownMessageDialog() == nullptr; }));
+  if (AdwMessageDialog* still = test::shownMessageDialog()) adw_message_dialog_response(still, "reset");
+  g_action_group_activate_action(actions(), "page", g_variant_new_string("lobby"));
+  expectShown("Lobby", "lobby", "0000");
+  // No answer is coming, so there is nothing to wait for but a write that
+  // should never happen.
+  EXPECT_FALSE(test::waitFor([] { return test::readFile(saves()).find("\"kept\"") == std::string::npos; }, 3));
+}
+
+// What the banner under the header bar shows, and what it says.
+std::pair<bool, std::string> banner(GtkWidget* b) {
+#if ADW_CHECK_VERSION(1, 3, 0)
+  return {adw_banner_get_revealed(ADW_BANNER(b)), adw_banner_get_title(ADW_BANNER(b))};
+#else
+  return {gtk_revealer_get_reveal_child(GTK_REVEALER(b)),
+          gtk_label_get_text(GTK_LABEL(gtk_revealer_get_child(GTK_REVEALER(b))))};
+#endif
+}
+
+TEST_F(ShellWindow, TheBannerAboveThePageTellsOfSaveTroubleThenThatItIsOverThenHides) {
+  GtkWidget* notice = named(GTK_WIDGET(window()), "save-notice");
+  ASSERT_TRUE(notice);
+  EXPECT_EQ(notice, gtk_widget_get_first_child(gtk_window_get_child(window())));
+  EXPECT_FALSE(banner(notice).first);
+  // As the web host tells it when a page cannot hold its saves.
+  shell->delegate->showSaveTrouble({.unsavedTables = {"poker"}});
+  EXPECT_EQ(banner(notice), std::pair(true, std::string("Poker Royale can’t save its chips this visit. "
+                                                        "Open the table again to try again.")));
+  shell->delegate->showSaveTrouble({});
+  EXPECT_EQ(banner(notice), std::pair(true, std::string("Your chips are saved again.")));
+  EXPECT_TRUE(test::waitFor([notice] { return !banner(notice).first; }));
+}
+
 // A misspelt action leaves a menu item dead and its keys silent; GTK drops an
 // accelerator it cannot parse without a word. Every item has an access key of
 // its own within its menu, sections included.
