@@ -44,8 +44,11 @@ const COUP_FIELDS = ['player', 'banker', 'playerTotal', 'bankerTotal', 'winner',
 
 // A coup in play is trusted only when the tableau, dealt again from its own
 // cards, gives exactly that coup, and its stake is the one its bets took.
+// The stake of a coup that cannot be used, when it is one the table allows.
+const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
+
 function isPending(p) {
-  if (!isPlainObject(p) || !isPlainObject(p.bets) || !isPlainObject(p.coup)) return false;
+  if (!isPlainObject(p) || !isPlainObject(p.bets) || !isPlainObject(p.coup) || !isCount(p.returned) || !isPlainObject(p.paid)) return false;
   const chips = Object.entries(p.bets);
   if (!chips.length || !chips.every(([k, v]) => BET_KINDS.includes(k) && isCount(v, SPOT_MAX[k]) && v > 0)) return false;
   const total = chips.reduce((a, [, v]) => a + v, 0);
@@ -83,10 +86,7 @@ export class BaccaratTable {
     }
     this.shoe = new Shoe({ decks: DECKS, penetration: PENETRATION, random });
     this.restoreShoe();
-    const p = this.state.game.pending;
-    if (p !== undefined && p !== null && (this.state.chipsUnread || !isPending(p))) {
-      this.state.setAside('pending', 'coup', isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
-    }
+    this.state.checkRound('pending', 'coup', isPending, stakeOf);
     this.recovered = this.state.game.pending ? this.finishCoup() : null;
   }
 

@@ -44,10 +44,7 @@ export class BlackjackGame {
     this.slip = new BetSlip({ bankroll: () => this.table.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
     const last = this.table.history.at(-1);
     if (last && isStake(last.bet, TABLE_MAX * CENTS_PER_CHIP)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
-    const inPlay = this.table.game.round;
-    if (inPlay !== undefined && inPlay !== null && (this.table.chipsUnread || !isRound(inPlay))) {
-      this.table.setAside('round', 'hand', knownStake(inPlay));
-    }
+    this.table.checkRound('round', 'hand', isRound, knownStake);
     this.finishIfDone();
   }
 

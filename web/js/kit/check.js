@@ -7,6 +7,9 @@ import { isCard } from './cards.js';
 // Far deeper than anything a table writes, and shallow enough that copying
 // or writing the value can never run out of stack.
 export const DEPTH_MAX = 24;
+// Longer than any list or text a table keeps (roulette's 500 spins, a shoe's cards).
+export const LIST_MAX = 1000;
+export const TEXT_MAX = 4096;
 
 // Keys that name an object's own machinery rather than data.
 export const MACHINERY = new Set(['__proto__', 'constructor', 'prototype']);
@@ -25,8 +28,9 @@ export const isStake = (v, max) => isCount(v, max) && v > 0 && v % 100 === 0;
 export const newest = (list, max) => (list.length > max ? list.slice(-max) : list);
 
 /**
- * Whether a value is plain data a page can copy and write: arrays and plain
- * objects at most `depth` deep, finite numbers. Keys that could reach an
+ * Whether a value is plain data a page can copy and write: arrays (at most
+ * LIST_MAX long) and plain objects at most `depth` deep, finite numbers and
+ * strings of at most TEXT_MAX characters. Keys that could reach an
  * object's prototype are deleted on the way (`stripped` counts them), as no
  * table keeps anything under such a name. Walked without recursion, so any
  * nesting is answered.
@@ -38,11 +42,13 @@ export function checkData(value, depth = DEPTH_MAX) {
     const [v, d] = stack.pop();
     if (v === null || typeof v !== 'object') {
       if (typeof v === 'number' && !Number.isFinite(v)) return { sound: false, stripped };
+      if (typeof v === 'string' && v.length > TEXT_MAX) return { sound: false, stripped };
       if (typeof v === 'function' || typeof v === 'symbol' || typeof v === 'bigint') return { sound: false, stripped };
       continue;
     }
     if (d >= depth) return { sound: false, stripped };
     if (Array.isArray(v)) {
+      if (v.length > LIST_MAX) return { sound: false, stripped };
       for (const item of v) stack.push([item, d + 1]);
     } else if (isPlainObject(v)) {
       for (const key of Object.keys(v)) {

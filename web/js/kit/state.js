@@ -9,7 +9,7 @@
 // never costs the player the rest; a value that does not parse at all is set
 // aside under `<storeKey>.unreadable` before it can be overwritten.
 import { STARTING_BANKROLL, isCents } from './money.js';
-import { isPlainObject, isCount, checkData, describe, MACHINERY } from './check.js';
+import { isPlainObject, isCount, checkData, describe, newest, MACHINERY, LIST_MAX } from './check.js';
 
 export const STATE_VERSION = 1;
 export const HISTORY_LIMIT = 50;
@@ -64,10 +64,12 @@ export function sanitizeState(raw, options = {}) {
   const { historyLimit = HISTORY_LIMIT, validate = {} } = options;
   const state = defaultState(options);
   const repairs = [];
+  const notes = [];
+  const dropped = Object.create(null);
   let bankrollFrom = 'saved';
   if (!isPlainObject(raw)) {
     if (raw !== undefined) repairs.push(`state is ${describe(raw)}, not an object`);
-    return { state, repairs, bankrollFrom: 'start' };
+    return { state, repairs, notes, dropped, bankrollFrom: 'start' };
   }
 
   if (isCents(raw.bankroll)) {
@@ -107,30 +109,36 @@ export function sanitizeState(raw, options = {}) {
   if (Array.isArray(raw.history)) {
     // Newest first, so that a history of any length costs only what is kept.
     const kept = [];
-    let dropped = 0, stripped = 0;
+    let unsound = 0, stripped = 0;
     for (let i = raw.history.length - 1; i >= 0 && kept.length < historyLimit; i--) {
       const entry = raw.history[i];
       const data = isPlainObject(entry) ? checkData(entry) : { sound: false, stripped: 0 };
       stripped += data.stripped;
       if (data.sound) kept.push(entry);
-      else dropped++;
+      else unsound++;
     }
-    if (dropped) repairs.push('history entries that are not objects');
+    if (unsound) repairs.push('history entries that are not objects');
     if (stripped) repairs.push('prototype keys in the history');
+    // Trimming is how the history stays bounded, so only a save beyond it is worth a line.
+    if (raw.history.length > historyLimit + unsound) notes.push(`${raw.history.length} rounds of history, the newest ${historyLimit} kept`);
     state.history = kept.reverse();
   } else if (raw.history !== undefined) {
     repairs.push(`history ${describe(raw.history)}`);
   }
 
   if (isPlainObject(raw.game)) {
-    state.game = raw.game;
+    state.game = { ...raw.game };
     for (const key of Object.keys(raw.game)) {
-      const value = raw.game[key];
+      let value = raw.game[key];
+      if (Array.isArray(value) && value.length > LIST_MAX) {
+        value = state.game[key] = newest(value, LIST_MAX);
+        notes.push(`game ${key} of ${raw.game[key].length}, the newest ${LIST_MAX} kept`);
+      }
       const data = MACHINERY.has(key) ? { sound: false } : checkData(value);
       if (data.stripped) repairs.push(`prototype keys in game ${key}`);
       if (!data.sound || (key === 'evening' && value !== null && !isEvening(value))) {
-        if (state.game === raw.game) state.game = { ...raw.game };
         delete state.game[key];
+        dropped[key] = value;
         repairs.push(`game ${key} ${describe(value)}`);
       }
     }
@@ -138,7 +146,7 @@ export function sanitizeState(raw, options = {}) {
     repairs.push(`game ${describe(raw.game)}`);
   }
 
-  return { state, repairs, bankrollFrom };
+  return { state, repairs, notes, dropped, bankrollFrom };
 }
 
 // Sets text aside under the first free name, so that an earlier copy is
@@ -181,7 +189,7 @@ function readState(storage, key, options) {
     return sanitizeState(undefined, options);
   }
   const read = sanitizeState(raw, options);
-  const { repairs } = read;
+  const repairs = [...read.repairs, ...read.notes];
   if (!exact) repairs.unshift('NaN or Infinity read as null');
   if (repairs.length) {
     if (!isPlainObject(raw) || !exact) setAside(storage, key, String(text));
@@ -219,6 +227,8 @@ export class TableState {
     // A round in play was staked after the last round's record, so when the
     // chips come from there (or afresh) that round must not be paid as well.
     this.chipsUnread = read.bankrollFrom !== 'saved';
+    // What the game value held that could not be kept, for a table to tell its stake.
+    this.dropped = read.dropped;
   }
 
   get bankroll() { return this.current.bankroll; }
@@ -293,6 +303,19 @@ export class TableState {
   }
 
   /**
+   * Checks the round in play under game[key] (`what` names it in the log):
+   * one that was not kept, could not be used (`isSound`) or was staked
+   * before chips that were not read is set aside, with `stakeOf(round)` returned.
+   */
+  checkRound(key, what, isSound, stakeOf) {
+    const kept = this.current.game[key];
+    const round = kept ?? this.dropped[key];
+    if (round === undefined || round === null) return;
+    if (kept !== undefined && !this.chipsUnread && isSound(kept)) return;
+    this.setAside(key, what, stakeOf(round));
+  }
+
+  /**
    * Sets aside a round in play the table cannot use, under
    * `unreadable<Key>` (when it is small enough to keep), in one write with
    * `stake` cents returned, or nothing when the chips were not read from the
@@ -300,7 +323,7 @@ export class TableState {
    */
   setAside(key, what, stake = 0) {
     const refund = this.chipsUnread ? 0 : stake;
-    const copy = this.current.game[key];
+    const copy = this.current.game[key] ?? this.dropped[key];
     let text = '';
     try { text = JSON.stringify(copy) ?? ''; } catch { /* not kept */ }
     this.log(`${this.storeKey}: the saved ${what} could not be used and was set aside; ` +

@@ -43,10 +43,7 @@ export class PokerGame {
       this.slip.last = new Map([['ante', last.ante / CENTS_PER_CHIP]]);
       if (last.aaBonus) this.slip.last.set('bonus', last.aaBonus / CENTS_PER_CHIP);
     }
-    const saved = this.table.game.hand;
-    if (saved !== undefined && saved !== null && (this.table.chipsUnread || !isHand(saved))) {
-      this.table.setAside('hand', 'hand', knownStake(saved));
-    }
+    this.table.checkRound('hand', 'hand', isHand, knownStake);
   }
 
   get hand() { return isHand(this.table.game.hand) ? this.table.game.hand : null; }

@@ -8,7 +8,7 @@ import { addSpin, readSpins, spinStats } from '../rules/spins.js';
 import { saveFavourite, removeFavourite, findFavourite, readFavourites, favouriteName, FAVOURITES_MAX, NAME_MAX,
   FAVOURITES_SCAN } from '../kit/favourites.js';
 import { TableState } from '../kit/state.js';
-import { isPlainObject, isStake } from '../kit/check.js';
+import { isPlainObject, isCount, isStake } from '../kit/check.js';
 import { SPIN_LIMIT } from '../rules/spins.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
@@ -80,8 +80,11 @@ const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets
 
 // A spin in play is trusted only as spin() writes it: a pocket, and bets the
 // layout could take whose stake is the one taken from the chips.
+// The stake of a spin that cannot be used, when it is one the table allows.
+const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
+
 function isPending(p) {
-  if (!isPlainObject(p) || !isPocket(p.number) || !isPlainObject(p.bets) || !isSlip(p.bets)) return false;
+  if (!isPlainObject(p) || !isPocket(p.number) || !isPlainObject(p.bets) || !isSlip(p.bets) || !isCount(p.returned)) return false;
   const chips = Object.entries(p.bets).map(([spot, n]) => (n <= SPOT_MAX[SPOTS.get(spot).kind] ? n : Infinity));
   const total = chips.reduce((a, b) => a + b, 0);
   return total > 0 && total <= TABLE_MAX && p.staked === total * CENTS_PER_CHIP;
@@ -129,10 +132,7 @@ export class RouletteTable {
       trimmed.push('favourites');
     }
     if (trimmed.length) this.log(`${STORE_KEY}: more saved ${trimmed.join(' and ')} than the table keeps; the rest were dropped`);
-    const p = game.pending;
-    if (p !== undefined && p !== null && (this.state.chipsUnread || !isPending(p))) {
-      this.state.setAside('pending', 'spin', isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
-    }
+    this.state.checkRound('pending', 'spin', isPending, stakeOf);
   }
 
   get bankroll() { return this.state.bankroll; }
