@@ -44,9 +44,6 @@ const COUP_FIELDS = ['player', 'banker', 'playerTotal', 'bankerTotal', 'winner',
 
 // A coup in play is trusted only when the tableau, dealt again from its own
 // cards, gives exactly that coup, and its stake is the one its bets took.
-// The stake of a coup that cannot be used, when it is one the table allows.
-const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
-
 function isPending(p) {
   if (!isPlainObject(p) || !isPlainObject(p.bets) || !isPlainObject(p.coup) || !isCount(p.returned) || !isPlainObject(p.paid)) return false;
   const chips = Object.entries(p.bets);
@@ -62,6 +59,9 @@ function isPending(p) {
   try { again = playCoup(() => cards.shift()); } catch { return false; }
   return cards.length === 0 && COUP_FIELDS.every((k) => JSON.stringify(again[k]) === JSON.stringify(coup[k]));
 }
+
+// The stake of a coup that cannot be used, when it is one the table allows.
+const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
 
 export class BaccaratTable {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {

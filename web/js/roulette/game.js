@@ -80,15 +80,15 @@ const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets
 
 // A spin in play is trusted only as spin() writes it: a pocket, and bets the
 // layout could take whose stake is the one taken from the chips.
-// The stake of a spin that cannot be used, when it is one the table allows.
-const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
-
 function isPending(p) {
   if (!isPlainObject(p) || !isPocket(p.number) || !isPlainObject(p.bets) || !isSlip(p.bets) || !isCount(p.returned)) return false;
   const chips = Object.entries(p.bets).map(([spot, n]) => (n <= SPOT_MAX[SPOTS.get(spot).kind] ? n : Infinity));
   const total = chips.reduce((a, b) => a + b, 0);
   return total > 0 && total <= TABLE_MAX && p.staked === total * CENTS_PER_CHIP;
 }
+
+// The stake of a spin that cannot be used, when it is one the table allows.
+const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
 
 export class RouletteTable {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
