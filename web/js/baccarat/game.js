@@ -6,7 +6,7 @@
 // seeded random source.
 import { playCoup, settle, cardValue, dealOrder, BET_KINDS } from '../rules/baccarat.js';
 import { TableState } from '../kit/state.js';
-import { isPlainObject, isCount, isStake, isCardList } from '../kit/check.js';
+import { isPlainObject, isCount, isStake, isCardList, newest } from '../kit/check.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
@@ -23,6 +23,9 @@ export const PENETRATION = 1 - 16 / (52 * DECKS);
 export const SPOT_MAX = Object.freeze({ player: 5000, banker: 5000, tie: 500, playerPair: 500, bankerPair: 500 });
 export const TABLE_MIN = 1;
 export const TABLE_MAX = 10000;
+
+// Every coup takes four cards at least, which bounds the results a shoe can have.
+const RESULTS_MAX = (52 * DECKS) / 4;
 
 const noMoreBets = () => ({ ok: false, reason: t('baccarat.noMoreBets') });
 
@@ -108,11 +111,10 @@ export class BaccaratTable {
       this.newShoe();
       return;
     }
-    // Every coup takes four cards at least, which bounds the results a shoe can have.
     const results = Array.isArray(saved.results) ? saved.results.filter(validResult) : [];
     this.shoeState = {
       dealt,
-      results: results.slice(-Math.ceil(dealt.length / 4)),
+      results: newest(results, RESULTS_MAX),
       burned: isPlainObject(saved.burned) && isCard(saved.burned.card) && isCount(saved.burned.count, 10) ? saved.burned : null,
     };
     const rest = [];
