@@ -37,7 +37,7 @@ const TABLES = [
     open: (storage, log, seed) => new BaccaratTable({ storage, log, random: createRandom(seededSource(seed)) }),
     state: (t) => t.state, start: (t) => (t.place('player', 5), t.deal()), finish: (t) => t.finishCoup(),
     staked: (r) => r.staked, onLoad: (r) => r.returned,
-    aces: (s) => { s.game.shoe.dealt = aces(10000); s.game.pending.coup.player = aces(10000); return 'returned'; },
+    aces: (s) => { s.game.shoe.dealt = aces(10000); s.game.pending.coup.player = aces(1001); return 'returned'; },
     named: (r) => { r.coup.winner = 'constructor'; } },
   { id: 'poker', key: POKER, round: 'hand', stake: 'ante', limit: 50,
     open: (storage, log, seed) => new PokerGame({ storage, log, random: createRandom(seededSource(seed)) }),

@@ -324,8 +324,7 @@ export class TableState {
   setAside(key, what, stake = 0) {
     const refund = this.chipsUnread ? 0 : stake;
     const copy = this.current.game[key] ?? this.dropped[key];
-    let text = '';
-    try { text = JSON.stringify(copy) ?? ''; } catch { /* not kept */ }
+    const text = copy !== undefined && checkData(copy).sound ? JSON.stringify(copy) : '';
     this.log(`${this.storeKey}: the saved ${what} could not be used and was set aside; ` +
       (refund ? `its stake of ${refund} cents was returned` : 'the chips were kept as saved'));
     const aside = `unreadable${key[0].toUpperCase()}${key.slice(1)}`;
