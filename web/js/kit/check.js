@@ -18,7 +18,6 @@ export const isPlainObject = (v) => v !== null && typeof v === 'object' && !Arra
   [Object.prototype, null].includes(Object.getPrototypeOf(v));
 
 export const isCount = (v, max = Number.MAX_SAFE_INTEGER) => Number.isSafeInteger(v) && v >= 0 && v <= max;
-export const isFiniteIn = (v, min, max) => typeof v === 'number' && Number.isFinite(v) && v >= min && v <= max;
 export const isBoundedString = (v, max) => typeof v === 'string' && v.length <= max;
 export const isOneOf = (v, list) => typeof v === 'string' && list.includes(v);
 /** Cents of whole chips, more than none and at most `max` cents. */
