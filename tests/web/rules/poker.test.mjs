@@ -137,10 +137,10 @@ test('a fold still pays the AA bonus; a saved hand that cannot be read is set as
   assert.deepEqual([game.bankroll, game.table.stats.folds, game.table.stats.bonusWins], [start + 4000, 1, 1]);
   const log = logSink();
   const hand = { ante: 1000, aaBonus: 0, player: ['Ac', 'Ac'], dealer: ['2c', '3c'], board: ['4c', '5c', '6c', '7c', '8c'] };
-  const storage = new FakeStorage({ [STORE_KEY]: JSON.stringify({ version: 1, bankroll: 2900, game: { hand } }) });
+  const storage = new FakeStorage({ [STORE_KEY]: JSON.stringify({ version: 1, bankroll: 1900, game: { hand } }) });
   const poor = table(storage, 'Ac Ad 6c 6d 5h Kh Qh 2c 3d', log);
   assert.deepEqual([poor.phase, JSON.parse(storage.getItem(STORE_KEY)).game.unreadableHand], ['betting', hand]);
-  assert.match(log.lines.join('\n'), /set aside/);
+  assert.match(log.lines.join('\n'), /set aside; its stake of 1000 cents was returned/);
   poor.slip.place('ante', 10);
   assert.match(poor.deal().reason, /needs 20 more behind it for the call; you hold 29/);
   assert.deepEqual([poor.bankroll, poor.hand], [2900, null]);

@@ -4,8 +4,9 @@
 // full before the cards are shown, settlement and the persisted state. The
 // page draws what this holds; node tests drive it with a fake storage and a
 // seeded random source.
-import { playCoup, settle, cardValue, BET_KINDS } from '../rules/baccarat.js';
+import { playCoup, settle, cardValue, dealOrder, BET_KINDS } from '../rules/baccarat.js';
 import { TableState } from '../kit/state.js';
+import { isPlainObject, isCount, isStake, isCardList, newest } from '../kit/check.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
@@ -23,8 +24,10 @@ export const SPOT_MAX = Object.freeze({ player: 5000, banker: 5000, tie: 500, pl
 export const TABLE_MIN = 1;
 export const TABLE_MAX = 10000;
 
+// Every coup takes four cards at least, which bounds the results a shoe can have.
+const RESULTS_MAX = (52 * DECKS) / 4;
+
 const noMoreBets = () => ({ ok: false, reason: t('baccarat.noMoreBets') });
-const isPlainObject = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
 
 // The cards dealt so far from a shoe, when they could have come from one
 // 8-deck shoe; null otherwise.
@@ -39,6 +42,29 @@ function validDealt(dealt) {
 }
 
 const validResult = (r) => isPlainObject(r) && ['player', 'banker', 'tie'].includes(r.winner);
+
+const COUP_FIELDS = ['player', 'banker', 'playerTotal', 'bankerTotal', 'winner', 'natural', 'playerPair', 'bankerPair'];
+
+// A coup in play is trusted only when the tableau, dealt again from its own
+// cards, gives exactly that coup, and its stake is the one its bets took.
+function isPending(p) {
+  if (!isPlainObject(p) || !isPlainObject(p.bets) || !isPlainObject(p.coup) || !isCount(p.returned) || !isPlainObject(p.paid)) return false;
+  const chips = Object.entries(p.bets);
+  if (!chips.length || !chips.every(([k, v]) => BET_KINDS.includes(k) && isCount(v, SPOT_MAX[k]) && v > 0)) return false;
+  const total = chips.reduce((a, [, v]) => a + v, 0);
+  if (total > TABLE_MAX || p.staked !== total * CENTS_PER_CHIP) return false;
+  const { coup } = p;
+  const counts = new Map();
+  if (!isCardList(coup.player, { min: 2, max: 3, decks: DECKS, counts }) ||
+      !isCardList(coup.banker, { min: 2, max: 3, decks: DECKS, counts })) return false;
+  const cards = dealOrder(coup).map(([side, i]) => coup[side][i]);
+  let again;
+  try { again = playCoup(() => cards.shift()); } catch { return false; }
+  return cards.length === 0 && COUP_FIELDS.every((k) => JSON.stringify(again[k]) === JSON.stringify(coup[k]));
+}
+
+// The stake of a coup that cannot be used, when it is one the table allows.
+const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
 
 export class BaccaratTable {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
@@ -63,6 +89,7 @@ export class BaccaratTable {
     }
     this.shoe = new Shoe({ decks: DECKS, penetration: PENETRATION, random });
     this.restoreShoe();
+    this.state.checkRound('pending', 'coup', isPending, stakeOf);
     this.recovered = this.state.game.pending ? this.finishCoup() : null;
   }
 
@@ -84,10 +111,11 @@ export class BaccaratTable {
       this.newShoe();
       return;
     }
+    const results = Array.isArray(saved.results) ? saved.results.filter(validResult) : [];
     this.shoeState = {
       dealt,
-      results: Array.isArray(saved.results) ? saved.results.filter(validResult) : [],
-      burned: isPlainObject(saved.burned) && isCard(saved.burned.card) ? saved.burned : null,
+      results: newest(results, RESULTS_MAX),
+      burned: isPlainObject(saved.burned) && isCard(saved.burned.card) && isCount(saved.burned.count, 10) ? saved.burned : null,
     };
     const rest = [];
     const left = new Map();

@@ -6,9 +6,10 @@
 // a seeded random source.
 import {
   deal, answerInsurance, insuranceCost, options, isAllowed, act, actionCost, dealerStep,
-  basicStrategy, handValue, totalStaked, evenMoneyOffered, takeEvenMoney, DECKS, MAX_HANDS,
+  basicStrategy, totalStaked, evenMoneyOffered, takeEvenMoney, DECKS, MAX_HANDS,
 } from '../rules/blackjack.js';
 import { TableState } from '../kit/state.js';
+import { isPlainObject, isCount, isStake, isOneOf, isCardList } from '../kit/check.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
@@ -42,13 +43,8 @@ export class BlackjackGame {
     }
     this.slip = new BetSlip({ bankroll: () => this.table.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
     const last = this.table.history.at(-1);
-    if (last && Number.isSafeInteger(last.bet)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
-    if (!isRound(this.table.game.round)) {
-      if (this.table.game.round !== undefined && this.table.game.round !== null) {
-        this.table.log(`${STORE_KEY}: the saved hand could not be read and was set aside`);
-        this.table.change((s) => { s.game.unreadableRound = s.game.round; s.game.round = null; });
-      }
-    }
+    if (last && isStake(last.bet, TABLE_MAX * CENTS_PER_CHIP)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
+    this.table.checkRound('round', 'hand', isRound, knownStake);
     this.finishIfDone();
   }
 
@@ -207,21 +203,40 @@ export class BlackjackGame {
   }
 
   /** The last finished round, for the page to keep showing after settlement. */
-  get lastRound() { return isRound(this.table.game.last) ? this.table.game.last : null; }
+  get lastRound() { const last = this.table.game.last; return isRound(last) && last.phase === 'done' ? last : null; }
 }
 
 // A saved round is trusted only when its shape is the one rules/blackjack.js
-// makes: anything else would throw in the middle of play.
+// makes, every field there and of its kind, and its cards could all have come
+// from the table's shoe: anything else would throw in the middle of play.
+const PHASES = ['insurance', 'player', 'dealer', 'done'];
+const OUTCOMES = ['win', 'blackjack', 'lose', 'bust', 'push'];
+// More cards than any hand can hold before it reaches 21.
+const HAND_CARDS_MAX = 22;
+
 function isRound(r) {
-  if (!r || typeof r !== 'object' || !Array.isArray(r.hands) || !Array.isArray(r.dealer)) return false;
-  if (!['insurance', 'player', 'dealer', 'done'].includes(r.phase)) return false;
-  if (!Number.isSafeInteger(r.bet) || r.bet <= 0 || !Number.isSafeInteger(r.insurance) || r.insurance < 0) return false;
+  if (!isPlainObject(r) || !isOneOf(r.phase, PHASES) || !isStake(r.bet, TABLE_MAX * CENTS_PER_CHIP)) return false;
+  if (r.insurance !== 0 && r.insurance !== insuranceCost(r)) return false;
+  if (!Array.isArray(r.hands) || r.hands.length < 1 || r.hands.length > MAX_HANDS) return false;
   if (!Number.isSafeInteger(r.active) || r.active < 0 || r.active >= r.hands.length) return false;
-  try {
-    handValue(r.dealer);
-    return r.hands.length > 0 && r.hands.every((h) => h && Array.isArray(h.cards) && h.cards.length > 0 &&
-      Number.isSafeInteger(h.bet) && h.bet > 0 && handValue(h.cards) && typeof h.done === 'boolean');
-  } catch {
-    return false;
-  }
+  if (!Number.isSafeInteger(r.net) || (r.evenMoney !== undefined && typeof r.evenMoney !== 'boolean')) return false;
+  const counts = new Map();
+  const cards = (list, min) => isCardList(list, { min, max: HAND_CARDS_MAX, decks: DECKS, counts });
+  if (!cards(r.dealer, 2)) return false;
+  const handsSound = r.hands.every((h) => isPlainObject(h) && cards(h.cards, 1) &&
+    typeof h.doubled === 'boolean' && typeof h.split === 'boolean' && typeof h.done === 'boolean' &&
+    h.bet === (h.doubled ? 2 * r.bet : r.bet));
+  if (!handsSound) return false;
+  if (r.phase !== 'done') return r.outcomes === null;
+  return Array.isArray(r.outcomes) && r.outcomes.length === r.hands.length &&
+    r.outcomes.every((o) => isPlainObject(o) && isOneOf(o.outcome, OUTCOMES) && Number.isSafeInteger(o.net));
+}
+
+// What a round that cannot be used had at stake, as far as it can be told:
+// each hand's bet and the insurance, each only when it is a stake the table allows.
+function knownStake(r) {
+  if (!isPlainObject(r) || !Array.isArray(r.hands) || r.hands.length > MAX_HANDS) return 0;
+  const bets = r.hands.map((h) => (isPlainObject(h) && isStake(h.bet, 2 * TABLE_MAX * CENTS_PER_CHIP) ? h.bet : 0));
+  const insurance = isCount(r.insurance, (TABLE_MAX * CENTS_PER_CHIP) / 2) ? r.insurance : 0;
+  return bets.reduce((a, b) => a + b, insurance);
 }

@@ -3,11 +3,12 @@
 // one click. The list is small and checked whole, so that it fits the table's
 // saved game value and nothing a hand-edited save holds can reach the slip.
 // Pure: bets are a slip's { spot: chips }, and the table says which spots it has.
+import { isPlainObject } from './check.js';
 
 export const FAVOURITES_MAX = 12;
 export const NAME_MAX = 24;
-
-const isPlainObject = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
+// How far into a saved list reading looks for sound favourites.
+export const FAVOURITES_SCAN = 100;
 
 /** A name as it is kept: spaces trimmed and runs of them made one; '' when unusable. */
 export function favouriteName(name) {
@@ -33,7 +34,7 @@ function validBets(bets, isSpot) {
 export function readFavourites(saved, isSpot) {
   if (!Array.isArray(saved)) return [];
   const out = [];
-  for (const f of saved) {
+  for (const f of saved.slice(0, FAVOURITES_SCAN)) {
     if (out.length === FAVOURITES_MAX) break;
     const name = isPlainObject(f) ? favouriteName(f.name) : '';
     const bets = name && validBets(f.bets, isSpot);

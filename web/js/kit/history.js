@@ -4,7 +4,7 @@
 // the evening's result so far, whether a hand is in play, and across the
 // casino the house's expected take against what the player won or lost.
 // Pure: the pages hand in their settled rounds; storage is only read here.
-import { sanitizeState } from './state.js';
+import { sanitizeState, parseSaved } from './state.js';
 import { STARTING_BANKROLL, CENTS_PER_CHIP } from './money.js';
 import { TABLES } from './tables.js';
 import { expectedTake, takeFromStats } from '../rules/edges.js';
@@ -180,7 +180,7 @@ export function tableSummary(table, state, since) {
 export function lobbySummary(storage, since) {
   const tables = TABLES.map(({ id, storeKey }) => {
     let raw;
-    try { raw = JSON.parse(storage?.getItem(storeKey) ?? 'null') ?? undefined; } catch { raw = undefined; }
+    try { raw = parseSaved(storage?.getItem(storeKey) ?? 'null').raw ?? undefined; } catch { raw = undefined; }
     return tableSummary(id, sanitizeState(raw).state, since);
   });
   const total = (pick) => tables.reduce((s, t) => s + pick(t), 0);

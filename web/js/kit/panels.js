@@ -89,7 +89,9 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
     historyEmpty.hidden = rounds.length > 0;
     historyList.replaceChildren(...rounds.map((entry) => {
       const net = netOf(entry);
-      const { what, bets: placed } = describe(entry);
+      // An entry edited into something the table cannot describe still shows its net.
+      let what = '', placed = '';
+      try { ({ what, bets: placed } = describe(entry)); } catch { /* described by its net alone */ }
       return el('li', {}, el('span', { class: 'what', text: what }), ' ',
         el('span', { class: 'bets', text: placed }), ' ',
         el('strong', { class: `net ${net > 0 ? 'win' : net < 0 ? 'loss' : 'even'}`, text: formatSigned(net) }));

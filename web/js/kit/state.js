@@ -9,14 +9,30 @@
 // never costs the player the rest; a value that does not parse at all is set
 // aside under `<storeKey>.unreadable` before it can be overwritten.
 import { STARTING_BANKROLL, isCents } from './money.js';
+import { isPlainObject, isCount, checkData, describe, newest, MACHINERY, LIST_MAX } from './check.js';
 
 export const STATE_VERSION = 1;
 export const HISTORY_LIMIT = 50;
 export const UNREADABLE_SUFFIX = '.unreadable';
+// The largest round (as JSON) kept when it is set aside.
+const SET_ASIDE_MAX = 16384;
 
 const defaultLog = (line) => console.warn(`Velmar Casino: ${line}`);
-const isPlainObject = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
-const isCount = (v) => Number.isSafeInteger(v) && v >= 0;
+
+// The evening's tally as history.js keeps it in the game value.
+const isEvening = (e) => isPlainObject(e) && Number.isSafeInteger(e.since) && isCount(e.rounds) &&
+  Number.isSafeInteger(e.net) && typeof e.take === 'number' && Number.isFinite(e.take);
+
+/**
+ * Parses a saved entry. Text that JSON refuses only for a NaN or an Infinity
+ * (written by something other than JSON.stringify) is read with those as
+ * null, so the fields around them are kept; anything else gives undefined.
+ */
+export function parseSaved(text) {
+  try { return { raw: JSON.parse(text), exact: true }; } catch { /* try the lenient reading */ }
+  const lenient = String(text).replace(/"(?:[^"\\]|\\.)*"|(-?\b(?:NaN|Infinity)\b)/g, (m, bare) => (bare ? 'null' : m));
+  try { return { raw: JSON.parse(lenient), exact: false }; } catch { return { raw: undefined, exact: false }; }
+}
 
 function sameKind(value, fallback) {
   if (typeof fallback === 'number') return typeof value === 'number' && Number.isFinite(value);
@@ -48,13 +64,23 @@ export function sanitizeState(raw, options = {}) {
   const { historyLimit = HISTORY_LIMIT, validate = {} } = options;
   const state = defaultState(options);
   const repairs = [];
+  const notes = [];
+  const dropped = Object.create(null);
+  let bankrollFrom = 'saved';
   if (!isPlainObject(raw)) {
     if (raw !== undefined) repairs.push(`state is ${describe(raw)}, not an object`);
-    return { state, repairs };
+    return { state, repairs, notes, dropped, bankrollFrom: 'start' };
   }
 
-  if (isCents(raw.bankroll)) state.bankroll = raw.bankroll;
-  else repairs.push(`bankroll ${describe(raw.bankroll)}`);
+  if (isCents(raw.bankroll)) {
+    state.bankroll = raw.bankroll;
+  } else {
+    // The chips after the newest round are the last sound figure there is.
+    const last = Array.isArray(raw.history) ? raw.history.findLast((e) => isPlainObject(e) && isCents(e.bankroll)) : undefined;
+    if (last) state.bankroll = last.bankroll;
+    bankrollFrom = last ? 'record' : 'start';
+    repairs.push(`bankroll ${describe(raw.bankroll)}, ${last ? 'the last round\'s chips' : 'the starting chips'} kept instead`);
+  }
 
   if (isPlainObject(raw.settings)) {
     for (const [key, fallback] of Object.entries(state.settings)) {
@@ -73,7 +99,7 @@ export function sanitizeState(raw, options = {}) {
 
   if (isPlainObject(raw.stats)) {
     for (const [key, value] of Object.entries(raw.stats)) {
-      if (isCount(value)) state.stats[key] = value;
+      if (isCount(value) && !MACHINERY.has(key)) state.stats[key] = value;
       else repairs.push(`statistic ${key} ${describe(value)}`);
     }
   } else if (raw.stats !== undefined) {
@@ -81,27 +107,46 @@ export function sanitizeState(raw, options = {}) {
   }
 
   if (Array.isArray(raw.history)) {
-    const kept = raw.history.filter(isPlainObject);
-    if (kept.length !== raw.history.length) repairs.push('history entries that are not objects');
-    state.history = kept.slice(-historyLimit);
+    // Newest first, so that a history of any length costs only what is kept.
+    const kept = [];
+    let unsound = 0, stripped = 0;
+    for (let i = raw.history.length - 1; i >= 0 && kept.length < historyLimit; i--) {
+      const entry = raw.history[i];
+      const data = isPlainObject(entry) ? checkData(entry) : { sound: false, stripped: 0 };
+      stripped += data.stripped;
+      if (data.sound) kept.push(entry);
+      else unsound++;
+    }
+    if (unsound) repairs.push('history entries that are not objects');
+    if (stripped) repairs.push('prototype keys in the history');
+    // Trimming is how the history stays bounded, so only a save beyond it is worth a line.
+    if (raw.history.length > historyLimit + unsound) notes.push(`${raw.history.length} rounds of history, the newest ${historyLimit} kept`);
+    state.history = kept.reverse();
   } else if (raw.history !== undefined) {
     repairs.push(`history ${describe(raw.history)}`);
   }
 
-  if (isPlainObject(raw.game)) state.game = raw.game;
-  else if (raw.game !== undefined) repairs.push(`game ${describe(raw.game)}`);
+  if (isPlainObject(raw.game)) {
+    state.game = { ...raw.game };
+    for (const key of Object.keys(raw.game)) {
+      let value = raw.game[key];
+      if (Array.isArray(value) && value.length > LIST_MAX) {
+        value = state.game[key] = newest(value, LIST_MAX);
+        notes.push(`game ${key} of ${raw.game[key].length}, the newest ${LIST_MAX} kept`);
+      }
+      const data = MACHINERY.has(key) ? { sound: false } : checkData(value);
+      if (data.stripped) repairs.push(`prototype keys in game ${key}`);
+      if (!data.sound || (key === 'evening' && value !== null && !isEvening(value))) {
+        delete state.game[key];
+        dropped[key] = value;
+        repairs.push(`game ${key} ${describe(value)}`);
+      }
+    }
+  } else if (raw.game !== undefined) {
+    repairs.push(`game ${describe(raw.game)}`);
+  }
 
-  return { state, repairs };
-}
-
-function describe(value) {
-  if (value === undefined) return 'missing';
-  if (Array.isArray(value)) return 'an array';
-  if (typeof value === 'number' && !Number.isFinite(value)) return String(value);
-  let text;
-  try { text = JSON.stringify(value); } catch { text = String(value); }
-  if (text === undefined) text = typeof value;
-  return text.length > 40 ? text.slice(0, 40) + '…' : text;
+  return { state, repairs, notes, dropped, bankrollFrom };
 }
 
 // Sets text aside under the first free name, so that an earlier copy is
@@ -124,25 +169,33 @@ function setAside(storage, key, text) {
  * replaced by the defaults; field repairs are logged.
  */
 export function loadState(storage, key, options = {}) {
+  return readState(storage, key, options).state;
+}
+
+// loadState's reading, with where the chips came from: 'saved', or 'record'
+// or 'start' when the saved figure was unusable.
+function readState(storage, key, options) {
   const log = options.log ?? defaultLog;
   let text = null;
   try { text = storage ? storage.getItem(key) : null; } catch (e) {
     log(`could not read ${key}: ${e?.message ?? e}`);
   }
-  if (text === null || text === undefined) return sanitizeState(undefined, options).state;
+  if (text === null || text === undefined) return sanitizeState(undefined, options);
 
-  let raw;
-  try { raw = JSON.parse(text); } catch {
+  const { raw, exact } = parseSaved(text);
+  if (raw === undefined) {
     const name = setAside(storage, key, String(text));
     log(`${key} is not readable JSON; ${name ? `set aside as ${name}` : 'could not be set aside'}, starting afresh`);
-    return sanitizeState(undefined, options).state;
+    return sanitizeState(undefined, options);
   }
-  const { state, repairs } = sanitizeState(raw, options);
+  const read = sanitizeState(raw, options);
+  const repairs = [...read.repairs, ...read.notes];
+  if (!exact) repairs.unshift('NaN or Infinity read as null');
   if (repairs.length) {
-    if (!isPlainObject(raw)) setAside(storage, key, String(text));
+    if (!isPlainObject(raw) || !exact) setAside(storage, key, String(text));
     log(`${key}: replaced by defaults: ${repairs.join('; ')}`);
   }
-  return state;
+  return read;
 }
 
 /** Writes the state; false (and a console line) when storage refuses it. */
@@ -169,7 +222,13 @@ export class TableState {
     this.options = { settings, stats, historyLimit, validate, log };
     this.log = log;
     this.listeners = new Set();
-    this.current = loadState(this.storage, storeKey, this.options);
+    const read = readState(this.storage, storeKey, this.options);
+    this.current = read.state;
+    // A round in play was staked after the last round's record, so when the
+    // chips come from there (or afresh) that round must not be paid as well.
+    this.chipsUnread = read.bankrollFrom !== 'saved';
+    // What the game value held that could not be kept, for a table to tell its stake.
+    this.dropped = read.dropped;
   }
 
   get bankroll() { return this.current.bankroll; }
@@ -182,9 +241,9 @@ export class TableState {
 
   /** Calls `fn` with a draft copy; saves it if it is sound. True when applied. */
   change(fn) {
-    const draft = structuredClone(this.current);
+    let draft;
     let result;
-    try { result = fn(draft); } catch (e) {
+    try { draft = structuredClone(this.current); result = fn(draft); } catch (e) {
       this.log(`${this.storeKey}: change failed and was not applied: ${e?.message ?? e}`);
       return false;
     }
@@ -241,6 +300,42 @@ export class TableState {
       s.stats = fresh.stats;
       s.history = [];
     });
+  }
+
+  /**
+   * Checks the round in play under game[key] (`what` names it in the log):
+   * one that was not kept, could not be used (`isSound`) or was staked
+   * before chips that were not read is set aside, with `stakeOf(round)` returned.
+   */
+  checkRound(key, what, isSound, stakeOf) {
+    const kept = this.current.game[key];
+    const round = kept ?? this.dropped[key];
+    if (round === undefined || round === null) return;
+    if (kept !== undefined && !this.chipsUnread && isSound(kept)) return;
+    this.setAside(key, what, stakeOf(round));
+  }
+
+  /**
+   * Sets aside a round in play the table cannot use, under
+   * `unreadable<Key>` (when it is small enough to keep), in one write with
+   * `stake` cents returned, or nothing when the chips were not read from the
+   * save (the figure they came from was taken before that round was staked).
+   */
+  setAside(key, what, stake = 0) {
+    const refund = this.chipsUnread ? 0 : stake;
+    const copy = this.current.game[key] ?? this.dropped[key];
+    const text = copy !== undefined && checkData(copy).sound ? JSON.stringify(copy) : '';
+    this.log(`${this.storeKey}: the saved ${what} could not be used and was set aside; ` +
+      (refund ? `its stake of ${refund} cents was returned` : 'the chips were kept as saved'));
+    const aside = `unreadable${key[0].toUpperCase()}${key.slice(1)}`;
+    if (this.change((s) => {
+      s.bankroll += refund;
+      s.game[key] = null;
+      if (text && text.length <= SET_ASIDE_MAX) s.game[aside] = copy;
+      else delete s.game[aside];
+    })) return;
+    // Never expected; the round must still not stop play.
+    this.current.game[key] = null;
   }
 
   subscribe(listener) {

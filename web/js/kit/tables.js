@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The four tables as the shell's catalog lists them, in its order, and the
 // lobby's read-only view of each table's chips.
-import { sanitizeState } from './state.js';
+import { sanitizeState, parseSaved } from './state.js';
 import { STARTING_BANKROLL } from './money.js';
 
 export const LOBBY_FILE = 'velmar-casino.html';
@@ -25,9 +25,8 @@ export function readBankroll(storage, storeKey) {
   let text = null;
   try { text = storage ? storage.getItem(storeKey) : null; } catch { return STARTING_BANKROLL; }
   if (text === null || text === undefined) return STARTING_BANKROLL;
-  let raw;
-  try { raw = JSON.parse(text); } catch { return STARTING_BANKROLL; }
-  return sanitizeState(raw).state.bankroll;
+  const { raw } = parseSaved(text);
+  return raw === undefined ? STARTING_BANKROLL : sanitizeState(raw).state.bankroll;
 }
 
 /** Every table with its chips, in catalog order, for the lobby to draw. */

@@ -7,11 +7,12 @@
 import { settleDetail, evaluate5 } from '../rules/poker.js';
 import { pokerHandName } from '../kit/results.js';
 import { TableState } from '../kit/state.js';
+import { isPlainObject, isCount, isStake, isOneOf, isBoundedString, isCardList } from '../kit/check.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { defaultRandom } from '../kit/random.js';
-import { freshDeck, isCard } from '../kit/cards.js';
+import { freshDeck } from '../kit/cards.js';
 import { pokerRecord, eveningStart, addToEvening } from '../kit/history.js';
 import { stakeCounters } from '../rules/edges.js';
 import { callOrFold } from '../rules/poker-strategy.js';
@@ -38,19 +39,15 @@ export class PokerGame {
       spots: { ante: { min: 1, max: ANTE_MAX }, bonus: { min: 1, max: BONUS_MAX } },
     });
     const last = this.table.history.at(-1);
-    if (last && Number.isSafeInteger(last.ante) && Number.isSafeInteger(last.aaBonus)) {
+    if (last && isStake(last.ante, ANTE_MAX * CENTS_PER_CHIP) && isBonus(last.aaBonus)) {
       this.slip.last = new Map([['ante', last.ante / CENTS_PER_CHIP]]);
       if (last.aaBonus) this.slip.last.set('bonus', last.aaBonus / CENTS_PER_CHIP);
     }
-    const saved = this.table.game.hand;
-    if (saved !== undefined && saved !== null && !isHand(saved)) {
-      this.table.log(`${STORE_KEY}: the saved hand could not be read and was set aside`);
-      this.table.change((s) => { s.game.unreadableHand = s.game.hand; s.game.hand = null; });
-    }
+    this.table.checkRound('hand', 'hand', isHand, knownStake);
   }
 
   get hand() { return isHand(this.table.game.hand) ? this.table.game.hand : null; }
-  get lastHand() { return isHand(this.table.game.last) ? this.table.game.last : null; }
+  get lastHand() { return isResult(this.table.game.last) ? this.table.game.last : null; }
   get bankroll() { return this.table.bankroll; }
   get phase() { return this.hand ? 'decide' : 'betting'; }
 
@@ -144,13 +141,26 @@ export class PokerGame {
   }
 }
 
-// A saved hand is trusted only when it holds nine distinct cards and sound stakes.
+const isBonus = (v) => v === 0 || isStake(v, BONUS_MAX * CENTS_PER_CHIP);
+
+// A saved hand is trusted only when it holds nine distinct cards and stakes the table allows.
 function isHand(h) {
-  if (!h || typeof h !== 'object') return false;
-  if (!Number.isSafeInteger(h.ante) || h.ante <= 0 || !Number.isSafeInteger(h.aaBonus) || h.aaBonus < 0) return false;
-  if (!Array.isArray(h.player) || h.player.length !== 2 || !Array.isArray(h.dealer) || h.dealer.length !== 2 ||
-      !Array.isArray(h.board) || h.board.length !== 5) return false;
-  const cards = [...h.player, ...h.dealer, ...h.board];
-  return cards.every(isCard) && new Set(cards).size === 9;
+  if (!isPlainObject(h) || !isStake(h.ante, ANTE_MAX * CENTS_PER_CHIP) || !isBonus(h.aaBonus)) return false;
+  const counts = new Map();
+  return [[h.player, 2], [h.dealer, 2], [h.board, 5]].every(([cards, n]) => isCardList(cards, { min: n, max: n, counts }));
 }
 
+const OUTCOMES = ['fold', 'lose', 'push', 'win', 'dealer does not qualify'];
+
+// A settled hand as finish() keeps it for the page to go on showing.
+function isResult(r) {
+  return isHand(r) && isOneOf(r.outcome, OUTCOMES) && typeof r.folded === 'boolean' && typeof r.qualifies === 'boolean' &&
+    isCount(r.call) && isCount(r.returned) && isCount(r.bonus) && isBoundedString(r.playerHand, 200) &&
+    isBoundedString(r.dealerHand, 200);
+}
+
+// The ante and the AA bonus of a hand that cannot be used, each as far as it is a stake the table allows.
+function knownStake(h) {
+  if (!isPlainObject(h)) return 0;
+  return (isStake(h.ante, ANTE_MAX * CENTS_PER_CHIP) ? h.ante : 0) + (isBonus(h.aaBonus) ? h.aaBonus : 0);
+}

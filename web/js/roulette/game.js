@@ -5,8 +5,11 @@
 // with a fake storage and a seeded random source.
 import { BETS, WHEEL, settle, callBet, neighboursBet, hotAndCold, colorOf, isPocket, NEIGHBOURS_MAX } from '../rules/roulette.js';
 import { addSpin, readSpins, spinStats } from '../rules/spins.js';
-import { saveFavourite, removeFavourite, findFavourite, readFavourites, favouriteName, FAVOURITES_MAX, NAME_MAX } from '../kit/favourites.js';
+import { saveFavourite, removeFavourite, findFavourite, readFavourites, favouriteName, FAVOURITES_MAX, NAME_MAX,
+  FAVOURITES_SCAN } from '../kit/favourites.js';
 import { TableState } from '../kit/state.js';
+import { isPlainObject, isCount, isStake } from '../kit/check.js';
+import { SPIN_LIMIT } from '../rules/spins.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
@@ -75,6 +78,18 @@ export const NEIGHBOURS_SPREAD = 2;
 const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets) &&
   Object.entries(bets).every(([spot, chips]) => SPOTS.has(spot) && Number.isSafeInteger(chips) && chips > 0);
 
+// A spin in play is trusted only as spin() writes it: a pocket, and bets the
+// layout could take whose stake is the one taken from the chips.
+function isPending(p) {
+  if (!isPlainObject(p) || !isPocket(p.number) || !isPlainObject(p.bets) || !isSlip(p.bets) || !isCount(p.returned)) return false;
+  const chips = Object.entries(p.bets).map(([spot, n]) => (n <= SPOT_MAX[SPOTS.get(spot).kind] ? n : Infinity));
+  const total = chips.reduce((a, b) => a + b, 0);
+  return total > 0 && total <= TABLE_MAX && p.staked === total * CENTS_PER_CHIP;
+}
+
+// The stake of a spin that cannot be used, when it is one the table allows.
+const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
+
 export class RouletteTable {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
@@ -97,9 +112,27 @@ export class RouletteTable {
     });
     const last = this.state.game.lastBets;
     if (isSlip(last)) this.slip.last = new Map(Object.entries(last));
+    this.mendSaved();
     // A spin already paid for but not yet settled (the page was closed while
     // the ball was rolling) is settled now, so the stake is never lost.
     this.recovered = this.state.game.pending ? this.finishSpin() : null;
+  }
+
+  // What the save holds beyond what the table keeps is trimmed, and a spin in
+  // play it cannot settle is set aside with its stake.
+  mendSaved() {
+    const game = this.state.game;
+    const trimmed = [];
+    if (Array.isArray(game.spins) && game.spins.length > SPIN_LIMIT) {
+      game.spins = readSpins(game.spins);
+      trimmed.push('spins');
+    }
+    if (Array.isArray(game.favourites) && game.favourites.length > FAVOURITES_SCAN) {
+      game.favourites = readFavourites(game.favourites, isSpot);
+      trimmed.push('favourites');
+    }
+    if (trimmed.length) this.log(`${STORE_KEY}: more saved ${trimmed.join(' and ')} than the table keeps; the rest were dropped`);
+    this.state.checkRound('pending', 'spin', isPending, stakeOf);
   }
 
   get bankroll() { return this.state.bankroll; }
