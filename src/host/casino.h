@@ -49,6 +49,9 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // writes ended or their bound passed.
   void flush(std::function<void()> completion);
   void resetCurrentTable();
+  // Gives the table's key that value, as a reset would remove it: the page
+  // showing the table is frozen first and then reloaded; no other key moves.
+  void restoreTable(const Table& table, std::string value);
   void setZoom(double zoom);
 
   std::optional<std::string> currentURL() const;
