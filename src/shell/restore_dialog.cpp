@@ -181,6 +181,7 @@ void showList(const std::shared_ptr<Flow>& flow) {
       // A copy whose chips cannot be read would bring back nothing the player can see.
       gtk_list_box_row_set_activatable(GTK_LIST_BOX_ROW(row), choice.cents.has_value());
       gtk_widget_set_sensitive(row, choice.cents.has_value());
+      if (choice.cents) adw_action_row_add_suffix(ADW_ACTION_ROW(row), gtk_image_new_from_icon_name("go-next-symbolic"));
       gtk_list_box_append(GTK_LIST_BOX(rows), row);
     }
     GtkWidget* scroller = gtk_scrolled_window_new();
