@@ -19,15 +19,15 @@ TEST_F(Restore, TheChosenDaysCopyReplacesOnlyThatTablesKeyAndNoLateSaveBringsThe
   now[key] = "lost";
   casino->saves().replaceAll(now);
   const std::string backups = casino->saves().backups();
-  test::writeFile(backups + "/saves-2026-12-05.json", "{\"" + key + "\": \"fifth\", \"blackjack-royale.v1\": \"old\"}");
-  test::writeFile(backups + "/saves-2026-12-04.json", "{\"" + key + "\": \"fourth\"}");
+  test::writeFile(backups + "/saves-2020-03-05.json", "{\"" + key + "\": \"fifth\", \"blackjack-royale.v1\": \"old\"}");
+  test::writeFile(backups + "/saves-2020-03-04.json", "{\"" + key + "\": \"fourth\"}");
   open("roulette-3d.html");
   WebKitWebView* before = view();
   auto keptBefore = Ref<WebKitWebView>::retain(before);
 
   // Today's copy, written by the store itself, comes first.
   auto days = listBackups(backups, key);
-  auto fifth = std::find_if(days.begin(), days.end(), [](const BackupDay& d) { return d.date == "2026-12-05"; });
+  auto fifth = std::find_if(days.begin(), days.end(), [](const BackupDay& d) { return d.date == "2020-03-05"; });
   ASSERT_NE(fifth, days.end());
   // One save is on its way as the restore is asked for, another is tried after.
   test::startJS(view(), "localStorage.setItem('" + key + "', 'late'); window.__vlCasino.flush();");
