@@ -306,6 +306,27 @@ void Casino::resetTable(const Table& named) {
   evaluate(d.view.get(), freezeScript(*table), race.answered);
 }
 
+void Casino::restoreTable(const Table& table, std::string value) {
+  auto& d = *impl_;
+  const Table* shown = currentTable();
+  std::string key(table.storeKey);
+  if (!d.view || !shown || shown->id != table.id) {
+    d.saves.set(key, std::move(value));
+    return;
+  }
+  // The same order as a reset: no save of the old page may land after the new value.
+  d.ignored.set(d.view.get());
+  auto ticket = ++d.opening;
+  auto race = raceOnce([weak = weak_from_this(), shown, key, value = std::move(value), ticket](bool answered) {
+    auto self = weak.lock();
+    if (!self) return;
+    self->impl_->saves.set(key, value);
+    if (self->impl_->opening == ticket) self->load(Tables::url(shown->file), !answered);
+  });
+  after(kFlushTimeout, race.timedOut);
+  evaluate(d.view.get(), freezeScript(*shown), race.answered);
+}
+
 void Casino::setZoom(double zoom) {
   impl_->zoom = zoom;
   if (impl_->view) webkit_web_view_set_zoom_level(impl_->view.get(), zoom);

@@ -53,6 +53,9 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // silenced first, and comes back without the table's key. named is one of
   // Tables::all, which outlives every reset.
   void resetTable(const Table& table);
+  // Gives the table's key that value, as a reset would remove it: the page
+  // showing the table is frozen first and then reloaded; no other key moves.
+  void restoreTable(const Table& table, std::string value);
   // Applies the zoom to the page shown and to every page loaded after it;
   // keeping it between runs is the caller's business.
   void setZoom(double zoom);

@@ -10,6 +10,7 @@
 #include "shell/menus.h"
 #include "shell/notices.h"
 #include "shell/release_notes.h"
+#include "shell/restore_dialog.h"
 #include "shell/resources.h"
 #include "shell/window_state.h"
 
@@ -334,6 +335,10 @@ void AppDelegate::installActions() {
        +[](GSimpleAction*, GVariant* state, gpointer self) { of(self)->goPage(g_variant_get_string(state, nullptr)); }},
       {"reload-page", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->casino_->reload(); }},
       {"reset-table", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->resetTable(); }},
+      {"restore-table",
+       +[](GSimpleAction*, GVariant*, gpointer self) {
+         askToRestoreTable(of(self)->window_, G_ACTION_MAP(of(self)->app_), of(self)->casino_);
+       }},
       {"show-saves", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->showSaves(); }},
       {"toggle-reopen", +[](GSimpleAction*, GVariant*, gpointer self) { of(self)->toggleReopen(); }, nullptr,
        "true",
@@ -416,7 +421,7 @@ void AppDelegate::refreshActions() {
   auto action = [this](const char* name) {
     return G_SIMPLE_ACTION(g_action_map_lookup_action(G_ACTION_MAP(app_), name));
   };
-  const char* names[] = {"page", "reload-page", "reset-table", "show-saves", "toggle-reopen", "zoom-in",
+  const char* names[] = {"page", "reload-page", "reset-table", "restore-table", "show-saves", "toggle-reopen", "zoom-in",
                          "zoom-out", "actual-size", "about", "shortcuts", "quit"};
   for (const char* name : names) {
     Commands::Validation v = Commands::validate(name, std::nullopt, casino_ != nullptr, shown, reopen);

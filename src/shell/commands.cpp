@@ -23,7 +23,7 @@ Validation validate(std::string_view action, std::optional<std::string_view> tar
                     const Table* shown, bool reopenLastTable) {
   // Without a web host no table can be shown, whatever the caller passed.
   if (!hostPresent) shown = nullptr;
-  if (action == "reset-table") return {shown != nullptr, std::nullopt};
+  if (action == "reset-table" || action == "restore-table") return {shown != nullptr, std::nullopt};
   if (action == "toggle-reopen") return {true, reopenLastTable};
   if (action == "page") {
     // An item without a target has nothing to compare; it reads as the lobby.

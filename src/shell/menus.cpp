@@ -47,9 +47,10 @@ GMenuModel* buildMenuBar() {
   const char* lobby = _("_Lobby");
   const char* reload = _("R_eload Table");
   const char* reset = _("Re_set Chips at This Table…");
+  const char* restore = _("Restore _Chips from a Backup…");
   const char* saves = _("Show Saved _Games in Files");
   std::string taken;
-  for (const char* label : {lobby, reload, reset, saves}) taken += Commands::accessKey(label);
+  for (const char* label : {lobby, reload, reset, restore, saves}) taken += Commands::accessKey(label);
   GMenu* table = g_menu_new();
   addSection(table, {{lobby, "app.page::lobby"}});
   GMenu* tables = g_menu_new();
@@ -59,7 +60,7 @@ GMenuModel* buildMenuBar() {
   }
   g_menu_append_section(table, nullptr, G_MENU_MODEL(tables));
   g_object_unref(tables);
-  addSection(table, {{reload, "app.reload-page"}, {reset, "app.reset-table"}});
+  addSection(table, {{reload, "app.reload-page"}, {reset, "app.reset-table"}, {restore, "app.restore-table"}});
   addSection(table, {{saves, "app.show-saves"}});
   addSubmenu(bar, _("_Table"), table);
 

@@ -198,6 +198,15 @@ void SaveStore::remove(const std::string& key) {
   ask();
 }
 
+void SaveStore::set(const std::string& key, std::string value) {
+  auto at = values_->find(key);
+  if (at != values_->end() && at->second == value && !fileBehind()) return;
+  auto changed = std::make_shared<Values>(*values_);
+  (*changed)[key] = std::move(value);
+  values_ = std::move(changed);
+  ask();
+}
+
 void SaveStore::ask() {
   Job job{values_, backupName(), std::max<std::int64_t>(0, clock_() / G_USEC_PER_SEC)};
   {

@@ -45,6 +45,8 @@ class SaveStore {
   void replaceAll(Values values);
   // Removes one key and writes, when it was there (or the file is behind).
   void remove(const std::string& key);
+  // Gives one key the value and writes, when it changed (or the file is behind).
+  void set(const std::string& key, std::string value);
   // The saves as compact JSON, keys sorted, U+2028 and U+2029 escaped: safe
   // to put into script source as an object literal.
   std::string seedJSON() const;

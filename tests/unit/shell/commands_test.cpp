@@ -39,9 +39,11 @@ TEST(Validation, OnlyThePageShownIsCheckedResetNeedsATableAndOtherCommandsAreAlw
       auto page = Commands::validate("page", item ? item->id : "lobby", true, shown, true);
       EXPECT_EQ(page, (Validation{true, item == shown})) << here;
     }
-    EXPECT_EQ(Commands::validate("reset-table", {}, true, shown, true), (Validation{shown != nullptr, {}})) << here;
-    // Before the web host exists nothing is shown, so nothing can be reset.
-    EXPECT_FALSE(Commands::validate("reset-table", {}, false, shown, true).enabled) << here;
+    for (const char* action : {"reset-table", "restore-table"}) {
+      EXPECT_EQ(Commands::validate(action, {}, true, shown, true), (Validation{shown != nullptr, {}})) << here;
+      // Before the web host exists nothing is shown, so nothing can be reset or restored.
+      EXPECT_FALSE(Commands::validate(action, {}, false, shown, true).enabled) << here;
+    }
     EXPECT_EQ(Commands::validate("page", "lobby", false, shown, true).checked, true) << here;
     for (bool reopen : {true, false})
       EXPECT_EQ(Commands::validate("toggle-reopen", {}, true, shown, reopen), (Validation{true, reopen}));
