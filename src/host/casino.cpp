@@ -285,46 +285,35 @@ void Casino::resetCurrentTable() {
   if (const Table* table = currentTable()) resetTable(*table);
 }
 
-void Casino::resetTable(const Table& named) {
+void Casino::resetTable(const Table& named) { changeTableKey(named, std::nullopt); }
+
+void Casino::restoreTable(const Table& table, std::string value) { changeTableKey(table, std::move(value)); }
+
+void Casino::changeTableKey(const Table& named, std::optional<std::string> value) {
   auto& d = *impl_;
-  if (!d.view) return;
   const Table* table = &named;
+  auto change = [table](SaveStore& saves, std::optional<std::string> value) {
+    if (value)
+      saves.set(std::string(table->storeKey), std::move(*value));
+    else
+      saves.remove(std::string(table->storeKey));
+  };
+  if (!d.view) return change(d.saves, std::move(value));
   std::string next = currentTable() == table ? Tables::url(table->file) : currentURL().value_or(Tables::lobbyURL());
   // Ignore the page before freezing it, and freeze it before touching the
-  // store, so no save of the old page can bring the key back.
+  // store, so no save of the old page can bring the old value back.
   d.ignored.set(d.view.get());
-  // A page that never answers cannot hold the reset up: after the flush
-  // time-out the key goes all the same and the page gets a new process.
+  // A page that never answers cannot hold the change up: after the flush
+  // time-out the key changes all the same and the page gets a new process.
   auto ticket = ++d.opening;
-  auto race = raceOnce([weak = weak_from_this(), table, ticket, next](bool answered) {
+  auto race = raceOnce([weak = weak_from_this(), change, value = std::move(value), ticket, next](bool answered) {
     auto self = weak.lock();
     if (!self) return;
-    self->impl_->saves.remove(std::string(table->storeKey));
+    change(self->impl_->saves, value);
     if (self->impl_->opening == ticket) self->load(next, !answered);
   });
   after(kFlushTimeout, race.timedOut);
   evaluate(d.view.get(), freezeScript(*table), race.answered);
-}
-
-void Casino::restoreTable(const Table& table, std::string value) {
-  auto& d = *impl_;
-  const Table* shown = currentTable();
-  std::string key(table.storeKey);
-  if (!d.view || !shown || shown->id != table.id) {
-    d.saves.set(key, std::move(value));
-    return;
-  }
-  // The same order as a reset: no save of the old page may land after the new value.
-  d.ignored.set(d.view.get());
-  auto ticket = ++d.opening;
-  auto race = raceOnce([weak = weak_from_this(), shown, key, value = std::move(value), ticket](bool answered) {
-    auto self = weak.lock();
-    if (!self) return;
-    self->impl_->saves.set(key, value);
-    if (self->impl_->opening == ticket) self->load(Tables::url(shown->file), !answered);
-  });
-  after(kFlushTimeout, race.timedOut);
-  evaluate(d.view.get(), freezeScript(*shown), race.answered);
 }
 
 void Casino::setZoom(double zoom) {

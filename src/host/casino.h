@@ -103,6 +103,9 @@ class Casino : public std::enable_shared_from_this<Casino> {
   gboolean onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog);
   void onLoadChanged(WebKitWebView* view, WebKitLoadEvent event);
   void onProcessEnded(WebKitWebView* view);
+  // Gives a table's key a value, or removes it, in the one order that keeps
+  // the page shown from saving the old value back; then reloads that page.
+  void changeTableKey(const Table& table, std::optional<std::string> value);
   // Tells onSaveTrouble when saveTrouble() differs from what it was last told.
   void troubleChanged();
   struct Impl;
