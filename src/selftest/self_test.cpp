@@ -60,6 +60,15 @@ void startWatchdog(double seconds) {
       new double(seconds)));
 }
 
+// Writes the file in place; one that could not be written whole is removed,
+// so that no reader takes a part for the whole.
+bool writeWhole(const char* path, const char* bytes, size_t size, GError** error) {
+  if (g_file_set_contents_full(path, bytes, static_cast<gssize>(size), G_FILE_SET_CONTENTS_NONE, 0644, error))
+    return true;
+  g_remove(path);
+  return false;
+}
+
 std::optional<std::string> uriOf(WebKitWebView* view) {
   const char* uri = webkit_web_view_get_uri(view);
   if (!uri || !*uri) return std::nullopt;
@@ -211,8 +220,7 @@ void SelfTest::picture(size_t index, GdkTexture* texture) {
     g_autoptr(GError) error = nullptr;
     gsize size = 0;
     const auto* bytes = static_cast<const char*>(g_bytes_get_data(png, &size));
-    if (!g_file_set_contents_full(path, bytes, static_cast<gssize>(size), G_FILE_SET_CONTENTS_NONE, 0644, &error))
-      failure = "couldn't write " + name + ": " + error->message;
+    if (!writeWhole(path, bytes, size, &error)) failure = "couldn't write " + name + ": " + error->message;
   }
   if (failure) {
     logFailure("selftest: " + *failure);
@@ -274,8 +282,7 @@ void SelfTest::finish() {
   g_autoptr(GError) error = nullptr;
   // Written in place, not through a temporary: readers look only after the
   // process has ended.
-  if (!g_file_set_contents_full(path, text.data(), static_cast<gssize>(text.size()), G_FILE_SET_CONTENTS_NONE, 0644,
-                                &error)) {
+  if (!writeWhole(path, text.data(), text.size(), &error)) {
     outcome_.writeFailure = error->message;
     logFailure(std::string("selftest: couldn't write the report: ") + error->message);
   }

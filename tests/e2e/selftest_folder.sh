@@ -34,17 +34,19 @@ fill() { cat /dev/zero >>"$1/filler" 2>/dev/null || true; }
 
 # <case> <folder>: the self-test started into the folder, in the background.
 start_selftest() {
+  CASE=$1
   timeout 300 "$PREFIX/bin/velmar-casino" --selftest="$2" >"$WORK/$1.out" 2>"$WORK/$1.err" &
   APP_PID=$!
 }
-# <case> <folder> <reason>: the run must end with status 1 and the reason on
-# stderr, and leave no report.
+# <what> <folder> <reason>: the run started last must end with status 1 and
+# the reason on stderr, and leave no report.
 expect_failure() {
   wait_exit
   ((EXIT_STATUS != 124)) || fail "$1: the self-test was still running after 300 s"
-  ((EXIT_STATUS == 1)) || fail "$1: ended with status $EXIT_STATUS: $(cat "$WORK/$1.err")"
-  grep -q -- "$3" "$WORK/$1.err" || fail "$1: stderr does not say '$3':
-$(cat "$WORK/$1.err")"
+  local err=$WORK/$CASE.err
+  ((EXIT_STATUS == 1)) || fail "$1: ended with status $EXIT_STATUS: $(tail -n 20 "$err")"
+  grep -q -- "$3" "$err" || fail "$1: stderr does not say '$3':
+$(tail -n 20 "$err")"
   [[ ! -e "$2/report.json" ]] || fail "$1: a report was written"
   pass "$1: status 1, and stderr says '$3'"
 }
@@ -72,6 +74,9 @@ if mount_tmpfs "$WORK/full" size=256k; then
   wait_for "the first probe" grep -q 'selftest: probing' "$WORK/filling.err"
   fill "$WORK/full"
   expect_failure "a disk that fills during the run" "$WORK/full" "couldn't write the report: .*No space left on device"
+  # The pages after the first could not keep their pictures either.
+  grep -q "selftest: couldn't write poker-3d.html.png: .*No space left on device" "$WORK/filling.err" ||
+    fail "no failed picture was reported"
 else
   echo "skipped: a full disk (mounting is not allowed here)"
 fi
