@@ -18,10 +18,14 @@ source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
 mounted=()
+# The script's own status must survive the unmounting.
 unmount_all() {
+  local status=$?
   if [[ -n "$APP_PID" ]]; then kill -KILL "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true; fi
   local dir
   for dir in "${mounted[@]}"; do umount "$dir" 2>/dev/null || true; done
+  set +e
+  (exit "$status")
   cleanup
 }
 trap unmount_all EXIT
