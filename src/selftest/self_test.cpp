@@ -86,7 +86,7 @@ SelfTest::SelfTest(std::shared_ptr<Casino> casino, std::string reportDir, Quit q
     : casino_(std::move(casino)), dir_(std::move(reportDir)), quit_(std::move(quit)), timing_(timing) {
   timing_.pageBound = selftest::boundFrom(g_getenv("VELMAR_SELFTEST_PAGE_BOUND"), timing_.pageBound);
   timing_.runBound = selftest::boundFrom(g_getenv("VELMAR_SELFTEST_RUN_BOUND"), timing_.runBound);
-  // The shell has checked the folder already; this only keeps a direct user whole.
+  // The shell has tried the folder (unusableFolder) already; made here too for any other caller.
   g_mkdir_with_parents(dir_.c_str(), 0755);
 }
 

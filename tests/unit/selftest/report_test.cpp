@@ -71,11 +71,5 @@ TEST(SelfTestRecord, APageWithoutItsBridgeOrTitleFailsAfterAnyScriptError) {
   }
 }
 
-TEST(SelfTestBounds, TakeAPositiveNumberOfSecondsOrKeepTheDefault) {
-  EXPECT_EQ(boundFrom("2.5", 60), 2.5);
-  for (const char* bad : {"", "0", "-3", "15s", "nan", "1e999"}) EXPECT_EQ(boundFrom(bad, 60), 60) << bad;
-  EXPECT_EQ(boundFrom(nullptr, 60), 60);
-}
-
 }  // namespace
 }  // namespace velmar::selftest
