@@ -36,6 +36,22 @@ struct ProbeAnswer {
 // replacing "page"), and "error" when the script failed.
 nlohmann::json makeRecord(const std::string& page, const ProbeAnswer& answer);
 
+// A probed page that answered but lacks the bridge or a title did not come up.
+// Adds that to the record's "error" (after any error it holds already).
+void checkRecord(nlohmann::json& record);
+void addError(nlohmann::json& record, const std::string& why);
+
+// Where a page was when its bound ran out.
+enum class Stage { Loading, Settling, Probing, Picturing };
+std::string boundError(Stage stage, double seconds);
+// "15 s", "0.5 s": a bound as the report and the log write it.
+std::string secondsText(double seconds);
+
+// A bound in seconds from its environment text: a positive number, or the fallback.
+double boundFrom(const char* text, double fallback);
+// The last-resort bound on the whole run, from the bound on each page.
+double runBound(double pageBound, size_t pages);
+
 std::string probingLine(const std::string& page, const std::optional<std::string>& url, bool loading);
 std::string probeDoneLine(const std::string& page, const std::optional<std::string>& error);
 
@@ -48,13 +64,15 @@ struct Outcome {
   bool selftestKeyCleared = false;
   // Set when the run could not go on; the report then says what stopped it.
   std::optional<std::string> stoppedBy;
+  // Set when report.json could not be written: the run cannot count as a pass.
+  std::optional<std::string> writeFailure;
 };
 
 // report.json's text: the saves file's written form of
 // {"pages", "saveRoundTrip", "selftestKeyCleared"} (and "error" for a stopped run).
 std::string reportText(const Outcome& outcome);
 
-// 0 only for a complete run whose round trip held and whose pages had no error.
+// 0 only for a complete, written run whose round trip held and whose pages had no error.
 int exitStatus(const Outcome& outcome);
 
 }  // namespace velmar::selftest

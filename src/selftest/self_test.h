@@ -6,15 +6,22 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace velmar {
 
 struct SelfTestTiming {
-  double settle = 7.0;     // after opening a page, before probing it
+  double settle = 7.0;     // after a page has loaded, before probing it
   double saveWait = 1.5;   // after the write script, before checking the store
   double clearWait = 1.0;  // after the remove script, before the report
+  // From a page's load request to its picture, and for each script of the
+  // round trip; VELMAR_SELFTEST_PAGE_BOUND replaces it (for tests).
+  double pageBound = 60.0;
+  // The whole run, as a last resort; 0 derives it from pageBound.
+  // VELMAR_SELFTEST_RUN_BOUND replaces it (for tests).
+  double runBound = 0.0;
 };
 
 // The unattended run: visits every page, probes and photographs it, checks a
@@ -31,6 +38,10 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   static std::shared_ptr<SelfTest> create(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit,
                                           Timing timing = {});
 
+  // Why dir cannot take the report (it cannot be made, or a file cannot be
+  // written into it), or nothing when it can.
+  static std::optional<std::string> unusableFolder(const std::string& dir);
+
   void run();
   // Ends a run that something outside is stopping (a signal, Quit, the window
   // closed): the report says what stopped it and quit gets a failing status.
@@ -41,7 +52,14 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   SelfTest(std::shared_ptr<Casino> casino, std::string reportDir, Quit quit, Timing timing);
 
   void visit(size_t index);
+  void watch(WebKitWebView* view);
+  void loaded(unsigned step);
   void probe(size_t index);
+  void picture(size_t index, GdkTexture* texture);
+  void outOfTime(unsigned step);
+  // Runs a script of the round trip, then next; a script that gets no answer
+  // within the page bound stops the run.
+  void roundTripScript(const std::string& script, const std::string& what, std::function<void(SelfTest&)> next);
   void checkSaveRoundTrip();
   void finish();
   void stop(const std::string& why);
@@ -54,6 +72,11 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   selftest::Outcome outcome_;
   std::string value_;
   bool done_ = false;
+  // Each page and each round-trip script is one step; an answer or a bound
+  // from an earlier step finds a newer number and does nothing.
+  unsigned step_ = 0;
+  size_t index_ = 0;
+  selftest::Stage stage_ = selftest::Stage::Loading;
 };
 
 }  // namespace velmar

@@ -55,6 +55,11 @@ gint handleOptions(GApplication* application, GVariantDict* options, gpointer) {
     // A relative report folder counts from the working directory.
     g_autofree char* dir = g_canonicalize_filename(selfTest, nullptr);
     settings.reportDir = dir;
+    // Before anything runs: a report that cannot be written must not pass for a run.
+    if (auto why = velmar::SelfTest::unusableFolder(dir)) {
+      velmar::logFailure("selftest: the report folder " + std::string(dir) + " cannot be used: " + *why);
+      return 1;
+    }
     privateHome = isolateSelfTest();
     if (privateHome.empty()) {
       velmar::logFailure("selftest: could not make folders of its own, not running");

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Checks what a self-test run left behind: node selftest_check.mjs <report dir> <mode>
 // mode "real": the shipped pages must all pass; mode "nobridge": the fixture pages without a bridge;
-// mode "stopped": a run stopped by SIGTERM part way.
+// mode "stopped": a run stopped by SIGTERM part way; mode "hung": the fixture pages that spin,
+// never finish loading or have no title, each run out of its bound (VELMAR_SELFTEST_PAGE_BOUND=<bound>).
 import { readFileSync, existsSync } from 'node:fs';
 import { inflateSync } from 'node:zlib';
 import { join } from 'node:path';
@@ -25,6 +26,20 @@ if (mode === 'stopped') {
   check(Array.isArray(report.pages) && report.pages.length < pages.length &&
         report.pages.every((p, i) => p.page === pages[i]), 'the pages probed before the stop are listed in order');
   check(report.saveRoundTrip === false, 'saveRoundTrip is false for a stopped run');
+  finish();
+}
+if (mode === 'hung') {
+  const within = `within ${process.argv[4]} s`;
+  const expected = [null, `the page did not answer the probe ${within}`, `the page did not finish loading ${within}`,
+                    'the page has no title', null];
+  check(JSON.stringify(report.pages.map(p => p.page)) === JSON.stringify(pages), 'every page is listed, in order');
+  report.pages.forEach((record, i) => {
+    check((record.error ?? null) === expected[i], `${record.page}'s error is ${expected[i]} (${record.error})`);
+    // A page stuck before its picture leaves none.
+    const pictured = !expected[i]?.endsWith(within);
+    check(existsSync(join(dir, `${record.page}.png`)) === pictured, `${record.page}.png is ${pictured ? '' : 'not '}there`);
+  });
+  check(report.saveRoundTrip === true && report.selftestKeyCleared === true, 'the round trip after the stuck pages held');
   finish();
 }
 check(JSON.stringify(Object.keys(report)) === JSON.stringify(['pages', 'saveRoundTrip', 'selftestKeyCleared']),
@@ -55,7 +70,8 @@ function picture(file) {
 const sizes = new Set();
 for (const page of pages) {
   const record = report.pages.find(p => p.page === page) ?? {};
-  check(!('error' in record), `${page} has no error (${record.error})`);
+  if (mode === 'nobridge') check(record.error === 'the page has no bridge', `${page} has no bridge (${record.error})`);
+  else check(!('error' in record), `${page} has no error (${record.error})`);
   const file = join(dir, `${page}.png`);
   if (!existsSync(file)) { check(false, `${page}.png exists`); continue; }
   const pic = picture(file);

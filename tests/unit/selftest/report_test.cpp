@@ -48,8 +48,27 @@ TEST(SelfTestReport, ExitsWithFailureUnlessTheRoundTripHeldAndNoPageFailedAndASt
   notCleared.selftestKeyCleared = false;
   pageError.records.push_back(json{{"page", "b"}, {"error", "boom"}});
   stopped.stoppedBy = "no web view when probing b";
-  for (const Outcome* bad : {&noTrip, &notCleared, &pageError, &stopped}) EXPECT_EQ(exitStatus(*bad), 1);
+  auto unwritten = good;
+  unwritten.writeFailure = "No space left on device";
+  for (const Outcome* bad : {&noTrip, &notCleared, &pageError, &stopped, &unwritten}) EXPECT_EQ(exitStatus(*bad), 1);
   EXPECT_EQ(json::parse(reportText(stopped))["error"], "no web view when probing b");
+}
+
+// A page still loading, or one whose script took the bridge away, answers the
+// probe without an error; its record must not pass for a page that came up.
+TEST(SelfTestRecord, APageWithoutItsBridgeOrTitleFailsAfterAnyScriptError) {
+  const std::pair<ProbeAnswer, std::optional<std::string>> cases[] = {
+      {{R"({"bridge":true,"title":"Lobby"})", {}}, {}},
+      {{R"({"bridge":false,"title":""})", {}}, "the page has no bridge; the page has no title"},
+      {{R"({"bridge":"yes","title":"Lobby"})", {}}, "the page has no bridge"},
+      {{"not json", "TypeError: x"}, "TypeError: x"},
+  };
+  for (const auto& [answer, error] : cases) {
+    auto record = makeRecord("roulette-3d.html", answer);
+    checkRecord(record);
+    EXPECT_EQ(record.contains("error") ? std::optional(record["error"].get<std::string>()) : std::nullopt, error)
+        << *answer.text;
+  }
 }
 
 }  // namespace
