@@ -498,6 +498,10 @@ void AppDelegate::showSaves() {
     logLine("Velmar Casino: not showing the saved games again: they were shown less than a second ago");
     return;
   }
+  if (openerFor(Handing::Folder, inSandbox()) == Opener::PortalFolder) {
+    openFolderThroughPortal(casino_->saves().folder());
+    return;
+  }
   g_autoptr(GFile) folder = g_file_new_for_path(casino_->saves().folder().c_str());
   g_autofree char* uri = g_file_get_uri(folder);
   g_autoptr(GFile) parent = g_file_get_parent(folder);

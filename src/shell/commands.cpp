@@ -104,7 +104,7 @@ const std::vector<Shortcut>& shortcuts() {
     std::vector<Shortcut> s{
         {"app.shortcuts", {"<Primary>question"}, N_("Keyboard Shortcuts"), N_("General")},
         {"win.close", {"<Primary>w"}, N_("Close Window"), N_("General")},
-        {"win.hide", {"<Primary>h"}, N_("Hide Velmar Casino"), N_("General")},
+        {"win.hide", {"<Primary>h"}, N_("Minimize Velmar Casino"), N_("General")},
         {"win.minimize", {"<Primary>m"}, N_("Minimize"), N_("General")},
         {"app.quit", {"<Primary>q"}, N_("Quit Velmar Casino"), N_("General")},
         {"app.page::lobby", {"<Primary>l"}, N_("Lobby"), N_("Tables")},

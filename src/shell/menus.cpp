@@ -37,8 +37,9 @@ GMenuModel* buildMenuBar() {
   GMenu* app = g_menu_new();
   addSection(app, {{_("_About Velmar Casino"), "app.about"}, {_("_Keyboard Shortcuts"), "app.shortcuts"}});
   addSection(app, {{_("_Reopen Last Table on Launch"), "app.toggle-reopen"}});
-  // There is no "Hide Others" on Linux: a window cannot hide other programs.
-  addSection(app, {{_("_Hide Velmar Casino"), "win.hide"}});
+  // GNOME has no hiding of a whole application, only minimizing its window;
+  // nor "Hide Others": a window cannot hide other programs.
+  addSection(app, {{_("_Minimize Velmar Casino"), "win.hide"}});
   addSection(app, {{_("_Quit Velmar Casino"), "app.quit"}});
   addSubmenu(bar, _("Velmar _Casino"), app);
 
@@ -77,7 +78,7 @@ GMenuModel* buildMenuBar() {
   addSubmenu(bar, _("_View"), view);
 
   GMenu* window = g_menu_new();
-  addSection(window, {{_("Mi_nimize"), "win.minimize"}, {_("_Zoom"), "win.maximize"}});
+  addSection(window, {{_("Mi_nimize"), "win.minimize"}, {_("_Maximize"), "win.maximize"}});
   addSubmenu(bar, _("_Window"), window);
 
   return G_MENU_MODEL(bar);
