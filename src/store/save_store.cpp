@@ -169,6 +169,16 @@ struct SaveStore::Job {
   std::string day;
   std::string time;
   std::int64_t seconds = 0;
+  // Saves asked for before, superseded before they reached the disk: a
+  // write that drops their keys keeps them too. The newest few only.
+  std::vector<std::shared_ptr<const Values>> unlanded;
+  void supersede(Job older) {
+    older.unlanded.push_back(std::move(older.values));
+    older.unlanded.insert(older.unlanded.end(), unlanded.begin(), unlanded.end());
+    unlanded = std::move(older.unlanded);
+    constexpr std::size_t kKept = 8;
+    if (unlanded.size() > kKept) unlanded.erase(unlanded.begin(), unlanded.end() - kKept);
+  }
 };
 
 // The file work. After start-up only the writing thread touches the files and
@@ -184,7 +194,9 @@ struct SaveStore::Writer : std::enable_shared_from_this<SaveStore::Writer> {
   void keepFirstOfDay(const std::string& day);
   // Keeps what saves.json holds now under a dated name; false when no copy
   // could be made, and then the write must not go on.
-  bool keepBeforeWrite(const Job& job, std::string& error);
+  bool keepBeforeWrite(const Job& job, const Values& values, bool onDisk, std::string& error);
+  bool isKept(const Values& values) const;
+  void remember(std::shared_ptr<const Values> values);
   // Health for the main context: arms the stall check, tells the listener.
   void armStallCheck();
   void tellMainContext();
@@ -213,7 +225,7 @@ struct SaveStore::Writer : std::enable_shared_from_this<SaveStore::Writer> {
   bool stallCheckArmed = false;
   std::atomic<std::uint64_t> progress{0};
 
-  // Only the main context's thread touches these.
+  // Only the main context's thread touches this.
   std::function<void()> listener;
 
   std::atomic<bool> behind{false};
@@ -222,7 +234,7 @@ struct SaveStore::Writer : std::enable_shared_from_this<SaveStore::Writer> {
   std::shared_ptr<const Values> lastWritten;
   std::shared_ptr<const Values> lastOfDay;
   std::string lastOfDayDay;
-  std::shared_ptr<const Values> kept;
+  std::vector<std::shared_ptr<const Values>> kept;
   // A saves file that could neither be read nor set aside is never
   // overwritten; each write tries again to set it aside first.
   bool fileLocked = false;
@@ -343,6 +355,7 @@ void SaveStore::ask() {
   }
   {
     std::lock_guard lock(writer_->mutex);
+    if (writer_->next) job.supersede(std::move(*writer_->next));
     writer_->next = std::move(job);
   }
   writer_->wake.notify_one();
@@ -369,6 +382,7 @@ void SaveStore::Writer::run() {
     if (next) {
       job = std::move(*next);
       next.reset();
+      if (retry) job.supersede(std::move(*retry));
       retry.reset();
       quiet = false;
     } else if (stopping) {
@@ -495,14 +509,23 @@ void SaveStore::Writer::keepFirstOfDay(const std::string& day) {
   // A link costs no room on a full disk; where there are none, the last copy
   // moves, as this write makes a new one.
   if (link(last.c_str(), first.c_str()) != 0 && g_rename(last.c_str(), first.c_str()) != 0) return;
-  if (lastOfDayDay == day) kept = lastOfDay;
+  if (lastOfDayDay == day && lastOfDay) remember(lastOfDay);
 }
 
-bool SaveStore::Writer::keepBeforeWrite(const Job& job, std::string& error) {
+bool SaveStore::Writer::isKept(const Values& values) const {
+  return std::any_of(kept.begin(), kept.end(), [&](auto& copy) { return *copy == values; });
+}
+
+void SaveStore::Writer::remember(std::shared_ptr<const Values> values) {
+  kept.push_back(std::move(values));
+  if (kept.size() > 8) kept.erase(kept.begin());
+}
+
+bool SaveStore::Writer::keepBeforeWrite(const Job& job, const Values& values, bool onDisk, std::string& error) {
   const std::string stem = backups + "/saves-" + job.day + "-" + job.time;
   auto nameFor = [&](int n) { return (n == 0 ? stem : stem + "-" + std::to_string(n)) + ".json"; };
   int n = 0;
-  for (; n < 1000; ++n) {
+  for (; onDisk && n < 1000; ++n) {
     std::string name = nameFor(n);
     if (link(file.c_str(), name.c_str()) == 0) {
       if (auto problem = syncFolder(backups)) {
@@ -513,12 +536,12 @@ bool SaveStore::Writer::keepBeforeWrite(const Job& job, std::string& error) {
     }
     if (errno != EEXIST) break;
   }
-  // No saves.json to link (removed by hand) or no links here: the saves this
-  // store last wrote are what it held.
+  // Saves that never reached the disk, no saves.json to link (removed by
+  // hand) or no links here: the copy is written from memory.
   while (n < 1000 && present(nameFor(n))) ++n;
   std::string name = nameFor(n);
   StagedFile copy(backups, name.substr(backups.size() + 1));
-  if (!copy.stage(encodeSaves(*lastWritten)) || !copy.sync() || !copy.commit()) {
+  if (!copy.stage(encodeSaves(values)) || !copy.sync() || !copy.commit()) {
     error = copy.error();
     return false;
   }
@@ -544,13 +567,16 @@ bool SaveStore::Writer::write(const Job& job) {
   }
 
   // Yesterday's last copy is written no more.
-  if (!lastOfDayDay.empty() && lastOfDayDay != job.day) kept = lastOfDay;
+  if (!lastOfDayDay.empty() && lastOfDayDay != job.day && lastOfDay && !isKept(*lastOfDay)) remember(lastOfDay);
   keepFirstOfDay(job.day);
-  if (lastWritten && dropsOrCuts(*lastWritten, *job.values) && !(kept && *kept == *lastWritten)) {
+  std::vector<std::shared_ptr<const Values>> replaced = job.unlanded;
+  if (lastWritten) replaced.push_back(lastWritten);
+  for (auto& values : replaced) {
+    if (!dropsOrCuts(*values, *job.values) || isKept(*values)) continue;
     std::string error;
-    if (!keepBeforeWrite(job, error))
+    if (!keepBeforeWrite(job, *values, values == lastWritten, error))
       return fail("no copy could be kept of the saves it would replace (" + error + ")");
-    kept = lastWritten;
+    remember(values);
   }
 
   StagedFile saves(folder, kSavesName);

@@ -49,6 +49,19 @@ TEST(SaveHealth, AFailedWriteLandsByItselfOnceTheFolderTakesItAndTheListenerHear
     f.check(runUntil([&] { return !heard.empty() && !heard.back().behind; }), "the listener was not told it landed");
     f.check(!store.fileBehind(), "the store still says it is behind");
     f.check(entries(folder) == std::vector<std::string>{"backups", "saves.json"}, "something was left behind");
+
+    // Chips held only in memory, then a page that posts nothing once there is
+    // room: a copy keeps them.
+    chmod(folder.c_str(), 0555);
+    store.replaceAll({{"roulette-royale.v1", "530"}});
+    store.settle();
+    chmod(folder.c_str(), 0755);
+    store.replaceAll({});
+    store.settle();
+    bool copied = false;
+    for (auto& name : entries(folder + "/backups"))
+      copied = copied || readFile(folder + "/backups/" + name).find("530") != std::string::npos;
+    f.check(copied, "the chips held in memory went without a copy");
     return f.text();
   });
   EXPECT_EQ(faults, "");
