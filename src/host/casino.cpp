@@ -11,11 +11,13 @@
 #include "platform/gobject_ptr.h"
 #include "platform/log.h"
 #include "platform/timer.h"
+#include "store/settle_watch.h"
 
 #include <glib/gi18n.h>
 
 #include <cstdio>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace velmar {
@@ -170,6 +172,10 @@ std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, O
   }
   SchemeHandler::registerWith(d.scheme, d.context.get());
 
+  d.saves.onHealthChange([weak = self->weak_from_this()] {
+    if (auto casino = weak.lock()) casino->troubleChanged();
+  });
+
   d.settings = Ref<WebKitSettings>::adopt(webkit_settings_new());
   webkit_settings_set_media_playback_requires_user_gesture(d.settings.get(), FALSE);
   webkit_settings_set_enable_fullscreen(d.settings.get(), TRUE);
@@ -198,7 +204,9 @@ std::string Casino::jsString(std::string_view text) { return jsStringLiteral(tex
 
 SaveTrouble Casino::saveTrouble() const {
   SaveTrouble trouble;
-  trouble.behind = impl_->saves.fileBehind();
+  auto health = impl_->saves.health();
+  trouble.behind = health.behind;
+  trouble.stalled = health.stalled;
   trouble.unsavedTables = impl_->unsavedTables;
   return trouble;
 }
@@ -251,21 +259,46 @@ void flushThen(WebKitWebView* view, std::function<void(bool answered)> done) {
 
 }  // namespace
 
-void Casino::flush(std::function<void()> completion) {
-  flushThen(impl_->view.get(), [weak = weak_from_this(), completion = std::move(completion)](bool) {
-    if (auto self = weak.lock()) {
-      auto& saves = self->impl_->saves;
-      // After a failed write only a change tries again, and a page that did
-      // not post (stopped, still loading, not answering) brings none: the
-      // saves held in memory get a try of their own, or they would end with
-      // the process.
-      if (saves.settle() && saves.fileBehind()) {
-        saves.replaceAll(saves.values());
-        saves.settle();
-      }
-    }
-    if (completion) completion();
-  });
+namespace {
+
+struct WritesWait {
+  std::weak_ptr<Casino> casino;
+  SettleWatch watch;
+  std::function<void()> slow;
+  std::function<void()> done;
+  bool retried = false;
+};
+
+// Polled from a timer, so that the window is drawn while a slow disk ends
+// its writes.
+void pollWrites(const std::shared_ptr<WritesWait>& wait) {
+  auto self = wait->casino.lock();
+  if (!self) return wait->done();
+  auto& saves = self->saves();
+  auto state = wait->watch.poll(g_get_monotonic_time(), saves.settled(), saves.progress());
+  if (state == SettleWatch::State::settled && saves.fileBehind() && !wait->retried) {
+    // The store's next try may be seconds away, and a page that did not post
+    // (stopped, still loading, not answering) brings none: the saves held in
+    // memory get a try of their own now, or they would end with the process.
+    wait->retried = true;
+    saves.replaceAll(saves.values());
+    state = SettleWatch::State::waiting;
+  }
+  if (state == SettleWatch::State::waitingLong && wait->slow) std::exchange(wait->slow, nullptr)();
+  if (state == SettleWatch::State::hung)
+    logFailure("Velmar Casino: saves.json is still being written and the disk has made no progress for " +
+               std::to_string(SettleWatch::kGiveUpAfter.count() / 1000) + " s; going on without waiting for it");
+  if (state == SettleWatch::State::settled || state == SettleWatch::State::hung) return wait->done();
+  after(0.05, [wait] { pollWrites(wait); });
+}
+
+}  // namespace
+
+void Casino::flush(std::function<void()> completion, std::function<void()> slow) {
+  auto wait = std::make_shared<WritesWait>(WritesWait{weak_from_this(), SettleWatch(g_get_monotonic_time(), 0),
+                                                      std::move(slow), std::move(completion)});
+  if (!wait->done) wait->done = [] {};
+  flushThen(impl_->view.get(), [wait](bool) { pollWrites(wait); });
 }
 
 void Casino::open(const std::string& url) {

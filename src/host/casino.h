@@ -44,10 +44,12 @@ class Casino : public std::enable_shared_from_this<Casino> {
   void open(const std::string& url);
   void reload();
   // The way out: asks the page to post its saves, then waits for the store's
-  // last write (bounded), and when that failed, for one more. Completion runs
-  // exactly once, when the page answered or after the flush time-out, and the
-  // writes ended or their bound passed.
-  void flush(std::function<void()> completion);
+  // last write, and when that failed, for one more, without blocking the main
+  // loop. Completion runs exactly once, when the page answered or after the
+  // flush time-out, and the writes ended or the disk made no progress for
+  // SettleWatch::kGiveUpAfter (saves().settled() is false then). slow runs
+  // once when the writes keep it waiting past SettleWatch::kTellAfter.
+  void flush(std::function<void()> completion, std::function<void()> slow = {});
   void resetCurrentTable();
   // Resets the named table whatever page is shown by then: the page shown is
   // silenced first, and comes back without the table's key. named is one of

@@ -615,10 +615,37 @@ void AppDelegate::requestQuit() {
     g_application_quit(G_APPLICATION(app_));
     return;
   }
-  casino_->flush([weak = weak_from_this(), app = Ref<AdwApplication>::retain(app_)] {
-    if (auto self = weak.lock()) self->quitApproved_ = true;
-    g_application_quit(G_APPLICATION(app.get()));
-  });
+  if (quitting_) return;
+  quitting_ = true;
+  auto weak = weak_from_this();
+  casino_->flush(
+      [weak, app = Ref<AdwApplication>::retain(app_)] {
+        auto self = weak.lock();
+        if (self && !self->casino_->saves().settled()) return self->tellSavesHung();
+        if (self) self->quitApproved_ = true;
+        g_application_quit(G_APPLICATION(app.get()));
+      },
+      [weak] {
+        if (auto self = weak.lock(); self && self->title_) adw_window_title_set_subtitle(self->title_, _("Saving…"));
+      });
+}
+
+void AppDelegate::tellSavesHung() {
+  quitApproved_ = true;
+  GtkWidget* dialog =
+      adw_message_dialog_new(window_, _("Your Latest Chips Could Not Be Saved"),
+                             _("The disk has not finished saving for a long time. Your chips as they were "
+                               "at the last save are kept; the latest play may be lost."));
+  AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
+  adw_message_dialog_add_response(alert, "quit", _("_Quit"));
+  adw_message_dialog_set_default_response(alert, "quit");
+  adw_message_dialog_set_close_response(alert, "quit");
+  g_signal_connect(dialog, "response",
+                   G_CALLBACK(+[](AdwMessageDialog*, const char*, AdwApplication* app) {
+                     g_application_quit(G_APPLICATION(app));
+                   }),
+                   app_);
+  gtk_window_present(GTK_WINDOW(dialog));
 }
 
 void AppDelegate::quitFromOutside(const std::string& cause) {

@@ -47,6 +47,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // closed, a signal, the session's end), named by cause: a self-test still
   // running first reports that it was stopped, and the process fails.
   void quitFromOutside(const std::string& cause);
+  // Quitting gave up on a disk that stopped answering: the player is told
+  // before the process ends.
+  void tellSavesHung();
   // The status the process ends with: the self-test's verdict, 0 otherwise.
   int exitStatus() const { return exitStatus_; }
 
@@ -104,6 +107,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   std::array<GtkToggleButton*, Tables::all.size()> tablePicker_{};
   AdwWindowTitle* title_ = nullptr;
   bool quitApproved_ = false;
+  // A quit is waiting for the saves to land.
+  bool quitting_ = false;
   bool windowSaved_ = false;
   bool launched_ = false;
   int exitStatus_ = 0;

@@ -12,13 +12,22 @@
 namespace velmar {
 
 // The native copy of the pages' localStorage: a map of text to text, written
-// through to "saves.json" in the save folder on every change, with a dated
-// backup copy per day.
+// through to "saves.json" in the save folder on every change, with dated
+// copies in "backups/":
+//   saves-YYYY-MM-DD.json         the day's last saves
+//   saves-YYYY-MM-DD-first.json   the day's first saves, once a second write came
+//   saves-YYYY-MM-DD-HHMMSS.json  the saves as they were before a write that
+//                                 dropped a key or cut its value to half or less
+// so that no single write, whatever it holds, leaves a key without a copy of
+// its previous value. Any "*.json" there that decodes as saves is a copy; a
+// name starting "saves-YYYY-MM-DD" belongs to that day. The newest 30 days
+// stay (a name without a day counts as a day of its own).
 //
 // The values are current at once; the files are written by a thread of the
 // store's own, so that a slow disk never holds up the pages. Writes reach the
 // disk in the order they were asked for, and when several wait, only the
-// newest is written.
+// newest is written. A failed write is tried again by that thread after
+// 0.5 s, 1, 2, 4, then every 5 s, until one lands or a newer one is asked for.
 class SaveStore {
  public:
   using Values = std::map<std::string, std::string>;
@@ -55,6 +64,25 @@ class SaveStore {
   // way counts once it has ended (settle() waits for that).
   bool fileBehind() const;
 
+  // How the writes are doing, for the player: behind as fileBehind(), and
+  // stalled while one write has been under way for kStallAfter or longer.
+  struct Health {
+    bool behind = false;
+    bool stalled = false;
+    bool operator==(const Health&) const = default;
+  };
+  Health health() const;
+  static constexpr std::chrono::milliseconds kStallAfter{5000};
+  // Called on the default main context whenever health() may have changed.
+  // The store's owner sets it on that context's thread.
+  void onHealthChange(std::function<void()> listener);
+
+  // True when every write asked for has ended (landed or failed); it does not
+  // wait. progress() counts the writes begun and ended, so that a caller that
+  // polls can tell a slow disk from a hung one.
+  bool settled() const;
+  std::uint64_t progress() const;
+
   // Waits until every write asked for so far has ended, for at most `bound`.
   // False, and logged, when the bound was reached first.
   bool settle(std::chrono::milliseconds bound = kSettleBound);
@@ -66,7 +94,6 @@ class SaveStore {
   struct Job;
   struct Writer;
   void ask();
-  std::string backupName() const;
 
   std::string folder_;
   std::string file_;

@@ -36,7 +36,7 @@ struct ZoneAwayFromUtc {
   }
 };
 
-TEST_F(Backups, EachLocalDayKeepsOneCopyOfItsLastWriteEvenAMicrosecondBeforeMidnight) {
+TEST_F(Backups, EachLocalDayKeepsItsFirstAndLastWriteEvenAMicrosecondBeforeMidnight) {
   ZoneAwayFromUtc zone;
   now = localMoment(2024, 3, 9, 8);
   SaveStore store = open();
@@ -48,7 +48,9 @@ TEST_F(Backups, EachLocalDayKeepsOneCopyOfItsLastWriteEvenAMicrosecondBeforeMidn
   now += 1;
   store.replaceAll({{"chips", "after"}});
   store.settle();
-  EXPECT_EQ(entries(backups()), (std::vector<std::string>{"saves-2024-03-09.json", "saves-2024-03-10.json"}));
+  EXPECT_EQ(entries(backups()), (std::vector<std::string>{"saves-2024-03-09-first.json", "saves-2024-03-09.json",
+                                                          "saves-2024-03-10.json"}));
+  EXPECT_EQ(readFile(backups() + "/saves-2024-03-09-first.json"), "{\n  \"chips\": \"morning\"\n}");
   EXPECT_EQ(readFile(backups() + "/saves-2024-03-09.json"), "{\n  \"chips\": \"before\"\n}");
   EXPECT_EQ(readFile(backups() + "/saves-2024-03-10.json"), readFile(saves()));
   EXPECT_TRUE(log.lines().empty()) << "backups never log";
