@@ -31,9 +31,13 @@ if [[ $how == tmpfs ]]; then
   fi
 fi
 mkdir -p "$DATA"
+# The script's verdict is taken first: the steps after it would otherwise
+# hand cleanup a status of their own, and a failed check would pass.
 cleanup_mount() {
+  local status=$?
   if [[ -n "$APP_PID" ]]; then kill -KILL "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true; fi
   umount "$XDG_DATA_HOME" 2>/dev/null || true
+  (exit "$status")
   cleanup
 }
 
