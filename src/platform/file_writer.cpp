@@ -21,16 +21,6 @@ namespace {
 
 constexpr std::string_view kPrefix = "Velmar Casino: ";
 
-// The quit signals belong to the main loop, and a file-size limit should fail
-// a write (EFBIG), not end the application. Faults stay deliverable, so that
-// a crash is still reported.
-void blockSignalsOfThisThread() {
-  sigset_t signals;
-  sigfillset(&signals);
-  for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS}) sigdelset(&signals, fault);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
-
 std::string folderOf(const std::string& path) {
   g_autofree char* dir = g_path_get_dirname(path.c_str());
   return dir;
@@ -42,6 +32,13 @@ std::string nameOf(const std::string& path) {
 }
 
 }  // namespace
+
+void blockSignalsOfThisThread() {
+  sigset_t signals;
+  sigfillset(&signals);
+  for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS}) sigdelset(&signals, fault);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
 
 // The locked state shared by the caller and the thread: a queue of one slot,
 // so that a newer write replaces one that has not begun.

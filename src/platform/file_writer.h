@@ -50,6 +50,11 @@ class FileWriter {
   std::thread thread_;
 };
 
+// For a thread that writes files: the quit signals belong to the main loop,
+// and a file-size limit should fail a write (EFBIG), not end the application.
+// Faults stay deliverable, so that a crash is still reported.
+void blockSignalsOfThisThread();
+
 // The content of a small file the application keeps, read without blocking
 // as readRegularFile() does. A file that is there but cannot be read (not a
 // regular file, a link, larger than `largest`, refused) is moved aside within

@@ -2,6 +2,7 @@
 #include "store/save_store.h"
 
 #include "platform/durable_file.h"
+#include "platform/file_writer.h"
 #include "platform/log.h"
 #include "store/saves_format.h"
 
@@ -106,15 +107,6 @@ std::chrono::milliseconds retryDelay(int failures) {
   return failures >= 1 && failures <= 4 ? kDelays[failures - 1] : std::chrono::milliseconds(5000);
 }
 
-// The writing thread takes no signals: the quit signals belong to the main
-// loop, and a file-size limit should fail a write (EFBIG), not end the
-// application. Faults stay deliverable, so that a crash is still reported.
-void blockSignalsOfThisThread() {
-  sigset_t signals;
-  sigfillset(&signals);
-  for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS}) sigdelset(&signals, fault);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
 
 }  // namespace
 
