@@ -122,10 +122,9 @@ const Table* tableOwning(std::string_view key) {
   return nullptr;
 }
 
-bool isSharedKey(std::string_view key) { return key.starts_with("velmar-casino."); }
-
 bool seedsKey(const Table* page, std::string_view key) {
-  return !page || isSharedKey(key) || tableOwning(key) == page;
+  const Table* owner = page ? tableOwning(key) : nullptr;
+  return !owner || owner == page;
 }
 
 bool mayChangeKey(const Table* page, std::string_view key) {

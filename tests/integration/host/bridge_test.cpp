@@ -9,9 +9,10 @@ namespace {
 using Bridge = HostTest;
 
 TEST_F(Bridge, TheSeedIsInLocalStorageBeforeThePagesFirstScriptAndEachLoadIsRecorded) {
-  casino->saves().replaceAll({{"roulette-royale.v1", "{\"chips\":900}"}, {"other", "kept"}});
+  casino->saves().replaceAll(
+      {{"roulette-royale.v1", "{\"chips\":900}"}, {"other", "kept"}, {"blackjack-royale.v1", "not roulette's"}});
   open("roulette-3d.html");
-  EXPECT_EQ(js("return window.firstSeen;"), R"("{\"roulette-royale.v1\":\"{\\\"chips\\\":900}\"}")");
+  EXPECT_EQ(js("return window.firstSeen;"), R"("{\"other\":\"kept\",\"roulette-royale.v1\":\"{\\\"chips\\\":900}\"}")");
   EXPECT_EQ(changes, std::vector<std::string>{"roulette"});
   EXPECT_EQ(Prefs::lastPage(), "roulette-3d.html");
   EXPECT_EQ(casino->currentTable(), &Tables::all[0]);

@@ -126,34 +126,31 @@ TEST(ScriptStrings, ALiteralReadsBackAsExactlyTheText) {
   EXPECT_EQ(readBack(Casino::jsString("bad \xff byte")), "bad \xef\xbf\xbd byte");
 }
 
-TEST(KeyOwnership, EachTableIsGivenAndChangesItsOwnAndTheSharedKeysTheLobbyNoTables) {
+TEST(KeyOwnership, EachTableIsGivenAndChangesItsOwnAndNobodysKeysAndTheLobbyNoTables) {
   const Table* roulette = &Tables::all[0];
   const Table* blackjack = &Tables::all[1];
   struct Case {
     const char* key;
     const Table* owner;
-    // Given to roulette's page, changed by it, changed by the lobby.
-    bool givenRoulette, rouletteChanges, lobbyChanges;
   };
   const Case cases[] = {
-      {"roulette-royale.v1", roulette, true, true, false},
-      {"roulette-royale.v1.unreadable-2", roulette, true, true, false},
-      {"blackjack-royale.v1", blackjack, false, false, false},
-      {"blackjack-royale.v1.unreadable", blackjack, false, false, false},
-      {"velmar-casino.player", nullptr, true, true, true},
-      // Nobody's: anyone may add it, and only the lobby is given it.
-      {"vl-selftest", nullptr, false, true, true},
-      {"roulette-royale.v10", nullptr, false, true, true},
-      {"roulette-royale", nullptr, false, true, true},
-      {"", nullptr, false, true, true},
+      {"roulette-royale.v1", roulette},
+      {"roulette-royale.v1.unreadable-2", roulette},
+      {"blackjack-royale.v1", blackjack},
+      {"blackjack-royale.v1.unreadable", blackjack},
+      {"velmar-casino.player", nullptr},
+      {"vl-selftest", nullptr},
+      {"roulette-royale.v10", nullptr},
+      {"roulette-royale", nullptr},
+      {"", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key);
     EXPECT_EQ(tableOwning(c.key), c.owner);
-    EXPECT_EQ(seedsKey(roulette, c.key), c.givenRoulette);
+    EXPECT_EQ(seedsKey(roulette, c.key), c.owner != blackjack);
+    EXPECT_EQ(mayChangeKey(roulette, c.key), c.owner != blackjack);
     EXPECT_TRUE(seedsKey(nullptr, c.key)) << "the lobby reads every key";
-    EXPECT_EQ(mayChangeKey(roulette, c.key), c.rouletteChanges);
-    EXPECT_EQ(mayChangeKey(nullptr, c.key), c.lobbyChanges);
+    EXPECT_EQ(mayChangeKey(nullptr, c.key), c.owner == nullptr);
   }
   for (const auto& table : Tables::all) {
     EXPECT_EQ(tableOwning(table.storeKey), &table);
