@@ -123,7 +123,7 @@ constexpr std::size_t kReadOnTheMainLoop = 64 * 1024;
 // A save message being read, off the main loop when it is large. Messages
 // land in the order they came, each on the saves the ones before it left.
 struct Casino::Reading {
-  Reading(WebKitWebView* view, std::string text) : sender(Ref<WebKitWebView>::retain(view)), text(std::move(text)) {}
+  Reading(WebKitWebView* view, SaveText source) : sender(Ref<WebKitWebView>::retain(view)), source(std::move(source)) {}
 
   void work(const SaveStore::Values& base) {
     auto* link = linkOf(sender.get());
@@ -141,6 +141,7 @@ struct Casino::Reading {
   }
 
   Ref<WebKitWebView> sender;
+  SaveText source;
   std::string text;
   std::shared_ptr<const SaveStore::Values> base;
   bool started = false;
@@ -185,6 +186,8 @@ struct Casino::Impl {
   // What onSaveTrouble was last told.
   SaveTrouble told;
   std::deque<std::shared_ptr<Reading>> reading;
+  // A turn of the main loop is asked for to take the next piece.
+  bool stepping = false;
 };
 
 std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, Options options) {
@@ -255,7 +258,7 @@ void Casino::receive(WebKitWebView* sender, JSCValue* body) {
   auto& d = *impl_;
   if (!sender || d.ignored.is(sender)) return;
   std::string refusal;
-  auto text = takeSaveText(body, refusal);
+  auto text = SaveText::of(body, refusal);
   if (!text) return tell(sender, "refused a save message from ", ": " + refusal);
   d.reading.push_back(std::make_shared<Reading>(sender, std::move(*text)));
   advanceMessages();
@@ -265,22 +268,52 @@ void Casino::advanceMessages() {
   auto& d = *impl_;
   while (!d.reading.empty()) {
     auto head = d.reading.front();
+    if (!head->started && !head->source.whole()) {
+      // One piece a turn of the main loop.
+      if (!head->source.takeSome()) {
+        d.reading.pop_front();
+        tell(head->sender.get(), "refused a save message from ", ": it could not be read");
+        continue;
+      }
+      if (!head->source.whole()) {
+        if (!d.stepping) {
+          d.stepping = true;
+          g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
+                          [](gpointer data) {
+                            auto& weak = *static_cast<std::weak_ptr<Casino>*>(data);
+                            if (auto self = weak.lock()) {
+                              self->impl_->stepping = false;
+                              self->advanceMessages();
+                            }
+                            return G_SOURCE_REMOVE;
+                          },
+                          new std::weak_ptr<Casino>(weak_from_this()),
+                          [](gpointer data) { delete static_cast<std::weak_ptr<Casino>*>(data); });
+        }
+        return;
+      }
+    }
     if (!head->started) {
       head->started = true;
+      head->text = std::move(head->source.text());
       head->base = d.saves.snapshot();
       if (head->text.size() < kReadOnTheMainLoop) {
         head->work(*head->base);
       } else {
+        // The web view it holds goes on the main loop, where the callback runs.
+        struct Pending {
+          std::weak_ptr<Casino> host;
+          std::shared_ptr<Reading> reading;
+        };
         auto* task = g_task_new(nullptr, nullptr,
                                 [](GObject*, GAsyncResult*, gpointer data) {
-                                  std::unique_ptr<std::weak_ptr<Casino>> weak(static_cast<std::weak_ptr<Casino>*>(data));
-                                  if (auto self = weak->lock()) self->advanceMessages();
+                                  std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
+                                  if (auto self = pending->host.lock()) self->advanceMessages();
                                 },
-                                new std::weak_ptr<Casino>(weak_from_this()));
-        g_task_set_task_data(task, new std::shared_ptr<Reading>(head),
-                             [](gpointer data) { delete static_cast<std::shared_ptr<Reading>*>(data); });
+                                new Pending{weak_from_this(), head});
+        g_task_set_task_data(task, head.get(), nullptr);
         g_task_run_in_thread(task, [](GTask* task, gpointer, gpointer data, GCancellable*) {
-          auto& reading = **static_cast<std::shared_ptr<Reading>*>(data);
+          auto& reading = *static_cast<Reading*>(data);
           reading.work(*reading.base);
           g_task_return_boolean(task, TRUE);
         });
@@ -301,9 +334,20 @@ void Casino::landMessages() {
   auto& d = *impl_;
   while (!d.reading.empty()) {
     auto head = d.reading.front();
-    if (head->started) head->wait();
-    else head->work(*d.saves.snapshot());
     d.reading.pop_front();
+    if (head->started) {
+      head->wait();
+    } else {
+      bool read = true;
+      while (read && !head->source.whole()) read = head->source.takeSome();
+      if (!read) {
+        tell(head->sender.get(), "refused a save message from ", ": it could not be read");
+        continue;
+      }
+      head->text = std::move(head->source.text());
+      head->base = d.saves.snapshot();
+      head->work(*head->base);
+    }
     land(*head);
   }
 }
@@ -321,6 +365,8 @@ void Casino::land(Reading& reading) {
     reading.work(*reading.base);
     if (plan.refusal.empty()) d.saves.replaceFrom(reading.base, std::move(plan.values), plan.applied.changed);
   }
+  releaseOffTheMainLoop(std::move(reading.base));
+  releaseOffTheMainLoop(std::make_shared<const SaveStore::Values>(std::move(plan.values)));
   if (link && link->table) {
     // A table whose page does not hold its saves is not saved this visit;
     // its next visit that holds them all ends that.

@@ -50,6 +50,7 @@ constexpr std::string_view kTail =
   const plain = (o) => o !== null && typeof o === 'object' && [Object.prototype, null].includes(getPrototypeOf(o));
   const texts = (list) => list === undefined || (isArray(list) && list.every((k) => typeof k === 'string'));
   const well = (t) => call(wellFormed, t);
+  const PIECE = 256 * 1024;
   // Whatever the page posts to the host is checked and turned into text
   // here, where a Map or a boxed string is still what it is: the engine's
   // copy of a message may make a plain object of it.
@@ -69,7 +70,18 @@ constexpr std::string_view kTail =
       for (const k of names) clean[well(k)] = well(data[k]);
       json = stringify({ ...body, data: clean, removed: body.removed.map(well), lost: body.lost.map(well) });
     }
-    return { json };
+    // A large text goes in pieces, which the host takes one at a time; no
+    // piece ends between the halves of a surrogate pair.
+    if (json.length <= PIECE) return { json };
+    const pieces = [];
+    for (let at = 0; at < json.length;) {
+      let end = Math.min(at + PIECE, json.length);
+      const last = json.charCodeAt(end - 1);
+      if (end < json.length && last >= 0xd800 && last < 0xdc00) end--;
+      pieces.push(json.slice(at, end));
+      at = end;
+    }
+    return { json: pieces };
   };
   const guarded = function postMessage(message) {
     let out;

@@ -4,6 +4,7 @@
 #include "host/decisions.h"
 #include "platform/gobject_ptr.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 #include <nlohmann/json.hpp>
 
@@ -64,6 +65,17 @@ SavePlan planSave(std::string_view text, const Table* page, const std::vector<st
   return plan;
 }
 
+void releaseOffTheMainLoop(std::shared_ptr<const SaveStore::Values> values) {
+  if (!values || values.use_count() > 1 || values->size() < 10'000) return;
+  auto* task = g_task_new(nullptr, nullptr, nullptr, nullptr);
+  g_task_set_task_data(task, new std::shared_ptr<const SaveStore::Values>(std::move(values)),
+                       [](gpointer data) { delete static_cast<std::shared_ptr<const SaveStore::Values>*>(data); });
+  g_task_run_in_thread(task, [](GTask*, gpointer, gpointer data, GCancellable*) {
+    static_cast<std::shared_ptr<const SaveStore::Values>*>(data)->reset();
+  });
+  g_object_unref(task);
+}
+
 std::size_t pageStorageBytes(const SaveStore::Values& values) {
   std::size_t total = 0;
   for (const auto& [key, value] : values) total += textBytes(key) + textBytes(value);
@@ -76,24 +88,29 @@ bool fitsAPage(const SaveStore::Values& values) {
   return 2 * utf8 <= kPageStorageQuota || pageStorageBytes(values) <= kPageStorageQuota;
 }
 
-std::optional<std::string> takeSaveText(JSCValue* body, std::string& refusal) {
+namespace {
+
+std::string textOf(JSCValue* value) {
+  g_autoptr(GBytes) bytes = jsc_value_to_string_as_bytes(value);
+  gsize size = 0;
+  auto* data = bytes ? static_cast<const char*>(g_bytes_get_data(bytes, &size)) : nullptr;
+  return std::string(data ? data : "", size);
+}
+
+}  // namespace
+
+std::optional<SaveText> SaveText::of(JSCValue* body, std::string& refusal) {
   auto property = [&](const char* name) {
     return Ref<JSCValue>::adopt(jsc_value_object_get_property(body, name));
-  };
-  auto text = [](const Ref<JSCValue>& value) {
-    g_autoptr(GBytes) bytes = jsc_value_to_string_as_bytes(value.get());
-    gsize size = 0;
-    auto* data = bytes ? static_cast<const char*>(g_bytes_get_data(bytes, &size)) : nullptr;
-    return std::string(data ? data : "", size);
   };
   refusal = "the message is not one of the bridge's";
   if (!body || !jsc_value_is_object(body) || jsc_value_is_array(body)) return std::nullopt;
   auto type = property("type");
   if (!type || !jsc_value_is_string(type.get())) return std::nullopt;
-  const std::string kind = text(type);
+  const std::string kind = textOf(type.get());
   if (kind == "refused") {
     auto reason = property("reason");
-    std::string why = reason && jsc_value_is_string(reason.get()) ? text(reason) : std::string();
+    std::string why = reason && jsc_value_is_string(reason.get()) ? textOf(reason.get()) : std::string();
     // What a page sends is only logged, so it is kept short and to one line.
     g_autofree char* valid = g_utf8_make_valid(why.data(), static_cast<gssize>(why.size()));
     g_autofree char* cut = g_utf8_substring(valid, 0, std::min<glong>(120, g_utf8_strlen(valid, -1)));
@@ -104,8 +121,44 @@ std::optional<std::string> takeSaveText(JSCValue* body, std::string& refusal) {
     return std::nullopt;
   }
   auto json = property("json");
-  if (kind != "save" || !json || !jsc_value_is_string(json.get())) return std::nullopt;
-  return text(json);
+  if (kind != "save" || !json) return std::nullopt;
+  SaveText text;
+  if (jsc_value_is_string(json.get())) {
+    text.count_ = 1;
+  } else if (jsc_value_is_array(json.get())) {
+    auto length = Ref<JSCValue>::adopt(jsc_value_object_get_property(json.get(), "length"));
+    double count = length && jsc_value_is_number(length.get()) ? jsc_value_to_double(length.get()) : -1;
+    if (!(count >= 0 && count <= 1e6)) return std::nullopt;
+    text.count_ = static_cast<unsigned>(count);
+  } else {
+    return std::nullopt;
+  }
+  text.pieces_ = std::move(json);
+  return text;
+}
+
+bool SaveText::takeSome() {
+  if (whole()) return true;
+  if (jsc_value_is_string(pieces_.get())) {
+    text_ = textOf(pieces_.get());
+  } else {
+    auto piece = Ref<JSCValue>::adopt(jsc_value_object_get_property_at_index(pieces_.get(), next_));
+    if (!piece || !jsc_value_is_string(piece.get())) return false;
+    text_ += textOf(piece.get());
+  }
+  if (++next_ == count_) pieces_.reset();
+  return true;
+}
+
+std::optional<std::string> takeSaveText(JSCValue* body, std::string& refusal) {
+  auto text = SaveText::of(body, refusal);
+  if (!text) return std::nullopt;
+  while (!text->whole())
+    if (!text->takeSome()) {
+      refusal = "it could not be read";
+      return std::nullopt;
+    }
+  return std::move(text->text());
 }
 
 std::optional<SaveMessage> parseSaveText(std::string_view text, std::string& refusal) {

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "catalog/tables.h"
+#include "platform/gobject_ptr.h"
 #include "store/save_store.h"
 
 #include <jsc/jsc.h>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,8 +34,25 @@ struct SaveMessage {
   std::vector<std::string> lost;
 };
 
-// On the main thread: the message's text, or nullopt and refusal says why
-// (any other shape, or the bridge's own refusal).
+// The text of a save message, taken out of the engine's value on the main
+// thread. A large text comes in pieces (json is then a list of strings), each
+// taken on its own, so that no turn of the main loop takes long.
+class SaveText {
+ public:
+  // Nullopt, and refusal says why, for any other shape or the bridge's own refusal.
+  static std::optional<SaveText> of(JSCValue* body, std::string& refusal);
+  // Takes the next piece: false when a piece is no text.
+  bool takeSome();
+  bool whole() const { return next_ == count_; }
+  std::string& text() { return text_; }
+
+ private:
+  Ref<JSCValue> pieces_;
+  unsigned next_ = 0, count_ = 0;
+  std::string text_;
+};
+
+// The whole text at once.
 std::optional<std::string> takeSaveText(JSCValue* body, std::string& refusal);
 
 // On any thread: the message that text holds, or nullopt and refusal says why.
@@ -56,6 +75,10 @@ struct SavePlan {
 };
 SavePlan planSave(std::string_view text, const Table* page, const std::vector<std::string>& given, bool givenPartially,
                   const SaveStore::Values& base);
+
+// Drops a reference to saves; when it was the last one to large saves, they
+// are freed on a thread, which takes as long as making them did.
+void releaseOffTheMainLoop(std::shared_ptr<const SaveStore::Values> values);
 
 // The most a page's localStorage holds: the engine counts each key and value
 // at one byte a character when all of its characters are below U+0100, else
