@@ -219,6 +219,8 @@ std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, O
 }
 
 Casino::~Casino() {
+  // What the pages sent still reaches the saves; no one is told any more.
+  onSaveTrouble = nullptr;
   if (impl_) landMessages();
 }
 
