@@ -14,8 +14,13 @@
 #include "store/settle_watch.h"
 
 #include <glib/gi18n.h>
+#include "store/saves_format.h"
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
@@ -42,8 +47,11 @@ struct Link {
   // The last address it showed. The engine forgets a view's address soon after
   // its web process ended (WebKitGTK 2.50), yet Reload must still find it.
   std::string address;
-  // The saves it was seeded with do not all fit into a page: what it posts
-  // can never be the whole truth.
+  // The table it shows (null for the lobby) and the keys it was given; the
+  // saves it was seeded with do not all fit into a page: what it posts can
+  // never be the whole truth.
+  const Table* table = nullptr;
+  std::vector<std::string> given;
   bool seededPartially = false;
   // Why its messages were refused so far, each logged once.
   std::set<std::string> refusals;
@@ -110,7 +118,41 @@ struct DialogAnswer {
   }
 };
 
+// Smaller messages are read where they arrive: a thread would cost more.
+constexpr std::size_t kReadOnTheMainLoop = 64 * 1024;
+
 }  // namespace
+
+// A save message being read, off the main loop when it is large. Messages
+// land in the order they came, each on the saves the ones before it left.
+struct Casino::Reading {
+  Reading(WebKitWebView* view, SaveText source) : sender(Ref<WebKitWebView>::retain(view)), source(std::move(source)) {}
+
+  void work(const SaveStore::Values& base) {
+    auto* link = linkOf(sender.get());
+    static const std::vector<std::string> none;
+    SavePlan result = link ? planSave(text, link->table, link->given, link->seededPartially, base)
+                           : planSave(text, nullptr, none, false, base);
+    std::lock_guard lock(mutex);
+    plan = std::move(result);
+    done = true;
+    finished.notify_all();
+  }
+  void wait() {
+    std::unique_lock lock(mutex);
+    finished.wait(lock, [&] { return done; });
+  }
+
+  Ref<WebKitWebView> sender;
+  SaveText source;
+  std::string text;
+  std::shared_ptr<const SaveStore::Values> base;
+  bool started = false;
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  SavePlan plan;
+};
 
 struct Casino::Impl {
   Impl(std::string root, AdwBin* bin, Options opts)
@@ -148,6 +190,9 @@ struct Casino::Impl {
   std::vector<std::string> unsavedTables;
   // What onSaveTrouble was last told.
   SaveTrouble told;
+  std::deque<std::shared_ptr<Reading>> reading;
+  // A turn of the main loop is asked for to take the next piece.
+  bool stepping = false;
 };
 
 std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, Options options) {
@@ -182,7 +227,11 @@ std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, O
   return self;
 }
 
-Casino::~Casino() = default;
+Casino::~Casino() {
+  // What the pages sent still reaches the saves; no one is told any more.
+  onSaveTrouble = nullptr;
+  if (impl_) landMessages();
+}
 
 const std::string& Casino::webRoot() const { return impl_->scheme->root(); }
 WebKitWebView* Casino::preparedView() const { return impl_->spare.get(); }
@@ -221,20 +270,145 @@ void Casino::troubleChanged() {
 void Casino::receive(WebKitWebView* sender, JSCValue* body) {
   auto& d = *impl_;
   if (!sender || d.ignored.is(sender)) return;
-  auto* link = linkOf(sender);
   std::string refusal;
-  auto message = readSaveMessage(body, refusal);
-  if (message && (message->partial || (link && link->seededPartially)))
-    refusal = "the page could not be given all of the saves; they are kept as they are";
-  else if (message && !fitsAPage(message->values))
-    refusal = "the saves would be larger than a page can hold";
-  else if (message)
-    return d.saves.replaceAll(std::move(message->values));
-  // A page that keeps sending the same thing is told once.
-  if (link && !link->refusals.insert(refusal).second) return;
+  auto text = SaveText::of(body, refusal);
+  if (!text) return tell(sender, "refused a save message from ", ": " + refusal);
+  d.reading.push_back(std::make_shared<Reading>(sender, std::move(*text)));
+  advanceMessages();
+}
+
+void Casino::advanceMessages() {
+  auto& d = *impl_;
+  while (!d.reading.empty()) {
+    auto head = d.reading.front();
+    if (!head->started && !head->source.whole()) {
+      // One piece a turn of the main loop.
+      if (!head->source.takeSome()) {
+        d.reading.pop_front();
+        tell(head->sender.get(), "refused a save message from ", ": it could not be read");
+        continue;
+      }
+      if (!head->source.whole()) {
+        if (!d.stepping) {
+          d.stepping = true;
+          g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
+                          [](gpointer data) {
+                            auto& weak = *static_cast<std::weak_ptr<Casino>*>(data);
+                            if (auto self = weak.lock()) {
+                              self->impl_->stepping = false;
+                              self->advanceMessages();
+                            }
+                            return G_SOURCE_REMOVE;
+                          },
+                          new std::weak_ptr<Casino>(weak_from_this()),
+                          [](gpointer data) { delete static_cast<std::weak_ptr<Casino>*>(data); });
+        }
+        return;
+      }
+    }
+    if (!head->started) {
+      head->started = true;
+      head->text = std::move(head->source.text());
+      head->base = d.saves.snapshot();
+      if (head->text.size() < kReadOnTheMainLoop) {
+        head->work(*head->base);
+      } else {
+        // The web view it holds goes on the main loop, where the callback runs.
+        struct Pending {
+          std::weak_ptr<Casino> host;
+          std::shared_ptr<Reading> reading;
+        };
+        auto* task = g_task_new(nullptr, nullptr,
+                                [](GObject*, GAsyncResult*, gpointer data) {
+                                  std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
+                                  if (auto self = pending->host.lock()) self->advanceMessages();
+                                },
+                                new Pending{weak_from_this(), head});
+        g_task_set_task_data(task, head.get(), nullptr);
+        g_task_run_in_thread(task, [](GTask* task, gpointer, gpointer data, GCancellable*) {
+          auto& reading = *static_cast<Reading*>(data);
+          reading.work(*reading.base);
+          g_task_return_boolean(task, TRUE);
+        });
+        g_object_unref(task);
+        return;
+      }
+    }
+    {
+      std::lock_guard lock(head->mutex);
+      if (!head->done) return;
+    }
+    d.reading.pop_front();
+    land(*head);
+  }
+}
+
+void Casino::landMessages() {
+  auto& d = *impl_;
+  while (!d.reading.empty()) {
+    auto head = d.reading.front();
+    d.reading.pop_front();
+    if (head->started) {
+      head->wait();
+    } else {
+      bool read = true;
+      while (read && !head->source.whole()) read = head->source.takeSome();
+      if (!read) {
+        tell(head->sender.get(), "refused a save message from ", ": it could not be read");
+        continue;
+      }
+      head->text = std::move(head->source.text());
+      head->base = d.saves.snapshot();
+      head->work(*head->base);
+    }
+    land(*head);
+  }
+}
+
+void Casino::land(Reading& reading) {
+  auto& d = *impl_;
+  auto* sender = reading.sender.get();
+  auto* link = linkOf(sender);
+  auto& plan = reading.plan;
+  if (plan.refusal.empty() && !d.saves.replaceFrom(reading.base, std::move(plan.values), plan.applied.changed)) {
+    // Something else changed the saves while it was read: it is worked out
+    // again from what they are now.
+    reading.done = false;
+    reading.base = d.saves.snapshot();
+    reading.work(*reading.base);
+    if (plan.refusal.empty()) d.saves.replaceFrom(reading.base, std::move(plan.values), plan.applied.changed);
+  }
+  releaseOffTheMainLoop(std::move(reading.base));
+  releaseOffTheMainLoop(std::make_shared<const SaveStore::Values>(std::move(plan.values)));
+  if (link && link->table) {
+    // A table whose page does not hold its saves is not saved this visit;
+    // its next visit that holds them all ends that.
+    std::string id(link->table->id);
+    auto& unsaved = d.unsavedTables;
+    auto at = std::find(unsaved.begin(), unsaved.end(), id);
+    if (plan.partial && at == unsaved.end()) unsaved.push_back(id);
+    else if (!plan.partial && at != unsaved.end() && d.view.get() == sender) unsaved.erase(at);
+    troubleChanged();
+  }
+  if (!plan.refusal.empty()) return tell(sender, "refused a save message from ", ": " + plan.refusal);
+  auto list = [](const std::vector<std::string>& keys) {
+    std::string out;
+    for (std::size_t i = 0; i < keys.size() && i < 5; ++i) out += (i ? ", " : "") + keys[i];
+    if (keys.size() > 5) out += " and " + std::to_string(keys.size() - 5) + " more";
+    return out;
+  };
+  if (!plan.applied.refused.empty())
+    tell(sender, "refused to let ", " change " + list(plan.applied.refused) + ": they are another table's");
+  if (!plan.lost.empty()) tell(sender, "kept " + list(plan.lost) + ", which the storage of ", " no longer holds");
+}
+
+void Casino::tell(WebKitWebView* sender, const std::string& before, const std::string& after) {
+  auto* link = sender ? linkOf(sender) : nullptr;
   auto url = addressOf(sender);
-  logFailure("Velmar Casino: refused a save message from " + (url ? Tables::pageName(*url) : std::string("a page")) +
-             ": " + refusal);
+  std::string text = "Velmar Casino: " + before + (url ? Tables::pageName(*url) : std::string("a page")) + after;
+  // A page that keeps sending the same thing is told once.
+  if (link && !link->refusals.insert(text).second) return;
+  logFailure(text);
 }
 
 // ---------------------------------------------------------------------------
@@ -298,7 +472,11 @@ void Casino::flush(std::function<void()> completion, std::function<void()> slow)
   auto wait = std::make_shared<WritesWait>(WritesWait{weak_from_this(), SettleWatch(g_get_monotonic_time(), 0),
                                                       std::move(slow), std::move(completion)});
   if (!wait->done) wait->done = [] {};
-  flushThen(impl_->view.get(), [wait](bool) { pollWrites(wait); });
+  flushThen(impl_->view.get(), [wait](bool) {
+    // Messages still being read go in before the wait for the writes.
+    if (auto self = wait->casino.lock()) self->landMessages();
+    pollWrites(wait);
+  });
 }
 
 void Casino::open(const std::string& url) {
@@ -331,6 +509,7 @@ void Casino::changeTableKey(const Table& named, std::optional<std::string> value
     else
       saves.remove(std::string(table->storeKey));
   };
+  landMessages();
   if (!d.view) return change(d.saves, std::move(value));
   std::string next = currentTable() == table ? Tables::url(table->file) : currentURL().value_or(Tables::lobbyURL());
   // Ignore the page before freezing it, and freeze it before touching the
@@ -342,6 +521,7 @@ void Casino::changeTableKey(const Table& named, std::optional<std::string> value
   auto race = raceOnce([weak = weak_from_this(), change, value = std::move(value), ticket, next](bool answered) {
     auto self = weak.lock();
     if (!self) return;
+    self->landMessages();
     change(self->impl_->saves, value);
     if (self->impl_->opening == ticket) self->load(next, !answered);
   });
@@ -405,7 +585,7 @@ void Casino::load(const std::string& url, bool ownProcess) {
   } else {
     next = Ref<WebKitWebView>::adopt(makeView(d.view.get()));
   }
-  adopt(next.get());
+  adopt(next.get(), url);
 
   webkit_web_view_set_zoom_level(next.get(), d.zoom);
 
@@ -421,15 +601,32 @@ void Casino::load(const std::string& url, bool ownProcess) {
   if (onPageChange) onPageChange(Tables::table(url));
 }
 
-void Casino::adopt(WebKitWebView* view) {
+void Casino::adopt(WebKitWebView* view, const std::string& url) {
   auto* link = new Link{weak_from_this()};
   g_object_set_data_full(G_OBJECT(view), kLinkKey, link, [](gpointer p) { delete static_cast<Link*>(p); });
 
-  // The seed is the store's content at this moment; the script goes in before
-  // the handler, as the page's first post can only follow the script.
+  // The seed is the store's content at this moment, what every message read
+  // so far brought included, as far as this page is given it; the script goes
+  // in before the handler, as the page's first post can only follow the script.
+  landMessages();
   auto* manager = webkit_web_view_get_user_content_manager(view);
-  link->seededPartially = !fitsAPage(impl_->saves.values());
-  std::string source = PageScript::make(impl_->saves.seedJSON(), impl_->evening);
+  link->table = Tables::table(url);
+  const auto& all = impl_->saves.values();
+  SaveStore::Values own;
+  if (link->table)
+    for (const auto& [key, value] : all)
+      if (seedsKey(link->table, key)) own.emplace_hint(own.end(), key, value);
+  const auto& seed = link->table ? own : all;
+  for (const auto& [key, value] : seed) link->given.push_back(key);
+  link->seededPartially = !fitsAPage(seed);
+  std::string seedText;
+  try {
+    seedText = link->table ? encodeSeed(own) : impl_->saves.seedJSON();
+  } catch (const std::exception&) {
+    seedText = "{}";
+    link->seededPartially = true;
+  }
+  std::string source = PageScript::make(seedText, impl_->evening);
   g_autoptr(WebKitUserScript) script =
       webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);

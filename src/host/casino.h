@@ -95,9 +95,19 @@ class Casino : public std::enable_shared_from_this<Casino> {
   void load(const std::string& url, bool ownProcess);
   WebKitWebView* makeView(WebKitWebView* related);
   void prepareSpare();
-  void adopt(WebKitWebView* view);
+  void adopt(WebKitWebView* view, const std::string& url);
   void retire(WebKitWebView* view, bool endProcess);
   void receive(WebKitWebView* sender, JSCValue* body);
+  // Reads the save messages waiting, in order, handing large ones to a
+  // thread; lands each that has been read.
+  void advanceMessages();
+  // Lands every message waiting, now: before anything else reads or changes
+  // the saves (a seed, a reset, a flush's last write).
+  void landMessages();
+  struct Reading;
+  void land(Reading& reading);
+  // Logs "before <page name> after", once per page.
+  void tell(WebKitWebView* sender, const std::string& before, const std::string& after);
   void handToSystem(const std::string& address, bool userGesture);
   void showStopped(const std::string& pageName);
   gboolean onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);

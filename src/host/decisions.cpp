@@ -114,4 +114,22 @@ std::string jsStringLiteral(std::string_view text) {
   return out.size() >= 2 ? out : "\"\"";
 }
 
+const Table* tableOwning(std::string_view key) {
+  for (const auto& table : Tables::all) {
+    const auto& own = table.storeKey;
+    if (key.starts_with(own) && (key.size() == own.size() || key[own.size()] == '.')) return &table;
+  }
+  return nullptr;
+}
+
+bool seedsKey(const Table* page, std::string_view key) {
+  const Table* owner = page ? tableOwning(key) : nullptr;
+  return !owner || owner == page;
+}
+
+bool mayChangeKey(const Table* page, std::string_view key) {
+  const Table* owner = tableOwning(key);
+  return !owner || owner == page;
+}
+
 }  // namespace velmar

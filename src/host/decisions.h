@@ -93,4 +93,17 @@ std::string freezeScript(const Table& table);
 // A double-quoted script string literal that reads back as exactly text.
 std::string jsStringLiteral(std::string_view text);
 
+// Whose each save is. A table's are its storeKey and the keys under it
+// ("<storeKey>.<name>", such as a value set aside as unreadable); every other
+// key is nobody's: the player's shared settings ("velmar-casino.player"), the
+// self-test's key, anything a page added. A table page is given its own and
+// nobody's keys and may change those; the lobby, and any page that is no
+// table, is given every key and may change all but the tables' own. So no
+// page can touch the chips of a table it is not, and each table's page holds
+// only its own chips against the storage quota.
+const Table* tableOwning(std::string_view key);
+// page is the table the page shows, or null for the lobby.
+bool seedsKey(const Table* page, std::string_view key);
+bool mayChangeKey(const Table* page, std::string_view key);
+
 }  // namespace velmar

@@ -8,9 +8,12 @@
 namespace velmar {
 
 // The bridge every page runs before its own scripts: it restores
-// localStorage from the seed, posts it back on every change and offers
-// window.__vlCasino.flush() and freeze(key). It also tells the page when the
-// casino's evening began, under eveningKey in its session storage.
+// localStorage from the seed and checks that the storage holds it, posts
+// what the page changed since (see SaveMessage) on every change and once at
+// the start, and offers window.__vlCasino.flush() and freeze(key). Whatever
+// the page itself posts to the handler goes through the same check and
+// encoding. It also tells the page when the casino's evening began, under
+// eveningKey in its session storage.
 namespace PageScript {
 
 inline constexpr std::string_view handlerName = "casino";

@@ -296,6 +296,42 @@ void SaveStore::set(const std::string& key, std::string value) {
   ask();
 }
 
+SaveStore::Values SaveStore::withChanges(const Values& base, const Changes& changes, const MayChange& mayChange,
+                                         Applied& applied) {
+  Values out = base;
+  auto allowed = [&](const std::string& key) {
+    if (mayChange(key)) return true;
+    applied.refused.push_back(key);
+    return false;
+  };
+  for (const auto& key : changes.removed)
+    if (!changes.set.contains(key) && allowed(key)) applied.changed |= out.erase(key) > 0;
+  for (const auto& [key, value] : changes.set) {
+    if (!allowed(key)) continue;
+    auto [at, added] = out.try_emplace(key, value);
+    if (!added && at->second != value) at->second = value;
+    else if (!added) continue;
+    applied.changed = true;
+  }
+  return out;
+}
+
+SaveStore::Applied SaveStore::apply(const Changes& changes, const MayChange& mayChange) {
+  Applied applied;
+  auto base = values_;
+  Values next = withChanges(*base, changes, mayChange, applied);
+  replaceFrom(base, std::move(next), applied.changed);
+  return applied;
+}
+
+bool SaveStore::replaceFrom(const std::shared_ptr<const Values>& base, Values values, bool changed) {
+  if (base != values_) return false;
+  if (!changed && !fileBehind()) return true;
+  values_ = std::make_shared<const Values>(std::move(values));
+  ask();
+  return true;
+}
+
 void SaveStore::ask() {
   std::int64_t now = clock_();
   Job job{values_, "unknown-date", "000000", std::max<std::int64_t>(0, now / G_USEC_PER_SEC)};

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace velmar {
 
@@ -56,6 +57,29 @@ class SaveStore {
   void remove(const std::string& key);
   // Gives one key the value and writes, when it changed (or the file is behind).
   void set(const std::string& key, std::string value);
+
+  // What a page did to its keys since it was given them.
+  struct Changes {
+    Values set;
+    std::vector<std::string> removed;
+  };
+  using MayChange = std::function<bool(const std::string& key)>;
+  struct Applied {
+    // The keys left as they were because mayChange refused them.
+    std::vector<std::string> refused;
+    bool changed = false;
+  };
+  // The saves after changes to the keys mayChange allows, a set winning over
+  // a removal of the same key. Touches no store, so any thread may call it.
+  static Values withChanges(const Values& base, const Changes& changes, const MayChange& mayChange, Applied& applied);
+  // Applies changes here, and writes when they changed something (or the
+  // file is behind).
+  Applied apply(const Changes& changes, const MayChange& mayChange);
+  // For saves worked out on another thread: the saves they start from, and
+  // taking the result when the saves are still those. False, and nothing
+  // taken, when the saves have changed since.
+  std::shared_ptr<const Values> snapshot() const { return values_; }
+  bool replaceFrom(const std::shared_ptr<const Values>& base, Values values, bool changed);
   // The saves as compact JSON, keys sorted, U+2028 and U+2029 escaped: safe
   // to put into script source as an object literal.
   std::string seedJSON() const;

@@ -126,5 +126,39 @@ TEST(ScriptStrings, ALiteralReadsBackAsExactlyTheText) {
   EXPECT_EQ(readBack(Casino::jsString("bad \xff byte")), "bad \xef\xbf\xbd byte");
 }
 
+TEST(KeyOwnership, EachTableIsGivenAndChangesItsOwnAndNobodysKeysAndTheLobbyNoTables) {
+  const Table* roulette = &Tables::all[0];
+  const Table* blackjack = &Tables::all[1];
+  struct Case {
+    const char* key;
+    const Table* owner;
+  };
+  const Case cases[] = {
+      {"roulette-royale.v1", roulette},
+      {"roulette-royale.v1.unreadable-2", roulette},
+      {"blackjack-royale.v1", blackjack},
+      {"blackjack-royale.v1.unreadable", blackjack},
+      {"velmar-casino.player", nullptr},
+      {"vl-selftest", nullptr},
+      {"roulette-royale.v10", nullptr},
+      {"roulette-royale", nullptr},
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    EXPECT_EQ(tableOwning(c.key), c.owner);
+    EXPECT_EQ(seedsKey(roulette, c.key), c.owner != blackjack);
+    EXPECT_EQ(mayChangeKey(roulette, c.key), c.owner != blackjack);
+    EXPECT_TRUE(seedsKey(nullptr, c.key)) << "the lobby reads every key";
+    EXPECT_EQ(mayChangeKey(nullptr, c.key), c.owner == nullptr);
+  }
+  for (const auto& table : Tables::all) {
+    EXPECT_EQ(tableOwning(table.storeKey), &table);
+    EXPECT_TRUE(seedsKey(&table, table.storeKey));
+    for (const auto& other : Tables::all)
+      EXPECT_EQ(mayChangeKey(&other, table.storeKey), &other == &table) << other.id << " " << table.id;
+  }
+}
+
 }  // namespace
 }  // namespace velmar

@@ -8,53 +8,88 @@ namespace {
 
 class SaveMessageTest : public ::testing::Test {
  protected:
-  std::optional<SaveMessage> message(const std::string& expression) {
+  std::optional<std::string> take(const std::string& expression) {
     g_autoptr(JSCValue) body = jsc_context_evaluate(context, ("(" + expression + ")").c_str(), -1);
     refusal.clear();
-    return readSaveMessage(body, refusal);
-  }
-  std::optional<SaveStore::Values> read(const std::string& expression) {
-    auto got = message(expression);
-    return got ? std::optional(got->values) : std::nullopt;
+    return takeSaveText(body, refusal);
   }
   JSCContext* context = jsc_context_new();
   std::string refusal;
   ~SaveMessageTest() override { g_object_unref(context); }
 };
 
-TEST_F(SaveMessageTest, OnlyTextValuesAreKeptAndEveryKeyNameIsOne) {
-  EXPECT_EQ(read("{type: 'save', data: {a: '1', b: 2, c: true, d: null, e: {}, f: [], g: ''}, extra: 1}"),
-            (SaveStore::Values{{"a", "1"}, {"g", ""}}));
-  EXPECT_EQ(read("{type: 'save', data: {}}"), SaveStore::Values{});
-  EXPECT_EQ(read("{type: 'save', data: JSON.parse('{\"__proto__\": \"p\", \"constructor\": \"c\"}')}"),
-            (SaveStore::Values{{"__proto__", "p"}, {"constructor", "c"}}));
-  EXPECT_EQ(read("{type: 'save', data: {a: '1'}, proto: 'p'}"), (SaveStore::Values{{"__proto__", "p"}, {"a", "1"}}));
-  EXPECT_EQ(read("{type: 'save', data: Object.assign(Object.create(null), {a: '1'})}"), (SaveStore::Values{{"a", "1"}}));
-  EXPECT_FALSE(message("{type: 'save', data: {}}")->partial);
-  EXPECT_TRUE(message("{type: 'save', data: {}, partial: true}")->partial);
+TEST_F(SaveMessageTest, OnlyTheBridgesTextIsTakenAndItsRefusalsAreToldInOneShortLine) {
+  EXPECT_EQ(take("{type: 'save', json: '{\"data\":{}}'}"), "{\"data\":{}}");
+  // Whatever else arrives, flattened by the engine's copy or not, is no save.
+  for (const char* body : {"{type: 'save', data: {a: '1'}}", "{type: 'save', json: {}}", "{data: {a: '1'}}",
+                           "{type: new String('save'), json: '{}'}", "[{type: 'save', json: '{}'}]", "'save'",
+                           "null", "7", "{0: 'a', 1: 'b', 2: 'c'}"}) {
+    EXPECT_EQ(take(body), std::nullopt) << body;
+    EXPECT_EQ(refusal, "the message is not one of the bridge's") << body;
+  }
+  EXPECT_EQ(take("{type: 'refused', reason: 'its data is not a plain object'}"), std::nullopt);
+  EXPECT_EQ(refusal, "the bridge refused it: its data is not a plain object");
+  EXPECT_EQ(take("{type: 'refused', reason: 'a\\nb' + 'x'.repeat(1000)}"), std::nullopt);
+  EXPECT_EQ(refusal, "the bridge refused it: a b" + std::string(117, 'x'));
 }
 
-TEST_F(SaveMessageTest, MessagesOfAnyOtherShapeAreRefusedWithAReason) {
-  for (const char* body : {"{type: 'Save', data: {}}", "{data: {a: '1'}}", "{type: 'save', data: null}",
-                           "{type: 'save'}", "{type: 'save', data: ['a']}", "{type: 'save', data: 'a'}",
-                           "{type: ['save'], data: {}}", "{type: new String('save'), data: {}}",
-                           "[{type: 'save', data: {}}]", "'save'", "null", "7", "new Map([['type', 'save']])"}) {
-    EXPECT_EQ(read(body), std::nullopt) << body;
-    EXPECT_NE(refusal, "") << body;
-  }
-  // Data of any prototype but a plain object's would read as no saves at
-  // all, or as its characters, and wipe every table.
-  for (const char* data : {"new Date()", "new Map([['a', '1']])", "new Set(['a'])", "/a/", "new Uint8Array(4)",
-                           "new ArrayBuffer(4)", "new Error('a')", "new Number(1)", "new String('abc')",
-                           "new (class Chips {})()", "Object.create({a: '1'})", "() => 1"}) {
-    EXPECT_EQ(read(std::string("{type: 'save', data: ") + data + "}"), std::nullopt) << data;
-    EXPECT_EQ(refusal, "its data is not a plain object") << data;
-  }
+TEST(SaveText, EachPartOfAMessageIsReadAndAnyOtherShapeIsRefused) {
+  std::string refusal;
+  auto message = parseSaveText(
+      R"({"data":{"a":"1","__proto__":"p","":""},"removed":["b"],"cleared":true,"partial":false,"lost":["c"]})", refusal);
+  ASSERT_TRUE(message);
+  EXPECT_EQ(message->changes.set, (SaveStore::Values{{"", ""}, {"__proto__", "p"}, {"a", "1"}}));
+  EXPECT_EQ(message->changes.removed, std::vector<std::string>{"b"});
+  EXPECT_TRUE(message->cleared);
+  EXPECT_FALSE(message->partial);
+  EXPECT_EQ(message->lost, std::vector<std::string>{"c"});
+  for (const char* text : {R"({"data":{"a":1}})", R"({"data":[]})", R"({"data":"abc"})", R"({})", R"([])",
+                           R"({"data":{},"removed":"a"})", R"({"data":{},"removed":[1]})", R"({"data":{},"cleared":1})",
+                           R"({"data":{"a":"\ud800"}})", R"({"data":{}} x)", ""})
+    EXPECT_EQ(parseSaveText(text, refusal), std::nullopt) << text;
 }
 
-TEST_F(SaveMessageTest, BrokenUtf16KeepsItsEntryWithAReplacementCharacter) {
-  EXPECT_EQ(read("{type: 'save', data: {a: 'x\\ud800y', 'k\\udc00': 'v', ok: 'fine', nul: 'a\\u0000b'}}"),
-            (SaveStore::Values{{"a", "x\xef\xbf\xbdy"}, {"k\xef\xbf\xbd", "v"}, {"ok", "fine"}, {"nul", std::string("a\0b", 3)}}));
+TEST(SavePlanning, APageChangesOnlyItsOwnKeysAndAPartialPageNothing) {
+  const Table* roulette = &Tables::all[0];
+  const SaveStore::Values base{{"roulette-royale.v1", "515"}, {"blackjack-royale.v1", "700"}, {"velmar-casino.player", "p"}};
+  const std::vector<std::string> given{"roulette-royale.v1", "velmar-casino.player"};
+  struct Case {
+    const char* text;
+    const Table* page;
+    bool givenPartially;
+    SaveStore::Values after;
+    std::vector<std::string> refused;
+  };
+  const Case cases[] = {
+      {R"({"data":{}})", roulette, false, base, {}},
+      {R"({"data":{"roulette-royale.v1":"520"}})", roulette, false,
+       {{"roulette-royale.v1", "520"}, {"blackjack-royale.v1", "700"}, {"velmar-casino.player", "p"}}, {}},
+      // Clearing takes what the page was given, not another table's chips.
+      {R"({"data":{},"cleared":true})", roulette, false, {{"blackjack-royale.v1", "700"}}, {}},
+      {R"({"data":{"blackjack-royale.v1":"0"},"removed":["blackjack-royale.v1"]})", roulette, false, base,
+       {"blackjack-royale.v1"}},
+      {R"({"data":{},"removed":["roulette-royale.v1","blackjack-royale.v1"]})", nullptr, false, base,
+       {"roulette-royale.v1", "blackjack-royale.v1"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto plan = planSave(c.text, c.page, given, c.givenPartially, base);
+    EXPECT_EQ(plan.refusal, "");
+    EXPECT_EQ(plan.values, c.after);
+    EXPECT_EQ(plan.applied.refused, c.refused);
+  }
+  for (auto [text, partially] : {std::pair{R"({"data":{},"cleared":true,"partial":true})", false},
+                                 std::pair{R"({"data":{},"removed":["roulette-royale.v1"]})", true}}) {
+    auto plan = planSave(text, roulette, given, partially, base);
+    EXPECT_TRUE(plan.partial);
+    EXPECT_FALSE(plan.applied.changed) << text;
+    EXPECT_NE(plan.refusal, "");
+  }
+  // The quota counts what this table's page would be given, not the others.
+  const SaveStore::Values large{{"blackjack-royale.v1", std::string(kPageStorageQuota, 'x')}};
+  EXPECT_EQ(planSave(R"({"data":{"roulette-royale.v1":"1"}})", roulette, {}, false, large).refusal, "");
+  EXPECT_EQ(planSave(R"({"data":{"x":"1"}})", nullptr, {}, false, large).refusal,
+            "the saves would be larger than a page can hold");
 }
 
 TEST(PageStorage, TextCountsOneByteACharacterBelowU0100AndTwoAUnitOtherwise) {
