@@ -3,12 +3,10 @@
 
 #include "shell/commands.h"
 
+#include "integration/shell/shell_fixture.h"
 #include "support/log_capture.h"
-#include "support/web_harness.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <functional>
 #include <set>
@@ -17,32 +15,17 @@
 namespace velmar {
 namespace {
 
-// One application for the whole suite, as in the program: GTK starts once
-// per process, and the delegate lives until the process ends.
-struct Shell {
-  test::TempDir home;
-  AdwApplication* app = nullptr;
-  std::shared_ptr<AppDelegate> delegate;
-}* shell = nullptr;
-
-GtkWidget* find(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
-  if (!root || match(root)) return root;
-  for (GtkWidget* child = gtk_widget_get_first_child(root); child; child = gtk_widget_get_next_sibling(child))
-    if (GtkWidget* hit = find(child, match)) return hit;
-  return nullptr;
-}
+using test::Shell;
+Shell* shell = nullptr;
 
 GtkWidget* named(GtkWidget* root, const char* name) {
-  return find(root, [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
+  return test::findWidget(root, [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
 }
 
 class ShellWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     shell = new Shell;
-    // Before anything asks GLib for these folders: it keeps the first answer.
-    for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-      g_setenv(var, (shell->home / var).c_str(), TRUE);
     g_mkdir_with_parents((shell->home / "XDG_DATA_HOME/Velmar Casino").c_str(), 0700);
     test::writeFile(saves(), "{\n  \"baccarat-royale.v1\" : \"kept\",\n  \"roulette-royale.v1\" : \"sentinel\"\n}");
     // The last run left the window maximised over a size of its own.
@@ -50,27 +33,19 @@ class ShellWindow : public ::testing::Test {
     test::writeFile(shell->home / "XDG_STATE_HOME/velmar-casino/window.ini",
                     "[VelmarCasinoMain]\nwidth=1280\nheight=800\nmaximized=true\nfullscreen=false\n");
 
-    // An installed layout: the fixture pages, and the staged metainfo beside
-    // them, where the About window reads its release notes.
-    std::string share = shell->home / "prefix/share";
-    g_mkdir_with_parents((share + "/velmar-casino").c_str(), 0700);
+    // The staged metainfo beside the pages, where the About window reads its
+    // release notes.
+    std::string share = shell->share();
     g_mkdir_with_parents((share + "/metainfo").c_str(), 0700);
-    ASSERT_EQ(symlink(VELMAR_FIXTURES "/shell/web", (share + "/velmar-casino/web").c_str()), 0);
     g_autofree char* resources = g_path_get_dirname(VELMAR_STAGED_WEB);
     g_autofree char* staged = g_path_get_dirname(resources);
     ASSERT_EQ(symlink((std::string(staged) + "/metainfo/com.velmar.Casino.metainfo.xml").c_str(),
                       (share + "/metainfo/com.velmar.Casino.metainfo.xml").c_str()), 0);
-
-    shell->app = adw_application_new("com.velmar.Casino.Tests", G_APPLICATION_NON_UNIQUE);
-    AppDelegate::Options options;
-    options.resources = share + "/velmar-casino";
-    shell->delegate = AppDelegate::create(shell->app, options);
-    ASSERT_TRUE(g_application_register(G_APPLICATION(shell->app), nullptr, nullptr));
-    g_application_activate(G_APPLICATION(shell->app));
+    shell->launch("com.velmar.Casino.Tests");
   }
 
   static GActionGroup* actions() { return G_ACTION_GROUP(shell->app); }
-  static std::string saves() { return shell->home / "XDG_DATA_HOME/Velmar Casino/saves.json"; }
+  static std::string saves() { return shell->saves(); }
   static GtkWindow* window() { return gtk_application_get_active_window(GTK_APPLICATION(shell->app)); }
   static GtkWidget* bar() { return gtk_window_get_titlebar(window()); }
 
@@ -79,7 +54,7 @@ class ShellWindow : public ::testing::Test {
   // menu's check mark) and whether Reset Table can be chosen agree with it.
   static void expectShown(const char* subtitle, const char* page, const std::string& down) {
     ASSERT_TRUE(test::waitFor([&] {
-      GtkWidget* title = find(bar(), [](GtkWidget* w) { return ADW_IS_WINDOW_TITLE(w); });
+      GtkWidget* title = test::findWidget(bar(), [](GtkWidget* w) { return ADW_IS_WINDOW_TITLE(w); });
       return title && g_strcmp0(adw_window_title_get_subtitle(ADW_WINDOW_TITLE(title)), subtitle) == 0;
     })) << subtitle;
     std::string segmentsDown;
@@ -232,7 +207,7 @@ TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
     GtkWindow* w = test::shownWindow(type);
     EXPECT_EQ(gtk_window_get_transient_for(w), window()) << action;
     if (type == GTK_TYPE_SHORTCUTS_WINDOW) {
-      GtkWidget* pages = find(GTK_WIDGET(w), [](GtkWidget* x) {
+      GtkWidget* pages = test::findWidget(GTK_WIDGET(w), [](GtkWidget* x) {
         return GTK_IS_STACK(x) && GTK_IS_SHORTCUTS_SECTION(gtk_widget_get_parent(x));
       });
       ASSERT_TRUE(pages);
@@ -240,7 +215,7 @@ TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
       g_autoptr(GListModel) list = G_LIST_MODEL(gtk_stack_get_pages(GTK_STACK(pages)));
       EXPECT_EQ(g_list_model_get_n_items(list), 1u) << "the shortcuts spill over onto more pages";
       int shortcuts = 0;
-      find(pages, [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SHORTCUT(x) && ++shortcuts < 0; });
+      test::findWidget(pages, [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SHORTCUT(x) && ++shortcuts < 0; });
       EXPECT_EQ(shortcuts, static_cast<int>(Commands::shortcuts().size()));
     } else {
       AdwAboutWindow* about = ADW_ABOUT_WINDOW(w);

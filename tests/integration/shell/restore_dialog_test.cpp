@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_delegate.h"
 
+#include "integration/shell/shell_fixture.h"
 #include "support/log_capture.h"
-#include "support/web_harness.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <functional>
 #include <string>
@@ -14,18 +12,8 @@
 namespace velmar {
 namespace {
 
-struct Shell {
-  test::TempDir home;
-  AdwApplication* app = nullptr;
-  std::shared_ptr<AppDelegate> delegate;
-}* shell = nullptr;
-
-GtkWidget* find(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
-  if (!root || match(root)) return root;
-  for (GtkWidget* child = gtk_widget_get_first_child(root); child; child = gtk_widget_get_next_sibling(child))
-    if (GtkWidget* hit = find(child, match)) return hit;
-  return nullptr;
-}
+using test::Shell;
+Shell* shell = nullptr;
 
 // Two days back, so that the copy is never today's, which the store writes.
 std::string twoDaysAgo() {
@@ -39,28 +27,17 @@ class RestoreDialog : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     shell = new Shell;
-    for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-      g_setenv(var, (shell->home / var).c_str(), TRUE);
     std::string folder = shell->home / "XDG_DATA_HOME/Velmar Casino";
     g_mkdir_with_parents((folder + "/backups").c_str(), 0700);
     test::writeFile(saves(), R"({"baccarat-royale.v1": "kept", "roulette-royale.v1": "{\"bankroll\":100000}"})");
     test::writeFile(folder + "/backups/saves-" + twoDaysAgo() + ".json",
                     R"({"roulette-royale.v1": "{\"bankroll\":51500}", "baccarat-royale.v1": "older"})");
     test::writeFile(folder + "/backups/saves-2020-01-01.json", R"({"roulette-royale.v1": "{\"bankroll\":"})");
-
-    std::string share = shell->home / "prefix/share";
-    g_mkdir_with_parents((share + "/velmar-casino").c_str(), 0700);
-    ASSERT_EQ(symlink(VELMAR_FIXTURES "/shell/web", (share + "/velmar-casino/web").c_str()), 0);
-    shell->app = adw_application_new("com.velmar.Casino.RestoreTests", G_APPLICATION_NON_UNIQUE);
-    AppDelegate::Options options;
-    options.resources = share + "/velmar-casino";
-    shell->delegate = AppDelegate::create(shell->app, options);
-    ASSERT_TRUE(g_application_register(G_APPLICATION(shell->app), nullptr, nullptr));
-    g_application_activate(G_APPLICATION(shell->app));
+    shell->launch("com.velmar.Casino.RestoreTests");
   }
 
   static GActionGroup* actions() { return G_ACTION_GROUP(shell->app); }
-  static std::string saves() { return shell->home / "XDG_DATA_HOME/Velmar Casino/saves.json"; }
+  static std::string saves() { return shell->saves(); }
 
   static void show(const char* page) {
     g_action_group_activate_action(actions(), "page", g_variant_new_string(page));
@@ -80,7 +57,7 @@ class RestoreDialog : public ::testing::Test {
   static std::vector<std::string> rows(AdwMessageDialog* list, const std::string& chips, GtkListBoxRow** pick,
                                        std::string& title) {
     std::vector<std::string> out;
-    GtkWidget* box = find(GTK_WIDGET(list), [](GtkWidget* w) { return GTK_IS_LIST_BOX(w); });
+    GtkWidget* box = test::findWidget(GTK_WIDGET(list), [](GtkWidget* w) { return GTK_IS_LIST_BOX(w); });
     if (!box) return out;
     for (GtkWidget* row = gtk_widget_get_first_child(box); row; row = gtk_widget_get_next_sibling(row)) {
       if (!ADW_IS_ACTION_ROW(row)) continue;
