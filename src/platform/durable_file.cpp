@@ -45,7 +45,11 @@ bool StagedFile::fail(const char* step) {
 }
 
 bool StagedFile::stage(std::string_view bytes) {
-  std::string pattern = folder_ + "/" + std::string(kTemporaryPrefix) + "XXXXXX" + std::string(kTemporarySuffix);
+  // The target's name is in the temporary's, so that a writer clearing up after
+  // a killed process takes only its own file's leftovers, never another
+  // writer's file in the middle of its write.
+  std::string pattern =
+      folder_ + "/" + std::string(kTemporaryPrefix) + name_ + "-XXXXXX" + std::string(kTemporarySuffix);
   // The mode goes through the umask like any new file's.
   fd_ = g_mkstemp_full(pattern.data(), O_RDWR | O_CLOEXEC, 0666);
   if (fd_ < 0) return fail("creating a temporary file");
@@ -118,14 +122,18 @@ bool isTemporaryName(std::string_view name) {
          name.substr(name.size() - kTemporarySuffix.size()) == kTemporarySuffix;
 }
 
-void removeStaleTemporaries(const std::string& folder) {
+void removeStaleTemporaries(const std::string& folder, std::optional<std::string_view> target) {
   GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
   if (!dir) return;
+  // Besides the target's own, the name-less ones of earlier versions.
+  const std::string own = std::string(kTemporaryPrefix) + std::string(target.value_or("")) + "-";
+  const std::size_t older = kTemporaryPrefix.size() + 6 + kTemporarySuffix.size();
   while (const char* name = g_dir_read_name(dir)) {
-    if (isTemporaryName(name)) {
-      std::string path = folder + "/" + name;
-      g_unlink(path.c_str());
-    }
+    std::string_view n = name;
+    if (!isTemporaryName(n)) continue;
+    if (target && n.substr(0, own.size()) != own && n.size() != older) continue;
+    std::string path = folder + "/" + name;
+    g_unlink(path.c_str());
   }
   g_dir_close(dir);
 }

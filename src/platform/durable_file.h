@@ -55,8 +55,9 @@ std::optional<std::string> syncFolder(const std::string& folder);
 // saves or backups to the store or the user.
 bool isTemporaryName(std::string_view name);
 
-// Removes the temporaries a killed process left in the folder.
-void removeStaleTemporaries(const std::string& folder);
+// Removes the temporaries a killed process left in the folder: all of them, or
+// only those of one target where other writers share the folder.
+void removeStaleTemporaries(const std::string& folder, std::optional<std::string_view> target = std::nullopt);
 
 // The whole file, read without ever blocking: a FIFO or a device in its place
 // would otherwise hold start-up for good. Anything but a regular file of at

@@ -64,7 +64,7 @@ struct FileWriter::Queue {
 
 void FileWriter::Queue::run() {
   blockSignalsOfThisThread();
-  removeStaleTemporaries(folder);
+  removeStaleTemporaries(folder, name);
   std::unique_lock lock(mutex);
   for (;;) {
     wake.wait(lock, [&] { return next || stopping; });

@@ -40,5 +40,32 @@ TEST(FileWriter, TheCallerGoesOnAtOnceTheNewestOfAQueueWinsAndTheEndWaitsForTheD
   EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
+// The preferences and the window's state share a folder, each with its own
+// writer: one starting up must not take the other's file in mid-write for a
+// killed process's leftover.
+TEST(FileWriter, AWriterStartingBesideAnotherClearsOnlyItsOwnLeftovers) {
+  test::TempDir dir;
+  test::LogCapture log;
+  test::writeFile(dir / ".velmar-first.ini-Ab12Cd.tmp", "killed mid-write");
+  test::writeFile(dir / ".velmar-Zz99Yy.tmp", "from an older version");
+  setSyncDelay(std::chrono::milliseconds(500));
+  {
+    FileWriter first(dir / "first.ini", "first values");
+    first.write("1");
+    // Well inside the first write's syncs.
+    g_usleep(100 * 1000);
+    EXPECT_FALSE(test::exists(dir / ".velmar-first.ini-Ab12Cd.tmp"));
+    FileWriter second(dir / "second.ini", "second values");
+    second.write("2");
+    EXPECT_TRUE(first.settle(std::chrono::seconds(60)));
+    EXPECT_TRUE(second.settle(std::chrono::seconds(60)));
+  }
+  setSyncDelay(std::chrono::microseconds(0));
+  EXPECT_EQ(test::readFile(dir / "first.ini"), "1");
+  EXPECT_EQ(test::readFile(dir / "second.ini"), "2");
+  EXPECT_FALSE(test::exists(dir / ".velmar-Zz99Yy.tmp"));
+  EXPECT_EQ(log.count("couldn't write"), 0);
+}
+
 }  // namespace
 }  // namespace velmar
