@@ -15,12 +15,14 @@ for pair in 1:roulette-3d.html 2:blackjack-3d.html 3:baccarat-3d.html 4:poker-3d
 done
 pass "Ctrl+1 to Ctrl+4 and Ctrl+L open their pages"
 
-keys ctrl+equal
-wait_for "Ctrl+= to zoom in" pref_near pageZoom 1.1
-keys ctrl+minus ctrl+minus
-wait_for "Ctrl+minus to zoom out" pref_near pageZoom 0.85
-keys ctrl+0
-wait_for "Ctrl+0 to reset the zoom" pref_near pageZoom 1
+# One key at a time, each step awaited, so that a failure names the step and
+# the zoom it left.
+for step in equal:1.1 minus:1 minus:0.85 0:1; do
+  key=${step%%:*} want=${step#*:}
+  keys "ctrl+$key"
+  for _ in $(seq 1 600); do pref_near pageZoom "$want" && break; sleep 0.1; done
+  pref_near pageZoom "$want" || fail "Ctrl+$key left the zoom at $(pref pageZoom), not $want"
+done
 pass "zoom keys"
 
 # In the lobby there is nothing to reset, so the reset keys ask nothing and
