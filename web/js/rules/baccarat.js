@@ -10,12 +10,20 @@
 const RANKS = '23456789TJQKA';
 const SUITS = 'cdhs';
 
-export const BET_KINDS = Object.freeze(['player', 'banker', 'tie', 'playerPair', 'bankerPair']);
+export const BET_KINDS = Object.freeze([
+  'player', 'banker', 'tie', 'playerPair', 'bankerPair', 'dragonPlayer', 'dragonBanker', 'eitherPair',
+]);
 
 // Winnings per unit staked; the stake comes back on top. The banker's even
 // money is paid less commission (below).
 export const PAYOUT = Object.freeze({ player: 1, banker: 1, tie: 8, playerPair: 11, bankerPair: 11 });
 export const COMMISSION_PERCENT = 5;
+
+// The Dragon Bonus on a side: even money on a natural win, the stake back on
+// a natural tie, and on any other win by the margin it wins by.
+export const DRAGON_PAYS = Object.freeze({ 9: 30, 8: 10, 7: 6, 6: 4, 5: 2, 4: 1 });
+// Either Pair: the first two cards of the player's hand or the banker's are of one rank.
+export const EITHER_PAIR_PAYS = 5;
 
 function rankOf(card) {
   if (typeof card !== 'string' || card.length !== 2 || !RANKS.includes(card[0]) || !SUITS.includes(card[1])) {
@@ -105,10 +113,19 @@ function checkStake(kind, stake) {
   }
 }
 
-// Cents returned for each bet placed ({player, banker, tie, playerPair,
-// bankerPair}, any subset): the stake plus winnings, the stake alone on a
-// push, 0 when lost. A tie pushes the player and banker bets.
-export function settle(bets, coup) {
+function dragon(side, coup, stake) {
+  const mine = side === 'player' ? coup.playerTotal : coup.bankerTotal;
+  const margin = mine - (side === 'player' ? coup.bankerTotal : coup.playerTotal);
+  if (coup.natural) return margin > 0 ? 2 * stake : margin === 0 ? stake : 0;
+  return margin > 0 && Object.hasOwn(DRAGON_PAYS, margin) ? stake * (DRAGON_PAYS[margin] + 1) : 0;
+}
+
+// Cents returned for each bet placed (any subset of BET_KINDS): the stake
+// plus winnings, the stake alone on a push, 0 when lost. A tie pushes the
+// player and banker bets. At a table without commission the banker is paid
+// even money, except a win with six, which pays half the stake (rounded down
+// to the cent, as the commission is rounded up).
+export function settle(bets, coup, { noCommission = false } = {}) {
   if (!bets || typeof bets !== 'object') throw new RangeError('baccarat: bets must be an object');
   if (!coup || !['player', 'banker', 'tie'].includes(coup.winner)) throw new RangeError('baccarat: not a coup');
   const out = {};
@@ -120,7 +137,11 @@ export function settle(bets, coup) {
         back = coup.winner === 'player' ? 2 * stake : coup.winner === 'tie' ? stake : 0;
         break;
       case 'banker':
-        back = coup.winner === 'banker' ? stake + bankerWin(stake) : coup.winner === 'tie' ? stake : 0;
+        if (coup.winner === 'banker') {
+          back = stake + (!noCommission ? bankerWin(stake) : coup.bankerTotal === 6 ? Math.floor(stake / 2) : stake);
+        } else {
+          back = coup.winner === 'tie' ? stake : 0;
+        }
         break;
       case 'tie':
         back = coup.winner === 'tie' ? stake * (PAYOUT.tie + 1) : 0;
@@ -130,6 +151,13 @@ export function settle(bets, coup) {
         break;
       case 'bankerPair':
         back = isPair(coup.banker) ? stake * (PAYOUT.bankerPair + 1) : 0;
+        break;
+      case 'dragonPlayer':
+      case 'dragonBanker':
+        back = dragon(kind === 'dragonPlayer' ? 'player' : 'banker', coup, stake);
+        break;
+      case 'eitherPair':
+        back = isPair(coup.player) || isPair(coup.banker) ? stake * (EITHER_PAIR_PAYS + 1) : 0;
         break;
     }
     out[kind] = back;

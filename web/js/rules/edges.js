@@ -8,10 +8,13 @@
 // staked cent the house keeps on average. Doubles, splits and the poker call
 // are ways of playing the bet they belong to, already inside its edge, so they
 // carry none of their own.
-import { playerDraws, bankerDraws, PAYOUT as BACCARAT_PAYOUT, COMMISSION_PERCENT } from './baccarat.js';
-import { PAYOUT as ROULETTE_PAYOUT } from './roulette.js';
+import {
+  playerDraws, bankerDraws, PAYOUT as BACCARAT_PAYOUT, COMMISSION_PERCENT, DRAGON_PAYS, EITHER_PAIR_PAYS,
+} from './baccarat.js';
+import { PAYOUT as ROULETTE_PAYOUT, EVEN_CHANCES } from './roulette.js';
 import { DECKS as BLACKJACK_DECKS } from './blackjack.js';
 import { AA_BONUS_PAYS } from './poker.js';
+import { sideBetCounts, PERFECT_PAIRS_PAYS, TWENTY_ONE_PLUS_THREE_PAYS } from './side-bets.js';
 
 /** The baccarat table deals from eight decks (baccarat/game.js). */
 export const BACCARAT_DECKS = 8;
@@ -26,18 +29,19 @@ function fraction(num, den) {
 }
 
 /**
- * The ways a baccarat coup ends from a shoe of `decks` decks, counted over
- * every ordered run of six cards (a coup that uses fewer leaves the rest to
- * any order), so that banker + player + tie = N(N-1)…(N-5), N = 52·decks.
+ * Every way a baccarat coup can end from a shoe of `decks` decks: calls
+ * visit(playerTotal, bankerTotal, natural, ways) once per ending, where ways
+ * counts the ordered runs of six cards that end so (a coup that uses fewer
+ * leaves the rest to any order), so that the ways add up to N(N-1)…(N-5),
+ * N = 52·decks. Only the cards' baccarat values matter, not their ranks.
  */
-export function coupWays(decks = BACCARAT_DECKS) {
+export function forEachCoup(decks, visit) {
   if (!Number.isInteger(decks) || decks < 1 || decks > 8) throw new RangeError(`baccarat: no shoe of ${decks} decks`);
   const n = 52 * decks;
   const left = [16 * decks, ...Array(9).fill(4 * decks)]; // by value: tens and pictures count 0
   const rest = [1, 1, 1, 1, 1, 1, 1]; // rest[k]: orders of the 6 - k cards a coup of k cards leaves
   for (let k = 5; k >= 0; k--) rest[k] = rest[k + 1] * (n - k);
-  const ways = { banker: 0, player: 0, tie: 0 };
-  const end = (p, b, w, used) => { ways[p > b ? 'player' : b > p ? 'banker' : 'tie'] += w * rest[used]; };
+  const end = (p, b, w, used) => visit(p, b, used === 4 && (p >= 8 || b >= 8), w * rest[used]);
   // Draws value v with the weight of the cards left of it; put() returns it.
   const take = (v) => left[v]--;
   const put = (v) => { left[v]++; };
@@ -70,14 +74,31 @@ export function coupWays(decks = BACCARAT_DECKS) {
     }
     put(p1);
   }
+}
+
+/** The ways a coup ends with each winner: { banker, player, tie }, as forEachCoup counts them. */
+export function coupWays(decks = BACCARAT_DECKS) {
+  const ways = { banker: 0, player: 0, tie: 0 };
+  forEachCoup(decks, (p, b, natural, w) => { ways[p > b ? 'player' : b > p ? 'banker' : 'tie'] += w; });
   return ways;
 }
 
-/** The baccarat edges for a shoe of `decks` decks at this table's payouts. */
+/** The baccarat edges for a shoe of `decks` decks at this table's payouts, the options' bets included. */
 export function baccaratEdges(decks = BACCARAT_DECKS) {
-  const w = coupWays(decks);
-  const all = BigInt(w.banker + w.player + w.tie);
-  const [B, P, T] = [BigInt(w.banker), BigInt(w.player), BigInt(w.tie)];
+  // Per unit staked, in the smallest common unit: halves of a chip.
+  let all = 0n, B = 0n, P = 0n, T = 0n, bankerSixes = 0n;
+  const dragon = { player: 0n, banker: 0n };
+  forEachCoup(decks, (p, b, natural, ways) => {
+    const w = BigInt(ways);
+    all += w;
+    if (p === b) T += w; else if (p > b) P += w; else B += w;
+    if (b > p && b === 6) bankerSixes += w;
+    for (const [side, mine, theirs] of [['player', p, b], ['banker', b, p]]) {
+      const margin = mine - theirs;
+      const pays = natural ? (margin > 0 ? 1 : margin === 0 ? 0 : -1) : margin > 0 ? DRAGON_PAYS[margin] ?? -1 : -1;
+      dragon[side] += BigInt(pays) * w;
+    }
+  });
   const keep = 100n - BigInt(COMMISSION_PERCENT);
   // A pair: the hand's second card matches the first's rank.
   const pairNum = BigInt(4 * decks - 1), pairDen = BigInt(52 * decks - 1);
@@ -88,7 +109,30 @@ export function baccaratEdges(decks = BACCARAT_DECKS) {
     tie: fraction(all - BigInt(BACCARAT_PAYOUT.tie + 1) * T, all),
     playerPair: pair(BACCARAT_PAYOUT.playerPair),
     bankerPair: pair(BACCARAT_PAYOUT.bankerPair),
+    // No commission: even money, but half on a banker win with six.
+    bankerNoCommission: fraction(2n * P - 2n * (B - bankerSixes) - bankerSixes, 2n * all),
+    dragonPlayer: fraction(-dragon.player, all),
+    dragonBanker: fraction(-dragon.banker, all),
+    eitherPair: eitherPairEdge(decks),
   });
+}
+
+// Either Pair wins when the player's first two cards, or the banker's, are of
+// one rank: counted over the ordered first four cards.
+function eitherPairEdge(decks) {
+  const n = BigInt(52 * decks), r = BigInt(4 * decks);
+  const all = n * (n - 1n) * (n - 2n) * (n - 3n);
+  const one = n * (r - 1n) * (n - 2n) * (n - 3n);
+  const both = n * (r - 1n) * ((r - 2n) * (r - 3n) + (n - r) * (r - 1n));
+  const wins = 2n * one - both;
+  return fraction(all - BigInt(EITHER_PAIR_PAYS + 1) * wins, all);
+}
+
+// Blackjack's side bets, counted over every deal of their cards from the shoe.
+function sideBetEdge(kind, pays) {
+  const { hands, all } = sideBetCounts(kind, BLACKJACK_DECKS);
+  const back = Object.entries(hands).reduce((sum, [hand, count]) => sum + BigInt(count) * BigInt(pays[hand] + 1), 0n);
+  return fraction(BigInt(all) - back, BigInt(all));
 }
 
 // Blackjack's main bet: the published edge for these rules (six decks, S17,
@@ -110,15 +154,25 @@ const POKER_AA_BONUS = fraction(2598960 - AA_RETURN, 2598960);
 
 const NONE = fraction(0, 1);
 const ROULETTE = fraction(1, 37); // every bet pays as if zero were not on the wheel
+// Under La Partage zero gives back half of an even chance: it loses half a
+// stake once in 37.
+const ROULETTE_PARTAGE = fraction(1, 74);
 
 let tables = null;
 /** Every table's bets and their edges: { roulette: { straight: edge, … }, baccarat, blackjack, poker }. */
 export function houseEdges() {
   if (!tables) {
     tables = Object.freeze({
-      roulette: Object.freeze(Object.fromEntries(Object.keys(ROULETTE_PAYOUT).map((k) => [k, ROULETTE]))),
+      roulette: Object.freeze(Object.fromEntries([
+        ...Object.keys(ROULETTE_PAYOUT).map((k) => [k, ROULETTE]),
+        ...EVEN_CHANCES.map((k) => [`${k}LaPartage`, ROULETTE_PARTAGE]),
+      ])),
       baccarat: baccaratEdges(BACCARAT_DECKS),
-      blackjack: Object.freeze({ main: BLACKJACK_MAIN, insurance: BLACKJACK_INSURANCE, double: NONE, split: NONE }),
+      blackjack: Object.freeze({
+        main: BLACKJACK_MAIN, insurance: BLACKJACK_INSURANCE, double: NONE, split: NONE,
+        twentyOnePlusThree: sideBetEdge('twentyOnePlusThree', TWENTY_ONE_PLUS_THREE_PAYS),
+        perfectPairs: sideBetEdge('perfectPairs', PERFECT_PAIRS_PAYS),
+      }),
       poker: Object.freeze({ ante: POKER_ANTE, aaBonus: POKER_AA_BONUS, call: NONE }),
     });
   }

@@ -22,6 +22,8 @@ export const PAYOUT = Object.freeze({
 
 export const INSIDE_KINDS = Object.freeze(['straight', 'split', 'street', 'trio', 'corner', 'firstFour', 'sixLine']);
 export const OUTSIDE_KINDS = Object.freeze(['column', 'dozen', 'red', 'black', 'odd', 'even', 'low', 'high']);
+// The bets that pay even money, which La Partage halves on zero instead of losing.
+export const EVEN_CHANCES = Object.freeze(['red', 'black', 'odd', 'even', 'low', 'high']);
 
 export function colorOf(number) {
   if (number === 0) return 'green';
@@ -83,18 +85,55 @@ function checkStake(stake) {
 
 // Chips returned for one bet when the ball lands on `number`: the stake plus
 // its winnings when the bet covers the number, 0 when it loses. Zero is on no
-// outside bet, so it loses them all.
-export function settle(bet, number) {
+// outside bet, so it loses them all; under La Partage (French rules) an even
+// chance gets half its stake back instead, rounded down to the cent.
+export function settle(bet, number, { laPartage = false } = {}) {
   const layout = bet && findBet(bet.kind, bet.numbers);
   if (!layout) throw new RangeError(`roulette: not a bet on this layout: ${JSON.stringify(bet)}`);
   checkStake(bet.stake);
   if (!isPocket(number)) throw new RangeError(`roulette: no pocket ${number}`);
-  return layout.numbers.includes(number) ? bet.stake * (PAYOUT[layout.kind] + 1) : 0;
+  if (layout.numbers.includes(number)) return bet.stake * (PAYOUT[layout.kind] + 1);
+  return laPartage && number === 0 && EVEN_CHANCES.includes(layout.kind) ? Math.floor(bet.stake / 2) : 0;
 }
 
 // Total returned for a whole layout of bets.
-export function settleAll(bets, number) {
-  return bets.reduce((sum, bet) => sum + settle(bet, number), 0);
+export function settleAll(bets, number, rules = {}) {
+  return bets.reduce((sum, bet) => sum + settle(bet, number, rules), 0);
+}
+
+// The kind a round's record gives an even chance played under La Partage, so
+// that its own edge is counted.
+export const partageKind = (kind) => (EVEN_CHANCES.includes(kind) ? `${kind}LaPartage` : kind);
+
+const checkDigit = (d) => {
+  if (!Number.isInteger(d) || d < 0 || d > 9) throw new RangeError(`roulette: a finale is on a digit 0 to 9, not ${d}`);
+};
+const endingIn = (d) => range(0, 36).filter((n) => n % 10 === d);
+
+// Finale en plein: one straight up on every number that ends in the digit
+// (four numbers for 0 to 6, three for 7 to 9).
+export function finaleEnPlein(digit, unit = 1) {
+  checkDigit(digit);
+  checkStake(unit);
+  return endingIn(digit).map((n) => ({ kind: 'straight', numbers: [n], stake: unit }));
+}
+
+// Finale à cheval on two digits: in every ten, the split joining the two
+// numbers that end in them where the layout has one, and otherwise a straight
+// up on each of them that exists (34 has no 37 beside it, say).
+export function finaleACheval(first, second, unit = 1) {
+  checkDigit(first);
+  checkDigit(second);
+  if (first === second) throw new RangeError('roulette: a finale à cheval is on two different digits');
+  checkStake(unit);
+  const [a, b] = [first, second].sort((x, y) => x - y);
+  const bets = [];
+  for (let ten = 0; ten <= 30; ten += 10) {
+    const pair = [ten + a, ten + b].filter(isPocket);
+    if (pair.length === 2 && findBet('split', pair)) bets.push({ kind: 'split', numbers: pair, stake: unit });
+    else for (const n of pair) bets.push({ kind: 'straight', numbers: [n], stake: unit });
+  }
+  return bets;
 }
 
 // The wheel's neighbours of a number: `span` pockets either side and the
