@@ -49,8 +49,8 @@ for item in menus[(0, 0)]:
 translated = {label: own.gettext(label) for label in english}
 left = {label for label in seen & english if translated[label] != label}
 if left: sys.exit(f"still English: {sorted(left)}")
-missing = [label for label in english if translated[label] == label or translated[label] not in seen]
-if missing: sys.exit(f"not translated or not shown: {missing}")
+missing = [translated[label] for label in english if translated[label] not in seen]
+if missing or translated == {label: label for label in english}: sys.exit(f"not shown: {missing}")
 PY
 pass "the exported menu bar is in $lang, every item with a key of its own"
 act quit

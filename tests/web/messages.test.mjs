@@ -46,7 +46,9 @@ test('every language of po/LINGUAS has every key, with the same places, and its 
       assert.equal(shape(got), shape(want), `${lang} ${key}`);
       if (shape(want) === 'plural') {
         assert.deepEqual(Object.keys(got), forms, `${lang} ${key} has the forms of its language`);
-        for (const form of forms) assert.equal(places(got[form]), places(want.other), `${lang} ${key}.${form}`);
+        // A form may spell its count out ("one pocket") instead of naming it.
+        const others = (text) => places(text).split(',').filter((p) => p !== 'count').join();
+        for (const form of forms) assert.equal(others(got[form]), others(want.other), `${lang} ${key}.${form}`);
       } else if (shape(want) === 'text') {
         assert.equal(places(got), places(want), `${lang} ${key}`);
       }
