@@ -146,7 +146,6 @@ def read_po(path):
                 index = int(word[7:-1]) if '[' in word else 0
                 entry.setdefault('strs', {})[index] = ''
                 field = ('strs', index)
-                rest = rest
             else:
                 raise SystemExit(f'{path}: cannot read "{raw}"')
             if field[0] == 'strs':
