@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# cmake -DSRC=<web> -DDEST=<staged web> -P CopyWeb.cmake
+# cmake -DSRC=<web> -DDEST=<staged web> [-DGENERATED=<dest>=<file>;...] -P CopyWeb.cmake
 cmake_minimum_required(VERSION 3.25)
 file(GLOB_RECURSE files RELATIVE "${SRC}" "${SRC}/*")
 set(wanted "")
@@ -35,6 +35,15 @@ if(missing)
                       "Run scripts/setup (it runs npm ci in web/), or build from the release tarball, "
                       "which carries them.")
 endif()
+
+# Files the build made for the pages (the translations).
+foreach(pair IN LISTS GENERATED)
+  string(REPLACE "=" ";" parts "${pair}")
+  list(GET parts 0 to)
+  list(GET parts 1 from)
+  file(COPY_FILE "${from}" "${DEST}/${to}" ONLY_IF_DIFFERENT)
+  list(APPEND wanted "${to}")
+endforeach()
 
 # Files removed from web/ leave the staged folder too.
 file(GLOB_RECURSE staged RELATIVE "${DEST}" "${DEST}/*")

@@ -1,11 +1,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The web folder is staged into share/velmar-casino/web at every build: the
 # pages from web/, plus the fonts and three.js taken from the npm packages that
-# scripts/setup installed into web/node_modules.
+# scripts/setup installed into web/node_modules, and the pages' translations
+# that po/ generates.
+set(VELMAR_PAGE_TRANSLATIONS "${CMAKE_BINARY_DIR}/po/translations.js")
 add_custom_target(web ALL
   COMMAND ${CMAKE_COMMAND}
           -DSRC=${CMAKE_SOURCE_DIR}/web
           -DDEST=${VELMAR_RESOURCES}/web
+          -DGENERATED=js/kit/translations.js=${VELMAR_PAGE_TRANSLATIONS}
           -P ${CMAKE_SOURCE_DIR}/cmake/CopyWeb.cmake
   COMMENT "Staging the web folder"
   VERBATIM)

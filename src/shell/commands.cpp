@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/commands.h"
 
+#include "catalog/page_keys.h"
+
 #include "shell/i18n.h"
 
 #include <glib.h>
@@ -140,40 +142,65 @@ std::string escaped(const std::string& text) {
   return e;
 }
 
-}  // namespace
+struct Line {
+  std::string accels;
+  std::string title;
+  std::string group;
+};
 
-std::string shortcutsWindowUi() {
+// One section of the window: its lines grouped in the order the groups first
+// appear, translated.
+std::string section(const std::string& name, const std::string& title, const std::vector<Line>& lines) {
   std::vector<std::string> groups;
-  for (const Shortcut& s : shortcuts())
-    if (std::find(groups.begin(), groups.end(), s.group) == groups.end()) groups.push_back(s.group);
-
-  std::string ui =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<interface>\n"
-      "  <object class=\"GtkShortcutsWindow\" id=\"shortcuts\">\n"
-      "    <property name=\"modal\">1</property>\n"
-      "    <child>\n      <object class=\"GtkShortcutsSection\">\n"
-      "        <property name=\"section-name\">shortcuts</property>\n"
-      // Two columns of this many lines make one page that holds every shortcut.
-      "        <property name=\"max-height\">16</property>\n";
+  for (const Line& l : lines)
+    if (std::find(groups.begin(), groups.end(), l.group) == groups.end()) groups.push_back(l.group);
+  std::string ui = "    <child>\n      <object class=\"GtkShortcutsSection\">\n"
+                   "        <property name=\"section-name\">" + escaped(name) + "</property>\n";
+  if (!title.empty()) ui += "        <property name=\"title\">" + escaped(title) + "</property>\n";
+  // Two columns of this many lines make one page that holds every shortcut.
+  ui += "        <property name=\"max-height\">16</property>\n";
   for (const std::string& group : groups) {
     ui += "        <child>\n          <object class=\"GtkShortcutsGroup\">\n"
           "            <property name=\"title\">" + escaped(_(group.c_str())) + "</property>\n";
-    for (const Shortcut& s : shortcuts()) {
-      if (s.group != group) continue;
-      // The keypad keys draw just like their main-keyboard twins; listing
-      // both would read as the same shortcut twice.
-      std::string accels;
-      for (const std::string& a : s.accels)
-        if (a.find("KP_") == std::string::npos) accels += (accels.empty() ? "" : " ") + a;
+    for (const Line& l : lines) {
+      if (l.group != group) continue;
       ui += "            <child>\n              <object class=\"GtkShortcutsShortcut\">\n"
-            "                <property name=\"title\">" + escaped(gettext(s.title.c_str())) + "</property>\n"
-            "                <property name=\"accelerator\">" + escaped(accels) + "</property>\n"
+            "                <property name=\"title\">" + escaped(gettext(l.title.c_str())) + "</property>\n"
+            "                <property name=\"accelerator\">" + escaped(l.accels) + "</property>\n"
             "              </object>\n            </child>\n";
     }
     ui += "          </object>\n        </child>\n";
   }
-  ui += "      </object>\n    </child>\n  </object>\n</interface>\n";
-  return ui;
+  return ui + "      </object>\n    </child>\n";
+}
+
+}  // namespace
+
+std::string shortcutsWindowUi() {
+  std::vector<Line> app;
+  for (const Shortcut& s : shortcuts()) {
+    // The keypad keys draw just like their main-keyboard twins; listing
+    // both would read as the same shortcut twice.
+    std::string accels;
+    for (const std::string& a : s.accels)
+      if (a.find("KP_") == std::string::npos) accels += (accels.empty() ? "" : " ") + a;
+    app.push_back({accels, s.title, s.group});
+    // GTK opens the menu bar with F10 itself; it belongs with the general keys.
+    if (s.action == "app.quit") app.push_back({"F10", N_("Open the Menu"), s.group});
+  }
+  std::string ui =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<interface>\n"
+      "  <object class=\"GtkShortcutsWindow\" id=\"shortcuts\">\n"
+      "    <property name=\"modal\">1</property>\n";
+  ui += section("shortcuts", _("Velmar Casino"), app);
+  // Then each table's own keys, which its page answers while it is shown.
+  for (const Table& table : Tables::all) {
+    std::vector<Line> lines;
+    for (const PageKey& k : Tables::keys(table.id))
+      lines.push_back({std::string(k.accels), std::string(k.title), std::string(k.group)});
+    ui += section(std::string(table.id), std::string(table.name), lines);
+  }
+  return ui + "  </object>\n</interface>\n";
 }
 
 }  // namespace velmar::Commands

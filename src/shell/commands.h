@@ -76,9 +76,10 @@ struct Shortcut {
 };
 const std::vector<Shortcut>& shortcuts();
 
-// The GtkBuilder description of the shortcuts window: every shortcut above,
-// grouped and translated, in one section sized to show on one page, under
-// the object id "shortcuts" (keypad twins left out).
+// The GtkBuilder description of the shortcuts window, under the object id
+// "shortcuts": a first section with every shortcut above and F10, then one
+// section per table with the keys its page answers, each grouped,
+// translated and sized to show on one page (keypad twins left out).
 std::string shortcutsWindowUi();
 
 }  // namespace Commands

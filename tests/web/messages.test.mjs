@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, readdirSync } from 'node:fs';
+import { mkdtempSync, readFileSync, readdirSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import { CATALOGUES, chooseLanguage, setLanguage, t } from '../../web/js/kit/messages.js';
 import { rouletteResult, blackjackResult, pokerHandName } from '../../web/js/kit/results.js';
 import { cardName } from '../../web/js/kit/cards.js';
@@ -12,52 +16,67 @@ const web = new URL('../../web/', import.meta.url);
 const places = (text) => [...String(text).matchAll(/\{(\w+)\}/g)].map((m) => m[1]).sort().join();
 const shape = (v) => (Array.isArray(v) ? `list of ${v.length}` : typeof v === 'object' ? 'plural' : 'text');
 
-test('every catalogue has every key of every other, with the same places and the plural forms its language needs', () => {
-  const [en, ...others] = Object.entries(CATALOGUES);
-  for (const [lang, cat] of others) {
-    assert.deepEqual(Object.keys(cat).sort(), Object.keys(en[1]).sort(), `${lang} has the keys English has`);
-    const forms = new Intl.PluralRules(lang).resolvedOptions().pluralCategories;
-    for (const [key, want] of Object.entries(en[1])) {
-      const got = cat[key];
+// The other languages are what the build generated from po/: the ones the
+// staged pages load (ctest names the folder), else made here from po/.
+async function translations() {
+  let staged = process.env.VELMAR_STAGED_WEB;
+  if (!staged) {
+    staged = mkdtempSync(join(tmpdir(), 'velmar-po-'));
+    execFileSync('python3', [fileURLToPath(new URL('../../po/pages.py', import.meta.url)), 'catalogue',
+      fileURLToPath(new URL('js/kit/messages.js', web)), fileURLToPath(new URL('../../po', import.meta.url)),
+      join(staged, 'js/kit/translations.js')]);
+  }
+  return (await import(pathToFileURL(join(staged, 'js/kit/translations.js')))).TRANSLATIONS;
+}
+Object.assign(CATALOGUES, await translations());
+const LINGUAS = readFileSync(new URL('../../po/LINGUAS', import.meta.url), 'utf8').split('\n')
+  .map((l) => l.trim()).filter((l) => l && !l.startsWith('#'));
+const others = LINGUAS.map((lang) => [lang, CATALOGUES[lang]]);
+
+test('every language of po/LINGUAS has every key, with the same places, and its own plural rule', () => {
+  const en = CATALOGUES.en.messages;
+  assert.deepEqual(Object.keys(CATALOGUES).sort(), ['en', ...LINGUAS].sort());
+  for (const [lang, { messages, plural }] of others) {
+    assert.deepEqual(Object.keys(messages).sort(), Object.keys(en).sort(), `${lang} has the keys English has`);
+    // The rule picks a form that exists for every count the tables pass.
+    const forms = Object.keys(messages['net.win']);
+    for (const n of [0, 1, 1.5, 2, 5, 11, 21, 101, 1000000]) assert.ok(forms.includes(String(plural(n))), `${lang} ${n}`);
+    for (const [key, want] of Object.entries(en)) {
+      const got = messages[key];
       assert.equal(shape(got), shape(want), `${lang} ${key}`);
       if (shape(want) === 'plural') {
-        for (const form of forms) assert.equal(places(got[form]), places(want.other), `${lang} ${key}.${form}`);
+        assert.deepEqual(Object.keys(got), forms, `${lang} ${key} has the forms of its language`);
+        // A form may spell its count out ("one pocket") instead of naming it.
+        const others = (text) => places(text).split(',').filter((p) => p !== 'count').join();
+        for (const form of forms) assert.equal(others(got[form]), others(want.other), `${lang} ${key}.${form}`);
       } else if (shape(want) === 'text') {
         assert.equal(places(got), places(want), `${lang} ${key}`);
       }
     }
-    // Nothing is left in English by mistake: only names and signs read the same.
-    const same = Object.keys(cat).filter((k) => JSON.stringify(cat[k]) === JSON.stringify(en[1][k]));
-    assert.deepEqual(same, ['roulette.spot.trio', 'roulette.spot.low', 'roulette.spot.high', 'roulette.call.voisins', 'roulette.call.tiers',
-      'roulette.call.orphelins', 'roulette.call.jeuZero', 'blackjack.handN', 'baccarat.letter.banker', 'poker.ante',
-      'poker.call', 'say.cards', 'say.cardsNoTotal', 'frame.lobby', 'frame.chips', 'panel.limits', 'panel.speed.normal',
-      'blackjack.stats.blackjacks', 'blackjack.handLabel', 'blackjack.handLabelOutcome', 'poker.row.5', 'poker.felt.title'], `${lang}: the same as English`);
   }
 });
 
-test('German throughout a round: words, numbers, plurals and card names, English for a language we lack', () => {
-  assert.deepEqual([chooseLanguage(['fr-CA', 'de-AT']), chooseLanguage(['fr']), chooseLanguage([])], ['de', 'en', 'en']);
-  assert.equal(setLanguage('de-DE'), 'de');
-  try {
-    const spin = rouletteResult({ number: 17, colour: 'black', bets: [
-      { kind: 'straight', numbers: [17], staked: 5000, returned: 180000 },
-      { kind: 'red', numbers: [], staked: 100, returned: 0 },
-      { kind: 'dozen', numbers: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12], staked: 100, returned: 0 }] });
-    assert.equal(spin.text, 'Sie gewinnen 1.748 Chips. Die Kugel fällt auf 17, Schwarz. ' +
-      'Plein 17: 50 gewinnt 1.750. Ihre anderen Einsätze verlieren 2.');
-    const hand = { cards: ['Ts', '9h'], bet: 1000, doubled: false, split: false };
-    assert.match(blackjackResult({ hands: [hand], outcomes: [{ outcome: 'lose' }], dealer: ['As', 'Kd'], net: -1000 }).text,
-      /^Sie verlieren 10 Chips\. Ihre Hand: 19 verliert 10 gegen den Croupier \(Blackjack\)\.$/);
-    assert.deepEqual([cardName('Qh'), pokerHandName({ category: 6, score: (12 << 16) | (11 << 12) }), t('net.win', { amount: 150, count: 1.5 })],
-      ['Herz-Dame', 'Full House, Asse über Könige', 'Sie gewinnen 1,50 Chips.']);
-    // A refusal names the spot and points to the shell's reset as its German menu reads.
-    const slip = new BetSlip({ bankroll: () => 50, min: 1, spots: { ante: { max: 10 } } });
-    assert.deepEqual([slip.place('ante', 25).reason, belowMinimumMessage(50, 1)],
-      ['Auf das Ante sind höchstens 10 erlaubt.', 'Sie haben hier 0,50 Chips, weniger als der kleinste Einsatz dieses ' +
-        'Tisches von 1. Beginnen Sie an diesem Tisch neu mit 1.000 Chips, oder wählen Sie im Menü ' +
-        'Tisch ▸ Chips an diesem Tisch zurücksetzen … (Umschalt+Strg+Entf).']);
-  } finally {
-    setLanguage('en');
+test('each language throughout a round: its words, numbers and plural forms; English for a language we lack', () => {
+  assert.deepEqual([chooseLanguage(['xx-YY']), chooseLanguage([])], ['en', 'en']);
+  for (const [lang, { messages }] of others) {
+    assert.equal(chooseLanguage(['xx', `${lang}-XX`, 'en']), lang);
+    assert.equal(setLanguage(lang), lang);
+    try {
+      const spin = rouletteResult({ number: 17, colour: 'black', bets: [
+        { kind: 'straight', numbers: [17], staked: 5000, returned: 180000 },
+        { kind: 'red', numbers: [], staked: 100, returned: 0 }] });
+      const net = t('net.win', { amount: 174900, count: 1749 });
+      assert.ok(spin.text.startsWith(net) && net.includes(new Intl.NumberFormat(lang).format(1749)), `${lang}: ${spin.text}`);
+      assert.notEqual(net, CATALOGUES.en.messages['net.win'].other.replace('{amount}', '1,749'));
+      // A card's name and a refusal pointing to the shell's reset come out whole, in this language.
+      for (const text of [cardName('Qh'), pokerHandName({ category: 6, score: (12 << 16) | (11 << 12) }),
+        belowMinimumMessage(50, 1), new BetSlip({ bankroll: () => 50, min: 1, spots: { ante: { max: 10 } } }).place('ante', 25).reason]) {
+        assert.doesNotMatch(text, /\{\w+\}|\b(of|over|The most|less than)\b/, `${lang}: ${text}`);
+      }
+      assert.ok(cardName('Qh').includes(messages['card.ranks'][10]) && cardName('Qh').includes(messages['card.suits'][2]));
+    } finally {
+      setLanguage('en');
+    }
   }
   assert.deepEqual([t('net.loss', { amount: 123450, count: 1234.5 }), t('no.such.key')], ['You lose 1,234.50 chips.', 'no.such.key']);
 });

@@ -7,6 +7,9 @@
 
 #include "host_fixture.h"
 
+#include "catalog/page_keys.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -246,13 +249,30 @@ TEST_F(TablePage, EveryTableRunDryOffersAFreshStartAndPlaysOnAfterIt) {
   }
 }
 
-TEST_F(TablePage, EveryTableHasReadableTextAndNamedControls) {
+// The keys a help sheet lists, as GTK names them: what the shortcuts window
+// shows for the table must be what its page says it answers.
+constexpr const char* kHelpKeys = R"JS(
+  press('?');
+  const names = { space: 'space', enter: 'Return', '⌫': 'BackSpace', esc: 'Escape', '?': 'question', '1–6': '1...6' };
+  const keys = [...document.querySelectorAll('dialog.help-sheet table')].at(-1);
+  const rows = [...keys.querySelectorAll('tbody th')].map((th) => th.textContent.split(' / ')
+    .map((k) => names[k.toLowerCase()] ?? (k.length === 1 ? k.toLowerCase() : k)).join(' '));
+  $('dialog.help-sheet button').click();
+  return rows.sort();
+)JS";
+
+TEST_F(TablePage, EveryTableHasReadableTextNamedControlsAndTheKeysTheShortcutsWindowLists) {
   for (const TableInfo& t : kTables) {
     file = t.file, key = t.key, bankroll = t.bankroll;
     casino->saves().replaceAll({{key, kSeed}});
     casino->open(Tables::url(file));
     ASSERT_TRUE(showsTable()) << file;
     EXPECT_EQ(json::parse(page(kAccessibilityCheck)), json::array()) << file;
+    std::vector<std::string> listed;
+    for (const PageKey& k : Tables::keys(Tables::table(Tables::url(file))->id))
+      if (!k.onBoard) listed.emplace_back(k.accels);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(json::parse(page(kHelpKeys)), json(listed)) << file;
   }
 }
 

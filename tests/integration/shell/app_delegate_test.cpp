@@ -216,7 +216,10 @@ TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
       EXPECT_EQ(g_list_model_get_n_items(list), 1u) << "the shortcuts spill over onto more pages";
       int shortcuts = 0;
       test::findWidget(pages, [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SHORTCUT(x) && ++shortcuts < 0; });
-      EXPECT_EQ(shortcuts, static_cast<int>(Commands::shortcuts().size()));
+      EXPECT_EQ(shortcuts, static_cast<int>(Commands::shortcuts().size()) + 1) << "the application's and F10";
+      int sections = 0;
+      test::findWidget(GTK_WIDGET(w), [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SECTION(x) && ++sections < 0; });
+      EXPECT_EQ(sections, 1 + static_cast<int>(Tables::all.size())) << "a section per table";
     } else {
       AdwAboutWindow* about = ADW_ABOUT_WINDOW(w);
       EXPECT_EQ(adw_about_window_get_license_type(about), GTK_LICENSE_GPL_3_0);

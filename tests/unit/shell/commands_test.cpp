@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/commands.h"
 
+#include "catalog/page_keys.h"
+
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
@@ -80,6 +82,24 @@ TEST(Shortcuts, EachAcceleratorParsesAndIsTakenOnceAndTheWindowLeavesOutKeypadTw
   const std::string ui = Commands::shortcutsWindowUi();
   EXPECT_EQ(ui.find("KP_"), std::string::npos);
   EXPECT_NE(ui.find(">&lt;Primary&gt;equal &lt;Primary&gt;plus<"), std::string::npos);
+}
+
+// A table's keys in the shortcuts window: each parses (a range by its ends),
+// and none does two things at one table.
+TEST(Shortcuts, EveryTablesKeysParseAndEachKeyDoesOneThing) {
+  for (const Table& table : Tables::all) {
+    std::vector<std::string> seen;
+    ASSERT_FALSE(Tables::keys(table.id).empty()) << table.id;
+    for (const PageKey& k : Tables::keys(table.id)) {
+      g_auto(GStrv) accels = g_strsplit(std::string(k.accels).c_str(), " ", -1);
+      for (char** a = accels; *a; ++a) {
+        g_auto(GStrv) ends = g_strsplit(*a, "...", 2);
+        for (char** end = ends; *end; ++end) EXPECT_TRUE(gtk_accelerator_parse(*end, nullptr, nullptr)) << *end;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), *a), 0) << table.id << " " << *a;
+        seen.emplace_back(*a);
+      }
+    }
+  }
 }
 
 // The tables get their menu keys from what the other items of the Table menu

@@ -3,11 +3,17 @@
 // language. Pure: no DOM at import time, so node tests read the same words.
 //
 // A message is a string with {named} places, or an object of plural forms
-// ({ one, other }) chosen by Intl.PluralRules on the `count` parameter.
-// Amounts are passed in cents and formatted here, through Intl.NumberFormat,
-// so a language brings its own digit grouping and decimal sign with it.
+// chosen by the language's plural rule on the `count` parameter. Amounts are
+// passed in cents and formatted here, through Intl.NumberFormat, so a
+// language brings its own digit grouping and decimal sign with it.
+//
+// English, below, is the source: the build extracts it into the translation
+// template and generates translations.js from po/<lang>.po, each language
+// with the plural rule of its .po header. A source tree without that file
+// speaks English.
 import { setNumberLocale, formatChips } from './money.js';
-import { DE } from './messages-de.js';
+
+const generated = await import('./translations.js').then((m) => m.TRANSLATIONS, () => ({}));
 
 const EN = {
   // The net result of a round, always said first.
@@ -466,7 +472,10 @@ const EN = {
   'lobby.inPlay.hand': 'A hand is in play: {stake} at stake',
 };
 
-export const CATALOGUES = { en: EN, de: DE };
+const english = new Intl.PluralRules('en');
+
+/** Every language's messages and plural rule (a form's name or number for a count), English first. */
+export const CATALOGUES = { en: { plural: (n) => english.select(n), messages: EN }, ...generated };
 
 /** The catalogue for the first of the player's languages we have; English otherwise. */
 export function chooseLanguage(languages = []) {
@@ -479,13 +488,11 @@ export function chooseLanguage(languages = []) {
 
 const nav = globalThis.navigator;
 let language = chooseLanguage(nav?.languages?.length ? nav.languages : [nav?.language ?? 'en']);
-let plurals = new Intl.PluralRules(language);
 setNumberLocale(language);
 
 /** For tests and a later language menu: switch every message and number. */
 export function setLanguage(tag) {
   language = chooseLanguage([tag]);
-  plurals = new Intl.PluralRules(language);
   setNumberLocale(language);
   return language;
 }
@@ -507,12 +514,16 @@ export function fillPage(root = document) {
   for (const el of root.querySelectorAll('[data-i18n-title]')) el.title = t(el.dataset.i18nTitle);
 }
 
+/** The catalogue that holds `key`: the player's language's, or English. */
+function holder(key) {
+  const own = CATALOGUES[language];
+  if (Object.hasOwn(own.messages, key)) return own;
+  return Object.hasOwn(EN, key) ? CATALOGUES.en : null;
+}
+
 /** The raw entry under `key`, from the player's language or English. */
 export function entry(key) {
-  const own = CATALOGUES[language];
-  if (own && Object.hasOwn(own, key)) return own[key];
-  if (Object.hasOwn(EN, key)) return EN[key];
-  return null;
+  return holder(key)?.messages[key] ?? null;
 }
 
 /**
@@ -521,13 +532,14 @@ export function entry(key) {
  * are cents and are formatted as chips; `count` picks the plural form.
  */
 export function t(key, params = {}) {
-  let text = entry(key);
-  if (text === null) {
+  const catalogue = holder(key);
+  if (!catalogue) {
     console.warn(`Velmar Casino: no message ${key}`);
     return key;
   }
+  let text = catalogue.messages[key];
   if (typeof text === 'object' && !Array.isArray(text)) {
-    text = text[plurals.select(params.count ?? 0)] ?? text.other;
+    text = text[catalogue.plural(params.count ?? 0)] ?? Object.values(text).at(-1);
   }
   return String(text).replace(/\{(\w+)\}/g, (whole, name) => {
     if (!Object.hasOwn(params, name)) return whole;
