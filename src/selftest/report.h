@@ -12,8 +12,9 @@
 
 namespace velmar::selftest {
 
-// Evaluated in each page; evaluates to a JSON text describing the page.
-extern const std::string_view kProbeScript;
+// Evaluated in each page; evaluates to a JSON text describing the page
+// (probe.js, carried inside the program).
+const std::string& probeScript();
 
 inline constexpr std::string_view kTestKey = "vl-selftest";
 

@@ -174,7 +174,7 @@ void SelfTest::probe(size_t index) {
   stage_ = selftest::Stage::Probing;
   logLine(selftest::probingLine(page, uriOf(view), webkit_web_view_is_loading(view)));
   auto viewRef = Ref<WebKitWebView>::retain(view);
-  evaluate(view, selftest::kProbeScript,
+  evaluate(view, selftest::probeScript(),
            [self = shared_from_this(), index, step = step_, viewRef](std::optional<std::string> text,
                                                                      std::optional<std::string> error) {
              // An answer after the page's bound ran out: the run has moved on.
