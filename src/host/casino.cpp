@@ -67,14 +67,17 @@ std::optional<std::string> addressOf(WebKitWebView* view) {
   return std::nullopt;
 }
 
-// Runs a script in the page and then fn, whether the script succeeded or not.
-void evaluate(WebKitWebView* view, std::string_view script, std::function<void()> fn) {
-  webkit_web_view_evaluate_javascript(
-      view, script.data(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
+// Runs a function body in the page, with the named arguments of the a{sv}
+// dictionary (floating, or null for none), and then fn, whether the script
+// succeeded or not.
+void evaluate(WebKitWebView* view, std::string_view body, std::function<void()> fn, GVariant* arguments = nullptr) {
+  webkit_web_view_call_async_javascript_function(
+      view, body.data(), static_cast<gssize>(body.size()), arguments, nullptr, nullptr, nullptr,
       [](GObject* source, GAsyncResult* result, gpointer data) {
         std::unique_ptr<std::function<void()>> fn(static_cast<std::function<void()>*>(data));
         g_autoptr(GError) error = nullptr;
-        auto value = Ref<JSCValue>::adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+        auto value = Ref<JSCValue>::adopt(
+            webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error));
         (*fn)();
       },
       new std::function<void()>(std::move(fn)));
@@ -526,7 +529,10 @@ void Casino::changeTableKey(const Table& named, std::optional<std::string> value
     if (self->impl_->opening == ticket) self->load(next, !answered);
   });
   after(kFlushTimeout, race.timedOut);
-  evaluate(d.view.get(), freezeScript(*table), race.answered);
+  GVariantDict arguments;
+  g_variant_dict_init(&arguments, nullptr);
+  g_variant_dict_insert(&arguments, "key", "s", std::string(table->storeKey).c_str());
+  evaluate(d.view.get(), kFreezeScript, race.answered, g_variant_dict_end(&arguments));
 }
 
 void Casino::setZoom(double zoom) {
@@ -711,10 +717,6 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   NavigationRequest request;
   if (uri && *uri) request.address = uri;
-  // The UI process cannot tell which frame a navigation targets (WebKitGTK
-  // 2.50 has no frame object there); our pages use no frames, so every
-  // navigation counts as the main frame's.
-  request.mainFrame = true;
   auto kind = webkit_navigation_action_get_navigation_type(action);
   request.reload = kind == WEBKIT_NAVIGATION_TYPE_RELOAD || kind == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED;
   request.historyStep = kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;

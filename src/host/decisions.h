@@ -21,10 +21,11 @@ enum class Navigation {
   Refuse,        // cancel; nothing happens (logged)
 };
 
+// Every navigation counts as the main frame's: our pages use no frames, and
+// the UI process cannot tell which frame a navigation targets (WebKitGTK
+// 2.50 has no frame object there).
 struct NavigationRequest {
   std::optional<std::string> address;
-  // Whether the navigation targets the main frame (true when it names no frame).
-  bool mainFrame = true;
   bool reload = false;
   // Back or forward through the view's history.
   bool historyStep = false;
@@ -85,10 +86,11 @@ struct FlushRace {
 };
 FlushRace raceOnce(std::function<void(bool answered)> done);
 
+// What the host asks of a page's bridge, run as function bodies. The freeze
+// silences a table's page and deletes its key there: key, the table's
+// storeKey, comes in as the function's argument, never as script text.
 inline constexpr std::string_view kFlushScript = "window.__vlCasino && window.__vlCasino.flush()";
-
-// The script that silences a table's page and deletes its key there.
-std::string freezeScript(const Table& table);
+inline constexpr std::string_view kFreezeScript = "window.__vlCasino && window.__vlCasino.freeze(key)";
 
 // A double-quoted script string literal that reads back as exactly text.
 std::string jsStringLiteral(std::string_view text);
