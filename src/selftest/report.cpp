@@ -32,12 +32,6 @@ std::string testValue(double seconds) {
   return text;
 }
 
-std::string writeScript(std::string_view value) {
-  return "localStorage.setItem('" + std::string(kTestKey) + "', '" + std::string(value) + "')";
-}
-
-std::string removeScript() { return "localStorage.removeItem('" + std::string(kTestKey) + "')"; }
-
 nlohmann::json makeRecord(const std::string& page, const ProbeAnswer& answer) {
   nlohmann::json record = nlohmann::json::object();
   record["page"] = page;
