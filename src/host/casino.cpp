@@ -67,20 +67,33 @@ std::optional<std::string> addressOf(WebKitWebView* view) {
   return std::nullopt;
 }
 
-// Runs a function body in the page, with the named arguments of the a{sv}
-// dictionary (floating, or null for none), and then fn, whether the script
-// succeeded or not.
-void evaluate(WebKitWebView* view, std::string_view body, std::function<void()> fn, GVariant* arguments = nullptr) {
-  webkit_web_view_call_async_javascript_function(
-      view, body.data(), static_cast<gssize>(body.size()), arguments, nullptr, nullptr, nullptr,
+// Runs a script in the page and then fn, whether the script succeeded or not.
+// With arguments (a floating a{sv}), the script is a function body that sees
+// them by name.
+void evaluate(WebKitWebView* view, std::string_view script, std::function<void()> fn, GVariant* arguments = nullptr) {
+  auto* boxed = new std::function<void()>(std::move(fn));
+  auto length = static_cast<gssize>(script.size());
+  if (arguments) {
+    webkit_web_view_call_async_javascript_function(
+        view, script.data(), length, arguments, nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+          g_autoptr(GError) error = nullptr;
+          Ref<JSCValue>::adopt(webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error));
+          std::unique_ptr<std::function<void()>> fn(static_cast<std::function<void()>*>(data));
+          (*fn)();
+        },
+        boxed);
+    return;
+  }
+  webkit_web_view_evaluate_javascript(
+      view, script.data(), length, nullptr, nullptr, nullptr,
       [](GObject* source, GAsyncResult* result, gpointer data) {
-        std::unique_ptr<std::function<void()>> fn(static_cast<std::function<void()>*>(data));
         g_autoptr(GError) error = nullptr;
-        auto value = Ref<JSCValue>::adopt(
-            webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error));
+        Ref<JSCValue>::adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+        std::unique_ptr<std::function<void()>> fn(static_cast<std::function<void()>*>(data));
         (*fn)();
       },
-      new std::function<void()>(std::move(fn)));
+      boxed);
 }
 
 // Back and Forward have nowhere to go, as every page has a view of its own;
