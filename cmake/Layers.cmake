@@ -31,3 +31,25 @@ function(velmar_layer name)
   endif()
   add_library(velmar::${name} ALIAS velmar_${name})
 endfunction()
+
+# velmar_resources(NAME): compiles the layer's NAME.gresource.xml into the
+# layer's library, so the program carries those files inside it. The bundle
+# is reached through velmar_NAME_get_resource(), which also makes sure the
+# linker keeps it; it registers itself when the program starts.
+find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
+function(velmar_resources name)
+  set(dir "${CMAKE_CURRENT_SOURCE_DIR}")
+  set(xml "${dir}/${name}.gresource.xml")
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/${name}_resources.c")
+  execute_process(COMMAND ${GLIB_COMPILE_RESOURCES} --generate-dependencies --sourcedir "${dir}" "${xml}"
+                  OUTPUT_VARIABLE files OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  string(REPLACE "\n" ";" files "${files}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${xml}")
+  add_custom_command(
+    OUTPUT "${out}"
+    COMMAND ${GLIB_COMPILE_RESOURCES} --generate-source --c-name velmar_${name}
+            --sourcedir "${dir}" --target "${out}" "${xml}"
+    DEPENDS "${xml}" ${files}
+    VERBATIM)
+  target_sources(velmar_${name} PRIVATE "${out}")
+endfunction()

@@ -68,13 +68,15 @@ std::optional<std::string> addressOf(WebKitWebView* view) {
 }
 
 // Runs a script in the page and then fn, whether the script succeeded or not.
+// Scripts are evaluated rather than called as functions with arguments: a
+// view reloaded after its web process died never answered such a call.
 void evaluate(WebKitWebView* view, std::string_view script, std::function<void()> fn) {
   webkit_web_view_evaluate_javascript(
       view, script.data(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
       [](GObject* source, GAsyncResult* result, gpointer data) {
         std::unique_ptr<std::function<void()>> fn(static_cast<std::function<void()>*>(data));
         g_autoptr(GError) error = nullptr;
-        auto value = Ref<JSCValue>::adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+        Ref<JSCValue>::adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
         (*fn)();
       },
       new std::function<void()>(std::move(fn)));
@@ -711,10 +713,6 @@ gboolean Casino::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decis
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   NavigationRequest request;
   if (uri && *uri) request.address = uri;
-  // The UI process cannot tell which frame a navigation targets (WebKitGTK
-  // 2.50 has no frame object there); our pages use no frames, so every
-  // navigation counts as the main frame's.
-  request.mainFrame = true;
   auto kind = webkit_navigation_action_get_navigation_type(action);
   request.reload = kind == WEBKIT_NAVIGATION_TYPE_RELOAD || kind == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED;
   request.historyStep = kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;

@@ -32,12 +32,11 @@ Navigation decideNavigation(const NavigationRequest& request, const std::optiona
   auto scheme = lower(Tables::schemeOf(*request.address));
   if (scheme.empty()) return Navigation::Allow;
   if (scheme != kScheme) {
-    if (!request.mainFrame) return Navigation::Allow;
     // The view stays on our own pages: anything else would blank the table
     // while the window still names it.
     return isSystemScheme(*request.address) ? Navigation::HandToSystem : Navigation::Refuse;
   }
-  if (!request.mainFrame || !current) return Navigation::Allow;
+  if (!current) return Navigation::Allow;
   // Each page has a view of its own, so there is no page of ours to go back
   // or forward to; at most the blank page a prepared view started with.
   if (request.historyStep) return Navigation::Refuse;

@@ -21,10 +21,11 @@ enum class Navigation {
   Refuse,        // cancel; nothing happens (logged)
 };
 
+// Every navigation counts as the main frame's: our pages use no frames, and
+// the UI process cannot tell which frame a navigation targets (WebKitGTK
+// 2.50 has no frame object there).
 struct NavigationRequest {
   std::optional<std::string> address;
-  // Whether the navigation targets the main frame (true when it names no frame).
-  bool mainFrame = true;
   bool reload = false;
   // Back or forward through the view's history.
   bool historyStep = false;

@@ -20,8 +20,12 @@ inline constexpr std::string_view handlerName = "casino";
 // The key the pages read the evening's start from (EVENING_KEY in the kit).
 inline constexpr std::string_view eveningKey = "velmar-casino.evening";
 
-// The script's source around the seed, the compact JSON of the saves, and the
-// evening's start in milliseconds since the epoch.
+// The bridge as the program carries it (bridge/page.js): a function of the
+// JSON text {handler, eveningKey, evening, seed}.
+const std::string& source();
+
+// The script a page is given: the bridge called with the seed, the compact
+// JSON of the saves, and the evening's start in milliseconds since the epoch.
 std::string make(std::string_view seed, std::int64_t evening);
 
 }  // namespace PageScript

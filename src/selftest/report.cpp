@@ -2,38 +2,21 @@
 #include "selftest/report.h"
 
 #include "catalog/tables.h"
+#include "platform/resource_text.h"
 #include "store/json_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <glib.h>
 
+extern "C" GResource* velmar_selftest_get_resource(void);
+
 namespace velmar::selftest {
 
-const std::string_view kProbeScript =
-    "(() => {\n"
-    "  const c = document.querySelector('canvas');\n"
-    "  let gl = false;\n"
-    "  document.querySelectorAll('canvas').forEach(el => {\n"
-    "    try { if (el.getContext('webgl2') || el.getContext('webgl')) gl = true; } catch (e) {}\n"
-    "  });\n"
-    "  return JSON.stringify({\n"
-    "    title: document.title,\n"
-    "    url: location.href,\n"
-    "    manrope: document.fonts.check('600 16px Manrope'),\n"
-    "    playfair: document.fonts.check('700 16px \"Playfair Display\"'),\n"
-    "    fontsLoaded: [...document.fonts].filter(f => f.status === 'loaded').map(f => f.family).filter((v, i, a) => "
-    "a.indexOf(v) === i),\n"
-    "    canvases: document.querySelectorAll('canvas').length,\n"
-    "    webgl: gl,\n"
-    "    bridge: !!window.__vlCasino,\n"
-    "    storageKeys: Object.keys(localStorage),\n"
-    // The language the page chose and what it shows, to check a translation.
-    "    language: document.documentElement.lang,\n"
-    "    languages: navigator.languages,\n"
-    "    text: document.body.innerText.slice(0, 6000),\n"
-    "  });\n"
-    "})()";
+const std::string& probeScript() {
+  static const std::string text = resourceText(velmar_selftest_get_resource(), "/com/velmar/Casino/selftest/probe.js");
+  return text;
+}
 
 std::vector<std::string> pageList() {
   std::vector<std::string> pages{std::string(Tables::lobbyFile)};
@@ -48,12 +31,6 @@ std::string testValue(double seconds) {
   if (text.find('.') == std::string::npos) text += ".0";
   return text;
 }
-
-std::string writeScript(std::string_view value) {
-  return "localStorage.setItem('" + std::string(kTestKey) + "', '" + std::string(value) + "')";
-}
-
-std::string removeScript() { return "localStorage.removeItem('" + std::string(kTestKey) + "')"; }
 
 nlohmann::json makeRecord(const std::string& page, const ProbeAnswer& answer) {
   nlohmann::json record = nlohmann::json::object();

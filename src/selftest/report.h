@@ -12,8 +12,9 @@
 
 namespace velmar::selftest {
 
-// Evaluated in each page; evaluates to a JSON text describing the page.
-extern const std::string_view kProbeScript;
+// Evaluated in each page; evaluates to a JSON text describing the page
+// (probe.js, carried inside the program).
+const std::string& probeScript();
 
 inline constexpr std::string_view kTestKey = "vl-selftest";
 
@@ -23,8 +24,9 @@ std::vector<std::string> pageList();
 // The test value: seconds since 1970 as the shortest decimal that reads back
 // as the same double, always with a point.
 std::string testValue(double secondsSinceEpoch);
-std::string writeScript(std::string_view value);
-std::string removeScript();
+// Function bodies run with the test key and value as the arguments key and value.
+inline constexpr std::string_view kWriteScript = "localStorage.setItem(key, value)";
+inline constexpr std::string_view kRemoveScript = "localStorage.removeItem(key)";
 
 // What the page answered to the probe: its text when the result was a string.
 struct ProbeAnswer {

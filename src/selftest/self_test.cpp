@@ -16,28 +16,56 @@ namespace velmar {
 
 namespace {
 
+using Answer = std::function<void(std::optional<std::string>, std::optional<std::string>)>;
+
+// Hands a script's outcome to the Answer in data, which it then deletes.
+void deliver(gpointer data, JSCValue* adopted, GError* error) {
+  std::unique_ptr<Answer> done(static_cast<Answer*>(data));
+  auto value = Ref<JSCValue>::adopt(adopted);
+  std::optional<std::string> text;
+  if (value && jsc_value_is_string(value.get())) {
+    g_autofree char* s = jsc_value_to_string(value.get());
+    text = s;
+  }
+  std::optional<std::string> message;
+  if (error) message = error->message;
+  (*done)(std::move(text), std::move(message));
+}
+
 // Runs a script in the view; done gets the string result (when it is one) and
-// the error message (when there is one). done is called exactly once.
-void evaluate(WebKitWebView* view, std::string_view script,
-              std::function<void(std::optional<std::string>, std::optional<std::string>)> done) {
-  auto* boxed = new decltype(done)(std::move(done));
+// the error message (when there is one). done is called exactly once. With
+// arguments (a floating a{sv}), the script is a function body that sees them
+// by name.
+void evaluate(WebKitWebView* view, std::string_view script, Answer done, GVariant* arguments = nullptr) {
+  auto* boxed = new Answer(std::move(done));
+  auto length = static_cast<gssize>(script.size());
+  if (arguments) {
+    webkit_web_view_call_async_javascript_function(
+        view, script.data(), length, arguments, nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+          g_autoptr(GError) error = nullptr;
+          deliver(data, webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error),
+                  error);
+        },
+        boxed);
+    return;
+  }
   webkit_web_view_evaluate_javascript(
-      view, script.data(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
+      view, script.data(), length, nullptr, nullptr, nullptr,
       [](GObject* source, GAsyncResult* result, gpointer data) {
-        std::unique_ptr<decltype(done)> callback(static_cast<decltype(done)*>(data));
         g_autoptr(GError) error = nullptr;
-        auto value = Ref<JSCValue>::adopt(
-            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
-        std::optional<std::string> text;
-        if (value && jsc_value_is_string(value.get())) {
-          g_autofree char* s = jsc_value_to_string(value.get());
-          text = s;
-        }
-        std::optional<std::string> message;
-        if (error) message = error->message;
-        (*callback)(std::move(text), std::move(message));
+        deliver(data, webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error), error);
       },
       boxed);
+}
+
+// The round trip's scripts see the test key and value by name.
+GVariant* testKey(const std::string& value) {
+  GVariantDict names;
+  g_variant_dict_init(&names, nullptr);
+  g_variant_dict_insert(&names, "key", "s", std::string(selftest::kTestKey).c_str());
+  g_variant_dict_insert(&names, "value", "s", value.c_str());
+  return g_variant_dict_end(&names);
 }
 
 // What a web view's load-changed handler needs to find its step.
@@ -174,7 +202,7 @@ void SelfTest::probe(size_t index) {
   stage_ = selftest::Stage::Probing;
   logLine(selftest::probingLine(page, uriOf(view), webkit_web_view_is_loading(view)));
   auto viewRef = Ref<WebKitWebView>::retain(view);
-  evaluate(view, selftest::kProbeScript,
+  evaluate(view, selftest::probeScript(),
            [self = shared_from_this(), index, step = step_, viewRef](std::optional<std::string> text,
                                                                      std::optional<std::string> error) {
              // An answer after the page's bound ran out: the run has moved on.
@@ -241,8 +269,7 @@ void SelfTest::outOfTime(unsigned step) {
   visit(index_ + 1);
 }
 
-void SelfTest::roundTripScript(const std::string& script, const std::string& what,
-                               std::function<void(SelfTest&)> next) {
+void SelfTest::roundTripScript(std::string_view script, const std::string& what, std::function<void(SelfTest&)> next) {
   WebKitWebView* view = casino_->webView();
   if (!view) {
     stop("no web view " + what);
@@ -253,20 +280,23 @@ void SelfTest::roundTripScript(const std::string& script, const std::string& wha
     if (!self.done_ && step == self.step_)
       self.stop("the page did not answer the script " + what + " within " + selftest::secondsText(self.timing_.pageBound));
   });
-  evaluate(view, script, [self = shared_from_this(), step, next = std::move(next)](auto, auto) {
-    if (self->done_ || step != self->step_) return;
-    ++self->step_;
-    next(*self);
-  });
+  evaluate(
+      view, script,
+      [self = shared_from_this(), step, next = std::move(next)](auto, auto) {
+        if (self->done_ || step != self->step_) return;
+        ++self->step_;
+        next(*self);
+      },
+      testKey(value_));
 }
 
 void SelfTest::checkSaveRoundTrip() {
   value_ = selftest::testValue(static_cast<double>(g_get_real_time()) / G_USEC_PER_SEC);
-  roundTripScript(selftest::writeScript(value_), "for the save round trip", [](SelfTest& self) {
+  roundTripScript(selftest::kWriteScript, "for the save round trip", [](SelfTest& self) {
     afterWeak(self.timing_.saveWait, self.shared_from_this(), [](SelfTest& self) {
       if (self.done_) return;
       self.outcome_.saveRoundTrip = selftest::roundTripHolds(self.casino_->saves().values(), self.value_);
-      self.roundTripScript(selftest::removeScript(), "to remove the test key", [](SelfTest& self) {
+      self.roundTripScript(selftest::kRemoveScript, "to remove the test key", [](SelfTest& self) {
         after(self.timing_.clearWait, [self = self.shared_from_this()] { self->finish(); });
       });
     });

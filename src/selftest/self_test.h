@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmar {
@@ -59,7 +60,7 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   void outOfTime(unsigned step);
   // Runs a script of the round trip, then next; a script that gets no answer
   // within the page bound stops the run.
-  void roundTripScript(const std::string& script, const std::string& what, std::function<void(SelfTest&)> next);
+  void roundTripScript(std::string_view script, const std::string& what, std::function<void(SelfTest&)> next);
   void checkSaveRoundTrip();
   void finish();
   void stop(const std::string& why);

@@ -423,10 +423,8 @@ void AppDelegate::refreshActions() {
   };
   const char* names[] = {"page", "reload-page", "reset-table", "restore-table", "show-saves", "toggle-reopen", "zoom-in",
                          "zoom-out", "actual-size", "about", "shortcuts", "quit"};
-  for (const char* name : names) {
-    Commands::Validation v = Commands::validate(name, std::nullopt, casino_ != nullptr, shown, reopen);
-    g_simple_action_set_enabled(action(name), v.enabled);
-  }
+  for (const char* name : names)
+    g_simple_action_set_enabled(action(name), Commands::enabled(name, casino_ != nullptr, shown));
   // The menu's check marks follow the actions' states: one page is shown.
   g_simple_action_set_state(action("page"), g_variant_new_string(Commands::pageState(shown).c_str()));
   g_simple_action_set_state(action("toggle-reopen"), g_variant_new_boolean(reopen));

@@ -21,17 +21,10 @@ std::string firstPage(bool reopenLastTable, const std::optional<std::string>& la
   return Tables::lobbyURL();
 }
 
-Validation validate(std::string_view action, std::optional<std::string_view> target, bool hostPresent,
-                    const Table* shown, bool reopenLastTable) {
+bool enabled(std::string_view action, bool hostPresent, const Table* shown) {
   // Without a web host no table can be shown, whatever the caller passed.
-  if (!hostPresent) shown = nullptr;
-  if (action == "reset-table" || action == "restore-table") return {shown != nullptr, std::nullopt};
-  if (action == "toggle-reopen") return {true, reopenLastTable};
-  if (action == "page") {
-    // An item without a target has nothing to compare; it reads as the lobby.
-    return {true, std::string(target.value_or("lobby")) == pageState(shown)};
-  }
-  return {true, std::nullopt};
+  if (action == "reset-table" || action == "restore-table") return hostPresent && shown;
+  return true;
 }
 
 std::string pageState(const Table* shown) { return shown ? std::string(shown->id) : std::string("lobby"); }

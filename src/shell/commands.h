@@ -20,21 +20,13 @@ namespace Commands {
 // and the name is one of our own pages, the lobby otherwise.
 std::string firstPage(bool reopenLastTable, const std::optional<std::string>& lastPage);
 
-// What an action looks like in the menu for the page shown. checked is set
-// only for the actions that carry a check mark.
-struct Validation {
-  bool enabled = true;
-  std::optional<bool> checked;
-  friend bool operator==(const Validation&, const Validation&) = default;
-};
+// Whether an action ("page", "reset-table": the bare name) is enabled for the
+// page shown. hostPresent is false only before start-up has created the web
+// host. Check marks come from the actions' states, not from here.
+bool enabled(std::string_view action, bool hostPresent, const Table* shown);
 
-// action is the bare action name ("page", "reset-table"); target is the menu
-// item's target for "page" ("lobby" or a table id). hostPresent is false only
-// before start-up has created the web host.
-Validation validate(std::string_view action, std::optional<std::string_view> target, bool hostPresent,
-                    const Table* shown, bool reopenLastTable);
-
-// The state of the "page" action: "lobby" for any page that is not a table.
+// The state of the "page" action, which checks the menu item of that target:
+// "lobby" for any page that is not a table.
 std::string pageState(const Table* shown);
 
 // The address that activating "page" with a target opens, or nothing for a

@@ -15,10 +15,8 @@ const std::optional<std::string> kLobby = "velmar://casino/velmar-casino.html";
 
 Navigation mainFrame(const char* address, std::optional<std::string> current = kLobby, bool reload = false,
                      bool historyStep = false) {
-  return decideNavigation({address ? std::optional<std::string>(address) : std::nullopt, true, reload, historyStep},
-                          current);
+  return decideNavigation({address ? std::optional<std::string>(address) : std::nullopt, reload, historyStep}, current);
 }
-Navigation subFrame(const char* address) { return decideNavigation({std::string(address), false, false}, kLobby); }
 
 TEST(NavigationDecision, EveryNewDocumentOfOursComesThroughTheHost) {
   // A document made in place would restore the saves of the view's first load.
@@ -35,19 +33,16 @@ TEST(NavigationDecision, EveryNewDocumentOfOursComesThroughTheHost) {
   EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html#b", "velmar://casino/velmar-casino.html#a"),
             Navigation::Allow);
   EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html#rules"), Navigation::OpenInHost);
-  // The host's own first load, and frames, go as asked.
+  // The host's own first load goes as asked.
   EXPECT_EQ(mainFrame("velmar://casino/roulette-3d.html", std::nullopt), Navigation::Allow);
-  EXPECT_EQ(subFrame("velmar://casino/roulette-3d.html"), Navigation::Allow);
   // There is no page of ours in a view's history.
   EXPECT_EQ(mainFrame("velmar://casino/", kLobby, false, true), Navigation::Refuse);
   EXPECT_EQ(mainFrame("velmar://casino/velmar-casino.html", kLobby, false, true), Navigation::Refuse);
 }
 
-TEST(NavigationDecision, WebMailAndTelephoneGoToTheSystemFromTheMainFrameOnly) {
-  for (const char* address : {"https://example.org/", "HTTP://example.org/", "Mailto:a@b.c", "tel:+123"}) {
+TEST(NavigationDecision, WebMailAndTelephoneGoToTheSystem) {
+  for (const char* address : {"https://example.org/", "HTTP://example.org/", "Mailto:a@b.c", "tel:+123"})
     EXPECT_EQ(mainFrame(address), Navigation::HandToSystem) << address;
-    EXPECT_EQ(subFrame(address), Navigation::Allow) << address;
-  }
 }
 
 TEST(NavigationDecision, AnyOtherSchemeIsRefusedSoTheViewStaysOnOurPages) {
@@ -57,7 +52,6 @@ TEST(NavigationDecision, AnyOtherSchemeIsRefusedSoTheViewStaysOnOurPages) {
                               "steam://run/1", "ftp://example.org/"}) {
     EXPECT_EQ(mainFrame(address), Navigation::Refuse) << address;
     EXPECT_EQ(mainFrame(address, std::nullopt), Navigation::Refuse) << address;
-    EXPECT_EQ(subFrame(address), Navigation::Allow) << address;
   }
 }
 

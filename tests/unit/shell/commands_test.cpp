@@ -12,8 +12,6 @@
 namespace velmar {
 namespace {
 
-using Commands::Validation;
-
 TEST(PageChoice, StartUpThePageActionAndTheTablePickerOpenOnlyOurOwnPages) {
   const std::string lobby = Tables::lobbyURL();
   EXPECT_EQ(Commands::firstPage(true, "poker-3d.html"), "velmar://casino/poker-3d.html");
@@ -32,26 +30,21 @@ TEST(PageChoice, StartUpThePageActionAndTheTablePickerOpenOnlyOurOwnPages) {
   for (int outside : {-1, 4}) EXPECT_EQ(Commands::pickedAddress(outside), std::nullopt) << outside;
 }
 
-TEST(Validation, OnlyThePageShownIsCheckedResetNeedsATableAndOtherCommandsAreAlwaysOn) {
+TEST(Actions, ResetAndRestoreNeedATableShownAndOtherCommandsAreAlwaysOn) {
   std::vector<const Table*> places{nullptr};
   for (const Table& t : Tables::all) places.push_back(&t);
   for (const Table* shown : places) {
+    // The page action's state checks the menu item whose target it is.
     const std::string here = Commands::pageState(shown);
-    for (const Table* item : places) {
-      auto page = Commands::validate("page", item ? item->id : "lobby", true, shown, true);
-      EXPECT_EQ(page, (Validation{true, item == shown})) << here;
-    }
+    EXPECT_EQ(Commands::pageAddress(here), shown ? Tables::url(shown->file) : Tables::lobbyURL());
     for (const char* action : {"reset-table", "restore-table"}) {
-      EXPECT_EQ(Commands::validate(action, {}, true, shown, true), (Validation{shown != nullptr, {}})) << here;
+      EXPECT_EQ(Commands::enabled(action, true, shown), shown != nullptr) << here;
       // Before the web host exists nothing is shown, so nothing can be reset or restored.
-      EXPECT_FALSE(Commands::validate(action, {}, false, shown, true).enabled) << here;
+      EXPECT_FALSE(Commands::enabled(action, false, shown)) << here;
     }
-    EXPECT_EQ(Commands::validate("page", "lobby", false, shown, true).checked, true) << here;
-    for (bool reopen : {true, false})
-      EXPECT_EQ(Commands::validate("toggle-reopen", {}, true, shown, reopen), (Validation{true, reopen}));
-    for (const char* action :
-         {"reload-page", "show-saves", "zoom-in", "zoom-out", "actual-size", "about", "shortcuts", "quit"})
-      EXPECT_EQ(Commands::validate(action, {}, true, shown, false), (Validation{true, {}})) << action;
+    for (const char* action : {"page", "toggle-reopen", "reload-page", "show-saves", "zoom-in", "zoom-out",
+                               "actual-size", "about", "shortcuts", "quit"})
+      EXPECT_TRUE(Commands::enabled(action, true, shown)) << action;
   }
 }
 
