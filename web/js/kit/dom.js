@@ -10,7 +10,7 @@ export const reducedMotion = () =>
   globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
 
 /** Waits `ms`, or almost nothing when the player asked for less motion. */
-export const pause = (ms) => new Promise((done) => setTimeout(done, reducedMotion() ? 30 : paced(ms)));
+export const pause = (ms) => new Promise((done) => setTimeout(done, reducedMotion() ? Math.min(30, paced(ms)) : paced(ms)));
 
 /** A card a screen reader names; face down when `card` is null. */
 export function cardElement(card) {

@@ -278,6 +278,7 @@ export const DE = {
   'panel.speed': 'Spieltempo',
   'panel.speed.normal': 'Normal',
   'panel.speed.fast': 'Schnell',
+  'panel.speed.instant': 'Sofort',
   'panel.volume': 'Lautstärke',
   'panel.mute': 'Ton aus',
   'action.again': 'Nochmal & {action}',

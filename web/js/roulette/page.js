@@ -157,7 +157,7 @@ async function spin() {
   spinning = true;
   render();
   frame.say(t('say.spin'));
-  sound.wheel(reducedMotion ? 0.6 : paced(5000) / 1000);
+  if (paced(5000) > 0) sound.wheel(reducedMotion ? 0.6 : paced(5000) / 1000);
   const bets = Object.entries(table.pending.bets);
   layout.show(bets);
   if (wheel) await wheel.spin(result.number);
