@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import {
-  rouletteRecord, baccaratRecord, blackjackRecord, pokerRecord, chipSeries, eveningStart, addToEvening, lobbySummary, EVENING_KEY, stakesOf,
-} from '../../web/js/kit/history.js';
+import { chipSeries, eveningStart, lobbySummary as summary, EVENING_KEY, stakesOf } from '../../web/js/kit/history.js';
+import { recordOf as rouletteRecord } from '../../web/js/roulette/record.js';
+import { recordOf as baccaratRecord } from '../../web/js/baccarat/record.js';
+import { recordOf as blackjackRecord } from '../../web/js/blackjack/record.js';
+import { recordOf as pokerRecord } from '../../web/js/poker/record.js';
 import { TableState, HISTORY_LIMIT } from '../../web/js/kit/state.js';
 import { STARTING_BANKROLL } from '../../web/js/kit/money.js';
-import { expectedTake, stakeCounters } from '../../web/js/rules/edges.js';
+import { expectedTake, takeFromStats } from '../../web/js/rules/edges.js';
 import { deal, act, answerInsurance, dealerStep } from '../../web/js/rules/blackjack.js';
-import { RouletteTable } from '../../web/js/roulette/game.js';
-import { BaccaratTable } from '../../web/js/baccarat/game.js';
+import { RouletteGame } from '../../web/js/roulette/game.js';
+import { BaccaratGame } from '../../web/js/baccarat/game.js';
 import { BlackjackGame } from '../../web/js/blackjack/game.js';
 import { PokerGame } from '../../web/js/poker/game.js';
 import { createRandom, seededSource } from '../../web/js/kit/random.js';
@@ -17,6 +19,7 @@ import { chartPoints } from '../../web/js/lobby-art.js';
 import { FakeStorage } from './support/helpers.mjs';
 
 const stacked = (text) => { const cards = text.split(' '); let i = 0; return () => cards[i++]; };
+const lobbySummary = (storage, since) => summary(storage, since, takeFromStats);
 const brief = (record) => [record.bets.map((b) => `${b.kind} ${b.staked}>${b.returned}`).join(', '), record.net];
 
 test('every table records its round with each bet, the net and what was shown', () => {
@@ -55,7 +58,8 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
   assert.equal(eveningStart(Object.assign(new FakeStorage(), { broken: true }), 7), 7);
 
   const storage = new FakeStorage();
-  const roulette = new TableState({ storage, storeKey: 'roulette-royale.v1' });
+  let evening = 1;
+  const roulette = new TableState({ storage, storeKey: 'roulette-royale.v1', evening: () => evening, takeOf: (r) => expectedTake([r]) });
   // Sixty spins of 37 chips on red, won one time in three: the history keeps fifty, the statistics and the
   // evening all sixty.
   let bankroll = STARTING_BANKROLL;
@@ -64,12 +68,12 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
     bankroll += returned - 3700;
     const record = rouletteRecord({ number: returned ? 1 : 0, bets: [{ spot: 'red', kind: 'red', staked: 3700, returned }] }, bankroll, 2000 + i);
     roulette.adjust(-3700);
-    roulette.change((s) => { s.game.evening = addToEvening(s.game.evening, i < 10 ? 1 : since, record); });
-    roulette.settle({ staked: 3700, returned, entry: record, stats: stakeCounters(record.bets) });
+    if (i === 10) evening = since;
+    roulette.settle({ record });
   }
   assert.equal(roulette.history.length, HISTORY_LIMIT);
   const bj = new TableState({ storage, storeKey: 'blackjack-royale.v1' });
-  bj.change((s) => { s.bankroll -= 500; s.game.round = deal(stacked('Ts 6c 7h Tc'), 500); });
+  bj.change((s) => { s.bankroll -= 500; s.game.round = { ...deal(stacked('Ts 6c 7h Tc'), 500), staked: 500 }; });
 
   const { tables, casino } = lobbySummary(storage, since);
   const [r, b, baccarat] = tables;
@@ -90,14 +94,14 @@ test('roulette and baccarat settle rounds the lobby can read, and their older en
   const storage = new FakeStorage({ 'roulette-royale.v1': JSON.stringify({ version: 1, bankroll: 99000,
     stats: { rounds: 1, wagered: 1000, won: 0 }, history: [{ number: 5, staked: 1000, returned: 0, bets: { red: 10 } }] }) });
   const random = createRandom(seededSource(3));
-  const roulette = new RouletteTable({ storage, random, log: () => {}, evening: () => 7 });
+  const roulette = new RouletteGame({ storage, random, log: () => {}, evening: () => 7 });
   // Every kind of layout bet a call or the first four makes must have an edge to count by.
   for (let i = 0; i < 3; i++) {
     roulette.placeCall('orphelins', 17); roulette.place('first four', 2); roulette.place('red', 5);
-    roulette.spin(); roulette.finishSpin();
+    roulette.spin(); roulette.settle();
   }
-  const baccarat = new BaccaratTable({ storage, random, log: () => {}, evening: () => 7 });
-  baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.finishCoup();
+  const baccarat = new BaccaratGame({ storage, random, log: () => {}, evening: () => 7 });
+  baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.settle();
 
   const [old, ...spins] = roulette.state.history;
   const coup = baccarat.state.history[0];
@@ -124,7 +128,7 @@ test('blackjack and poker settle rounds the lobby can read, and their pages stil
   poker.slip.place('ante', 2); poker.slip.place('bonus', 1);
   poker.deal(); poker.call();
 
-  const [round] = bj.table.history, [hand] = poker.table.history;
+  const [round] = bj.state.history, [hand] = poker.state.history;
   const { tables } = lobbySummary(storage, 7);
   const near = (x, y) => Math.abs(x - y) < 1e-6;
   for (const [summary, entry] of [[tables.find((t) => t.id === 'blackjack'), round], [tables.find((t) => t.id === 'poker'), hand]]) {

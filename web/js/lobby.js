@@ -8,6 +8,7 @@ import { TABLES } from './kit/tables.js';
 import { formatChips, formatSigned } from './kit/money.js';
 import { t, fillPage, currentLanguage } from './kit/messages.js';
 import { lobbySummary, eveningStart } from './kit/history.js';
+import { takeFromStats } from './rules/edges.js';
 import { PICTURES, chipChart, chartPoints, CHART_WIDTH, CHART_HEIGHT } from './lobby-art.js';
 import { loadFonts } from './kit/fonts.js';
 
@@ -104,7 +105,7 @@ function fillCasino({ bankroll, rounds, evening }) {
 
 function render() {
   let summary;
-  try { summary = lobbySummary(storage(), eveningStart()); } catch (e) {
+  try { summary = lobbySummary(storage(), eveningStart(), takeFromStats); } catch (e) {
     console.warn('Velmar Casino: the lobby could not read the tables', e);
     return;
   }

@@ -161,7 +161,7 @@ const dealerHand = (shown) => (shown.qualifies ? shown.dealerHand : t('poker.doe
 
 function render() {
   const live = game.hand;
-  const shown = live ?? game.lastHand;
+  const shown = live ?? game.lastRound;
   const betting = !live;
   frame.setBankroll(game.bankroll);
   frame.setBet(live ? live.ante + live.aaBonus : game.slip.totalCents);
@@ -350,7 +350,7 @@ async function start() {
   } catch (e) {
     console.warn('Velmar Casino: the poker table could not be drawn', e);
   }
-  showTable(game.hand ?? game.lastHand, game.hand, false);
+  showTable(game.hand ?? game.lastRound, game.hand, false);
   if (game.hand) frame.say(t('poker.stillInPlay', { amount: 2 * game.hand.ante }));
   else if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
   else frame.say(t('poker.welcome'));

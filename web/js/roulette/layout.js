@@ -7,7 +7,7 @@ import { RED, PAYOUT } from '../rules/roulette.js';
 import { SPOTS, spotOf } from './game.js';
 import { formatChips } from '../kit/money.js';
 import { t, entry } from '../kit/messages.js';
-import { rouletteSpotName } from '../kit/results.js';
+import { spotName as rouletteSpotName } from './record.js';
 
 // Grid units: each number is 2 × 2, zero sits left of x = 0, the column bets
 // right of x = 24; the dozens fill y 6–8 and the even chances y 8–10.
