@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The wheel and the ball. The winning pocket is known before the spin starts;
+// The roulette table's scene: the wheel and the ball. The winning pocket is known before the spin starts;
 // the animation only has to end there. One set of motion curves drives both
 // pictures: a lit three.js wheel when WebGL is there, a flat canvas otherwise.
 import { WHEEL, RED } from '../rules/roulette.js';
@@ -201,7 +201,7 @@ async function webglRenderer(container) {
 
 // Mounts the wheel in `container`; `reducedMotion` shortens the spin to a
 // moment. Resolves once the picture is ready.
-export async function createWheel(container, { reducedMotion = false } = {}) {
+export async function createRouletteScene(container, { reducedMotion = false } = {}) {
   let view = null;
   try { view = await webglRenderer(container); } catch (e) {
     console.warn('Velmar Casino: 3D wheel unavailable, drawing it flat', e);
