@@ -63,7 +63,7 @@ test('a favourite keeps the layout under its name, goes down again in place of t
   const again = table(storage, 7);
   assert.ok(again.place('black', 25).ok && again.placeFavourite('evening').ok);
   assert.deepEqual(again.slip.toObject(), { red: 5, 17: 1 });
-  assert.ok(again.undo().ok && again.slip.amountOn('black') === 25, 'one undo brings back what lay there');
+  assert.ok(again.slip.undo().ok && again.slip.amountOn('black') === 25, 'one undo brings back what lay there');
   assert.match(again.placeFavourite('Nothing').reason, /no longer kept/);
   again.placeFavourite('Evening');
   again.spin();

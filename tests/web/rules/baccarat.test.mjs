@@ -103,7 +103,7 @@ test('each coup changes the bankroll by exactly its settled amount; a reload kee
   const storage = new FakeStorage(), table = make(storage);
   let expected = table.bankroll;
   for (let round = 0; round < 40; round++) {
-    table.selectChip(round % 2 ? 5 : 25);
+    table.slip.selectChip(round % 2 ? 5 : 25);
     for (const spot of ['banker', 'tie', 'playerPair']) assert.ok(table.place(spot).ok);
     const staked = table.slip.totalCents;
     assert.ok(table.deal().ok);
@@ -120,7 +120,7 @@ test('each coup changes the bankroll by exactly its settled amount; a reload kee
   const count = (cards) => cards.reduce((m, c) => m.set(c, (m.get(c) ?? 0) + 1), new Map());
   assert.ok(again.shoe.cards.length === 416 && [...count(again.shoe.cards).values()].every((n) => n === 8));
   assert.deepEqual(again.shoe.cards.slice(0, again.shoe.dealt), table.shoe.cards.slice(0, table.shoe.dealt));
-  assert.ok(again.repeat().ok);
+  assert.ok(again.slip.repeat().ok);
   assert.deepEqual(again.slip.toObject(), { banker: 5, tie: 5, playerPair: 5 });
   // The page goes away while the cards are out, before settle().
   const deal = again.deal();

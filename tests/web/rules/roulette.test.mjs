@@ -75,12 +75,12 @@ test('spins change the bankroll by exactly the settled amount, survive a reload 
   const spin = t.spin();
   assert.deepEqual([spin.number, spin.staked, spin.returned, t.bankroll], [17, 1500, 5 * 3600, 98500], 'staked at the launch');
   t.settle();
-  assert.ok(t.bankroll === 98500 + 18000 && t.repeat().ok);
+  assert.ok(t.bankroll === 98500 + 18000 && t.slip.repeat().ok);
   assert.equal(t.spin().number, 0);
   t.settle();
   const again = table(storage);
   assert.deepEqual([again.bankroll, again.lastNumbers, again.state.history], [115000, [0, 17], t.state.history]);
-  assert.ok(again.repeat().ok, 'the last bets can be repeated after a reload');
+  assert.ok(again.slip.repeat().ok, 'the last bets can be repeated after a reload');
   assert.deepEqual([again.slip.toObject(), JSON.parse(storage.getItem(STORE_KEY)).stats.rounds], [{ 17: 5, red: 10 }, 2]);
   t.slip.clear();
   t.place('corner 7/8/10/11', 10);
@@ -95,12 +95,12 @@ test('spins change the bankroll by exactly the settled amount, survive a reload 
 
 test('call bets go down as their real chips and come off in one undo; limits refuse with a reason', () => {
   const t = table(new FakeStorage());
-  t.selectChip(5);
+  t.slip.selectChip(5);
   assert.ok(t.placeCall('voisins').ok);
   assert.deepEqual([t.slip.total, t.slip.amountOn('trio 0/2/3'), t.slip.amountOn('corner 25/26/28/29')], [45, 10, 10]);
   assert.ok(t.placeCall('neighbours', 0).ok);
   assert.deepEqual(['3', '26', '0', '32', '15'].map((s) => t.slip.amountOn(s)), [5, 5, 5, 5, 5]);
-  t.undo();
+  t.slip.undo();
   assert.deepEqual([t.slip.total, t.placeCall('neighbours').ok, t.place('split 3/4').ok], [45, false, false]);
   const poor = table(new FakeStorage({ [STORE_KEY]: '{"version":1,"bankroll":5000}' }));
   assert.deepEqual([poor.place('17', 101).reason, poor.place('17', 50).ok, poor.place('red', 1).reason, poor.slip.total],

@@ -27,8 +27,6 @@ export const TABLE_MAX = 10000;
 // Every coup takes four cards at least, which bounds the results a shoe can have.
 const RESULTS_MAX = (52 * DECKS) / 4;
 
-const noMoreBets = () => ({ ok: false, reason: t('baccarat.noMoreBets') });
-
 // The cards dealt so far from a shoe, when they could have come from one
 // 8-deck shoe; null otherwise.
 function validDealt(dealt) {
@@ -79,6 +77,7 @@ export class BaccaratGame {
     this.slip = new BetSlip({
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
+      closed: () => (this.round ? t('baccarat.noMoreBets') : ''),
       spotLimit: (spot) => ({ max: SPOT_MAX[spot] ?? 0 }),
       spotName,
     });
@@ -141,14 +140,7 @@ export class BaccaratGame {
     this.freshShoe = true;
   }
 
-  selectChip(value) {
-    const verdict = this.slip.selectChip(value);
-    if (verdict.ok) this.state.setSetting('chip', value);
-    return verdict;
-  }
-
   place(spot, chips) {
-    if (this.round) return noMoreBets();
     if (!BET_KINDS.includes(spot)) {
       this.log(`baccarat: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
       return { ok: false, reason: t('baccarat.noSuchSpot') };
@@ -156,10 +148,6 @@ export class BaccaratGame {
     return this.slip.place(spot, chips);
   }
 
-  undo() { return this.round ? noMoreBets() : this.slip.undo(); }
-  clear() { return this.round ? noMoreBets() : this.slip.clear(); }
-  repeat() { return this.round ? noMoreBets() : this.slip.repeat(); }
-  double() { return this.round ? noMoreBets() : this.slip.double(); }
 
   // Deals the whole coup before any card is shown and records it, paid for,
   // in one write; the page then turns the cards and calls settle().

@@ -130,7 +130,6 @@ function showHands(coup, count = Infinity) {
 
 // Deals the cards in the real order, each turned face up after it lands.
 async function deal() {
-  if (dealing) return;
   const result = game.deal();
   if (table.refused(result)) return;
   dealing = true;

@@ -15,7 +15,7 @@ import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
 import { cardName } from '../kit/cards.js';
 import { houseEdge } from '../rules/edges.js';
 import { percentMatched } from '../rules/chart-score.js';
-import { showCards, pause } from '../kit/dom.js';
+import { showCards, showCounts, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
 const game = new BlackjackGame({ storage: window.localStorage });
@@ -124,15 +124,8 @@ function renderHands(round) {
 
 function renderStats() {
   const s = game.state.stats;
-  const rows = [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
-    ['blackjack.stats.blackjacks', s.blackjacks]];
-  side.querySelector('dl').replaceChildren(...rows.flatMap(([k, v]) => {
-    const dt = document.createElement('dt'), dd = document.createElement('dd');
-    dt.textContent = t(k);
-    dd.className = 'num';
-    dd.textContent = String(v);
-    return [dt, dd];
-  }));
+  showCounts(side.querySelector('dl'), [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
+    ['blackjack.stats.blackjacks', s.blackjacks]]);
   side.querySelector('.bj-chart').textContent = chartText(game.chartScore);
 }
 

@@ -35,3 +35,16 @@ export function showCards(row, cards) {
   });
   for (let i = cards.length; i < old.length; i++) old[i].remove();
 }
+
+/** An element of `className` holding `text`, for the pieces a table builds beside its stage. */
+export function element(tag, className = '', text = undefined) {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+
+/** Fills the description list `list` with [message key, count] rows: a table's statistics. */
+export function showCounts(list, rows) {
+  list.replaceChildren(...rows.flatMap(([key, count]) => [element('dt', '', t(key)), element('dd', 'num', String(count))]));
+}

@@ -11,7 +11,7 @@ import { chipUnavailable } from '../kit/bets.js';
 import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
 import { cardName } from '../kit/cards.js';
 import { houseEdge } from '../rules/edges.js';
-import { showCards, pause } from '../kit/dom.js';
+import { showCards, showCounts, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
 import { announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
 import { openTable } from '../kit/play.js';
@@ -121,15 +121,8 @@ function stack(button, cents) {
 
 function renderStats() {
   const s = game.state.stats;
-  const rows = [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
-    ['poker.stats.folded', s.folds], ['poker.stats.bonusWins', s.bonusWins]];
-  side.querySelector('#stats').replaceChildren(...rows.flatMap(([k, v]) => {
-    const dt = document.createElement('dt'), dd = document.createElement('dd');
-    dt.textContent = t(k);
-    dd.className = 'num';
-    dd.textContent = String(v);
-    return [dt, dd];
-  }));
+  showCounts(side.querySelector('#stats'), [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
+    ['poker.stats.folded', s.folds], ['poker.stats.bonusWins', s.bonusWins]]);
 }
 
 /** The dealer's hand as shown at the showdown, with whether it qualifies. */

@@ -69,8 +69,6 @@ export function settleEach(bets, number) {
 // Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
 export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, b) => s + b.returned, 0);
 
-const noMoreBets = () => ({ ok: false, reason: t('roulette.noMoreBets') });
-
 const isSpot = (spot) => SPOTS.has(spot);
 // The racetrack's neighbours until the player chooses another spread: two either side.
 export const NEIGHBOURS_SPREAD = 2;
@@ -106,6 +104,7 @@ export class RouletteGame {
     this.slip = new BetSlip({
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
+      closed: () => (this.round ? t('roulette.noMoreBets') : ''),
       spotLimit: (spot) => ({ max: SPOT_MAX[SPOTS.get(spot)?.kind] ?? 0 }),
       spotName: (spot) => (SPOTS.has(spot) ? spotName(SPOTS.get(spot).kind, SPOTS.get(spot).numbers) : spot),
     });
@@ -164,25 +163,12 @@ export class RouletteGame {
 
   // A favourite takes the place of whatever lies on the layout, as Repeat does.
   placeFavourite(name) {
-    if (this.round) return noMoreBets();
     const favourite = findFavourite(this.favourites, name);
     if (!favourite) return { ok: false, reason: t('roulette.favouriteGone') };
     return this.slip.apply(new Map(Object.entries(favourite.bets)));
   }
 
-  selectChip(value) {
-    const verdict = this.slip.selectChip(value);
-    if (verdict.ok) this.state.setSetting('chip', value);
-    return verdict;
-  }
-
-  undo() { return this.round ? noMoreBets() : this.slip.undo(); }
-  clear() { return this.round ? noMoreBets() : this.slip.clear(); }
-  repeat() { return this.round ? noMoreBets() : this.slip.repeat(); }
-  double() { return this.round ? noMoreBets() : this.slip.double(); }
-
   place(spot, chips) {
-    if (this.round) return noMoreBets();
     if (!SPOTS.has(spot)) {
       this.log(`roulette: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
       return { ok: false, reason: t('roulette.noSuchSpot') };
@@ -193,7 +179,6 @@ export class RouletteGame {
   // A racetrack bet goes down as its real chips, one selected chip per piece,
   // and is undone in one step.
   placeCall(name, target) {
-    if (this.round) return noMoreBets();
     let pieces;
     try {
       pieces = name === 'neighbours' ? neighboursBet(target, this.spread, this.slip.chip) : callBet(name, target, this.slip.chip);

@@ -114,8 +114,8 @@ function act(verdict) {
   return true;
 }
 
+// The wheel's own refusal covers a second press while the ball rolls.
 async function spin() {
-  if (spinning) return;
   const result = game.spin();
   if (table.refused(result)) return;
   spinning = true;
