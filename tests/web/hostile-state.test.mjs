@@ -10,11 +10,12 @@ import { BaccaratGame, STORE_KEY as BACCARAT } from '../../web/js/baccarat/game.
 import { PokerGame, STORE_KEY as POKER } from '../../web/js/poker/game.js';
 import { createRandom, seededSource } from '../../web/js/kit/random.js';
 import { STARTING_BANKROLL } from '../../web/js/kit/money.js';
+import { lobbySummary } from '../../web/js/kit/history.js';
 import { FakeStorage, logSink } from './support/helpers.mjs';
 
 const aces = (n) => Array(n).fill('As');
 const TABLES = [
-  { id: 'roulette', key: ROULETTE, stake: 'staked', limit: 100,
+  { id: 'roulette', key: ROULETTE, before: 'pending', stake: 'staked', limit: 100,
     open: (storage, log, seed) => new RouletteGame({ storage, log, random: createRandom(seededSource(seed)) }),
     start: (t) => (t.place('red', 5), t.spin()), finish: (t) => t.settle(),
     staked: (r) => r.staked, onLoad: (r) => r.returned,
@@ -33,13 +34,13 @@ const TABLES = [
     named: (r) => { r.phase = 'constructor'; },
     // A finished round saved without its outcomes once blanked the table on every visit.
     finished: (r) => { r.phase = 'done'; delete r.outcomes; } },
-  { id: 'baccarat', key: BACCARAT, stake: 'staked', limit: 50,
+  { id: 'baccarat', key: BACCARAT, before: 'pending', stake: 'staked', limit: 50,
     open: (storage, log, seed) => new BaccaratGame({ storage, log, random: createRandom(seededSource(seed)) }),
     start: (t) => (t.place('player', 5), t.deal()), finish: (t) => t.settle(),
     staked: (r) => r.staked, onLoad: (r) => r.returned,
     aces: (s) => { s.game.shoe.dealt = aces(10000); s.game.round.coup.player = aces(1001); return 'returned'; },
     named: (r) => { r.coup.winner = 'constructor'; } },
-  { id: 'poker', key: POKER, stake: 'ante', limit: 50,
+  { id: 'poker', key: POKER, before: 'hand', stake: 'ante', limit: 50,
     open: (storage, log, seed) => new PokerGame({ storage, log, random: createRandom(seededSource(seed)) }),
     start: (t) => (t.slip.place('ante', 5), t.deal()), finish: (t) => t.fold(),
     staked: (r) => r.ante + r.aaBonus, onLoad: () => 0,
@@ -124,5 +125,26 @@ test('every table comes up playable from each hostile save, its chips kept where
       assert.equal(def.open(storage, again, 7).bankroll, t.bankroll, what);
       assert.deepEqual(again.lines, [], what);
     }
+  }
+});
+
+test('a save from before the tables kept their round in play under one name loads, shows its stake and plays on', () => {
+  for (const def of TABLES) {
+    const saved = midRound(def), round = saved.game.round;
+    delete saved.game.round;
+    // Then only roulette and baccarat wrote down the stake of the round in play.
+    saved.game[def.before ?? 'round'] = def.stake === 'staked' ? round : { ...round, staked: undefined };
+    const storage = new FakeStorage({ [def.key]: JSON.stringify(saved) });
+    const shown = lobbySummary(storage, 0).tables.find((t) => t.id === def.id);
+    assert.equal(shown.inPlay, def.stake === 'staked', `${def.id}: the lobby reads what the save says`);
+    const t = def.open(storage, logSink(), 7);
+    // Kept in play as it was, or (where the table settles a round it finds on opening) settled once.
+    assert.equal(t.bankroll, saved.bankroll + def.onLoad(round), def.id);
+    if (t.round) assert.deepEqual(t.state.game.round, round, def.id);
+    else assert.equal(t.state.history.length, saved.history.length + 1, def.id);
+    const later = lobbySummary(storage, 0).tables.find((x) => x.id === def.id);
+    assert.equal(later.staked, t.round ? def.staked(round) : 0, `${def.id}: the stake in play, once opened`);
+    def.finish(t);
+    assert.ok(!t.state.game.round && !(def.before in t.state.game), def.id);
   }
 });
