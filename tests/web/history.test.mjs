@@ -90,52 +90,57 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
   assert.equal(storage.getItem('poker-royale.v1'), null, 'the lobby only reads');
 });
 
-test('roulette and baccarat settle rounds the lobby can read, and their older entries stay readable', () => {
-  const storage = new FakeStorage({ 'roulette-royale.v1': JSON.stringify({ version: 1, bankroll: 99000,
-    stats: { rounds: 1, wagered: 1000, won: 0 }, history: [{ number: 5, staked: 1000, returned: 0, bets: { red: 10 } }] }) });
-  const random = createRandom(seededSource(3));
-  const roulette = new RouletteGame({ storage, random, log: () => {}, evening: () => 7 });
-  // Every kind of layout bet a call or the first four makes must have an edge to count by.
-  for (let i = 0; i < 3; i++) {
+// One round at each table, as its page plays it.
+const ROUNDS = [
+  ['roulette', (storage) => {
+    const roulette = new RouletteGame({ storage, random: createRandom(seededSource(3)), log: () => {}, evening: () => 7 });
+    // Every kind of layout bet a call or the first four makes must have an edge to count by.
     roulette.placeCall('orphelins', 17); roulette.place('first four', 2); roulette.place('red', 5);
     roulette.spin(); roulette.settle();
-  }
-  const baccarat = new BaccaratGame({ storage, random, log: () => {}, evening: () => 7 });
-  baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.settle();
+    return roulette;
+  }],
+  ['blackjack', (storage) => {
+    const queue = '8s 6c 8h Tc 3d Td 9c 7d'.split(' ');
+    const bj = new BlackjackGame({ storage, shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} }, log: () => {}, evening: () => 7 });
+    bj.slip.place('bet', 1);
+    bj.deal(); bj.play('split'); bj.play('double'); bj.play('stand');
+    while (bj.dealerDrawing) bj.dealerDraw();
+    return bj;
+  }],
+  ['baccarat', (storage) => {
+    const baccarat = new BaccaratGame({ storage, random: createRandom(seededSource(3)), log: () => {}, evening: () => 7 });
+    baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.settle();
+    return baccarat;
+  }],
+  ['poker', (storage) => {
+    const poker = new PokerGame({ storage, random: createRandom(seededSource(5)), log: () => {}, evening: () => 7 });
+    poker.slip.place('ante', 2); poker.slip.place('bonus', 1);
+    poker.deal(); poker.call();
+    return poker;
+  }],
+];
 
-  const [old, ...spins] = roulette.state.history;
-  const coup = baccarat.state.history[0];
-  const { tables: [r, , b] } = lobbySummary(storage, 7);
-  const near = (x, y) => Math.abs(x - y) < 1e-6;
-  assert.ok(near(r.take, expectedTake(spins)) && near(r.evening.take, r.take) && near(b.evening.take, expectedTake([coup])));
-  assert.deepEqual([r.evening.rounds, r.evening.net, r.recorded], [3, spins.reduce((s, e) => s + e.net, 0), true]);
-  assert.deepEqual([roulette.numbers, Array.isArray(coup.player) && Array.isArray(coup.banker), typeof coup.winner],
-    [[5, ...spins.map((e) => e.shown.number)], true, 'string'], 'the pages read the number and the cards where they always did');
-  assert.deepEqual([stakesOf(old), stakesOf(coup).map((s) => s.spot), stakesOf(spins[0]).some((s) => s.spot === 'first four' && s.chips === 2)],
-    [[{ spot: 'red', staked: 1000, chips: 10 }], ['banker', 'playerPair'], true]);
-  // A level run or a single round is drawn across the chart, never off it.
-  assert.ok([[5], [5, 5, 5], [1, 9]].every((series) => chartPoints(series).flat().every(Number.isFinite)));
-});
-
-test('blackjack and poker settle rounds the lobby can read, and their pages still find the cards', () => {
-  const storage = new FakeStorage();
-  const queue = '8s 6c 8h Tc 3d Td 9c 7d'.split(' ');
-  const bj = new BlackjackGame({ storage, shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} }, log: () => {}, evening: () => 7 });
-  bj.slip.place('bet', 1);
-  bj.deal(); bj.play('split'); bj.play('double'); bj.play('stand');
-  while (bj.dealerDrawing) bj.dealerDraw();
-  const poker = new PokerGame({ storage, random: createRandom(seededSource(5)), log: () => {}, evening: () => 7 });
-  poker.slip.place('ante', 2); poker.slip.place('bonus', 1);
-  poker.deal(); poker.call();
-
-  const [round] = bj.state.history, [hand] = poker.state.history;
+test('every table settles rounds the lobby reads: the take, the evening and the chips after each', () => {
+  // Roulette's older entry, a slip of chips without a record's bets, stays readable beside the new one.
+  const storage = new FakeStorage({ 'roulette-royale.v1': JSON.stringify({ version: 1, bankroll: 99000,
+    stats: { rounds: 1, wagered: 1000, won: 0 }, history: [{ number: 5, staked: 1000, returned: 0, bets: { red: 10 } }] }) });
+  const games = Object.fromEntries(ROUNDS.map(([id, play]) => [id, play(storage)]));
   const { tables } = lobbySummary(storage, 7);
   const near = (x, y) => Math.abs(x - y) < 1e-6;
-  for (const [summary, entry] of [[tables.find((t) => t.id === 'blackjack'), round], [tables.find((t) => t.id === 'poker'), hand]]) {
-    assert.ok(summary.recorded && near(summary.take, expectedTake([entry])) && near(summary.evening.take, summary.take));
-    assert.deepEqual([summary.evening.rounds, summary.evening.net, entry.bankroll], [1, entry.net, summary.bankroll]);
+  for (const summary of tables) {
+    const entry = games[summary.id].state.history.at(-1);
+    assert.ok(summary.recorded && near(summary.take, expectedTake([entry])) && near(summary.evening.take, summary.take), summary.id);
+    assert.deepEqual([summary.evening.rounds, summary.evening.net, entry.bankroll], [1, entry.net, summary.bankroll], summary.id);
   }
+  const [old, spin] = games.roulette.state.history, coup = games.baccarat.state.history[0];
+  assert.deepEqual([games.roulette.numbers, Array.isArray(coup.player) && Array.isArray(coup.banker), typeof coup.winner],
+    [[5, spin.shown.number], true, 'string'], 'the pages read the number and the cards where they always did');
+  assert.deepEqual([stakesOf(old), stakesOf(coup).map((s) => s.spot), stakesOf(spin).some((s) => s.spot === 'first four' && s.chips === 2)],
+    [[{ spot: 'red', staked: 1000, chips: 10 }], ['banker', 'playerPair'], true]);
+  const [round] = games.blackjack.state.history, [hand] = games.poker.state.history;
   assert.deepEqual([round.bet, round.net, round.hands.length, round.outcomes.length, brief(round)[0]],
     [100, 300, 2, 2, 'main 100>200, double 100>200, split 100>200']);
   assert.deepEqual([hand.ante, hand.aaBonus, hand.call, hand.board.length, hand.net], [200, 100, 400, 5, hand.returned - 700]);
+  // A level run or a single round is drawn across the chart, never off it.
+  assert.ok([[5], [5, 5, 5], [1, 9]].every((series) => chartPoints(series).flat().every(Number.isFinite)));
 });
