@@ -148,3 +148,18 @@ test('a save from before the tables kept their round in play under one name load
     assert.ok(!t.state.game.round && !(def.before in t.state.game), def.id);
   }
 });
+
+test('a round left in play at any table is paid once after a reload, and its bets repeat', () => {
+  for (const def of TABLES) {
+    const storage = new FakeStorage(), t = def.open(storage, () => {}, 3);
+    def.start(t);
+    const bets = t.slip.last && Object.fromEntries(t.slip.last), staked = def.staked(t.state.game.round);
+    assert.equal(t.bankroll, STARTING_BANKROLL - staked, `${def.id}: staked at the deal`);
+    const reopened = def.open(storage, () => {}, 4);
+    def.finish(reopened);
+    const after = def.open(storage, () => {}, 5), [record] = after.state.history;
+    assert.deepEqual([after.state.history.length, after.bankroll, record.bankroll], [1, STARTING_BANKROLL + record.net, after.bankroll], def.id);
+    assert.ok(after.slip.repeat().ok, def.id);
+    assert.deepEqual(after.slip.toObject(), bets, def.id);
+  }
+});
