@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import {
-  rouletteRecord, baccaratRecord, blackjackRecord, pokerRecord, chipSeries, eveningStart, addToEvening, lobbySummary, EVENING_KEY, stakesOf,
-} from '../../web/js/kit/history.js';
+import { chipSeries, eveningStart, lobbySummary as summary, EVENING_KEY, stakesOf } from '../../web/js/kit/history.js';
+import { recordOf as rouletteRecord } from '../../web/js/roulette/record.js';
+import { recordOf as baccaratRecord } from '../../web/js/baccarat/record.js';
+import { recordOf as blackjackRecord } from '../../web/js/blackjack/record.js';
+import { recordOf as pokerRecord } from '../../web/js/poker/record.js';
 import { TableState, HISTORY_LIMIT } from '../../web/js/kit/state.js';
 import { STARTING_BANKROLL } from '../../web/js/kit/money.js';
-import { expectedTake, stakeCounters } from '../../web/js/rules/edges.js';
+import { expectedTake, takeFromStats } from '../../web/js/rules/edges.js';
 import { deal, act, answerInsurance, dealerStep } from '../../web/js/rules/blackjack.js';
-import { RouletteTable } from '../../web/js/roulette/game.js';
-import { BaccaratTable } from '../../web/js/baccarat/game.js';
+import { RouletteGame } from '../../web/js/roulette/game.js';
+import { BaccaratGame } from '../../web/js/baccarat/game.js';
 import { BlackjackGame } from '../../web/js/blackjack/game.js';
 import { PokerGame } from '../../web/js/poker/game.js';
 import { createRandom, seededSource } from '../../web/js/kit/random.js';
@@ -17,6 +19,7 @@ import { chartPoints } from '../../web/js/lobby-art.js';
 import { FakeStorage } from './support/helpers.mjs';
 
 const stacked = (text) => { const cards = text.split(' '); let i = 0; return () => cards[i++]; };
+const lobbySummary = (storage, since) => summary(storage, since, takeFromStats);
 const brief = (record) => [record.bets.map((b) => `${b.kind} ${b.staked}>${b.returned}`).join(', '), record.net];
 
 test('every table records its round with each bet, the net and what was shown', () => {
@@ -55,7 +58,8 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
   assert.equal(eveningStart(Object.assign(new FakeStorage(), { broken: true }), 7), 7);
 
   const storage = new FakeStorage();
-  const roulette = new TableState({ storage, storeKey: 'roulette-royale.v1' });
+  let evening = 1;
+  const roulette = new TableState({ storage, storeKey: 'roulette-royale.v1', evening: () => evening, takeOf: (r) => expectedTake([r]) });
   // Sixty spins of 37 chips on red, won one time in three: the history keeps fifty, the statistics and the
   // evening all sixty.
   let bankroll = STARTING_BANKROLL;
@@ -64,12 +68,12 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
     bankroll += returned - 3700;
     const record = rouletteRecord({ number: returned ? 1 : 0, bets: [{ spot: 'red', kind: 'red', staked: 3700, returned }] }, bankroll, 2000 + i);
     roulette.adjust(-3700);
-    roulette.change((s) => { s.game.evening = addToEvening(s.game.evening, i < 10 ? 1 : since, record); });
-    roulette.settle({ staked: 3700, returned, entry: record, stats: stakeCounters(record.bets) });
+    if (i === 10) evening = since;
+    roulette.settle({ record });
   }
   assert.equal(roulette.history.length, HISTORY_LIMIT);
   const bj = new TableState({ storage, storeKey: 'blackjack-royale.v1' });
-  bj.change((s) => { s.bankroll -= 500; s.game.round = deal(stacked('Ts 6c 7h Tc'), 500); });
+  bj.change((s) => { s.bankroll -= 500; s.game.round = { ...deal(stacked('Ts 6c 7h Tc'), 500), staked: 500 }; });
 
   const { tables, casino } = lobbySummary(storage, since);
   const [r, b, baccarat] = tables;
@@ -86,52 +90,57 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
   assert.equal(storage.getItem('poker-royale.v1'), null, 'the lobby only reads');
 });
 
-test('roulette and baccarat settle rounds the lobby can read, and their older entries stay readable', () => {
+// One round at each table, as its page plays it.
+const ROUNDS = [
+  ['roulette', (storage) => {
+    const roulette = new RouletteGame({ storage, random: createRandom(seededSource(3)), log: () => {}, evening: () => 7 });
+    // Every kind of layout bet a call or the first four makes must have an edge to count by.
+    roulette.placeCall('orphelins', 17); roulette.place('first four', 2); roulette.place('red', 5);
+    roulette.spin(); roulette.settle();
+    return roulette;
+  }],
+  ['blackjack', (storage) => {
+    const queue = '8s 6c 8h Tc 3d Td 9c 7d'.split(' ');
+    const bj = new BlackjackGame({ storage, shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} }, log: () => {}, evening: () => 7 });
+    bj.slip.place('bet', 1);
+    bj.deal(); bj.play('split'); bj.play('double'); bj.play('stand');
+    while (bj.dealerDrawing) bj.dealerDraw();
+    return bj;
+  }],
+  ['baccarat', (storage) => {
+    const baccarat = new BaccaratGame({ storage, random: createRandom(seededSource(3)), log: () => {}, evening: () => 7 });
+    baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.settle();
+    return baccarat;
+  }],
+  ['poker', (storage) => {
+    const poker = new PokerGame({ storage, random: createRandom(seededSource(5)), log: () => {}, evening: () => 7 });
+    poker.slip.place('ante', 2); poker.slip.place('bonus', 1);
+    poker.deal(); poker.call();
+    return poker;
+  }],
+];
+
+test('every table settles rounds the lobby reads: the take, the evening and the chips after each', () => {
+  // Roulette's older entry, a slip of chips without a record's bets, stays readable beside the new one.
   const storage = new FakeStorage({ 'roulette-royale.v1': JSON.stringify({ version: 1, bankroll: 99000,
     stats: { rounds: 1, wagered: 1000, won: 0 }, history: [{ number: 5, staked: 1000, returned: 0, bets: { red: 10 } }] }) });
-  const random = createRandom(seededSource(3));
-  const roulette = new RouletteTable({ storage, random, log: () => {}, evening: () => 7 });
-  // Every kind of layout bet a call or the first four makes must have an edge to count by.
-  for (let i = 0; i < 3; i++) {
-    roulette.placeCall('orphelins', 17); roulette.place('first four', 2); roulette.place('red', 5);
-    roulette.spin(); roulette.finishSpin();
-  }
-  const baccarat = new BaccaratTable({ storage, random, log: () => {}, evening: () => 7 });
-  baccarat.place('banker', 10); baccarat.place('playerPair', 1); baccarat.deal(); baccarat.finishCoup();
-
-  const [old, ...spins] = roulette.state.history;
-  const coup = baccarat.state.history[0];
-  const { tables: [r, , b] } = lobbySummary(storage, 7);
-  const near = (x, y) => Math.abs(x - y) < 1e-6;
-  assert.ok(near(r.take, expectedTake(spins)) && near(r.evening.take, r.take) && near(b.evening.take, expectedTake([coup])));
-  assert.deepEqual([r.evening.rounds, r.evening.net, r.recorded], [3, spins.reduce((s, e) => s + e.net, 0), true]);
-  assert.deepEqual([roulette.numbers, Array.isArray(coup.player) && Array.isArray(coup.banker), typeof coup.winner],
-    [[5, ...spins.map((e) => e.shown.number)], true, 'string'], 'the pages read the number and the cards where they always did');
-  assert.deepEqual([stakesOf(old), stakesOf(coup).map((s) => s.spot), stakesOf(spins[0]).some((s) => s.spot === 'first four' && s.chips === 2)],
-    [[{ spot: 'red', staked: 1000, chips: 10 }], ['banker', 'playerPair'], true]);
-  // A level run or a single round is drawn across the chart, never off it.
-  assert.ok([[5], [5, 5, 5], [1, 9]].every((series) => chartPoints(series).flat().every(Number.isFinite)));
-});
-
-test('blackjack and poker settle rounds the lobby can read, and their pages still find the cards', () => {
-  const storage = new FakeStorage();
-  const queue = '8s 6c 8h Tc 3d Td 9c 7d'.split(' ');
-  const bj = new BlackjackGame({ storage, shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} }, log: () => {}, evening: () => 7 });
-  bj.slip.place('bet', 1);
-  bj.deal(); bj.play('split'); bj.play('double'); bj.play('stand');
-  while (bj.dealerDrawing) bj.dealerDraw();
-  const poker = new PokerGame({ storage, random: createRandom(seededSource(5)), log: () => {}, evening: () => 7 });
-  poker.slip.place('ante', 2); poker.slip.place('bonus', 1);
-  poker.deal(); poker.call();
-
-  const [round] = bj.table.history, [hand] = poker.table.history;
+  const games = Object.fromEntries(ROUNDS.map(([id, play]) => [id, play(storage)]));
   const { tables } = lobbySummary(storage, 7);
   const near = (x, y) => Math.abs(x - y) < 1e-6;
-  for (const [summary, entry] of [[tables.find((t) => t.id === 'blackjack'), round], [tables.find((t) => t.id === 'poker'), hand]]) {
-    assert.ok(summary.recorded && near(summary.take, expectedTake([entry])) && near(summary.evening.take, summary.take));
-    assert.deepEqual([summary.evening.rounds, summary.evening.net, entry.bankroll], [1, entry.net, summary.bankroll]);
+  for (const summary of tables) {
+    const entry = games[summary.id].state.history.at(-1);
+    assert.ok(summary.recorded && near(summary.take, expectedTake([entry])) && near(summary.evening.take, summary.take), summary.id);
+    assert.deepEqual([summary.evening.rounds, summary.evening.net, entry.bankroll], [1, entry.net, summary.bankroll], summary.id);
   }
+  const [old, spin] = games.roulette.state.history, coup = games.baccarat.state.history[0];
+  assert.deepEqual([games.roulette.numbers, Array.isArray(coup.player) && Array.isArray(coup.banker), typeof coup.winner],
+    [[5, spin.shown.number], true, 'string'], 'the pages read the number and the cards where they always did');
+  assert.deepEqual([stakesOf(old), stakesOf(coup).map((s) => s.spot), stakesOf(spin).some((s) => s.spot === 'first four' && s.chips === 2)],
+    [[{ spot: 'red', staked: 1000, chips: 10 }], ['banker', 'playerPair'], true]);
+  const [round] = games.blackjack.state.history, [hand] = games.poker.state.history;
   assert.deepEqual([round.bet, round.net, round.hands.length, round.outcomes.length, brief(round)[0]],
     [100, 300, 2, 2, 'main 100>200, double 100>200, split 100>200']);
   assert.deepEqual([hand.ante, hand.aaBonus, hand.call, hand.board.length, hand.net], [200, 100, 400, 5, hand.returned - 700]);
+  // A level run or a single round is drawn across the chart, never off it.
+  assert.ok([[5], [5, 5, 5], [1, 9]].every((series) => chartPoints(series).flat().every(Number.isFinite)));
 });

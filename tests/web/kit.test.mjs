@@ -5,6 +5,8 @@ import { BetSlip, chipBreakdown, isBelowMinimum } from '../../web/js/kit/bets.js
 import { formatChips, formatSigned, scale } from '../../web/js/kit/money.js';
 import { cardLabel, cardName, isCard, parseCards, rankValue } from '../../web/js/kit/cards.js';
 import { createRandom, cryptoSource, seededSource, Shoe } from '../../web/js/kit/random.js';
+import { setPace, paced, isInstant } from '../../web/js/kit/pace.js';
+import { spinPose } from '../../web/js/roulette/scene.js';
 import { critical } from './support/helpers.mjs';
 
 // A slip over a bankroll the test can change: `slip.cents`.
@@ -25,6 +27,22 @@ test('placing, undoing, clearing, doubling and repeating keep one consistent sli
   assert.ok(s.isEmpty && !s.canUndo && s.repeat().ok);
   assert.deepEqual(s.toObject(), { player: 25, tie: 5 });
   assert.deepEqual([s.undo().ok, s.undo().ok], [true, false]);
+});
+
+test('a closed slip refuses every change with its reason', () => {
+  let closed = 'No more bets.';
+  const s = new BetSlip({ bankroll: () => 100000, closed: () => closed });
+  assert.deepEqual([s.place('red'), s.undo()].map((v) => v.reason), [closed, closed]);
+  closed = '';
+  assert.ok(s.place('red').ok && s.undo().ok);
+});
+
+test('the instant speed takes no time and the wheel then rests on its pocket at once', () => {
+  setPace('instant');
+  const pose = spinPose(0, { duration: paced(5200), from: 1, number: 17 });
+  setPace('normal');
+  assert.deepEqual([pose.done, [pose.wheel, pose.ball, pose.radius].every(Number.isFinite), paced(100), isInstant()],
+    [true, true, 100, false]);
 });
 
 test('limits, minimums and the bankroll refuse a bet with a reason and leave the slip as it was', () => {

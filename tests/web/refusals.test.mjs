@@ -46,9 +46,9 @@ test('blackjack moves say why they are closed, and an empty table starts again w
   const poor = new PokerGame({ storage: new FakeStorage({ 'poker-royale.v1': '{"version":1,"bankroll":250,"stats":{"rounds":7}}' }) });
   assert.ok(isBelowMinimum(poor.bankroll, SMALLEST_ROUND));
   assert.match(belowMinimumMessage(poor.bankroll, SMALLEST_ROUND), /2\.50 chips here, less than this table's smallest bet of 3\./);
-  assert.ok(poor.table.startAgain());
-  assert.deepEqual([poor.bankroll, poor.table.stats.rounds, poor.table.settings.muted, poor.readiness().reason],
+  assert.ok(poor.state.startAgain());
+  assert.deepEqual([poor.bankroll, poor.state.stats.rounds, poor.state.settings.muted, poor.readiness().reason],
     [100000, 0, false, 'Place a bet first.']);
-  const saved = new TableState({ storage: poor.table.storage, storeKey: 'poker-royale.v1' });
+  const saved = new TableState({ storage: poor.state.storage, storeKey: 'poker-royale.v1' });
   assert.equal(saved.bankroll, 100000, 'the fresh start is written at once');
 });

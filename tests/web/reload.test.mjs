@@ -2,35 +2,8 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { BlackjackGame } from '../../web/js/blackjack/game.js';
-import { PokerGame } from '../../web/js/poker/game.js';
 import { FakeStorage } from './support/helpers.mjs';
 import { createRandom, seededSource } from '../../web/js/kit/random.js';
-
-test('a hand dealt before a reload settles after it and its bets can be repeated', () => {
-  // Blackjack: dealt, then the page is opened again and the player stands.
-  const shoe = { draw: ((q) => () => q.shift())('Ts 9h 8d 7c 5s'.split(' ')), needsShuffle: false, shuffle() {} };
-  const storage = new FakeStorage();
-  const before = new BlackjackGame({ storage, shoe });
-  before.slip.place('bet', 15);
-  assert.ok(before.deal().ok);
-  const after = new BlackjackGame({ storage, shoe });
-  assert.equal(after.phase, 'player');
-  let played = after.play('stand');
-  while (after.dealerDrawing) played = after.dealerDraw();
-  assert.ok(played.settled);
-  assert.deepEqual([after.slip.repeat().ok, after.slip.toObject()], [true, { bet: 15 }]);
-
-  // Poker: the ante and the AA bonus come back together.
-  const cards = 'Ah Ad Ks Kd Qh Jc 2s Ac 7d'.split(' ');
-  const pokerStore = new FakeStorage();
-  const dealt = new PokerGame({ storage: pokerStore, random: { shuffle: () => cards } });
-  dealt.slip.place('ante', 10);
-  dealt.slip.place('bonus', 5);
-  assert.ok(dealt.deal().ok);
-  const reopened = new PokerGame({ storage: pokerStore });
-  assert.ok(reopened.fold().settled);
-  assert.deepEqual([reopened.slip.repeat().ok, reopened.slip.toObject()], [true, { ante: 10, bonus: 5 }]);
-});
 
 test('the blackjack shoe carries on after a reload; a damaged one is shuffled afresh and logged', () => {
   const storage = new FakeStorage();

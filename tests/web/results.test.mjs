@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { rouletteResult, blackjackResult, baccaratResult, pokerResult, handTotalText, pokerHandName }
-  from '../../web/js/kit/results.js';
+import { resultOf as rouletteResult } from '../../web/js/roulette/record.js';
+import { resultOf as blackjackResult, handTotalText } from '../../web/js/blackjack/record.js';
+import { resultOf as baccaratResult } from '../../web/js/baccarat/record.js';
+import { resultOf as pokerResult, handName as pokerHandName } from '../../web/js/poker/record.js';
 import { deal, answerInsurance, act, dealerStep } from '../../web/js/rules/blackjack.js';
 import { playCoup, settle as settleCoup } from '../../web/js/rules/baccarat.js';
 import { evaluate5 } from '../../web/js/rules/poker.js';
-import { RouletteTable } from '../../web/js/roulette/game.js';
+import { RouletteGame } from '../../web/js/roulette/game.js';
 import { WHEEL } from '../../web/js/rules/roulette.js';
 import { PokerGame } from '../../web/js/poker/game.js';
 import { BlackjackGame } from '../../web/js/blackjack/game.js';
@@ -27,16 +29,16 @@ function blackjackRound(cards, moves, { insure = false, bet = 1000 } = {}) {
 test('roulette says the net first, by its sign, then only the bets that won and the rest in one sum', () => {
   // A win on red that still loses money overall must read as a loss.
   const pockets = [30, 0];
-  const table = new RouletteTable({ storage: new FakeStorage(), random: { randomInt: () => WHEEL.indexOf(pockets.shift()) } });
+  const table = new RouletteGame({ storage: new FakeStorage(), random: { randomInt: () => WHEEL.indexOf(pockets.shift()) } });
   for (const [spot, chips] of [['red', 5], ['17', 1], ['1st dozen', 10]]) assert.ok(table.place(spot, chips).ok);
   table.spin();
-  const done = table.finishSpin();
+  const done = table.settle();
   const r = rouletteResult({ number: done.number, colour: done.color, bets: done.bets });
   assert.deepEqual([r.tone, r.headline, r.lines],
     ['loss', 'You lose 6 chips.', ['The ball lands on red 30.', 'Red: 5 wins 5.', 'Your other bets lose 11.']]);
-  assert.ok(table.repeat().ok);
+  assert.ok(table.slip.repeat().ok);
   table.spin();
-  const zero = table.finishSpin();
+  const zero = table.settle();
   const z = rouletteResult({ number: zero.number, colour: zero.color, bets: zero.bets });
   assert.equal(z.text, 'You lose 16 chips. The ball lands on zero. None of your bets covers it.');
   const even = rouletteResult({ number: 17, colour: 'black', bets: [
@@ -116,5 +118,5 @@ test('even money pays the blackjack 1:1 at once and says so without the dealer\'
   const shown = blackjackResult(settled);
   assert.deepEqual([game.bankroll - before, game.round, shown.text],
     [2000, null, 'You win 10 chips. Even money: your blackjack is paid 10 at once.']);
-  assert.equal(game.table.history[0].shown.evenMoney, true);
+  assert.equal(game.state.history[0].shown.evenMoney, true);
 });

@@ -59,10 +59,11 @@ test('a round trip through storage keeps every field, written on every change', 
   const storage = new FakeStorage(), first = open(storage);
   first.setSetting('decks', 2);
   first.setSetting('muted', true);
-  first.settle({ staked: 1000, returned: 2500, entry: { hand: ['As', 'Kd'], net: 1500 }, stats: { blackjacks: 1 } });
+  first.settle({ record: { staked: 1000, returned: 2500, net: 1500, bets: [{ kind: 'main', staked: 1000, returned: 2500 }] }, stats: { blackjacks: 1 } });
   first.change((s) => { s.game = { shoeRound: 4, lastBets: { main: 10 } }; });
   assert.deepEqual([open(storage).snapshot(), JSON.parse(storage.getItem(KEY))], [first.snapshot(), first.snapshot()]);
-  assert.deepEqual([first.bankroll, first.stats.blackjacks, first.stats.wagered, first.stats.won], [STARTING_BANKROLL + 2500, 1, 1000, 1500]);
+  assert.deepEqual([first.bankroll, first.stats.blackjacks, first.stats.wagered, first.stats.won, first.stats['staked.main']],
+    [STARTING_BANKROLL + 2500, 1, 1000, 1500, 1000]);
 });
 
 test('a change that would break the state is refused and loses nothing', () => {
@@ -91,7 +92,7 @@ test('integer money never drifts over a thousand rounds of mixed payouts and rel
     else if (kind === 'lose') expected -= s;
     else { returned = stake + winnings(stake, ...kind); expected += (s * BigInt(kind[0])) / BigInt(kind[1]); }
     wagered += s;
-    assert.ok(table.adjust(-stake) && table.settle({ staked: stake, returned, entry: { round } }));
+    assert.ok(table.adjust(-stake) && table.settle({ record: { staked: stake, returned, net: returned - stake, bets: [] }, entry: { round } }));
     if (round % 100 === 99) table = reopen();
   }
   assert.deepEqual([BigInt(table.bankroll), BigInt(table.stats.wagered), table.stats.rounds], [expected, wagered, 1000]);

@@ -6,12 +6,12 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { WHEEL } from '../../web/js/rules/roulette.js';
 import { createRandom } from '../../web/js/kit/random.js';
-import { RouletteTable, STORE_KEY } from '../../web/js/roulette/game.js';
+import { RouletteGame, STORE_KEY } from '../../web/js/roulette/game.js';
 import { describeDerivedRoads } from '../../web/js/baccarat/scoreboard.js';
 import { FakeStorage, logSink } from './support/helpers.mjs';
 
 const landing = (numbers) => createRandom(() => WHEEL.indexOf(numbers.shift()));
-const table = (storage, ...numbers) => new RouletteTable({ storage, random: landing(numbers), log: logSink() });
+const table = (storage, ...numbers) => new RouletteGame({ storage, random: landing(numbers), log: logSink() });
 const saved = (storage) => JSON.parse(storage.getItem(STORE_KEY));
 
 test('an older roulette save loads with the new choices at their defaults and its history as the first spins', () => {
@@ -20,7 +20,7 @@ test('an older roulette save loads with the new choices at their defaults and it
   const t = table(storage, 17);
   assert.deepEqual([t.spread, t.favourites, t.spins, t.hotAndCold(1).hot, t.slip.chip], [2, [], [5, 17, 17, 0], [17], 25]);
   assert.ok(t.place('black', 1).ok && t.spin().ok);
-  t.finishSpin();
+  t.settle();
   const s = saved(storage);
   assert.deepEqual([s.game.spins, s.history.length, s.bankroll], [[5, 17, 17, 0, 17], 5, 5100]);
   // A spins list of its own wins over the history, as far as it holds pockets.
@@ -63,7 +63,7 @@ test('a favourite keeps the layout under its name, goes down again in place of t
   const again = table(storage, 7);
   assert.ok(again.place('black', 25).ok && again.placeFavourite('evening').ok);
   assert.deepEqual(again.slip.toObject(), { red: 5, 17: 1 });
-  assert.ok(again.undo().ok && again.slip.amountOn('black') === 25, 'one undo brings back what lay there');
+  assert.ok(again.slip.undo().ok && again.slip.amountOn('black') === 25, 'one undo brings back what lay there');
   assert.match(again.placeFavourite('Nothing').reason, /no longer kept/);
   again.placeFavourite('Evening');
   again.spin();

@@ -4,10 +4,11 @@
 // and the casino's summary, where the player sees the evening's result beside
 // what the odds would have given. The links themselves are plain HTML, so they
 // work even if this fails. The tables' saves are only read here.
-import { TABLES } from './kit/tables.js';
+import { TABLES, tableById } from './kit/tables.js';
 import { formatChips, formatSigned } from './kit/money.js';
 import { t, fillPage, currentLanguage } from './kit/messages.js';
 import { lobbySummary, eveningStart } from './kit/history.js';
+import { takeFromStats } from './rules/edges.js';
 import { PICTURES, chipChart, chartPoints, CHART_WIDTH, CHART_HEIGHT } from './lobby-art.js';
 import { loadFonts } from './kit/fonts.js';
 
@@ -73,7 +74,7 @@ function fillCard(card, table, summary) {
 
   const inPlay = part('.in-play', 'in-play');
   inPlay.hidden = !summary.inPlay;
-  inPlay.textContent = summary.inPlay ? t(id === 'roulette' ? 'lobby.inPlay.spin' : 'lobby.inPlay.hand', { stake: summary.staked }) : '';
+  inPlay.textContent = summary.inPlay ? t(`lobby.inPlay.${tableById(id).round}`, { stake: summary.staked }) : '';
 
   card.setAttribute('aria-describedby', [chips, evening, inPlay, chart]
     .filter((el) => !el.hidden).map((el) => el.id).join(' '));
@@ -104,7 +105,7 @@ function fillCasino({ bankroll, rounds, evening }) {
 
 function render() {
   let summary;
-  try { summary = lobbySummary(storage(), eveningStart()); } catch (e) {
+  try { summary = lobbySummary(storage(), eveningStart(), takeFromStats); } catch (e) {
     console.warn('Velmar Casino: the lobby could not read the tables', e);
     return;
   }

@@ -110,11 +110,11 @@ class TablePage : public HostTest {
   }
 
   // Presses the deal key and runs the player's next move until the round is
-  // settled in the saved state (nothing left in s.game[open]) and its bankroll
+  // settled in the saved state (no round left in play) and its bankroll
   // shown; then the round as recorded must agree with the rules' settled pairs.
-  void playRound(const std::string& deal, const std::string& open, const std::string& move, const std::string& settled) {
+  void playRound(const std::string& deal, const std::string& move, const std::string& settled) {
     ASSERT_EQ(page("press('" + deal + "'); await until(() => { const s = state();" + move +
-                   "; return s.history.length === 1 && !s.game." + open +
+                   "; return s.history.length === 1 && !s.game.round" +
                    " && $(BANKROLL).textContent === formatChips(s.bankroll); }); return true;"),
               "true") << saved();
     EXPECT_EQ(mismatches(settled), json::array()) << saved();
@@ -295,8 +295,8 @@ TEST_F(TablePage, SheetsHoldTheRoundAndTheRebetKeyPlaysTheLastBetsAgain) {
                    " state().history.length, $(BET).textContent];"
                    "help.querySelector('button').click(); document.activeElement.blur(); return [...held, help.open];"),
               "[true,true,0,\"5\",false]") << file;
-    EXPECT_EQ(page("press('" + std::string(t.dealKey) + "'); await until(() => state().history.length === 1 && !state().game.pending);"
-                   "press('g'); await until(() => state().history.length === 2 && !state().game.pending);"
+    EXPECT_EQ(page("press('" + std::string(t.dealKey) + "'); await until(() => state().history.length === 1 && !state().game.round);"
+                   "press('g'); await until(() => state().history.length === 2 && !state().game.round);"
                    "press('l'); const items = [...document.querySelectorAll('.history-list li .net')].map((n) => n.textContent);"
                    "const s = state(); const { formatSigned } = await module('kit/money');"
                    "const nets = s.history.map((h) => formatSigned(h.returned - h.staked)).reverse();"
@@ -305,57 +305,34 @@ TEST_F(TablePage, SheetsHoldTheRoundAndTheRebetKeyPlaysTheLastBetsAgain) {
   }
 }
 
-TEST_F(TablePage, RouletteSpinPaysWhatTheRulesSettleForThePocketAndSurvivesAReload) {
-  openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
-  // Five chips on red and one straight up on 17, then the spin key.
-  EXPECT_EQ(page(R"(click(5, '[data-spot="red"]', 1, '[data-spot="17"]'); return $(BET).textContent;)"), "\"6\"");
-  playRound("s", "pending", "", R"JS(
+// A round at each table as a player plays it: the bets placed (and the bet
+// they show), the deal key, the player's move while the round is in play, what
+// the rules settle for the cards or pocket recorded, what the page shows again
+// after a reload from the store, and what must still hold after it.
+struct PlayedRound {
+  const TableInfo& table;
+  const char *bets, *betShown, *move, *settled, *reloaded, *after;
+};
+const PlayedRound kRounds[] = {
+    // Five chips on red and one straight up on 17, then the spin key.
+    {kTables[0], R"(click(5, '[data-spot="red"]', 1, '[data-spot="17"]'); return $(BET).textContent;)", "\"6\"", "",
+     R"JS(
     const R = await module('rules/roulette');
     const bet = (kind, n) => R.BETS.find((b) => b.kind === kind && (n === undefined || b.numbers[0] === n));
     const paid = (stake, kind, n) => R.settle({ ...bet(kind, n), stake }, h.number);
     const settled = paid(500, 'red') + paid(100, 'straight', 17);
     return { bets: [s.game.lastBets, { red: 5, 17: 1 }], staked: [h.staked, 600], returned: [h.returned, settled],
-             bankroll: [s.bankroll, seed - 600 + settled], shown: [$('.rl-last').textContent, String(h.number)] };)JS");
-  reloadFromTheStore(R"JS(
+             bankroll: [s.bankroll, seed - 600 + settled], shown: [$('.rl-last').textContent, String(h.number)] };)JS",
+     R"JS(
     const history = [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent);
-    return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS");
-}
-
-TEST_F(TablePage, BaccaratCoupPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  openSeeded("baccarat-3d.html", "baccarat-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
-  // Five chips on the banker, one on the tie and one on the player pair; Enter deals.
-  EXPECT_EQ(page("click(5, '.bc-spot.banker', 1, '.bc-spot.tie', '.bc-spot.playerPair'); return $(BET).textContent;"),
-            "\"7\"");
-  // The coup is dealt again through the rules from the recorded cards in the
-  // order they left the shoe, which also proves the table drew by the tableau.
-  playRound("Enter", "pending", "", R"JS(
-    const C = await module('rules/baccarat');
-    const shoe = [h.player[0], h.banker[0], h.player[1], h.banker[1], ...h.player.slice(2), ...h.banker.slice(2)];
-    let next = 0;
-    const again = C.playCoup(() => shoe[next++]);
-    const settled = Object.values(C.settle({ banker: 500, tie: 100, playerPair: 100 }, again)).reduce((a, b) => a + b, 0);
-    return { player: [h.player, again.player], banker: [h.banker, again.banker], winner: [h.winner, again.winner],
-             cardsUsed: [next, shoe.length], staked: [h.staked, 700], returned: [h.returned, settled],
-             bankroll: [s.bankroll, seed - 700 + settled] };)JS");
-  reloadFromTheStore(R"JS(
-    const { cardName } = await module('kit/cards');
-    const won = (side) => Number(h.winner === side);
-    return { player: [cardsIn($('.bc-hand.player .bc-cards')), h.player.map(cardName)],
-             banker: [cardsIn($('.bc-hand.banker .bc-cards')), h.banker.map(cardName)],
-             tally: [$('.bc-tally').textContent,
-                     `Banker ${won('banker')} · Player ${won('player')} · Tie ${won('tie')}`] };)JS");
-}
-
-TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  openSeeded("blackjack-3d.html", "blackjack-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
-  // Fifteen chips in the circle and one taken back with Backspace, Undo's
-  // second key; a move's key before the deal is answered, not dropped. Enter
-  // deals; the player declines insurance and stands on whatever comes,
-  // pressing each key once its button is offered.
-  EXPECT_EQ(page("click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
-                 "return [$(BET).textContent, $('.message').textContent];"),
-            R"(["10","Hit is not offered now."])");
-  playRound("Enter", "round", R"JS(
+    return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS", nullptr},
+    // Fifteen chips in the circle and one taken back with Backspace, Undo's
+    // second key; a move's key before the deal is answered, not dropped. Enter
+    // deals; the player declines insurance and stands on whatever comes,
+    // pressing each key once its button is offered.
+    {kTables[1], "click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
+                 "return [$(BET).textContent, $('.message').textContent];",
+     R"(["10","Hit is not offered now."])", R"JS(
     const phase = s.game.round?.phase;
     if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');
     else if (phase === 'player' && offered('[data-action=stand]')) press('s');)JS", R"JS(
@@ -366,40 +343,68 @@ TEST_F(TablePage, BlackjackHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvives
     const dealerStood = !B.dealerHits(round.dealer) || B.isBlackjack(round.hands[0].cards) ||
       round.hands.every((h) => B.handValue(h.cards).total > 21);
     return { bet: [round.bet, 1000], insurance: [round.insurance, 0], hands: [round.hands.length, 1],
-             dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net] };)JS");
-  // The shoe comes back with the cards the round left in it, and the chart
-  // score with the decisions made.
-  reloadFromTheStore(R"JS(
+             dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net] };)JS",
+     // The shoe comes back with the cards the round left in it, and the chart
+     // score with the decisions made.
+     R"JS(
     const { decisions, matched } = s.game.chart ?? { decisions: 0, matched: 0 };
     const pct = Math.floor((100 * matched) / decisions);
     return { dealer: [cardsIn($('#dealer-cards')), s.game.last.dealer],
              player: [cardsIn($('#hands .bj-cards')), s.game.last.hands[0].cards], ...handCounts(s),
              shoe: [s.game.shoe.cards.length / 2, 312 - h.hands.flat().length - h.dealer.length],
              score: [$('.bj-chart').textContent, decisions ? `Chart followed: ${matched} of ${decisions} (${pct}%) this session, ${pct}% overall.` : ''],
-             overall: [[s.stats.chartDecisions, s.stats.chartMatched], [decisions, matched]] };)JS");
-  // The next deal, G, comes from that shoe, not a fresh one.
-  EXPECT_EQ(page(R"JS(
+             overall: [[s.stats.chartDecisions, s.stats.chartMatched], [decisions, matched]] };)JS",
+     // The next deal, G, comes from that shoe, not a fresh one.
+     R"JS(
     const next = state().game.shoe.cards.slice(0, 8);
     press('g');
     await until(() => state().game.round || state().stats.rounds === 2);
     const r = state().game.round ?? state().game.last;
-    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next;)JS"), "true") << saved();
-}
-
-TEST_F(TablePage, PokerHandPaysWhatTheRulesSettleForTheDealtCardsAndSurvivesAReload) {
-  openSeeded("poker-3d.html", "poker-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
-  // A five-chip ante and a one-chip AA bonus; Enter deals; the player calls
-  // as soon as the call is offered.
-  EXPECT_EQ(page("click(5, '#spot-ante', 1, '#spot-bonus'); return $(BET).textContent;"), "\"6\"");
-  playRound("Enter", "hand", "if (s.game.hand && offered('[data-action=call]')) press('k');", R"JS(
+    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next;)JS"},
+    // Five chips on the banker, one on the tie and one on the player pair; the
+    // coup is dealt again through the rules from the recorded cards in the
+    // order they left the shoe, which also proves the table drew by the tableau.
+    {kTables[2], "click(5, '.bc-spot.banker', 1, '.bc-spot.tie', '.bc-spot.playerPair'); return $(BET).textContent;",
+     "\"7\"", "", R"JS(
+    const C = await module('rules/baccarat');
+    const shoe = [h.player[0], h.banker[0], h.player[1], h.banker[1], ...h.player.slice(2), ...h.banker.slice(2)];
+    let next = 0;
+    const again = C.playCoup(() => shoe[next++]);
+    const settled = Object.values(C.settle({ banker: 500, tie: 100, playerPair: 100 }, again)).reduce((a, b) => a + b, 0);
+    return { player: [h.player, again.player], banker: [h.banker, again.banker], winner: [h.winner, again.winner],
+             cardsUsed: [next, shoe.length], staked: [h.staked, 700], returned: [h.returned, settled],
+             bankroll: [s.bankroll, seed - 700 + settled] };)JS",
+     R"JS(
+    const { cardName } = await module('kit/cards');
+    const won = (side) => Number(h.winner === side);
+    return { player: [cardsIn($('.bc-hand.player .bc-cards')), h.player.map(cardName)],
+             banker: [cardsIn($('.bc-hand.banker .bc-cards')), h.banker.map(cardName)],
+             tally: [$('.bc-tally').textContent,
+                     `Banker ${won('banker')} · Player ${won('player')} · Tie ${won('tie')}`] };)JS", nullptr},
+    // A five-chip ante and a one-chip AA bonus; the player calls as soon as the call is offered.
+    {kTables[3], "click(5, '#spot-ante', 1, '#spot-bonus'); return $(BET).textContent;", "\"6\"",
+     "if (s.game.round && offered('[data-action=call]')) press('k');", R"JS(
     const P = await module('rules/poker');
     const settled = P.settle({ ante: 500, call: 1000, aaBonus: 100, folded: false },
       [...h.player, ...h.board], [...h.dealer, ...h.board]);
     return { ante: [h.ante, 500], aaBonus: [h.aaBonus, 100], call: [h.call, 1000], folded: [h.folded, false],
-             returned: [h.returned, settled], bankroll: [s.bankroll, seed - 1600 + settled] };)JS");
-  reloadFromTheStore(R"JS(
+             returned: [h.returned, settled], bankroll: [s.bankroll, seed - 1600 + settled] };)JS",
+     R"JS(
     return { player: [cardsIn($('#player-cards')), h.player], board: [cardsIn($('#board-cards')), h.board],
-             ...handCounts(s) };)JS");
+             ...handCounts(s) };)JS", nullptr},
+};
+
+TEST_F(TablePage, EveryTablePaysWhatTheRulesSettleAndKeepsItsChipsAfterAReload) {
+  for (const PlayedRound& r : kRounds) {
+    SCOPED_TRACE(r.table.file);
+    openSeeded(r.table.file, r.table.key, r.table.bankroll, ".meter.bet .value");
+    EXPECT_EQ(page(r.bets), r.betShown);
+    playRound(r.table.dealKey, r.move, r.settled);
+    reloadFromTheStore(r.reloaded);
+    if (r.after) {
+      EXPECT_EQ(page(r.after), "true") << saved();
+    }
+  }
 }
 
 // The extras the player builds up at two tables come back after a reload as
@@ -425,7 +430,7 @@ TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
                  "$('dialog.favourites-panel button').click(); document.activeElement.blur();"
                  "return [$(BET).textContent, $('.rl-spread output').value, status, state().settings.spread];"),
             R"(["12","±3","Seventeen and red: saved.",3])");
-  ASSERT_EQ(page("press('s'); await until(() => state().history.length === 1 && !state().game.pending &&"
+  ASSERT_EQ(page("press('s'); await until(() => state().history.length === 1 && !state().game.round &&"
                  " !$('.rl-stats').hidden); return true;"), "true") << saved();
   const std::string roulette = page(R"JS(
     const s = state(), n = s.history[0].number;
@@ -452,7 +457,7 @@ TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
   casino->open(Tables::url(file));
   ASSERT_TRUE(showsTable()) << file;
   ASSERT_EQ(page("click(5, '.bc-spot.banker'); press('Enter');"
-                 "await until(() => state().history.length === 1 && !state().game.pending); return true;"), "true") << saved();
+                 "await until(() => state().history.length === 1 && !state().game.round); return true;"), "true") << saved();
   // The roads read as the rules draw them from the shoe's twelve coups.
   const std::string roads = page(R"JS(
     const { describeDerivedRoads } = await module('baccarat/scoreboard');
@@ -474,7 +479,7 @@ TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
 TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
   openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
   ASSERT_EQ(page("click(5, '[data-spot=\"red\"]'); press('s');"
-                 "await until(() => state().history.length === 1 && !state().game.pending); return true;"),
+                 "await until(() => state().history.length === 1 && !state().game.round); return true;"),
             "true") << saved();
   const auto showsLobby = [&] {
     gint64 next = 0;

@@ -3,7 +3,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { cardValue, handTotal, bankerDraws, playCoup, settle, bankerWin, dealOrder, beadPlate, bigRoad, tally }
   from '../../../web/js/rules/baccarat.js';
-import { BaccaratTable, STORE_KEY } from '../../../web/js/baccarat/game.js';
+import { BaccaratGame, STORE_KEY } from '../../../web/js/baccarat/game.js';
 import { createRandom, seededSource } from '../../../web/js/kit/random.js';
 import { FakeStorage, logSink } from '../support/helpers.mjs';
 
@@ -97,18 +97,18 @@ test('the bead plate fills columns top to bottom; the big road runs streaks down
     { player: 0, banker: 2, tie: 1, playerPair: 1, bankerPair: 1 });
 });
 
-const make = (storage, seed = 7, log = logSink()) => new BaccaratTable({ storage, random: createRandom(seededSource(seed)), log });
+const make = (storage, seed = 7, log = logSink()) => new BaccaratGame({ storage, random: createRandom(seededSource(seed)), log });
 
 test('each coup changes the bankroll by exactly its settled amount; a reload keeps the shoe and pays an open coup once', () => {
   const storage = new FakeStorage(), table = make(storage);
   let expected = table.bankroll;
   for (let round = 0; round < 40; round++) {
-    table.selectChip(round % 2 ? 5 : 25);
+    table.slip.selectChip(round % 2 ? 5 : 25);
     for (const spot of ['banker', 'tie', 'playerPair']) assert.ok(table.place(spot).ok);
     const staked = table.slip.totalCents;
     assert.ok(table.deal().ok);
     assert.equal(table.bankroll, expected - staked);
-    const done = table.finishCoup();
+    const done = table.settle();
     assert.equal(done.returned, Object.values(done.paid).reduce((a, b) => a + b, 0));
     expected += done.returned - staked;
     assert.equal(table.bankroll, expected);
@@ -120,9 +120,9 @@ test('each coup changes the bankroll by exactly its settled amount; a reload kee
   const count = (cards) => cards.reduce((m, c) => m.set(c, (m.get(c) ?? 0) + 1), new Map());
   assert.ok(again.shoe.cards.length === 416 && [...count(again.shoe.cards).values()].every((n) => n === 8));
   assert.deepEqual(again.shoe.cards.slice(0, again.shoe.dealt), table.shoe.cards.slice(0, table.shoe.dealt));
-  assert.ok(again.repeat().ok);
+  assert.ok(again.slip.repeat().ok);
   assert.deepEqual(again.slip.toObject(), { banker: 5, tie: 5, playerPair: 5 });
-  // The page goes away while the cards are out, before finishCoup().
+  // The page goes away while the cards are out, before settle().
   const deal = again.deal();
   assert.equal(again.place('tie', 1).ok, false, 'no bets while the cards are out');
   const reloaded = make(storage, 12);
@@ -137,7 +137,7 @@ test('a new shoe burns by its first card and the scoreboard starts again after t
   for (; !shuffled && coups < 90; coups++) {
     table.place('banker', 1);
     shuffled = table.deal().shuffled;
-    table.finishCoup();
+    table.settle();
   }
   // A coup takes four to six cards and the cut card sits sixteen from the back.
   const left = 416 - 16 - 1 - count;
@@ -151,7 +151,7 @@ test('unreadable saves fall back safely and bad bets are refused with a reason',
     version: 1, bankroll: 20000, game: { shoe: { dealt: ['Zz', 'As'] }, pending: { staked: 'x', bets: {}, coup: {} } },
   }) });
   const table = make(storage, 1, log);
-  assert.deepEqual([table.bankroll, table.pending], [20000, null]);
+  assert.deepEqual([table.bankroll, table.round], [20000, null]);
   assert.ok(log.lines.some((l) => /saved shoe was unreadable/.test(l)));
   const nineAces = make(new FakeStorage({ [STORE_KEY]: JSON.stringify({ game: { shoe: { dealt: Array(9).fill('As') } } }) }), 1, log);
   assert.ok(nineAces.burned && nineAces.shoe.dealt === 1 + nineAces.burned.count, 'nine aces of spades: not an 8-deck shoe');

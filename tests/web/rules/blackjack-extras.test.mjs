@@ -3,7 +3,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { deal, answerInsurance, act, evenMoneyOffered, takeEvenMoney } from '../../../web/js/rules/blackjack.js';
 import { judgeMove, sessionScore, addDecision, overallScore, percentMatched } from '../../../web/js/rules/chart-score.js';
-import { blackjackResult } from '../../../web/js/kit/results.js';
+import { resultOf as blackjackResult } from '../../../web/js/blackjack/record.js';
 import { Shoe, createRandom, seededSource } from '../../../web/js/kit/random.js';
 
 // Deals in the table's order: player, dealer up, player, dealer hole.

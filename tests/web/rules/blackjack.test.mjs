@@ -138,7 +138,7 @@ test('a hand changes the bankroll by exactly the settled amount, and a reload, e
   assert.deepEqual([g.bankroll, saved(storage).bankroll], [105000, 105000], 'the double is won: twice the bet');
   const again = game(storage, '8s 9h 8d 7c 3s');
   assert.ok(again.slip.repeat().ok, 'the last bet can be repeated after a reload');
-  assert.deepEqual([again.bankroll, again.phase, again.table.stats.handsWon, again.table.history.at(-1).net, again.slip.amountOn('bet')],
+  assert.deepEqual([again.bankroll, again.phase, again.state.stats.handsWon, again.state.history.at(-1).net, again.slip.amountOn('bet')],
     [105000, 'betting', 1, 5000, 25]);
   assert.ok(again.deal().ok && again.play('split').ok);
   const resumed = game(storage, 'Td Ts');
@@ -147,7 +147,7 @@ test('a hand changes the bankroll by exactly the settled amount, and a reload, e
   assert.ok(resumed.play('stand').ok && resumed.phase === 'dealer');
   const halfway = game(storage, 'Kc');
   assert.ok(halfway.dealerDraw().ok); // 16 + K: the dealer busts
-  assert.deepEqual([halfway.phase, halfway.bankroll, halfway.table.stats.handsWon], ['betting', 110000, 3], 'both split hands paid once');
+  assert.deepEqual([halfway.phase, halfway.bankroll, halfway.state.stats.handsWon], ['betting', 110000, 3], 'both split hands paid once');
 });
 
 test('an unreadable saved hand is set aside, moves the bankroll cannot cover are refused, a blackjack is paid at once', () => {
@@ -166,5 +166,5 @@ test('an unreadable saved hand is set aside, moves the bankroll cannot cover are
   const bj = game(new FakeStorage(), 'As 9h Kd 7c');
   bj.slip.place('bet', 10);
   assert.ok(bj.deal().ok);
-  assert.deepEqual([bj.phase, bj.bankroll, bj.table.stats.blackjacks, bj.table.stats.handsWon], ['betting', 101500, 1, 1]);
+  assert.deepEqual([bj.phase, bj.bankroll, bj.state.stats.blackjacks, bj.state.stats.handsWon], ['betting', 101500, 1, 1]);
 });

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { coupWays, baccaratEdges, houseEdges, houseEdge, expectedTake, stakeCounters, takeFromStats, BACCARAT_DECKS }
+import { stakeCounters } from '../../../web/js/kit/history.js';
+import { coupWays, baccaratEdges, houseEdges, houseEdge, expectedTake, takeFromStats, BACCARAT_DECKS }
   from '../../../web/js/rules/edges.js';
 import { DECKS } from '../../../web/js/baccarat/game.js';
 

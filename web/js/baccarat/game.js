@@ -10,11 +10,11 @@ import { isPlainObject, isCount, isStake, isCardList, newest } from '../kit/chec
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
-import { baccaratSpotName } from '../kit/results.js';
+import { spotName, recordOf } from './record.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 import { freshDeck, isCard } from '../kit/cards.js';
-import { baccaratRecord, eveningStart, addToEvening } from '../kit/history.js';
-import { stakeCounters } from '../rules/edges.js';
+import { eveningStart } from '../kit/history.js';
+import { expectedTake } from '../rules/edges.js';
 
 export const STORE_KEY = 'baccarat-royale.v1';
 export const DECKS = 8;
@@ -26,8 +26,6 @@ export const TABLE_MAX = 10000;
 
 // Every coup takes four cards at least, which bounds the results a shoe can have.
 const RESULTS_MAX = (52 * DECKS) / 4;
-
-const noMoreBets = () => ({ ok: false, reason: t('baccarat.noMoreBets') });
 
 // The cards dealt so far from a shoe, when they could have come from one
 // 8-deck shoe; null otherwise.
@@ -47,7 +45,7 @@ const COUP_FIELDS = ['player', 'banker', 'playerTotal', 'bankerTotal', 'winner',
 
 // A coup in play is trusted only when the tableau, dealt again from its own
 // cards, gives exactly that coup, and its stake is the one its bets took.
-function isPending(p) {
+function isRound(p) {
   if (!isPlainObject(p) || !isPlainObject(p.bets) || !isPlainObject(p.coup) || !isCount(p.returned) || !isPlainObject(p.paid)) return false;
   const chips = Object.entries(p.bets);
   if (!chips.length || !chips.every(([k, v]) => BET_KINDS.includes(k) && isCount(v, SPOT_MAX[k]) && v > 0)) return false;
@@ -66,13 +64,12 @@ function isPending(p) {
 // The stake of a coup that cannot be used, when it is one the table allows.
 const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
 
-export class BaccaratTable {
+export class BaccaratGame {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
-    this.evening = evening;
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
     this.state = new TableState({
-      storage, storeKey: STORE_KEY, log,
+      storage, storeKey: STORE_KEY, log, evening, takeOf: (r) => expectedTake([r]),
       settings: { chip: 5 },
       stats: { playerWins: 0, bankerWins: 0, ties: 0, naturals: 0, biggestWin: 0, shoes: 0 },
       validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v) },
@@ -80,8 +77,9 @@ export class BaccaratTable {
     this.slip = new BetSlip({
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
+      closed: () => (this.round ? t('baccarat.noMoreBets') : ''),
       spotLimit: (spot) => ({ max: SPOT_MAX[spot] ?? 0 }),
-      spotName: baccaratSpotName,
+      spotName,
     });
     const last = this.state.game.lastBets;
     if (isPlainObject(last) && Object.entries(last).every(([k, v]) => BET_KINDS.includes(k) && Number.isSafeInteger(v) && v > 0)) {
@@ -89,12 +87,12 @@ export class BaccaratTable {
     }
     this.shoe = new Shoe({ decks: DECKS, penetration: PENETRATION, random });
     this.restoreShoe();
-    this.state.checkRound('pending', 'coup', isPending, stakeOf);
-    this.recovered = this.state.game.pending ? this.finishCoup() : null;
+    this.state.checkRound('coup', isRound, stakeOf);
+    this.recovered = this.state.game.round ? this.settle() : null;
   }
 
   get bankroll() { return this.state.bankroll; }
-  get pending() { return this.state.game.pending ?? null; }
+  get round() { return this.state.game.round ?? null; }
   // The results of the current shoe, oldest first, for the scoreboards.
   get results() { return this.shoeState.results; }
   get cardsLeft() { return this.shoe.remaining; }
@@ -142,14 +140,7 @@ export class BaccaratTable {
     this.freshShoe = true;
   }
 
-  selectChip(value) {
-    const verdict = this.slip.selectChip(value);
-    if (verdict.ok) this.state.setSetting('chip', value);
-    return verdict;
-  }
-
   place(spot, chips) {
-    if (this.pending) return noMoreBets();
     if (!BET_KINDS.includes(spot)) {
       this.log(`baccarat: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
       return { ok: false, reason: t('baccarat.noSuchSpot') };
@@ -157,15 +148,11 @@ export class BaccaratTable {
     return this.slip.place(spot, chips);
   }
 
-  undo() { return this.pending ? noMoreBets() : this.slip.undo(); }
-  clear() { return this.pending ? noMoreBets() : this.slip.clear(); }
-  repeat() { return this.pending ? noMoreBets() : this.slip.repeat(); }
-  double() { return this.pending ? noMoreBets() : this.slip.double(); }
 
   // Deals the whole coup before any card is shown and records it, paid for,
-  // in one write; the page then turns the cards and calls finishCoup().
+  // in one write; the page then turns the cards and calls settle().
   deal() {
-    if (this.pending) return { ok: false, reason: t('baccarat.alreadyOut') };
+    if (this.round) return { ok: false, reason: t('baccarat.alreadyOut') };
     const staked = this.slip.totalCents;
     const chips = this.slip.commit();
     if (!chips) return this.slip.readiness();
@@ -180,7 +167,7 @@ export class BaccaratTable {
     this.freshShoe = false;
     const ok = this.state.change((s) => {
       s.bankroll -= staked;
-      s.game.pending = { coup, bets: chips, staked, returned, paid };
+      s.game.round = { coup, bets: chips, staked, returned, paid };
       s.game.lastBets = chips;
       s.game.shoe = structuredClone(this.shoeState);
       if (fresh) s.stats.shoes += 1;
@@ -192,8 +179,8 @@ export class BaccaratTable {
     return { ok: true, coup, staked, returned, paid, shuffled };
   }
 
-  finishCoup() {
-    const p = this.pending;
+  settle() {
+    const p = this.round;
     if (!p) return null;
     let paid;
     let returned;
@@ -203,34 +190,18 @@ export class BaccaratTable {
       if (!Number.isSafeInteger(p.staked) || p.staked < 0) throw new RangeError(`stake ${p.staked}`);
     } catch (e) {
       this.log(`baccarat: dropped an unreadable pending coup: ${e.message}`);
-      this.state.change((s) => { s.game.pending = null; });
+      this.state.change((s) => { s.game.round = null; });
       return null;
     }
     const { coup } = p;
-    const win = returned - p.staked;
     const result = { winner: coup.winner, natural: !!coup.natural, playerPair: !!coup.playerPair, bankerPair: !!coup.bankerPair };
     this.shoeState.results.push(result);
     // The round record the lobby reads (each bet by kind, the chips after it),
     // with the coup where the table's readers have always found it.
-    const record = {
-      ...result, player: coup.player, banker: coup.banker, playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal,
-      ...baccaratRecord({ coup, bets: p.bets, paid }, this.state.bankroll + returned),
-    };
-    const since = this.evening();
-    this.state.change((s) => {
-      s.bankroll += returned;
-      s.stats.rounds += 1;
-      s.stats.wagered += p.staked;
-      s.stats.won += Math.max(0, win);
-      s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
-      s.stats[{ player: 'playerWins', banker: 'bankerWins', tie: 'ties' }[coup.winner]] += 1;
-      if (coup.natural) s.stats.naturals += 1;
-      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
-      s.history.push(record);
-      s.game.evening = addToEvening(s.game.evening, since, record);
-      s.game.shoe = structuredClone(this.shoeState);
-      s.game.pending = null;
-    });
+    const record = recordOf({ coup, bets: p.bets, paid }, this.state.bankroll + returned);
+    const entry = { ...result, player: coup.player, banker: coup.banker, playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, ...record };
+    const stats = { [{ player: 'playerWins', banker: 'bankerWins', tie: 'ties' }[coup.winner]]: 1, naturals: coup.natural ? 1 : 0 };
+    this.state.settle({ record, entry, stats, game: { shoe: structuredClone(this.shoeState) } });
     return { coup, bets: p.bets, staked: p.staked, returned, paid };
   }
 }

@@ -3,29 +3,22 @@
 // table (scene.js) where the cards are turned and the chips stand, the
 // betting spots, the scoreboards and the sounds. The hands are also kept as
 // DOM elements, out of sight, so a screen reader can name the cards.
-import { mountTable, announce as speak } from '../kit/table.js';
-import { createSound } from '../kit/sound.js';
+import { announce as speak } from '../kit/table.js';
+import { openTable } from '../kit/play.js';
 import { paced } from '../kit/pace.js';
-import { PlayerSettings } from '../kit/player.js';
-import { formatChips, STARTING_BANKROLL } from '../kit/money.js';
+import { formatChips } from '../kit/money.js';
 import { t, fillPage } from '../kit/messages.js';
-import { baccaratResult, baccaratSpotName } from '../kit/results.js';
-import { mountPanels } from '../kit/panels.js';
-import { stakesOf } from '../kit/history.js';
 import { houseEdge } from '../rules/edges.js';
-import { isBelowMinimum, belowMinimumMessage, chipUnavailable } from '../kit/bets.js';
+import { chipUnavailable } from '../kit/bets.js';
 import { cardLabel, cardName, isRed } from '../kit/cards.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
-import { BaccaratTable, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { BaccaratGame, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
+import { resultOf, describeEntry, spotName } from './record.js';
 import { drawScoreboards, createDerivedRoads } from './scoreboard.js';
 import { createBaccaratScene, PAYS } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
-const table = new BaccaratTable({ storage: window.localStorage });
-// The chip and the sound are the player's, the same at every table.
-const player = new PlayerSettings(window.localStorage, table.state.settings);
-table.slip.selectChip(player.settings.chip);
-const sound = createSound(player);
+const game = new BaccaratGame({ storage: window.localStorage });
 let dealing = false;
 let view = null;
 // While the bets are paid and handed back, their chips belong to that motion.
@@ -33,43 +26,26 @@ let settling = false;
 
 const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
 
-const frame = mountTable({
-  id: 'baccarat',
-  initialChip: table.slip.chip,
-  actions: [
-    { id: 'undo', label: t('action.undo'), key: 'u', onActivate: () => act(table.undo()) },
-    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: () => act(table.clear()) },
-    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: () => act(table.repeat()) },
-    { id: 'double', label: t('action.double'), key: 'x', onActivate: () => act(table.double()) },
-    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
-    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
-  ],
-  onChip: (value) => { table.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); },
-  onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
+const table = openTable({
+  id: 'baccarat', game, minimum: TABLE_MIN, render,
+  deal: { id: 'deal', label: t('action.deal'), key: 'Enter', run: deal },
+  busy: () => dealing, busyText: t('baccarat.busy'), undoKey: 'u',
   onKey: (e) => {
     const spot = Object.keys(SPOT_KEYS).find((k) => SPOT_KEYS[k] === e.key.toLowerCase());
     if (!spot) return false;
-    place(spot);
+    table.place(spot);
     return true;
   },
+  panels: {
+    limits: t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
+      max: TABLE_MAX * 100 }),
+    describe: describeEntry,
+    rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3'), t('help.baccarat.4')],
+    bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: spotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),
+    keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: spotName(spot) })),
+  },
 });
-frame.setMuted(sound.muted);
-const limits = t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
-  max: TABLE_MAX * 100 });
-frame.setLimits(limits);
-mountPanels(frame, {
-  player, sound, limits,
-  history: () => table.state.history,
-  describe: (entry) => ({
-    what: Array.isArray(entry.player) && Array.isArray(entry.banker)
-      ? t('history.baccarat', { player: entry.player.map(cardLabel).join(' '), playerTotal: entry.playerTotal,
-        banker: entry.banker.map(cardLabel).join(' '), bankerTotal: entry.bankerTotal }) : '',
-    bets: stakesOf(entry).map(({ spot, chips }) => `${baccaratSpotName(spot)} ${chips}`).join(', '),
-  }),
-  rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3'), t('help.baccarat.4')],
-  bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: baccaratSpotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),
-  keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: baccaratSpotName(spot) })),
-});
+const { frame, sound } = table;
 const MOST_ON_A_SPOT = Math.max(...Object.values(SPOT_MAX));
 
 const scene = document.createElement('section');
@@ -100,27 +76,19 @@ for (const spot of Object.keys(SPOT_KEYS)) {
   b.type = 'button';
   b.className = `bc-spot ${spot}`;
   b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
-  b.querySelector('.name').textContent = baccaratSpotName(spot);
+  b.querySelector('.name').textContent = spotName(spot);
   b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
   b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
   b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
-  b.addEventListener('click', () => place(spot));
-  b.addEventListener('contextmenu', (e) => { e.preventDefault(); if (!dealing) act(table.slip.bets.has(spot) ? table.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') }); });
+  b.addEventListener('click', () => table.place(spot));
+  b.addEventListener('contextmenu', (e) => {
+    e.preventDefault();
+    if (!dealing && !table.refused(game.slip.bets.has(spot) ? game.slip.remove(spot) : { ok: false, reason: t('refuse.noBetThere') })) render();
+  });
   spotButtons[spot] = b;
   spots.append(b);
 }
 frame.board.append(spots);
-
-function place(spot) {
-  if (dealing) { frame.say(t('baccarat.busy'), 'warn'); return; }
-  if (act(table.place(spot))) sound.chip();
-}
-
-function act(verdict) {
-  if (!verdict.ok) { frame.say(verdict.reason, 'warn'); return false; }
-  render();
-  return true;
-}
 
 const wait = (ms) => new Promise((resolve) => setTimeout(resolve, reducedMotion ? Math.min(ms, 60) : paced(ms)));
 const onCard = (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card());
@@ -162,13 +130,12 @@ function showHands(coup, count = Infinity) {
 
 // Deals the cards in the real order, each turned face up after it lands.
 async function deal() {
-  if (dealing) return;
-  const result = table.deal();
-  if (!result.ok) { frame.say(result.reason, 'warn'); return; }
+  const result = game.deal();
+  if (table.refused(result)) return;
   dealing = true;
   render();
   if (result.shuffled) {
-    frame.say(t('baccarat.newShoe', { card: cardLabel(table.burned.card), count: table.burned.count }));
+    frame.say(t('baccarat.newShoe', { card: cardLabel(game.burned.card), count: game.burned.count }));
     await wait(900);
   } else frame.say(t('baccarat.dealing'));
   const { coup } = result;
@@ -178,11 +145,11 @@ async function deal() {
     hands[side].querySelector('.bc-total').textContent = '';
     hands[side].classList.remove('won');
   }
-  const bets = { ...table.pending.bets };
+  const bets = { ...game.round.bets };
   const order = dealOrder(coup);
   if (view) {
     await view.sweep();
-    await view.deal(coup, table.state.stats.rounds, { onCard, onStep: (n) => showHands(coup, n) });
+    await view.deal(coup, game.state.stats.rounds, { onCard, onStep: (n) => showHands(coup, n) });
   }
   for (let i = 0; i < order.length && !view; i++) {
     const [side, index] = order[i];
@@ -198,7 +165,7 @@ async function deal() {
     speak(t('say.cards', { who: t(`say.${side}`), cards: cardName(coup[side][index]), total: handTotal(shown) }));
     await wait(320);
   }
-  const done = table.finishCoup();
+  const done = game.settle();
   dealing = false;
   showHands(coup);
   announce(done);
@@ -210,89 +177,51 @@ async function deal() {
 }
 
 function announce(done) {
-  const result = baccaratResult(done);
-  if (result.net > 0) sound.win(Math.min(3, Math.ceil(result.net / Math.max(1, done.staked))));
-  else if (result.net < 0) sound.lose();
-  if (isBelowMinimum(table.bankroll, TABLE_MIN)) offerFreshStart(result);
-  else frame.say(result);
+  table.finish(resultOf(done), Math.min(3, Math.ceil((done.returned - done.staked) / Math.max(1, done.staked))));
   render();
 }
 
-// The last coup's bets again, then the deal, in one key.
-function again() {
-  if (dealing || table.pending) { frame.say(t('baccarat.busy'), 'warn'); return; }
-  if (table.slip.total === 0) {
-    const repeated = table.repeat();
-    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
-  }
-  deal();
-}
-
-// A refused deal says why; out of chips, the why comes with the fresh start.
-function refusedDeal(why) {
-  if (isBelowMinimum(table.bankroll, TABLE_MIN) && !table.pending) offerFreshStart();
-  else frame.say(why, 'warn');
-}
-
-// Out of chips: say so, and offer the same fresh start the shell's reset gives.
-function offerFreshStart(result = null) {
-  frame.offerFreshStart(belowMinimumMessage(table.bankroll, TABLE_MIN), () => {
-    table.state.startAgain();
-    render();
-    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
-  }, result);
-}
-
 function render() {
-  frame.setBankroll(table.bankroll);
-  frame.setBet(table.pending ? table.pending.staked : table.slip.totalCents);
-  frame.setChips((value) => chipUnavailable(value, table.bankroll, MOST_ON_A_SPOT));
-  // While the cards are out every betting action waits, and says so.
-  const wait = dealing || table.pending ? t('baccarat.busy') : '';
-  for (const id of ['undo', 'clear', 'repeat', 'double']) frame.setAction(id, { reason: wait || table.slip.whyNot(id) });
-  frame.setAction('deal', { reason: wait || table.slip.whyNot('deal') });
-  frame.setAction('again', { reason: wait || (table.slip.total === 0 ? table.slip.whyNot('repeat') : table.slip.whyNot('deal')) });
-  const bets = table.pending ? table.pending.bets : table.slip.toObject();
+  frame.setBankroll(game.bankroll);
+  frame.setBet(game.round ? game.round.staked : game.slip.totalCents);
+  frame.setChips((value) => chipUnavailable(value, game.bankroll, MOST_ON_A_SPOT));
+  table.showBetting();
+  const bets = game.round ? game.round.bets : game.slip.toObject();
   for (const [spot, b] of Object.entries(spotButtons)) {
     const chips = bets[spot] ?? 0;
     b.querySelector('.amount').textContent = chips ? formatChips(chips * 100) : '';
     b.classList.toggle('has-bet', chips > 0);
     b.setAttribute('aria-label', t(chips ? 'baccarat.spotKeyBet' : 'baccarat.spotKey',
-      { name: baccaratSpotName(spot), odds: PAYS[spot](), amount: chips * 100, key: SPOT_KEYS[spot].toUpperCase() }));
+      { name: spotName(spot), odds: PAYS[spot](), amount: chips * 100, key: SPOT_KEYS[spot].toUpperCase() }));
   }
   if (view && !settling) view.stakes(bets);
-  const results = table.results;
+  const results = game.results;
   drawScoreboards(roads, results);
   derived.show(results);
   const wins = results.reduce((m, r) => { m[r.winner]++; return m; }, { player: 0, banker: 0, tie: 0 });
   scene.querySelector('.bc-tally').textContent = t('baccarat.tally', wins);
-  scene.querySelector('.bc-shoe').textContent = t('baccarat.cardsLeft', { count: table.cardsLeft });
+  scene.querySelector('.bc-shoe').textContent = t('baccarat.cardsLeft', { count: game.cardsLeft });
 }
 
-new ResizeObserver(() => drawScoreboards(roads, table.results)).observe(roads);
+new ResizeObserver(() => drawScoreboards(roads, game.results)).observe(roads);
 render();
-const last = table.state.history.at(-1);
+const last = game.state.history.at(-1);
 let lastCoup = null;
 if (last && Array.isArray(last.player) && Array.isArray(last.banker)) {
   try { showHands({ ...last, winner: last.winner }); lastCoup = last; } catch { /* an old or edited entry: show an empty table */ }
 }
-createBaccaratScene(frame.stage).then((v) => {
+table.mountScene('baccarat', () => createBaccaratScene(frame.stage)).then((v) => {
+  if (!v) return;
   view = v;
-  document.body.dataset.stage = v.webgl ? 'webgl' : '2d';
   if (lastCoup && !dealing) {
-    try { v.place(lastCoup, table.state.stats.rounds - 1); } catch { v.place(null); }
+    try { v.place(lastCoup, game.state.stats.rounds - 1); } catch { v.place(null); }
   }
   // The painted areas take bets too, as the buttons below them do.
   v.stage.canvas.addEventListener('click', (e) => {
     const spot = v.areaAt(e.clientX, e.clientY);
-    if (spot) place(spot);
+    if (spot) table.place(spot);
   });
   render();
-}).catch((e) => console.warn('Velmar Casino: the baccarat table could not be drawn', e));
-if (table.recovered) {
-  announce(table.recovered);
-} else if (isBelowMinimum(table.bankroll, TABLE_MIN)) {
-  offerFreshStart();
-} else {
-  frame.say(t('baccarat.welcome'));
-}
+});
+if (game.recovered) announce(game.recovered);
+else table.greet(t('baccarat.welcome'));

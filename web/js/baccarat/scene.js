@@ -6,7 +6,7 @@ import { createStage } from '../kit/stage3d.js';
 import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
-import { baccaratSpotName } from '../kit/results.js';
+import { spotName } from './record.js';
 import { dealOrder, handTotal } from '../rules/baccarat.js';
 
 const HAND_Z = -0.2;
@@ -21,9 +21,9 @@ export const PAYS = {
 const upper = (text) => text.toLocaleUpperCase();
 export const AREAS = {
   playerPair: { x: -0.82, w: 0.26, label: () => t('baccarat.felt.playerPair'), colour: 'rgba(156, 192, 255, 0.8)' },
-  player: { x: -0.43, w: 0.44, label: () => upper(baccaratSpotName('player')), colour: 'rgba(156, 192, 255, 0.9)' },
-  tie: { x: 0, w: 0.34, label: () => upper(baccaratSpotName('tie')), colour: 'rgba(143, 209, 158, 0.9)' },
-  banker: { x: 0.43, w: 0.44, label: () => upper(baccaratSpotName('banker')), colour: 'rgba(255, 154, 140, 0.9)' },
+  player: { x: -0.43, w: 0.44, label: () => upper(spotName('player')), colour: 'rgba(156, 192, 255, 0.9)' },
+  tie: { x: 0, w: 0.34, label: () => upper(spotName('tie')), colour: 'rgba(143, 209, 158, 0.9)' },
+  banker: { x: 0.43, w: 0.44, label: () => upper(spotName('banker')), colour: 'rgba(255, 154, 140, 0.9)' },
   bankerPair: { x: 0.82, w: 0.26, label: () => t('baccarat.felt.bankerPair'), colour: 'rgba(255, 154, 140, 0.8)' },
 };
 
@@ -32,7 +32,7 @@ function paint(view) {
   for (const side of ['player', 'banker']) {
     const x = HAND_X[side];
     felt.box(view, x, HAND_Z, 0.84, 0.32, { colour: gold, width: 0.004, radius: 0.05 });
-    felt.text(view, upper(baccaratSpotName(side)), x, HAND_Z - 0.2, 0.04,
+    felt.text(view, upper(spotName(side)), x, HAND_Z - 0.2, 0.04,
       { colour: AREAS[side].colour, spacing: 0.008 });
   }
   felt.text(view, 'Baccarat Royale', 0, 0.13, 0.05, { colour: 'rgba(240, 210, 142, 0.55)', weight: 400 });

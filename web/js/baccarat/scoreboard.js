@@ -5,6 +5,7 @@
 import { beadPlate, bigRoad } from '../rules/baccarat.js';
 import { DERIVED_ROADS, derivedRoads, derivedRoad, nextMarks } from '../rules/roads.js';
 import { t } from '../kit/messages.js';
+import { element as el } from '../kit/dom.js';
 
 const COLOUR = { banker: '#c0392b', player: '#2f6fd0', tie: '#2e9e5b' };
 
@@ -146,13 +147,6 @@ export function describeDerivedRoads(results) {
   }
   return sentences.join(' ');
 }
-
-const el = (tag, className, text) => {
-  const node = document.createElement(tag);
-  if (className) node.className = className;
-  if (text !== undefined) node.textContent = text;
-  return node;
-};
 
 /**
  * Builds the derived roads' panel in `container`: a canvas per road under

@@ -14,8 +14,9 @@ import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
-import { blackjackRecord, eveningStart, addToEvening } from '../kit/history.js';
-import { stakeCounters } from '../rules/edges.js';
+import { eveningStart } from '../kit/history.js';
+import { expectedTake } from '../rules/edges.js';
+import { recordOf } from './record.js';
 import { CHART_STATS, judgeMove, sessionScore, addDecision, overallScore } from '../rules/chart-score.js';
 
 export const STORE_KEY = 'blackjack-royale.v1';
@@ -29,27 +30,28 @@ const ok = { ok: true, reason: '' };
 export class BlackjackGame {
   constructor({ storage = globalThis.localStorage, random = defaultRandom(), shoe = null, log, evening = eveningStart } = {}) {
     this.evening = evening;
-    this.table = new TableState({
-      storage, storeKey: STORE_KEY, log,
+    this.state = new TableState({
+      storage, storeKey: STORE_KEY, log, evening, takeOf: (r) => expectedTake([r]),
       settings: { hints: false },
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0, ...CHART_STATS },
     });
     // The shoe carries on from its save, so a reload or a lobby visit does not reshuffle it.
-    const saved = this.table.game.shoe;
+    const saved = this.state.game.shoe;
     this.shoe = shoe ?? Shoe.fromJSON(saved, { decks: DECKS, penetration: 0.75, random });
     if (!shoe && saved !== undefined && saved !== null && !this.shoe.restored) {
-      this.table.log(`${STORE_KEY}: the saved shoe could not be read and a fresh one was shuffled`);
-      this.table.change((s) => { s.game.shoe = this.shoe.toJSON(); });
+      this.state.log(`${STORE_KEY}: the saved shoe could not be read and a fresh one was shuffled`);
+      this.state.change((s) => { s.game.shoe = this.shoe.toJSON(); });
     }
-    this.slip = new BetSlip({ bankroll: () => this.table.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
-    const last = this.table.history.at(-1);
+    this.slip = new BetSlip({ bankroll: () => this.state.bankroll, min: TABLE_MIN, max: TABLE_MAX, chip: 5 });
+    const last = this.state.history.at(-1);
     if (last && isStake(last.bet, TABLE_MAX * CENTS_PER_CHIP)) this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
-    this.table.checkRound('round', 'hand', isRound, knownStake);
-    this.finishIfDone();
+    this.state.checkRound('hand', isRound, knownStake);
+    this.keepStake();
+    this.settle();
   }
 
-  get round() { return isRound(this.table.game.round) ? this.table.game.round : null; }
-  get bankroll() { return this.table.bankroll; }
+  get round() { return isRound(this.state.game.round) ? this.state.game.round : null; }
+  get bankroll() { return this.state.bankroll; }
   get phase() { return this.round ? this.round.phase : 'betting'; }
 
   /** Starts a hand with the slip's bet; the stake leaves the bankroll with it. */
@@ -61,8 +63,8 @@ export class BlackjackGame {
     const bets = this.slip.commit();
     const bet = bets[SPOT] * CENTS_PER_CHIP;
     const round = deal(this.shoe, bet);
-    this.table.change((s) => { s.bankroll -= bet; s.game.round = round; this.keepShoe(s); });
-    return this.finishIfDone();
+    this.state.change((s) => { s.bankroll -= bet; s.game.round = withStake(round); this.keepShoe(s); });
+    return this.settle();
   }
 
   /** The moves open now, each with whether the bankroll covers it. */
@@ -106,8 +108,8 @@ export class BlackjackGame {
     const why = take ? this.whyNot('insure') : !round || round.phase !== 'insurance' ? t('blackjack.noInsurance') : '';
     if (why) return refuse(why);
     const cost = take ? insuranceCost(round) : 0;
-    this.table.change((s) => { s.bankroll -= cost; answerInsurance(s.game.round, take); });
-    return this.finishIfDone();
+    this.state.change((s) => { s.bankroll -= cost; withStake(answerInsurance(s.game.round, take)); });
+    return this.settle();
   }
 
   /** Whether even money is offered now: the player's blackjack against a dealer ace. */
@@ -116,8 +118,8 @@ export class BlackjackGame {
   /** Takes even money: the blackjack is paid 1:1 at once and the round ends. */
   evenMoney() {
     if (!this.evenMoneyOffered) return refuse(t('blackjack.noEvenMoney'));
-    this.table.change((s) => { takeEvenMoney(s.game.round); });
-    return this.finishIfDone();
+    this.state.change((s) => { takeEvenMoney(s.game.round); });
+    return this.settle();
   }
 
   play(move) {
@@ -127,14 +129,14 @@ export class BlackjackGame {
     // Every decision is scored against the chart, whether or not the hint is shown.
     const judged = judgeMove(this.round, move);
     const session = this.evening();
-    this.table.change((s) => {
+    this.state.change((s) => {
       s.bankroll -= cost;
       for (const [k, by] of Object.entries(judged.stats)) s.stats[k] = (s.stats[k] ?? 0) + by;
       s.game.chart = addDecision(sessionScore(s.game.chart, session), judged);
-      act(s.game.round, move, this.shoe);
+      withStake(act(s.game.round, move, this.shoe));
       this.keepShoe(s);
     });
-    return this.finishIfDone();
+    return this.settle();
   }
 
   // Saved with every draw, in the same write as the round the cards went to.
@@ -147,8 +149,8 @@ export class BlackjackGame {
 
   dealerDraw() {
     if (this.phase !== 'dealer') return refuse(t('blackjack.notDrawing'));
-    this.table.change((s) => { dealerStep(s.game.round, this.shoe); this.keepShoe(s); });
-    return this.finishIfDone();
+    this.state.change((s) => { dealerStep(s.game.round, this.shoe); this.keepShoe(s); });
+    return this.settle();
   }
 
   /** The basic-strategy move for the hand in play, or null. */
@@ -161,49 +163,44 @@ export class BlackjackGame {
 
   /** How often the player's decisions matched the chart: { session, overall }, each { decisions, matched }. */
   get chartScore() {
-    return { session: sessionScore(this.table.game.chart, this.evening()), overall: overallScore(this.table.stats) };
+    return { session: sessionScore(this.state.game.chart, this.evening()), overall: overallScore(this.state.stats) };
   }
 
-  setHints(on) { return this.table.setSetting('hints', !!on); }
+  setHints(on) { return this.state.setSetting('hints', !!on); }
+
+  // A round saved before it carried its stake is given it, for the lobby.
+  keepStake() {
+    const round = this.round;
+    if (round && round.staked !== totalStaked(round)) this.state.change((s) => { withStake(s.game.round); });
+  }
 
   // A finished round is paid, counted and cleared in one write, so a reload
   // can never pay it twice or lose it.
-  finishIfDone() {
+  settle() {
     const round = this.round;
     if (!round || round.phase !== 'done') return ok;
-    const staked = totalStaked(round);
-    const returned = staked + round.net;
     const count = { win: 0, blackjack: 0, lose: 0, bust: 0, push: 0 };
     for (const o of round.outcomes) count[o.outcome]++;
     // The round record the lobby reads, with the round where the page's readers have always found it.
-    const record = blackjackRecord(round, this.table.bankroll + returned);
-    const since = this.evening();
-    this.table.change((s) => {
-      s.bankroll += returned;
-      s.stats.rounds += 1;
-      s.stats.wagered += staked;
-      s.stats.won += Math.max(0, returned - staked);
-      s.stats.handsWon += count.win + count.blackjack;
-      s.stats.handsLost += count.lose + count.bust;
-      s.stats.handsPushed += count.push;
-      s.stats.blackjacks += count.blackjack;
-      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
-      s.history.push({
-        bet: round.bet, net: round.net, insurance: round.insurance,
-        dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome),
-        ...record,
-      });
-      s.game.evening = addToEvening(s.game.evening, since, record);
-      s.game.round = null;
-      s.game.last = round;
-    });
+    const record = recordOf(round, this.state.bankroll + totalStaked(round) + round.net);
+    const entry = { bet: round.bet, net: round.net, insurance: round.insurance,
+      dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome), ...record };
+    const stats = { handsWon: count.win + count.blackjack, handsLost: count.lose + count.bust, handsPushed: count.push,
+      blackjacks: count.blackjack };
+    this.state.settle({ record, entry, stats, game: { last: round } });
     // Repeat offers this bet next, even when the hand was dealt before a reload.
     this.slip.last = new Map([[SPOT, round.bet / CENTS_PER_CHIP]]);
     return { ok: true, reason: '', settled: round };
   }
 
   /** The last finished round, for the page to keep showing after settlement. */
-  get lastRound() { const last = this.table.game.last; return isRound(last) && last.phase === 'done' ? last : null; }
+  get lastRound() { const last = this.state.game.last; return isRound(last) && last.phase === 'done' ? last : null; }
+}
+
+// The round in play carries its whole stake, which the lobby reads.
+function withStake(round) {
+  round.staked = totalStaked(round);
+  return round;
 }
 
 // A saved round is trusted only when its shape is the one rules/blackjack.js

@@ -6,25 +6,19 @@
 // DOM elements, out of sight, so a screen reader can name them.
 import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX } from './game.js';
 import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
-import { blackjackResult, handTotalText } from '../kit/results.js';
-import { mountTable, announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
+import { resultOf, describeEntry, handTotalText } from './record.js';
+import { announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
+import { openTable } from '../kit/play.js';
 import { t } from '../kit/messages.js';
-import { PlayerSettings } from '../kit/player.js';
-import { createSound } from '../kit/sound.js';
-import { chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
-import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
-import { cardName, cardLabel } from '../kit/cards.js';
-import { mountPanels } from '../kit/panels.js';
+import { chipUnavailable } from '../kit/bets.js';
+import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
+import { cardName } from '../kit/cards.js';
 import { houseEdge } from '../rules/edges.js';
 import { percentMatched } from '../rules/chart-score.js';
-import { showCards, pause } from '../kit/dom.js';
+import { showCards, showCounts, pause } from '../kit/dom.js';
 import { createBlackjackScene } from './scene.js';
 
 const game = new BlackjackGame({ storage: window.localStorage });
-// The chip and the sound are the player's, the same at every table.
-const player = new PlayerSettings(window.localStorage, game.table.settings);
-game.slip.selectChip(player.settings.chip);
-const sound = createSound(player);
 let busy = false;
 let view = null;
 // While won stakes are paid and handed back, the circles belong to that motion.
@@ -35,22 +29,15 @@ const INSURANCE = ['even-money', 'insure', 'no-insure'];
 const PLAYING = ['hint', 'split', 'double', 'stand', 'hit'];
 const MOVES = ['hit', 'stand', 'double', 'split'];
 
-// The betting actions work on the slip; the moves on the hand in play.
-const slipAction = (fn) => () => { if (!refused(fn())) { sound.chip(); frame.say(''); } render(); };
 const move = (m) => ({ id: m, label: t(`blackjack.action.${m}`), key: m === 'split' ? 'p' : m[0], hidden: true,
   primary: m === 'hit', onActivate: () => after(game.play(m)) });
 
-const frame = mountTable({
-  id: 'blackjack',
-  initialChip: game.slip.chip,
+const table = openTable({
+  id: 'blackjack', game, minimum: TABLE_MIN, render,
+  deal: { id: 'deal', label: t('action.deal'), key: 'Enter', run: () => after(game.deal()) },
+  busy: () => busy, busyText: t('blackjack.busy'),
+  doubleId: 'double-bet', doubleLabel: t('blackjack.action.doubleBet'),
   actions: [
-    { id: 'undo', label: t('action.undo'), key: ['u', 'Backspace'], onActivate: slipAction(() => game.slip.undo()) },
-    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: slipAction(() => game.slip.clear()) },
-    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: slipAction(() => game.slip.repeat()) },
-    { id: 'double-bet', label: t('blackjack.action.doubleBet'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
-    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: () => after(game.deal()),
-      onRefused: refusedDeal },
-    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
     { id: 'even-money', label: t('blackjack.action.evenMoney'), key: 'e', hidden: true, onActivate: () => after(game.evenMoney()) },
     { id: 'insure', label: t('blackjack.action.insure'), key: 'i', hidden: true, onActivate: () => after(game.insure(true)) },
     { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
@@ -58,34 +45,22 @@ const frame = mountTable({
     { id: 'hint', label: t('blackjack.action.hint'), key: 't', hidden: true, onActivate: showHint },
     ...['split', 'double', 'stand', 'hit'].map(move),
   ],
-  onChip: (value) => { game.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); render(); },
-  onMute: () => { sound.toggleMute(); render(); },
   // Space or B puts the chosen chip in the circle; Space on a focused button presses that button.
   onKey: (e) => {
     if (e.key !== 'b' && e.key !== 'B' && !(e.key === ' ' && !(e.target instanceof HTMLButtonElement))) return false;
     spot.click();
     return true;
   },
+  panels: {
+    limits: t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP }),
+    describe: describeEntry,
+    rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3')],
+    bets: [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
+      { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value }],
+    keys: [{ key: `${t('key.space')} / B`, what: t('blackjack.spot') }],
+  },
 });
-const limits = t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP });
-frame.setLimits(limits);
-// The sheets every table has: how to play, the last rounds, the settings.
-const cardsText = (cards) => (Array.isArray(cards) ? cards.filter((c) => typeof c === 'string').map(cardLabel).join(' ') : '');
-mountPanels(frame, {
-  player, sound, limits,
-  history: () => game.table.history,
-  describe: (entry) => ({
-    what: Array.isArray(entry.hands) && Array.isArray(entry.dealer)
-      ? t('history.blackjack', { hands: entry.hands.map(cardsText).join(' | '),
-        dealer: cardsText(entry.shown?.evenMoney ? entry.dealer.slice(0, 1) : entry.dealer) }) : '',
-    bets: [Number.isSafeInteger(entry.bet) ? `${t('blackjack.hand')} ${formatChips(entry.bet)}` : '',
-      entry.insurance ? `${t('blackjack.action.insure')} ${formatChips(entry.insurance)}` : ''].filter(Boolean).join(', '),
-  }),
-  rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3')],
-  bets: [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
-    { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value }],
-  keys: [{ key: `${t('key.space')} / B`, what: t('blackjack.spot') }],
-});
+const { frame, sound } = table;
 
 // Over the stage: the cards for screen readers, the bet circle's button and the statistics.
 const cards = document.createElement('div');
@@ -113,7 +88,7 @@ cards.replaceWith(...cards.children);
 spot.addEventListener('click', () => {
   const why = whyUnavailable(spot);
   if (why) frame.say(why, 'warn');
-  else slipAction(() => game.slip.place(SPOT))();
+  else table.place(SPOT);
 });
 hintsBox.addEventListener('change', () => { game.setHints(hintsBox.checked); render(); });
 
@@ -148,16 +123,9 @@ function renderHands(round) {
 }
 
 function renderStats() {
-  const s = game.table.stats;
-  const rows = [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
-    ['blackjack.stats.blackjacks', s.blackjacks]];
-  side.querySelector('dl').replaceChildren(...rows.flatMap(([k, v]) => {
-    const dt = document.createElement('dt'), dd = document.createElement('dd');
-    dt.textContent = t(k);
-    dd.className = 'num';
-    dd.textContent = String(v);
-    return [dt, dd];
-  }));
+  const s = game.state.stats;
+  showCounts(side.querySelector('dl'), [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
+    ['blackjack.stats.blackjacks', s.blackjacks]]);
   side.querySelector('.bj-chart').textContent = chartText(game.chartScore);
 }
 
@@ -196,8 +164,7 @@ function render() {
   for (const id of INSURANCE) frame.setAction(id, { hidden: phase !== 'insurance' });
   frame.setAction('even-money', { hidden: !game.evenMoneyOffered, reason: wait });
   for (const id of PLAYING) frame.setAction(id, { hidden: phase !== 'player' && phase !== 'dealer' });
-  for (const id of BETTING.slice(0, -1)) frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
-  frame.setAction('again', { reason: wait || game.slip.whyNot(game.slip.total === 0 ? 'repeat' : 'deal') });
+  table.showBetting();
   frame.setAction('insure', { reason: wait || game.whyNot('insure'),
     label: live && phase === 'insurance' ? t('blackjack.action.insureCost', { amount: insuranceCost(live) }) : t('blackjack.action.insure') });
   frame.setAction('no-insure', { reason: wait });
@@ -205,7 +172,7 @@ function render() {
   frame.setAction('hint', { reason: wait || (phase === 'player' ? '' : t('blackjack.noHint')) });
   renderStats();
   frame.setMuted(sound.muted);
-  hintsBox.checked = game.table.settings.hints;
+  hintsBox.checked = game.state.settings.hints;
   speakCards(live, hideHole);
   showTable(round, hideHole);
 }
@@ -235,7 +202,7 @@ function speakCards(round, hideHole) {
 // The round's number tells one deal from the next, so a new deal sweeps the
 // old cards away even when a card happens to repeat in the same place.
 function roundId() {
-  const rounds = game.table.stats.rounds;
+  const rounds = game.state.stats.rounds;
   return game.round ? rounds : rounds - 1;
 }
 
@@ -260,27 +227,6 @@ function showHint() {
   if (best) frame.say(t('blackjack.hintSays', { move: t(`blackjack.action.${best}`) }));
 }
 
-function refused(result) {
-  if (!result.ok) frame.say(result.reason, 'warn');
-  return !result.ok;
-}
-
-// The last hand's bet again, then the deal, in one key.
-function again() {
-  if (game.slip.total === 0) {
-    const repeated = game.slip.repeat();
-    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
-    sound.chip();
-  }
-  after(game.deal());
-}
-
-// A refused deal says why; out of chips, the why comes with the fresh start.
-function refusedDeal(why) {
-  if (!game.round && isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
-  else frame.say(why, 'warn');
-}
-
 // After the player's last move the dealer turns the hole card and draws,
 // one card at a time, each step saved so a reload picks up where it was.
 async function runDealer() {
@@ -302,20 +248,8 @@ function announce(result) {
   const round = result.settled;
   if (!round) return;
   payOut(round);
-  const shown = blackjackResult(round);
-  if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart(shown);
-  else frame.say(shown);
-  if (shown.net > 0) sound.win(shown.net >= 10 * round.bet ? 3 : shown.net > round.bet ? 2 : 1);
-  else if (shown.net < 0) sound.lose();
-}
-
-// Out of chips: say so, and offer the same fresh start the shell's reset gives.
-function offerFreshStart(result = null) {
-  frame.offerFreshStart(belowMinimumMessage(game.bankroll, TABLE_MIN), () => {
-    game.table.startAgain();
-    render();
-    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
-  }, result);
+  const net = round.net;
+  table.finish(resultOf(round), net >= 10 * round.bet ? 3 : net > round.bet ? 2 : 1);
 }
 
 async function payOut(round) {
@@ -326,7 +260,7 @@ async function payOut(round) {
 }
 
 async function after(result) {
-  if (refused(result)) { render(); return; }
+  if (table.refused(result)) { render(); return; }
   busy = true;
   render();
   await view?.scene.idle();
@@ -339,7 +273,7 @@ async function after(result) {
   } else if (game.phase === 'insurance') {
     offerInsurance();
   } else if (game.phase === 'player') {
-    if (game.table.settings.hints) showHint(); else frame.say('');
+    if (game.state.settings.hints) showHint(); else frame.say('');
   }
   render();
 }
@@ -351,20 +285,14 @@ function offerInsurance() {
 
 async function start() {
   render();
-  try {
-    view = await createBlackjackScene(frame.stage);
-    document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
-    view.onFrame(placeSpot);
-  } catch (e) {
-    console.warn('Velmar Casino: the blackjack table could not be drawn', e);
-  }
+  view = await table.mountScene('blackjack', () => createBlackjackScene(frame.stage));
+  view?.onFrame(placeSpot);
   const round = game.round ?? game.lastRound;
   showTable(round, (game.round && (game.phase === 'insurance' || game.phase === 'player')) || !!round?.evenMoney, false);
   if (game.phase === 'dealer') await after({ ok: true });
   else if (game.phase === 'insurance') offerInsurance();
   else if (game.round) frame.say(t('blackjack.stillInPlay'));
-  else if (isBelowMinimum(game.bankroll, TABLE_MIN)) offerFreshStart();
-  else frame.say(t('blackjack.welcome'));
+  else table.greet(t('blackjack.welcome'));
 }
 
 start();

@@ -8,7 +8,7 @@ import { createStage } from '../kit/stage3d.js';
 import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP, formatChips } from '../kit/money.js';
 import { handValue, isBlackjack, dealerHits } from '../rules/blackjack.js';
-import { handTotalText } from '../kit/results.js';
+import { handTotalText } from './record.js';
 import { t } from '../kit/messages.js';
 
 export const WIDTH = 2.6;

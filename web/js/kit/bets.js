@@ -46,11 +46,13 @@ const refuse = (reason) => ({ ok: false, reason });
  * A betting slip. `limits` are in whole chips: `min` and `max` for the total
  * of a round, `spots` optionally per spot ({ straight: { min: 1, max: 100 } }),
  * and `spotLimit(spot)` for spots named at run time. `bankroll()` gives the
- * cents available now; `spotName(spot)` names a spot in a refusal. Every refused action returns { ok: false, reason } and
- * leaves the slip as it was.
+ * cents available now; `spotName(spot)` names a spot in a refusal; `closed()`
+ * says why no bet may change now ('' while they may: a round in play, say).
+ * Every refused action returns { ok: false, reason } and leaves the slip as it was.
  */
 export class BetSlip {
-  constructor({ bankroll, min = 1, max = 10000, spots = {}, spotLimit = null, chip = 5, spotName = defaultSpotName } = {}) {
+  constructor({ bankroll, min = 1, max = 10000, spots = {}, spotLimit = null, chip = 5, spotName = defaultSpotName,
+    closed = () => '' } = {}) {
     if (typeof bankroll !== 'function') throw new TypeError('BetSlip needs a bankroll() function');
     this.bankroll = bankroll;
     this.min = min;
@@ -58,6 +60,7 @@ export class BetSlip {
     this.spotLimits = spots;
     this.spotLimit = spotLimit;
     this.spotName = spotName;
+    this.closed = closed;
     this.chip = CHIP_VALUES.includes(chip) ? chip : CHIP_VALUES[0];
     this.bets = new Map();
     this.undoStack = [];
@@ -103,6 +106,7 @@ export class BetSlip {
   }
 
   apply(next) {
+    if (this.closed()) return refuse(this.closed());
     const verdict = this.check(next);
     if (!verdict.ok) return verdict;
     this.undoStack.push(this.bets);
@@ -126,6 +130,7 @@ export class BetSlip {
   }
 
   undo() {
+    if (this.closed()) return refuse(this.closed());
     if (!this.undoStack.length) return refuse(t('refuse.nothingToUndo'));
     this.bets = this.undoStack.pop();
     return ok;

@@ -53,3 +53,6 @@ export function freshDeck() {
 export function parseCards(text) {
   return text.trim().split(/[\s,]+/).filter(Boolean).map(checked);
 }
+
+/** A saved list of cards as a line ("10♦ A♠"), leaving out whatever is not a card. */
+export const cardsText = (cards) => (Array.isArray(cards) ? cards.filter(isCard).map(cardLabel).join(' ') : '');

@@ -10,7 +10,7 @@ export const reducedMotion = () =>
   globalThis.matchMedia?.('(prefers-reduced-motion: reduce)').matches ?? false;
 
 /** Waits `ms`, or almost nothing when the player asked for less motion. */
-export const pause = (ms) => new Promise((done) => setTimeout(done, reducedMotion() ? 30 : paced(ms)));
+export const pause = (ms) => new Promise((done) => setTimeout(done, reducedMotion() ? Math.min(30, paced(ms)) : paced(ms)));
 
 /** A card a screen reader names; face down when `card` is null. */
 export function cardElement(card) {
@@ -34,4 +34,17 @@ export function showCards(row, cards) {
     if (old[i]) old[i].replaceWith(el); else row.append(el);
   });
   for (let i = cards.length; i < old.length; i++) old[i].remove();
+}
+
+/** An element of `className` holding `text`, for the pieces a table builds beside its stage. */
+export function element(tag, className = '', text = undefined) {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+
+/** Fills the description list `list` with [message key, count] rows: a table's statistics. */
+export function showCounts(list, rows) {
+  list.replaceChildren(...rows.flatMap(([key, count]) => [element('dt', '', t(key)), element('dd', 'num', String(count))]));
 }

@@ -4,12 +4,11 @@
 // the evening's result so far, whether a hand is in play, and across the
 // casino the house's expected take against what the player won or lost.
 // Pure: the pages hand in their settled rounds; storage is only read here.
+// The kit knows no game: each table builds its own records (its record.js)
+// and the house's take of a round is handed in by whoever knows the edges.
 import { sanitizeState, parseSaved } from './state.js';
 import { STARTING_BANKROLL, CENTS_PER_CHIP } from './money.js';
 import { TABLES } from './tables.js';
-import { expectedTake, takeFromStats } from '../rules/edges.js';
-import { settleHand, settleInsurance, totalStaked } from '../rules/blackjack.js';
-import { settleDetail } from '../rules/poker.js';
 
 export const SERIES_POINTS = 30;
 export const EVENING_KEY = 'velmar-casino.evening';
@@ -28,52 +27,6 @@ export function roundRecord({ table, shown, bets, bankroll, at = Date.now() }) {
   const clean = bets.map(({ kind, spot, staked: s, returned: r }) => (spot === undefined
     ? { kind, staked: s, returned: r } : { kind, spot, staked: s, returned: r }));
   return { table, at, shown, bets: clean, staked, returned, net: returned - staked, bankroll };
-}
-
-/** From RouletteTable.finishSpin(). */
-export function rouletteRecord(spin, bankroll, at) {
-  return roundRecord({ table: 'roulette', at, bankroll, shown: { number: spin.number }, bets: spin.bets });
-}
-
-/** From BaccaratTable.finishCoup(): `bets` in chips, `paid` in cents. */
-export function baccaratRecord(done, bankroll, at) {
-  const { coup } = done;
-  const bets = Object.entries(done.bets).map(([kind, chips]) => ({ kind, staked: chips * CENTS_PER_CHIP, returned: done.paid[kind] ?? 0 }));
-  return roundRecord({ table: 'baccarat', at, bankroll, bets,
-    shown: { player: coup.player, banker: coup.banker, winner: coup.winner } });
-}
-
-/**
- * A finished blackjack round. Each hand's first stake is the main bet (the
- * first hand) or a split; a double is a stake of its own; the hand's return
- * is shared between them as the stakes are. Even money is the main bet paid 1:1.
- */
-export function blackjackRecord(round, bankroll, at) {
-  const bets = [];
-  round.hands.forEach((hand, i) => {
-    const { net } = round.evenMoney ? { net: round.bet } : settleHand(hand, round.dealer);
-    const back = hand.bet + net;
-    const kind = i === 0 ? 'main' : 'split';
-    if (hand.doubled) {
-      bets.push({ kind, staked: hand.bet / 2, returned: back / 2 }, { kind: 'double', staked: hand.bet / 2, returned: back / 2 });
-    } else {
-      bets.push({ kind, staked: hand.bet, returned: back });
-    }
-  });
-  if (round.insurance) bets.push({ kind: 'insurance', staked: round.insurance, returned: round.insurance + settleInsurance(round.insurance, round.dealer) });
-  return roundRecord({ table: 'blackjack', at, bankroll, bets,
-    shown: { dealer: round.dealer, hands: round.hands.map((h) => h.cards), ...(round.evenMoney ? { evenMoney: true } : {}) } });
-}
-
-/** A settled hand of Casino Hold'em: { ante, aaBonus, call, folded, player, dealer, board }. */
-export function pokerRecord(hand, bankroll, at) {
-  const d = settleDetail({ ante: hand.ante, call: hand.call, aaBonus: hand.aaBonus, folded: hand.folded },
-    [...hand.player, ...hand.board], [...hand.dealer, ...hand.board]);
-  const bets = [{ kind: 'ante', staked: hand.ante, returned: d.ante }];
-  if (!hand.folded) bets.push({ kind: 'call', staked: hand.call, returned: d.call });
-  if (hand.aaBonus) bets.push({ kind: 'aaBonus', staked: hand.aaBonus, returned: d.bonus });
-  return roundRecord({ table: 'poker', at, bankroll, bets,
-    shown: { player: hand.player, dealer: hand.dealer, board: hand.board, folded: !!hand.folded } });
 }
 
 /** A history entry's net in cents, older entries (staked and returned only) included. */
@@ -128,26 +81,37 @@ export function eveningStart(session = globalThis.sessionStorage, now = Date.now
 }
 
 /**
- * The evening's tally, for the table's `game.evening`, with a record added:
- * { since, rounds, net, take }. A tally from an earlier evening starts over.
+ * The evening's tally, for the table's `game.evening`, with a record added
+ * whose expected take is `take` cents: { since, rounds, net, take }. A tally
+ * from an earlier evening starts over.
  */
-export function addToEvening(evening, since, record) {
+export function addToEvening(evening, since, record, take = 0) {
   const base = evening && evening.since === since && Number.isSafeInteger(evening.rounds) && Number.isSafeInteger(evening.net) &&
     Number.isFinite(evening.take) ? evening : { since, rounds: 0, net: 0, take: 0 };
-  return { since, rounds: base.rounds + 1, net: base.net + record.net, take: base.take + expectedTake([record]) };
+  return { since, rounds: base.rounds + 1, net: base.net + record.net, take: base.take + take };
 }
 
-/** The cents at stake in the round a table's saved game holds in play; 0 when none is. */
-export function stakeInPlay(table, game) {
-  const safe = (n) => (Number.isSafeInteger(n) && n > 0 ? n : 0);
-  try {
-    switch (table) {
-      case 'roulette': case 'baccarat': return game.pending ? safe(game.pending.staked) : 0;
-      case 'blackjack': return game.round && game.round.phase !== 'done' ? safe(totalStaked(game.round)) : 0;
-      case 'poker': return game.hand ? safe(game.hand.ante) + safe(game.hand.aaBonus) : 0;
-      default: return 0;
-    }
-  } catch { return 0; }
+/** Where a table's statistics count the cents staked on each kind of bet. */
+export const STAKED = 'staked.';
+
+/**
+ * A round's stakes as increments of a table's statistics ({ 'staked.banker':
+ * 1000, … }): the history keeps 50 rounds, these totals keep every round,
+ * and give the same take.
+ */
+export function stakeCounters(bets) {
+  const out = {};
+  for (const { kind, staked } of bets) if (staked > 0) out[STAKED + kind] = (out[STAKED + kind] ?? 0) + staked;
+  return out;
+}
+
+/**
+ * The cents at stake in the round a table's saved game holds in play, which
+ * every table keeps as `round.staked`; 0 when none is.
+ */
+export function stakeInPlay(game) {
+  const staked = game?.round?.staked;
+  return Number.isSafeInteger(staked) && staked > 0 ? staked : 0;
 }
 
 /**
@@ -155,20 +119,21 @@ export function stakeInPlay(table, game) {
  * gives it): { id, bankroll, series, inPlay, staked, rounds, net, take,
  * evening: { rounds, net, take }, recorded }. `net` is everything won or lost since the
  * table's last fresh start, the stake of a hand in play counted as still the
- * player's; `take` the house's expected take over the same rounds.
+ * player's; `take` the house's expected take over the same rounds, as
+ * `takeOf(table, stats)` reads it from the table's statistics.
  */
-export function tableSummary(table, state, since) {
-  const staked = stakeInPlay(table, state.game);
+export function tableSummary(table, state, since, takeOf = () => 0) {
+  const staked = stakeInPlay(state.game);
   const ev = state.game.evening;
   const evening = ev && ev.since === since ? { rounds: ev.rounds, net: ev.net, take: ev.take } : { rounds: 0, net: 0, take: 0 };
   let take = 0;
-  try { take = takeFromStats(table, state.stats); } catch { /* a statistic for a bet no longer offered */ }
+  try { take = takeOf(table, state.stats); } catch { /* a statistic for a bet no longer offered */ }
   return {
     id: table, bankroll: state.bankroll, series: chipSeries(state.history, state.bankroll),
     inPlay: staked > 0, staked, rounds: state.stats.rounds, net: state.bankroll + staked - STARTING_BANKROLL, take, evening,
     // Whether the table counts its stakes: a table that does not yet leaves
     // its rounds out of the evening and the take.
-    recorded: Object.keys(state.stats).some((k) => k.startsWith('staked.')),
+    recorded: Object.keys(state.stats).some((k) => k.startsWith(STAKED)),
   };
 }
 
@@ -177,11 +142,11 @@ export function tableSummary(table, state, since) {
  * { bankroll, rounds, net, take, evening: { rounds, net, take } } }. Storage
  * is only read: a table finds its entry untouched when it is opened.
  */
-export function lobbySummary(storage, since) {
+export function lobbySummary(storage, since, takeOf) {
   const tables = TABLES.map(({ id, storeKey }) => {
     let raw;
     try { raw = parseSaved(storage?.getItem(storeKey) ?? 'null').raw ?? undefined; } catch { raw = undefined; }
-    return tableSummary(id, sanitizeState(raw).state, since);
+    return tableSummary(id, sanitizeState(raw).state, since, takeOf);
   });
   const total = (pick) => tables.reduce((s, t) => s + pick(t), 0);
   return {

@@ -326,6 +326,7 @@ const EN = {
   'panel.speed': 'Dealing speed',
   'panel.speed.normal': 'Normal',
   'panel.speed.fast': 'Fast',
+  'panel.speed.instant': 'Instant',
   'panel.volume': 'Volume',
   'panel.mute': 'Sound off',
   'action.again': 'Rebet & {action}',

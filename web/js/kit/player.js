@@ -6,7 +6,7 @@
 import { CHIP_VALUES } from './bets.js';
 
 export const PLAYER_KEY = 'velmar-casino.player';
-export const SPEEDS = ['normal', 'fast'];
+export const SPEEDS = ['normal', 'fast', 'instant'];
 
 const CHECKS = {
   chip: (v) => CHIP_VALUES.includes(v),

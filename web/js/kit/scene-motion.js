@@ -48,7 +48,7 @@ export function createMotion(stage) {
         stage.invalidate();
       });
     },
-    wait(ms) { return new Promise((r) => setTimeout(r, reducedMotion() ? Math.min(ms, 60) : paced(ms))); },
+    wait(ms) { return new Promise((r) => setTimeout(r, reducedMotion() ? Math.min(paced(ms), 60) : paced(ms))); },
   };
 }
 

@@ -10,6 +10,7 @@
 // aside under `<storeKey>.unreadable` before it can be overwritten.
 import { STARTING_BANKROLL, isCents } from './money.js';
 import { isPlainObject, isCount, checkData, describe, newest, MACHINERY, LIST_MAX } from './check.js';
+import { eveningStart, addToEvening, stakeCounters } from './history.js';
 
 export const STATE_VERSION = 1;
 export const HISTORY_LIMIT = 50;
@@ -51,6 +52,18 @@ export function defaultState({ settings = {}, stats = {} } = {}) {
     history: [],
     game: {},
   };
+}
+
+// Names the round in play went by in older saves, before every table kept it under `round`.
+const OLD_ROUND_KEYS = ['pending', 'hand'];
+
+// An older save's round in play, under its old name, moves to `round`.
+function moveRoundInPlay(game) {
+  for (const key of OLD_ROUND_KEYS) {
+    if (!(key in game)) continue;
+    if (game.round === undefined || game.round === null) game.round = game[key];
+    delete game[key];
+  }
 }
 
 /**
@@ -128,6 +141,7 @@ export function sanitizeState(raw, options = {}) {
 
   if (isPlainObject(raw.game)) {
     state.game = { ...raw.game };
+    moveRoundInPlay(state.game);
     for (const key of Object.keys(raw.game)) {
       let value = raw.game[key];
       if (Array.isArray(value) && value.length > LIST_MAX) {
@@ -215,12 +229,16 @@ export function saveState(storage, key, state, log = defaultLog) {
  */
 export class TableState {
   constructor({ storage, storeKey, settings = {}, stats = {}, historyLimit = HISTORY_LIMIT,
-    validate = {}, log = defaultLog } = {}) {
+    validate = {}, log = defaultLog, evening = eveningStart, takeOf = () => 0 } = {}) {
     if (typeof storeKey !== 'string' || !storeKey) throw new TypeError('TableState needs a storeKey');
     this.storage = storage ?? null;
     this.storeKey = storeKey;
     this.options = { settings, stats, historyLimit, validate, log };
     this.log = log;
+    // When the evening began, and the house's expected take of a round record:
+    // what the evening's tally counts.
+    this.evening = evening;
+    this.takeOf = takeOf;
     this.listeners = new Set();
     const read = readState(this.storage, storeKey, this.options);
     this.current = read.state;
@@ -273,18 +291,27 @@ export class TableState {
   }
 
   /**
-   * Settles a round in one write: `staked` cents were wagered (already taken
-   * from the bankroll when the bet was placed), `returned` cents come back
-   * (stake included), `entry` is the history line.
+   * Settles the round in play in one write, from its `record` (see
+   * history.js): the record's return comes back to the chips, less `unpaid`
+   * (a stake taken only now, such as a call); the counters, the table's own
+   * `stats` and the stakes by kind grow; `entry` (the record, with whatever
+   * else the table's pages read) joins the history and the evening; the round
+   * in play is cleared and `game` is kept with it.
    */
-  settle({ staked = 0, returned = 0, entry = null, stats = {} } = {}) {
+  settle({ record, entry = record, stats = {}, unpaid = 0, game = {} }) {
+    const since = this.evening();
+    const take = this.takeOf(record);
     return this.change((s) => {
-      s.bankroll += returned;
+      s.bankroll += record.returned - unpaid;
       s.stats.rounds += 1;
-      s.stats.wagered += staked;
-      s.stats.won += Math.max(0, returned - staked);
-      for (const [k, by] of Object.entries(stats)) s.stats[k] = (s.stats[k] ?? 0) + by;
-      if (entry) s.history.push(entry);
+      s.stats.wagered += record.staked;
+      s.stats.won += Math.max(0, record.net);
+      if ('biggestWin' in s.stats) s.stats.biggestWin = Math.max(s.stats.biggestWin, record.net);
+      for (const [k, by] of Object.entries({ ...stats, ...stakeCounters(record.bets) })) s.stats[k] = (s.stats[k] ?? 0) + by;
+      s.history.push(entry);
+      s.game.evening = addToEvening(s.game.evening, since, record, take);
+      s.game.round = null;
+      Object.assign(s.game, game);
     });
   }
 
@@ -303,11 +330,11 @@ export class TableState {
   }
 
   /**
-   * Checks the round in play under game[key] (`what` names it in the log):
-   * one that was not kept, could not be used (`isSound`) or was staked
-   * before chips that were not read is set aside, with `stakeOf(round)` returned.
+   * Checks the round in play (`what` names it in the log): one that was not
+   * kept, could not be used (`isSound`) or was staked before chips that were
+   * not read is set aside, with `stakeOf(round)` returned.
    */
-  checkRound(key, what, isSound, stakeOf) {
+  checkRound(what, isSound, stakeOf, key = 'round') {
     const kept = this.current.game[key];
     const round = kept ?? this.dropped[key];
     if (round === undefined || round === null) return;

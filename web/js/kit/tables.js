@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The four tables as the shell's catalog lists them, in its order, and the
-// lobby's read-only view of each table's chips.
+// The four tables as the shell's catalog lists them, in its order, with what
+// the lobby calls a round in play there (a spin, a hand), and the lobby's
+// read-only view of each table's chips.
 import { sanitizeState, parseSaved } from './state.js';
 import { STARTING_BANKROLL } from './money.js';
 
 export const LOBBY_FILE = 'velmar-casino.html';
 
 export const TABLES = Object.freeze([
-  { id: 'roulette', name: 'Roulette Royale', file: 'roulette-3d.html', storeKey: 'roulette-royale.v1', key: '1' },
-  { id: 'blackjack', name: 'Blackjack Royale', file: 'blackjack-3d.html', storeKey: 'blackjack-royale.v1', key: '2' },
-  { id: 'baccarat', name: 'Baccarat Royale', file: 'baccarat-3d.html', storeKey: 'baccarat-royale.v1', key: '3' },
-  { id: 'poker', name: 'Poker Royale', file: 'poker-3d.html', storeKey: 'poker-royale.v1', key: '4' },
+  { id: 'roulette', name: 'Roulette Royale', file: 'roulette-3d.html', storeKey: 'roulette-royale.v1', key: '1', round: 'spin' },
+  { id: 'blackjack', name: 'Blackjack Royale', file: 'blackjack-3d.html', storeKey: 'blackjack-royale.v1', key: '2', round: 'hand' },
+  { id: 'baccarat', name: 'Baccarat Royale', file: 'baccarat-3d.html', storeKey: 'baccarat-royale.v1', key: '3', round: 'hand' },
+  { id: 'poker', name: 'Poker Royale', file: 'poker-3d.html', storeKey: 'poker-royale.v1', key: '4', round: 'hand' },
 ].map((t) => Object.freeze(t)));
 
 export const tableById = (id) => TABLES.find((t) => t.id === id) ?? null;

@@ -5,7 +5,7 @@
 // where it stopped. The page draws what this holds; node tests drive it with a
 // fake storage and a seeded random source.
 import { settleDetail, evaluate5 } from '../rules/poker.js';
-import { pokerHandName } from '../kit/results.js';
+import { handName, recordOf } from './record.js';
 import { TableState } from '../kit/state.js';
 import { isPlainObject, isCount, isStake, isOneOf, isBoundedString, isCardList } from '../kit/check.js';
 import { BetSlip } from '../kit/bets.js';
@@ -13,8 +13,8 @@ import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
 import { defaultRandom } from '../kit/random.js';
 import { freshDeck } from '../kit/cards.js';
-import { pokerRecord, eveningStart, addToEvening } from '../kit/history.js';
-import { stakeCounters } from '../rules/edges.js';
+import { eveningStart } from '../kit/history.js';
+import { expectedTake } from '../rules/edges.js';
 import { callOrFold } from '../rules/poker-strategy.js';
 
 export const STORE_KEY = 'poker-royale.v1';
@@ -28,28 +28,30 @@ const refuse = (reason) => ({ ok: false, reason });
 export class PokerGame {
   constructor({ storage = globalThis.localStorage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
-    this.evening = evening;
-    this.table = new TableState({
-      storage, storeKey: STORE_KEY, log,
+    this.state = new TableState({
+      storage, storeKey: STORE_KEY, log, evening, takeOf: (r) => expectedTake([r]),
       settings: { hints: false },
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, folds: 0, notQualified: 0, bonusWins: 0 },
     });
     this.slip = new BetSlip({
-      bankroll: () => this.table.bankroll, min: 1, max: ANTE_MAX + BONUS_MAX, chip: 5,
+      bankroll: () => this.state.bankroll, min: 1, max: ANTE_MAX + BONUS_MAX, chip: 5,
       spots: { ante: { min: 1, max: ANTE_MAX }, bonus: { min: 1, max: BONUS_MAX } },
     });
-    const last = this.table.history.at(-1);
+    const last = this.state.history.at(-1);
     if (last && isStake(last.ante, ANTE_MAX * CENTS_PER_CHIP) && isBonus(last.aaBonus)) {
       this.slip.last = new Map([['ante', last.ante / CENTS_PER_CHIP]]);
       if (last.aaBonus) this.slip.last.set('bonus', last.aaBonus / CENTS_PER_CHIP);
     }
-    this.table.checkRound('hand', 'hand', isHand, knownStake);
+    this.state.checkRound('hand', isHand, knownStake);
+    // A hand saved before it carried its stake is given it, for the lobby.
+    const h = this.round;
+    if (h && h.staked !== h.ante + h.aaBonus) this.state.change((s) => { s.game.round.staked = h.ante + h.aaBonus; });
   }
 
-  get hand() { return isHand(this.table.game.hand) ? this.table.game.hand : null; }
-  get lastHand() { return isResult(this.table.game.last) ? this.table.game.last : null; }
-  get bankroll() { return this.table.bankroll; }
-  get phase() { return this.hand ? 'decide' : 'betting'; }
+  get round() { return isHand(this.state.game.round) ? this.state.game.round : null; }
+  get lastRound() { return isResult(this.state.game.last) ? this.state.game.last : null; }
+  get bankroll() { return this.state.bankroll; }
+  get phase() { return this.round ? 'decide' : 'betting'; }
 
   /**
    * Whether the slip can be dealt. Beyond the kit's checks, the ante needs the
@@ -69,7 +71,7 @@ export class PokerGame {
 
   /** Deals two cards each and the flop from a freshly shuffled deck. */
   deal() {
-    if (this.hand) return refuse(t('refuse.handInPlay'));
+    if (this.round) return refuse(t('refuse.handInPlay'));
     const ready = this.readiness();
     if (!ready.ok) return ready;
     const bets = this.slip.commit();
@@ -77,26 +79,26 @@ export class PokerGame {
     const deck = this.random.shuffle(freshDeck());
     // The whole hand is fixed now, so a reload cannot redraw the turn and river.
     const hand = {
-      ante, aaBonus,
+      ante, aaBonus, staked: ante + aaBonus,
       player: deck.slice(0, 2), dealer: deck.slice(2, 4), board: deck.slice(4, 9),
     };
-    this.table.change((s) => { s.bankroll -= ante + aaBonus; s.game.hand = hand; });
+    this.state.change((s) => { s.bankroll -= ante + aaBonus; s.game.round = hand; });
     return { ok: true, reason: '' };
   }
 
   /** The player's best hand so far: the hole cards and the flop; capitalised to start a line. */
   playerSoFar(capital = true) {
-    const h = this.hand;
-    return h ? pokerHandName(evaluate5([...h.player, ...h.board.slice(0, 3)]), capital) : '';
+    const h = this.round;
+    return h ? handName(evaluate5([...h.player, ...h.board.slice(0, 3)]), capital) : '';
   }
 
   /** The simple strategy's advice for the hand in play, { move, reason }, or null. */
   hint() {
-    const h = this.hand;
+    const h = this.round;
     return h ? callOrFold(h.player, h.board.slice(0, 3)) : null;
   }
 
-  setHints(on) { return this.table.setSetting('hints', !!on); }
+  setHints(on) { return this.state.setSetting('hints', !!on); }
 
   call() { return this.finish(false); }
   fold() { return this.finish(true); }
@@ -104,7 +106,7 @@ export class PokerGame {
   // Settles, counts and clears the hand in one write, so a reload can never
   // pay it twice or lose it.
   finish(folded) {
-    const h = this.hand;
+    const h = this.round;
     if (!h) return refuse(t('poker.noHand'));
     const call = folded ? 0 : 2 * h.ante;
     if (call > this.bankroll) return refuse(t('poker.callCost', { needed: call, held: this.bankroll }));
@@ -112,28 +114,16 @@ export class PokerGame {
       [...h.player, ...h.board], [...h.dealer, ...h.board]);
     const staked = h.ante + h.aaBonus + call;
     const result = { ...h, call, folded, returned: detail.returned, outcome: detail.outcome, bonus: detail.bonus,
-      playerHand: pokerHandName(detail.player, true), dealerHand: pokerHandName(detail.dealer, true), qualifies: detail.qualifies };
+      playerHand: handName(detail.player, true), dealerHand: handName(detail.dealer, true), qualifies: detail.qualifies };
     // The round record the lobby reads, with the hand where the page's readers have always found it.
-    const record = pokerRecord({ ...h, call, folded }, this.table.bankroll + detail.returned - call);
-    const since = this.evening();
-    this.table.change((s) => {
-      s.bankroll += detail.returned - call;
-      s.stats.rounds += 1;
-      s.stats.wagered += staked;
-      s.stats.won += Math.max(0, detail.returned - staked);
-      if (detail.outcome === 'fold') s.stats.folds += 1;
-      else if (detail.outcome === 'lose') s.stats.handsLost += 1;
-      else if (detail.outcome === 'push') s.stats.handsPushed += 1;
-      else s.stats.handsWon += 1;
-      if (detail.outcome === 'dealer does not qualify') s.stats.notQualified += 1;
-      if (detail.bonus) s.stats.bonusWins += 1;
-      s.history.push({ ante: h.ante, aaBonus: h.aaBonus, call, folded, returned: detail.returned,
-        net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board, ...record });
-      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
-      s.game.evening = addToEvening(s.game.evening, since, record);
-      s.game.hand = null;
-      s.game.last = result;
-    });
+    const record = recordOf({ ...h, call, folded }, this.state.bankroll + detail.returned - call);
+    const entry = { ante: h.ante, aaBonus: h.aaBonus, call, folded, returned: detail.returned,
+      net: detail.returned - staked, player: h.player, dealer: h.dealer, board: h.board, ...record };
+    const won = !['fold', 'lose', 'push'].includes(detail.outcome);
+    const stats = { folds: detail.outcome === 'fold' ? 1 : 0, handsLost: detail.outcome === 'lose' ? 1 : 0,
+      handsPushed: detail.outcome === 'push' ? 1 : 0, handsWon: won ? 1 : 0,
+      notQualified: detail.outcome === 'dealer does not qualify' ? 1 : 0, bonusWins: detail.bonus ? 1 : 0 };
+    this.state.settle({ record, entry, stats, unpaid: call, game: { last: result } });
     // Repeat offers these bets next, even when the hand was dealt before a reload.
     this.slip.last = new Map([['ante', h.ante / CENTS_PER_CHIP]]);
     if (h.aaBonus) this.slip.last.set('bonus', h.aaBonus / CENTS_PER_CHIP);

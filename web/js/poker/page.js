@@ -5,25 +5,19 @@
 // saved state; this file keeps only what is on screen. The cards are also
 // kept as DOM elements, out of sight, so a screen reader can name them.
 import { PokerGame, ANTE_MAX, BONUS_MAX, SMALLEST_ROUND } from './game.js';
+import { resultOf, describeEntry } from './record.js';
 import { ANTE_PAYS, AA_BONUS_PAYS, STRAIGHT } from '../rules/poker.js';
-import { chipUnavailable, isBelowMinimum, belowMinimumMessage } from '../kit/bets.js';
-import { formatChips, CENTS_PER_CHIP, STARTING_BANKROLL } from '../kit/money.js';
-import { cardName, cardLabel } from '../kit/cards.js';
-import { mountPanels } from '../kit/panels.js';
+import { chipUnavailable } from '../kit/bets.js';
+import { formatChips, CENTS_PER_CHIP } from '../kit/money.js';
+import { cardName } from '../kit/cards.js';
 import { houseEdge } from '../rules/edges.js';
-import { showCards, pause } from '../kit/dom.js';
+import { showCards, showCounts, pause } from '../kit/dom.js';
 import { createPokerScene } from './scene.js';
-import { mountTable, announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
+import { announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
+import { openTable } from '../kit/play.js';
 import { t } from '../kit/messages.js';
-import { PlayerSettings } from '../kit/player.js';
-import { createSound } from '../kit/sound.js';
-import { pokerResult } from '../kit/results.js';
 
 const game = new PokerGame({ storage: window.localStorage });
-// The chip and the sound are the player's, the same at every table.
-const player = new PlayerSettings(window.localStorage, game.table.settings);
-game.slip.selectChip(player.settings.chip);
-const sound = createSound(player);
 let busy = false;
 // How much of the board is face up while a hand is shown: 3 for the flop, 5 after.
 let boardShown = 0;
@@ -34,24 +28,16 @@ let settling = false;
 let callShown = 0;
 
 const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
-const slipAction = (fn) => () => { if (!refused(fn())) { sound.chip(); frame.say(''); } render(); };
 
-const frame = mountTable({
-  id: 'poker',
-  initialChip: game.slip.chip,
+const table = openTable({
+  id: 'poker', game, minimum: SMALLEST_ROUND, render,
+  deal: { id: 'deal', label: t('action.deal'), key: 'Enter', run: deal },
+  busy: () => busy, busyText: t('poker.busy'), doubleId: 'double-bet',
   actions: [
-    { id: 'undo', label: t('action.undo'), key: ['u', 'Backspace'], onActivate: slipAction(() => game.slip.undo()) },
-    { id: 'clear', label: t('action.clear'), key: 'c', onActivate: slipAction(() => game.slip.clear()) },
-    { id: 'repeat', label: t('action.repeat'), key: 'r', onActivate: slipAction(() => game.slip.repeat()) },
-    { id: 'double-bet', label: t('action.double'), key: 'x', onActivate: slipAction(() => game.slip.double()) },
-    { id: 'deal', label: t('action.deal'), key: 'Enter', primary: true, onActivate: deal, onRefused: refusedDeal },
-    { id: 'again', label: t('action.again', { action: t('action.deal') }), key: 'g', onActivate: again, onRefused: refusedDeal },
     { id: 'hint', label: t('poker.action.hint'), key: 't', hidden: true, onActivate: showHint },
     { id: 'fold', label: t('poker.action.fold'), key: 'f', hidden: true, onActivate: () => finish(true) },
     { id: 'call', label: t('poker.action.call'), key: 'k', primary: true, hidden: true, onActivate: () => finish(false) },
   ],
-  onChip: (value) => { game.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); render(); },
-  onMute: () => { sound.toggleMute(); render(); },
   // Space puts the chosen chip on the ante (Space on a focused button presses that button), A on the AA bonus.
   onKey: (e) => {
     const circle = e.key === 'a' || e.key === 'A' ? spots.bonus
@@ -59,27 +45,17 @@ const frame = mountTable({
     circle?.click();
     return !!circle;
   },
+  panels: {
+    limits: t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP, bonusMax: BONUS_MAX * CENTS_PER_CHIP }),
+    describe: describeEntry,
+    rules: [t('help.poker.1'), t('help.poker.2'), t('help.poker.3')],
+    bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
+      { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
+      { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
+    keys: [{ key: t('key.space'), what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
+  },
 });
-const limits = t('poker.limits', { min: CENTS_PER_CHIP, anteMax: ANTE_MAX * CENTS_PER_CHIP,
-  bonusMax: BONUS_MAX * CENTS_PER_CHIP });
-frame.setLimits(limits);
-// The sheets every table has: how to play, the last rounds, the settings.
-const cardsText = (cards) => (Array.isArray(cards) ? cards.filter((c) => typeof c === 'string').map(cardLabel).join(' ') : '');
-mountPanels(frame, {
-  player, sound, limits,
-  history: () => game.table.history,
-  describe: (entry) => ({
-    what: Array.isArray(entry.player) && Array.isArray(entry.dealer) && Array.isArray(entry.board)
-      ? t('history.poker', { player: cardsText(entry.player), dealer: cardsText(entry.dealer), board: cardsText(entry.board) }) : '',
-    bets: [['poker.ante', entry.ante], ['poker.call', entry.call], ['poker.bonus', entry.aaBonus]]
-      .filter(([, cents]) => Number.isSafeInteger(cents) && cents > 0).map(([k, cents]) => `${t(k)} ${formatChips(cents)}`).join(', '),
-  }),
-  rules: [t('help.poker.1'), t('help.poker.2'), t('help.poker.3')],
-  bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
-    { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
-    { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
-  keys: [{ key: t('key.space'), what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
-});
+const { frame, sound } = table;
 
 // Over the stage: the cards for screen readers; the table's own view (the 3D
 // table with the buttons over its three circles), which keeps clear of the
@@ -136,7 +112,7 @@ spots.bonus.addEventListener('click', () => onSpot(spots.bonus, 'bonus'));
 function onSpot(button, name) {
   const why = whyUnavailable(button);
   if (why) frame.say(why, 'warn');
-  else slipAction(() => game.slip.place(name))();
+  else table.place(name);
 }
 
 function stack(button, cents) {
@@ -144,24 +120,17 @@ function stack(button, cents) {
 }
 
 function renderStats() {
-  const s = game.table.stats;
-  const rows = [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
-    ['poker.stats.folded', s.folds], ['poker.stats.bonusWins', s.bonusWins]];
-  side.querySelector('#stats').replaceChildren(...rows.flatMap(([k, v]) => {
-    const dt = document.createElement('dt'), dd = document.createElement('dd');
-    dt.textContent = t(k);
-    dd.className = 'num';
-    dd.textContent = String(v);
-    return [dt, dd];
-  }));
+  const s = game.state.stats;
+  showCounts(side.querySelector('#stats'), [['stats.won', s.handsWon], ['stats.lost', s.handsLost], ['stats.pushed', s.handsPushed],
+    ['poker.stats.folded', s.folds], ['poker.stats.bonusWins', s.bonusWins]]);
 }
 
 /** The dealer's hand as shown at the showdown, with whether it qualifies. */
 const dealerHand = (shown) => (shown.qualifies ? shown.dealerHand : t('poker.doesNotQualify', { hand: shown.dealerHand }));
 
 function render() {
-  const live = game.hand;
-  const shown = live ?? game.lastHand;
+  const live = game.round;
+  const shown = live ?? game.lastRound;
   const betting = !live;
   frame.setBankroll(game.bankroll);
   frame.setBet(live ? live.ante + live.aaBonus : game.slip.totalCents);
@@ -194,13 +163,9 @@ function render() {
   for (const id of BETTING) frame.setAction(id, { hidden: !betting });
   frame.setAction('fold', { hidden: betting });
   frame.setAction('hint', { hidden: betting, reason: wait });
-  hintsBox.checked = game.table.settings.hints;
+  hintsBox.checked = game.state.settings.hints;
   frame.setAction('call', { hidden: betting });
-  for (const id of ['undo', 'clear', 'repeat', 'double-bet']) {
-    frame.setAction(id, { reason: wait || game.slip.whyNot(id === 'double-bet' ? 'double' : id) });
-  }
-  frame.setAction('deal', { reason: wait || game.readiness().reason });
-  frame.setAction('again', { reason: wait || (game.slip.total === 0 ? game.slip.whyNot('repeat') : game.readiness().reason) });
+  table.showBetting();
   const noHand = live ? '' : t('poker.noHand');
   frame.setAction('call', { reason: wait || noHand || (2 * live.ante > game.bankroll
     ? t('poker.callCost', { needed: 2 * live.ante, held: game.bankroll }) : ''),
@@ -213,7 +178,7 @@ function render() {
 
 function showTable(shown, live, animate = true) {
   if (!view) return;
-  const rounds = game.table.stats.rounds;
+  const rounds = game.state.stats.rounds;
   const finished = !live && shown;
   view.show(shown, { id: live ? rounds : rounds - 1, animate,
     boardUp: live ? 3 : boardShown || 5, dealerUp: !!finished && (boardShown || 5) >= 5,
@@ -241,41 +206,20 @@ function placeSpots() {
   return false;
 }
 
-function refused(result) {
-  if (!result.ok) frame.say(result.reason, 'warn');
-  return !result.ok;
-}
-
-// The last hand's bets again, then the deal, in one key.
-function again() {
-  if (game.slip.total === 0) {
-    const repeated = game.slip.repeat();
-    if (!repeated.ok) { refusedDeal(repeated.reason); return; }
-    sound.chip();
-  }
-  deal();
-}
-
-// A refused deal says why; out of chips, the why comes with the fresh start.
-function refusedDeal(why) {
-  if (!game.hand && isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
-  else frame.say(why, 'warn');
-}
-
 async function deal() {
   const result = game.deal();
-  if (refused(result)) { render(); return; }
+  if (table.refused(result)) { render(); return; }
   boardShown = 3;
   busy = true;
   frame.say('');
   render();
   await view?.scene.idle();
   busy = false;
-  const h = game.hand;
+  const h = game.round;
   speak(t('say.cardsNoTotal', { who: t('say.you'), cards: h.player.map(cardName).join(', ') }));
   speak(t('say.flop', { cards: h.board.slice(0, 3).map(cardName).join(', '), hand: game.playerSoFar(false) }));
   frame.say(t('poker.youHold', { hand: game.playerSoFar(false), amount: 2 * h.ante }));
-  if (game.table.settings.hints) showHint(true);
+  if (game.state.settings.hints) showHint(true);
   render();
 }
 
@@ -284,14 +228,14 @@ function showHint(after = false) {
   const hint = game.hint();
   if (!hint) return;
   const said = t('poker.hintSays', { move: t(`poker.action.${hint.move}`), reason: t(`poker.reason.${hint.reason}`) });
-  frame.say(after ? `${t('poker.youHold', { hand: game.playerSoFar(false), amount: 2 * game.hand.ante })} ${said}` : said);
+  frame.say(after ? `${t('poker.youHold', { hand: game.playerSoFar(false), amount: 2 * game.round.ante })} ${said}` : said);
 }
 
 // The turn, the river and the dealer's cards are turned one after another,
 // each with a short pause; the result is already settled and saved.
 async function finish(folded) {
   const result = folded ? game.fold() : game.call();
-  if (refused(result)) { render(); return; }
+  if (table.refused(result)) { render(); return; }
   const hand = result.settled;
   busy = true;
   boardShown = 3;
@@ -317,20 +261,8 @@ async function finish(folded) {
     speak(t('say.dealerHole', { cards: hand.dealer.map(cardName).join(', '), hand: hand.dealerHand.toLowerCase() }));
   }
   payOut(hand);
-  const shownResult = pokerResult(hand);
-  if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart(shownResult);
-  else frame.say(shownResult);
-  if (shownResult.net > 0) sound.win(shownResult.net >= 10 * hand.ante ? 3 : 1);
-  else if (shownResult.net < 0) sound.lose();
-}
-
-// Out of chips: say so, and offer the same fresh start the shell's reset gives.
-function offerFreshStart(result = null) {
-  frame.offerFreshStart(belowMinimumMessage(game.bankroll, SMALLEST_ROUND), () => {
-    game.table.startAgain();
-    render();
-    frame.say(t('broke.done', { fresh: STARTING_BANKROLL }));
-  }, result);
+  const shown = resultOf(hand);
+  table.finish(shown, shown.net >= 10 * hand.ante ? 3 : 1);
 }
 
 async function payOut(hand) {
@@ -341,19 +273,13 @@ async function payOut(hand) {
 }
 
 async function start() {
-  if (game.hand) boardShown = 3;
+  if (game.round) boardShown = 3;
   render();
-  try {
-    view = await createPokerScene(tableView);
-    document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
-    view.onFrame(placeSpots);
-  } catch (e) {
-    console.warn('Velmar Casino: the poker table could not be drawn', e);
-  }
-  showTable(game.hand ?? game.lastHand, game.hand, false);
-  if (game.hand) frame.say(t('poker.stillInPlay', { amount: 2 * game.hand.ante }));
-  else if (isBelowMinimum(game.bankroll, SMALLEST_ROUND)) offerFreshStart();
-  else frame.say(t('poker.welcome'));
+  view = await table.mountScene('poker', () => createPokerScene(tableView));
+  view?.onFrame(placeSpots);
+  showTable(game.round ?? game.lastRound, game.round, false);
+  if (game.round) frame.say(t('poker.stillInPlay', { amount: 2 * game.round.ante }));
+  else table.greet(t('poker.welcome'));
 }
 
 start();

@@ -13,10 +13,10 @@ import { SPIN_LIMIT } from '../rules/spins.js';
 import { BetSlip } from '../kit/bets.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
-import { rouletteSpotName } from '../kit/results.js';
+import { spotName, recordOf } from './record.js';
 import { defaultRandom } from '../kit/random.js';
-import { rouletteRecord, eveningStart, addToEvening } from '../kit/history.js';
-import { stakeCounters } from '../rules/edges.js';
+import { eveningStart } from '../kit/history.js';
+import { expectedTake } from '../rules/edges.js';
 
 export const STORE_KEY = 'roulette-royale.v1';
 export const HISTORY_LIMIT = 100;
@@ -69,8 +69,6 @@ export function settleEach(bets, number) {
 // Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
 export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, b) => s + b.returned, 0);
 
-const noMoreBets = () => ({ ok: false, reason: t('roulette.noMoreBets') });
-
 const isSpot = (spot) => SPOTS.has(spot);
 // The racetrack's neighbours until the player chooses another spread: two either side.
 export const NEIGHBOURS_SPREAD = 2;
@@ -80,7 +78,7 @@ const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets
 
 // A spin in play is trusted only as spin() writes it: a pocket, and bets the
 // layout could take whose stake is the one taken from the chips.
-function isPending(p) {
+function isRound(p) {
   if (!isPlainObject(p) || !isPocket(p.number) || !isPlainObject(p.bets) || !isSlip(p.bets) || !isCount(p.returned)) return false;
   const chips = Object.entries(p.bets).map(([spot, n]) => (n <= SPOT_MAX[SPOTS.get(spot).kind] ? n : Infinity));
   const total = chips.reduce((a, b) => a + b, 0);
@@ -90,12 +88,11 @@ function isPending(p) {
 // The stake of a spin that cannot be used, when it is one the table allows.
 const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
 
-export class RouletteTable {
+export class RouletteGame {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
-    this.evening = evening;
     this.state = new TableState({
-      storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log,
+      storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log, evening, takeOf: (r) => expectedTake([r]),
       settings: { chip: 5, spread: NEIGHBOURS_SPREAD },
       stats: { biggestWin: 0 },
       validate: {
@@ -107,15 +104,16 @@ export class RouletteTable {
     this.slip = new BetSlip({
       bankroll: () => this.state.bankroll,
       min: TABLE_MIN, max: TABLE_MAX, chip: this.state.settings.chip,
+      closed: () => (this.round ? t('roulette.noMoreBets') : ''),
       spotLimit: (spot) => ({ max: SPOT_MAX[SPOTS.get(spot)?.kind] ?? 0 }),
-      spotName: (spot) => (SPOTS.has(spot) ? rouletteSpotName(SPOTS.get(spot).kind, SPOTS.get(spot).numbers) : spot),
+      spotName: (spot) => (SPOTS.has(spot) ? spotName(SPOTS.get(spot).kind, SPOTS.get(spot).numbers) : spot),
     });
     const last = this.state.game.lastBets;
     if (isSlip(last)) this.slip.last = new Map(Object.entries(last));
     this.mendSaved();
     // A spin already paid for but not yet settled (the page was closed while
     // the ball was rolling) is settled now, so the stake is never lost.
-    this.recovered = this.state.game.pending ? this.finishSpin() : null;
+    this.recovered = this.state.game.round ? this.settle() : null;
   }
 
   // What the save holds beyond what the table keeps is trimmed, and a spin in
@@ -132,11 +130,11 @@ export class RouletteTable {
       trimmed.push('favourites');
     }
     if (trimmed.length) this.log(`${STORE_KEY}: more saved ${trimmed.join(' and ')} than the table keeps; the rest were dropped`);
-    this.state.checkRound('pending', 'spin', isPending, stakeOf);
+    this.state.checkRound('spin', isRound, stakeOf);
   }
 
   get bankroll() { return this.state.bankroll; }
-  get pending() { return this.state.game.pending ?? null; }
+  get round() { return this.state.game.round ?? null; }
   get numbers() { return this.state.history.map((h) => h.number ?? h.shown?.number).filter(isPocket); }
   get lastNumbers() { return this.numbers.slice(-20).reverse(); }
   // The statistics board's spins; a save from before it kept them starts
@@ -165,25 +163,12 @@ export class RouletteTable {
 
   // A favourite takes the place of whatever lies on the layout, as Repeat does.
   placeFavourite(name) {
-    if (this.pending) return noMoreBets();
     const favourite = findFavourite(this.favourites, name);
     if (!favourite) return { ok: false, reason: t('roulette.favouriteGone') };
     return this.slip.apply(new Map(Object.entries(favourite.bets)));
   }
 
-  selectChip(value) {
-    const verdict = this.slip.selectChip(value);
-    if (verdict.ok) this.state.setSetting('chip', value);
-    return verdict;
-  }
-
-  undo() { return this.pending ? noMoreBets() : this.slip.undo(); }
-  clear() { return this.pending ? noMoreBets() : this.slip.clear(); }
-  repeat() { return this.pending ? noMoreBets() : this.slip.repeat(); }
-  double() { return this.pending ? noMoreBets() : this.slip.double(); }
-
   place(spot, chips) {
-    if (this.pending) return noMoreBets();
     if (!SPOTS.has(spot)) {
       this.log(`roulette: refused a bet on an unknown spot ${JSON.stringify(spot)}`);
       return { ok: false, reason: t('roulette.noSuchSpot') };
@@ -194,7 +179,6 @@ export class RouletteTable {
   // A racetrack bet goes down as its real chips, one selected chip per piece,
   // and is undone in one step.
   placeCall(name, target) {
-    if (this.pending) return noMoreBets();
     let pieces;
     try {
       pieces = name === 'neighbours' ? neighboursBet(target, this.spread, this.slip.chip) : callBet(name, target, this.slip.chip);
@@ -212,9 +196,9 @@ export class RouletteTable {
 
   // Draws the winning pocket before the wheel turns and records the paid-for
   // spin in one write; the page then animates the wheel to that pocket and
-  // calls finishSpin().
+  // calls settle().
   spin() {
-    if (this.pending) return { ok: false, reason: t('roulette.alreadyRolling') };
+    if (this.round) return { ok: false, reason: t('roulette.alreadyRolling') };
     const staked = this.slip.totalCents;
     const bets = this.slip.commit();
     if (!bets) return this.slip.readiness();
@@ -222,7 +206,7 @@ export class RouletteTable {
     const returned = settleSlip(bets, number);
     const ok = this.state.change((s) => {
       s.bankroll -= staked;
-      s.game.pending = { number, bets, staked, returned };
+      s.game.round = { number, bets, staked, returned };
       s.game.lastBets = bets;
     });
     if (!ok) {
@@ -232,12 +216,12 @@ export class RouletteTable {
     return { ok: true, number, staked, returned };
   }
 
-  finishSpin() {
-    const p = this.pending;
+  settle() {
+    const p = this.round;
     if (!p) return null;
     if (!Number.isSafeInteger(p.staked) || p.staked < 0) {
       this.log(`roulette: dropped a pending spin with a stake of ${JSON.stringify(p.staked)}`);
-      this.state.change((s) => { s.game.pending = null; });
+      this.state.change((s) => { s.game.round = null; });
       return null;
     }
     let returned;
@@ -248,25 +232,12 @@ export class RouletteTable {
     }
     let each = [];
     try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
-    const win = returned - p.staked;
     // The round record the lobby reads (each bet by kind, the chips after it),
     // with the spin's own sums, which hold even when its bets could not be read,
     // and the number where the table's readers have always found it.
-    const record = { ...rouletteRecord({ number: p.number, bets: each }, this.state.bankroll + returned),
-      staked: p.staked, returned, net: win, number: p.number };
-    const since = this.evening();
-    this.state.change((s) => {
-      s.bankroll += returned;
-      s.stats.rounds += 1;
-      s.stats.wagered += p.staked;
-      s.stats.won += Math.max(0, win);
-      s.stats.biggestWin = Math.max(s.stats.biggestWin, win);
-      for (const [k, by] of Object.entries(stakeCounters(record.bets))) s.stats[k] = (s.stats[k] ?? 0) + by;
-      s.history.push(record);
-      s.game.evening = addToEvening(s.game.evening, since, record);
-      s.game.pending = null;
-      s.game.spins = addSpin(this.spins, p.number);
-    });
+    const record = { ...recordOf({ number: p.number, bets: each }, this.state.bankroll + returned),
+      staked: p.staked, returned, net: returned - p.staked, number: p.number };
+    this.state.settle({ record, game: { spins: addSpin(this.spins, p.number) } });
     return { number: p.number, color: colorOf(p.number), staked: p.staked, returned, bets: each };
   }
 }

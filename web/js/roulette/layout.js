@@ -7,7 +7,7 @@ import { RED, PAYOUT } from '../rules/roulette.js';
 import { SPOTS, spotOf } from './game.js';
 import { formatChips } from '../kit/money.js';
 import { t, entry } from '../kit/messages.js';
-import { rouletteSpotName } from '../kit/results.js';
+import { spotName } from './record.js';
 
 // Grid units: each number is 2 × 2, zero sits left of x = 0, the column bets
 // right of x = 24; the dozens fill y 6–8 and the even chances y 8–10.
@@ -68,14 +68,14 @@ function clothLabel(b) {
   if (b.kind === 'straight') return String(b.numbers[0]);
   if (b.kind === 'dozen') return entry('roulette.cloth.dozens')[(b.numbers[0] - 1) / 12];
   if (b.kind === 'column') return t('roulette.cloth.column');
-  return ['red', 'black'].includes(b.kind) ? '' : rouletteSpotName(b.kind, b.numbers);
+  return ['red', 'black'].includes(b.kind) ? '' : spotName(b.kind, b.numbers);
 }
 
 // What a spot is called, what it pays and (with chips in cents) what lies on it;
 // a dozen's name starts with what its cloth says, so that both can be spoken.
 function describe(h, amount = 0) {
   const b = h.bet;
-  const spot = rouletteSpotName(b.kind, b.numbers);
+  const spot = spotName(b.kind, b.numbers);
   const name = b.kind === 'dozen' ? `${clothLabel(b)}, ${spot}` : spot;
   return t(amount ? 'roulette.spotBet' : 'roulette.spotPays', { name, odds: PAYOUT[b.kind], amount });
 }

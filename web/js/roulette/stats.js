@@ -4,13 +4,7 @@
 // whole per cent. The grid is for the eye; a screen reader gets the same as
 // sentences with the counts.
 import { t, entry } from '../kit/messages.js';
-
-const el = (tag, className, text) => {
-  const node = document.createElement(tag);
-  if (className) node.className = className;
-  if (text !== undefined) node.textContent = text;
-  return node;
-};
+import { element as el } from '../kit/dom.js';
 
 export function createStatsBoard(container) {
   const section = el('section', 'rl-col rl-stats');

@@ -213,17 +213,6 @@ export function expectedTake(rounds) {
 
 const STAKED = 'staked.';
 
-/**
- * A round's stakes as increments of a table's statistics ({ 'staked.banker':
- * 1000, … }), for TableState.settle's `stats`: the history keeps 50 rounds,
- * these totals keep every round, and give the same take.
- */
-export function stakeCounters(bets) {
-  const out = {};
-  for (const { kind, staked } of bets) if (staked > 0) out[STAKED + kind] = (out[STAKED + kind] ?? 0) + staked;
-  return out;
-}
-
 /** The expected take, in cents, of every round counted in a table's statistics. */
 export function takeFromStats(table, stats) {
   const bets = Object.entries(stats ?? {}).filter(([k]) => k.startsWith(STAKED))

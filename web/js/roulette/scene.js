@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The wheel and the ball. The winning pocket is known before the spin starts;
+// The roulette table's scene: the wheel and the ball. The winning pocket is known before the spin starts;
 // the animation only has to end there. One set of motion curves drives both
 // pictures: a lit three.js wheel when WebGL is there, a flat canvas otherwise.
 import { WHEEL, RED } from '../rules/roulette.js';
-import { paced } from '../kit/pace.js';
+import { paced, isInstant } from '../kit/pace.js';
 
 const TAU = Math.PI * 2;
 const POCKET = TAU / WHEEL.length;
@@ -12,7 +12,7 @@ const POCKET = TAU / WHEEL.length;
 // starting from `from` (the wheel's angle) and ending with the ball in the
 // pocket of `number`. Angles run clockwise from the top.
 export function spinPose(t, { duration, from, number, turns = 3 }) {
-  const u = Math.min(1, Math.max(0, t / duration));
+  const u = duration > 0 ? Math.min(1, Math.max(0, t / duration)) : 1;
   const ease = 1 - (1 - u) ** 3;
   const wheel = from + turns * TAU * ease;
   const pocket = WHEEL.indexOf(number) * POCKET;
@@ -201,7 +201,7 @@ async function webglRenderer(container) {
 
 // Mounts the wheel in `container`; `reducedMotion` shortens the spin to a
 // moment. Resolves once the picture is ready.
-export async function createWheel(container, { reducedMotion = false } = {}) {
+export async function createRouletteScene(container, { reducedMotion = false } = {}) {
   let view = null;
   try { view = await webglRenderer(container); } catch (e) {
     console.warn('Velmar Casino: 3D wheel unavailable, drawing it flat', e);
@@ -216,7 +216,7 @@ export async function createWheel(container, { reducedMotion = false } = {}) {
     webgl: view.webgl,
     canvas: view.canvas,
     spin(number) {
-      const duration = reducedMotion ? 600 : paced(5200);
+      const duration = isInstant() ? 0 : reducedMotion ? 600 : paced(5200);
       const plan = { duration, from: angle, number, turns: reducedMotion ? 0.3 : 3 };
       return new Promise((resolve) => {
         const start = performance.now();
@@ -237,6 +237,7 @@ export async function createWheel(container, { reducedMotion = false } = {}) {
           view.draw(pose);
           requestAnimationFrame(frame);
         };
+        if (duration <= 0) { finish(); return; }
         requestAnimationFrame(frame);
         // A hidden page gets no animation frames; the spin still ends on time.
         setTimeout(finish, duration + 400);
