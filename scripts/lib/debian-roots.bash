@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# shellcheck shell=bash disable=SC2016  # hooks expand $1 in mmdebstrap's shell
+# shellcheck shell=bash disable=SC2016,SC2153,SC2154  # hooks expand $1 in mmdebstrap's shell; the caller sets the names
 # What the scripts that check the program in clean Debian roots share: a clock
 # for their stages, commands run inside a root, and roots made by mmdebstrap,
 # kept as tarballs when asked. The sourcing script sets NAME (for messages),

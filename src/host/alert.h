@@ -44,7 +44,14 @@ inline void setAppearance(GtkWidget* d, const char* id, AdwResponseAppearance ap
 inline void setDefault(GtkWidget* d, const char* id) { VELMAR_ALERT_CALL(set_default_response)(cast(d), id); }
 inline void setClose(GtkWidget* d, const char* id) { VELMAR_ALERT_CALL(set_close_response)(cast(d), id); }
 inline void setExtraChild(GtkWidget* d, GtkWidget* child) { VELMAR_ALERT_CALL(set_extra_child)(cast(d), child); }
-inline void respond(GtkWidget* d, const char* id) { VELMAR_ALERT_CALL(response)(cast(d), id); }
+// Answers as the player would have (the alert dialog has no call for it).
+inline void respond(GtkWidget* d, const char* id) {
+#ifdef VELMAR_ALERT_DIALOG
+  g_signal_emit_by_name(d, "response", id);
+#else
+  adw_message_dialog_response(cast(d), id);
+#endif
+}
 inline const char* heading(GtkWidget* d) { return VELMAR_ALERT_CALL(get_heading)(cast(d)); }
 inline AdwResponseAppearance appearance(GtkWidget* d, const char* id) {
   return VELMAR_ALERT_CALL(get_response_appearance)(cast(d), id);
