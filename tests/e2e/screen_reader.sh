@@ -9,19 +9,21 @@
 source "$(dirname "$0")/../support/e2e.bash"
 unset GTK_A11Y NO_AT_BRIDGE
 walker=$VELMAR_SOURCE/tests/support/screen_reader.py
-python3 -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
+# The AT-SPI bindings are the distribution's, for its own python.
+py=/usr/bin/python3
+"$py" -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
 
 make_prefix "$VELMAR_BUILD/share/velmar-casino/web"
 start_app
 if ! pkg-config --atleast-version=4.14 gtk4; then
-  echo "GTK $(pkg-config --modversion gtk4): the lobby's web view holds $(timeout 120 python3 "$walker" --count) accessible nodes"
+  echo "GTK $(pkg-config --modversion gtk4): the lobby's web view holds $(timeout 120 "$py" "$walker" --count) accessible nodes"
   echo "skipped: this GTK does not bridge the web view's accessibility tree"
   exit 77
 fi
-echo "the lobby's web view holds $(timeout 120 python3 "$walker" --count) accessible nodes"
+echo "the lobby's web view holds $(timeout 120 "$py" "$walker" --count) accessible nodes"
 for table in roulette blackjack baccarat poker; do
   act page "$table"
   wait_for "the $table page" pref_is lastPage "$table-3d.html"
-  timeout 300 python3 "$walker" "$table" || fail "$table: the screen reader's walk"
+  timeout 300 "$py" "$walker" "$table" || fail "$table: the screen reader's walk"
   pass "$table: a screen reader reaches every button and hears the round's result"
 done
