@@ -16,11 +16,11 @@ py=/usr/bin/python3
 make_prefix "$VELMAR_BUILD/share/velmar-casino/web"
 start_app
 if ! pkg-config --atleast-version=4.14 gtk4; then
-  echo "GTK $(pkg-config --modversion gtk4): the lobby's web view holds $(timeout 120 "$py" "$walker" --count) accessible nodes"
+  echo "GTK $(pkg-config --modversion gtk4), at the lobby: $(timeout 120 "$py" "$walker" --count)"
   echo "skipped: this GTK does not bridge the web view's accessibility tree"
   exit 77
 fi
-echo "the lobby's web view holds $(timeout 120 "$py" "$walker" --count) accessible nodes"
+echo "at the lobby: $(timeout 120 "$py" "$walker" --count)"
 for table in roulette blackjack baccarat poker; do
   act page "$table"
   wait_for "the $table page" pref_is lastPage "$table-3d.html"

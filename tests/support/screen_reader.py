@@ -7,7 +7,8 @@ web view's document, checks that every button shown there (actions, chips,
 betting spots) has a name holding the label it shows, then plays one round as
 a screen-reader user would, by the buttons' actions, and checks that the
 result line the page shows is what its polite live region says.
-screen_reader.py --count only prints how many nodes the web view holds.
+screen_reader.py --count only says how many nodes the application and its web
+document hold.
 Exits 1 with the reason on a failure.
 """
 import sys
@@ -70,17 +71,20 @@ def attributes(node):
     return dict(a.split(":", 1) for a in node.getAttributes() if ":" in a)
 
 
-def document():
-    """The web view's document inside the application's window."""
+def application():
     def find():
         for app in pyatspi.Registry.getDesktop(0):
-            if app is None or "velmar" not in (app.name or "").lower():
-                continue
-            for node in walk(app):
-                if node.getRole() == pyatspi.ROLE_DOCUMENT_WEB:
-                    return node
+            if app is not None and "velmar" in (app.name or "").lower():
+                return app
         return None
-    return wait("the web view's document", find, 60)
+    return wait("the application on the accessibility bus", find, 60)
+
+
+def document(app, limit=60):
+    """The web view's document inside the application's window."""
+    def find():
+        return next((n for n in walk(app) if n.getRole() == pyatspi.ROLE_DOCUMENT_WEB), None)
+    return wait("the web view's document", find, limit)
 
 
 def buttons(doc):
@@ -115,10 +119,14 @@ def result_line(doc):
 
 
 def main():
-    doc = document()
+    app = application()
     if sys.argv[1] == "--count":
-        print(sum(1 for _ in walk(doc)))
+        nodes = [n for n in walk(app)]
+        docs = [n for n in nodes if n.getRole() == pyatspi.ROLE_DOCUMENT_WEB]
+        inside = sum(1 for _ in walk(docs[0])) if docs else 0
+        print(f"{len(nodes)} accessible nodes in the application, {inside} of them in a web document")
         return
+    doc = document(app)
     spot_label, deal_label, closers = TABLES[sys.argv[1]]
     wait("the table's buttons", lambda: named(doc, CHIP))
     found = buttons(doc)
