@@ -111,8 +111,12 @@ def named(doc, start):
     return next((b for b in buttons(doc) if (b.name or "").startswith(start)), None)
 
 
-def press(button):
-    button.queryAction().doAction(0)
+def press(doc, start):
+    """Clicks the button, found afresh: the page may rebuild a node meanwhile."""
+    def click():
+        button = named(doc, start)
+        return button is not None and button.queryAction().doAction(0) is not False
+    wait(f"a button named {start!r} to click", click, 60)
 
 
 def polite(node):
@@ -164,17 +168,17 @@ def main():
             fail(f"no button named {needed!r} among {names}")
     print(f"ok: {len(found)} buttons named, their shown labels in their names; chips {', '.join(chips)}")
 
-    press(named(doc, CHIP))
-    press(named(doc, spot_label))
+    press(doc, CHIP)
+    press(doc, spot_label)
     before_line = result_line(doc)
-    press(named(doc, deal_label))
+    press(doc, deal_label)
 
     seen = {}
 
     def settled():
         for closer in closers:
-            if b := named(doc, closer):
-                press(b)
+            if named(doc, closer):
+                press(doc, closer)
                 return None
         line = result_line(doc)
         log = live_log(doc)
