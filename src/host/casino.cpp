@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/casino.h"
+#include "host/alert.h"
 
 #include "content/scheme_handler.h"
 #include "host/decisions.h"
@@ -789,29 +790,28 @@ gboolean Casino::onScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog)
 
   GtkRoot* root = gtk_widget_get_root(GTK_WIDGET(view));
   GtkWindow* parent = root && GTK_IS_WINDOW(root) ? GTK_WINDOW(root) : nullptr;
-  auto* panel = ADW_MESSAGE_DIALOG(adw_message_dialog_new(parent, webkit_script_dialog_get_message(dialog), nullptr));
+  GtkWidget* panel = alert::create(parent, webkit_script_dialog_get_message(dialog), nullptr);
   // Cancel comes first, as in every GNOME dialog.
   if (kind == WEBKIT_SCRIPT_DIALOG_CONFIRM) {
-    adw_message_dialog_add_response(panel, "cancel", _("_Cancel"));
-    adw_message_dialog_set_close_response(panel, "cancel");
+    alert::addResponse(panel, "cancel", _("_Cancel"));
+    alert::setClose(panel, "cancel");
   }
-  adw_message_dialog_add_response(panel, "ok", _("_OK"));
-  if (kind != WEBKIT_SCRIPT_DIALOG_CONFIRM) adw_message_dialog_set_close_response(panel, "ok");
-  adw_message_dialog_set_default_response(panel, "ok");
-  gtk_window_set_modal(GTK_WINDOW(panel), TRUE);
+  alert::addResponse(panel, "ok", _("_OK"));
+  if (kind != WEBKIT_SCRIPT_DIALOG_CONFIRM) alert::setClose(panel, "ok");
+  alert::setDefault(panel, "ok");
 
   // The answer travels with the dialog: it is given on the first response,
   // or as Cancel if the dialog goes away without one.
   g_signal_connect_data(
-      panel, "response", G_CALLBACK(+[](AdwMessageDialog* self, const char* response, gpointer data) {
+      panel, "response", G_CALLBACK(+[](GtkWidget* self, const char* response, gpointer data) {
         static_cast<DialogAnswer*>(data)->answer(g_strcmp0(response, "ok") == 0);
         // libadwaita 1.2 does not close the dialog itself, and closing it
         // would send a second response.
-        gtk_window_destroy(GTK_WINDOW(self));
+        alert::close(self);
       }),
       new DialogAnswer{webkit_script_dialog_ref(dialog)},
       [](gpointer data, GClosure*) { delete static_cast<DialogAnswer*>(data); }, G_CONNECT_DEFAULT);
-  gtk_window_present(GTK_WINDOW(panel));
+  alert::present(panel);
   return TRUE;
 }
 

@@ -2,6 +2,7 @@
 #include "shell/app_delegate.h"
 
 #include "catalog/prefs.h"
+#include "host/alert.h"
 #include "platform/desktop_launch.h"
 #include "platform/file_writer.h"
 #include "platform/log.h"
@@ -193,7 +194,11 @@ void AppDelegate::buildWindow(GtkWidget* container) {
   GtkCssProvider* css = gtk_css_provider_new();
   std::string rules = ".velmar-main, .velmar-page { background-color: " + cssColour(Casino::background) + "; }"
                       ".velmar-banner { background-color: alpha(@accent_bg_color, 0.3); padding: 8px 12px; }";
+#if GTK_CHECK_VERSION(4, 12, 0)
+  gtk_css_provider_load_from_string(css, rules.c_str());
+#else
   gtk_css_provider_load_from_data(css, rules.c_str(), -1);
+#endif
   gtk_style_context_add_provider_for_display(gdk_display_get_default(), GTK_STYLE_PROVIDER(css),
                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   g_object_unref(css);
@@ -407,7 +412,7 @@ void AppDelegate::pageChanged(const Table* table) {
   // Unchanged names are not written again, so a launch or a reload costs nothing.
   if (auto url = casino_->currentURL()) Prefs::setLastPage(Tables::pageName(*url));
   // An answer to the Reset dialog would no longer be about the table shown.
-  if (resetDialog_ && table != resetNamed_) gtk_window_destroy(GTK_WINDOW(forget(resetDialog_)));
+  if (resetDialog_ && table != resetNamed_) alert::close(forget(resetDialog_));
   adw_window_title_set_subtitle(title_, Commands::subtitle(table).c_str());
   int selected = Commands::pickerIndex(table);
   for (size_t i = 0; i < tablePicker_.size(); ++i)
@@ -447,22 +452,21 @@ void AppDelegate::resetTable() {
   const Table* table = casino_->currentTable();
   if (!table) return;
   if (resetDialog_) {
-    gtk_window_present(GTK_WINDOW(resetDialog_));
+    alert::present(resetDialog_);
     return;
   }
   // Translators: %s is the table's name, such as "Roulette Royale".
   g_autofree char* heading = g_strdup_printf(_("Reset %s?"), std::string(table->name).c_str());
-  GtkWidget* dialog = adw_message_dialog_new(
+  GtkWidget* dialog = alert::create(
       window_, heading,
       _("Your chips at this table go back to the starting bankroll and its settings are cleared. "
         "The other tables aren’t touched."));
-  AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
-  adw_message_dialog_add_response(alert, "cancel", _("_Cancel"));
-  adw_message_dialog_add_response(alert, "reset", _("_Reset Table"));
-  adw_message_dialog_set_response_appearance(alert, "reset", ADW_RESPONSE_DESTRUCTIVE);
+  alert::addResponse(dialog, "cancel", _("_Cancel"));
+  alert::addResponse(dialog, "reset", _("_Reset Table"));
+  alert::setAppearance(dialog, "reset", ADW_RESPONSE_DESTRUCTIVE);
   // Return and Escape both keep the chips: a reset is never one stray key away.
-  adw_message_dialog_set_default_response(alert, "cancel");
-  adw_message_dialog_set_close_response(alert, "cancel");
+  alert::setDefault(dialog, "cancel");
+  alert::setClose(dialog, "cancel");
 
   struct Answer {
     std::weak_ptr<AppDelegate> delegate;
@@ -475,19 +479,19 @@ void AppDelegate::resetTable() {
   g_object_add_weak_pointer(G_OBJECT(dialog), reinterpret_cast<gpointer*>(&resetDialog_));
   g_signal_connect_data(
       dialog, "response",
-      G_CALLBACK(+[](AdwMessageDialog* dialog, const char* response, Answer* answer) {
+      G_CALLBACK(+[](GtkWidget* dialog, const char* response, Answer* answer) {
         // libadwaita 1.2 sends a second response when a dialog closes after
         // answering; only the first one counts.
         if (answer->answered) return;
         answer->answered = true;
         if (auto self = answer->delegate.lock()) {
-          if (self->resetDialog_ == GTK_WIDGET(dialog)) forget(self->resetDialog_);
+          if (self->resetDialog_ == dialog) forget(self->resetDialog_);
           if (g_strcmp0(response, "reset") == 0) self->casino_->resetTable(*answer->table);
         }
-        gtk_window_destroy(GTK_WINDOW(dialog));
+        alert::close(dialog);
       }),
       answer, +[](gpointer data, GClosure*) { delete static_cast<Answer*>(data); }, GConnectFlags(0));
-  gtk_window_present(GTK_WINDOW(dialog));
+  alert::present(dialog);
 }
 
 void AppDelegate::showSaves() {
@@ -542,8 +546,16 @@ void AppDelegate::setZoom(double zoom) {
 }
 
 void AppDelegate::showAbout() {
-  GtkWidget* about = adw_about_window_new();
-  g_object_set(about, "transient-for", window_, "modal", TRUE, "application-name", _("Velmar Casino"),
+  // The About dialog of libadwaita 1.5 is shown inside the window; before it, a window of its own.
+#if ADW_CHECK_VERSION(1, 5, 0)
+  GObject* about = G_OBJECT(adw_about_dialog_new());
+#define VELMAR_ABOUT_LEGAL(...) adw_about_dialog_add_legal_section(ADW_ABOUT_DIALOG(about), __VA_ARGS__)
+#else
+  GObject* about = G_OBJECT(adw_about_window_new());
+  g_object_set(about, "transient-for", window_, "modal", TRUE, nullptr);
+#define VELMAR_ABOUT_LEGAL(...) adw_about_window_add_legal_section(ADW_ABOUT_WINDOW(about), __VA_ARGS__)
+#endif
+  g_object_set(about, "application-name", _("Velmar Casino"),
                "application-icon", kAppId, "version", VELMAR_VERSION, "developer-name",
                _("The Velmar Casino developers"), "comments",
                _("Roulette, blackjack, baccarat and poker at one table-lit casino. Your chips stay where you left "
@@ -569,16 +581,19 @@ void AppDelegate::showAbout() {
     }
   }
   // The bundled parts that keep licences of their own.
-  AdwAboutWindow* window = ADW_ABOUT_WINDOW(about);
-  adw_about_window_add_legal_section(window, "three.js", "© 2010-2026 three.js authors", GTK_LICENSE_MIT_X11, nullptr);
+  VELMAR_ABOUT_LEGAL("three.js", "© 2010-2026 three.js authors", GTK_LICENSE_MIT_X11, nullptr);
   const char* ofl = _("This font is licensed under the <a href=\"https://openfontlicense.org\">SIL Open Font "
                       "License, version 1.1</a>.");
-  adw_about_window_add_legal_section(window, "Manrope", "© 2019 The Manrope Project Authors", GTK_LICENSE_CUSTOM, ofl);
-  adw_about_window_add_legal_section(window, "Playfair Display",
-                                     "© 2017 The Playfair Display Project Authors, with Reserved Font Name "
-                                     "“Playfair Display”",
-                                     GTK_LICENSE_CUSTOM, ofl);
+  VELMAR_ABOUT_LEGAL("Manrope", "© 2019 The Manrope Project Authors", GTK_LICENSE_CUSTOM, ofl);
+  VELMAR_ABOUT_LEGAL("Playfair Display",
+                     "© 2017 The Playfair Display Project Authors, with Reserved Font Name “Playfair Display”",
+                     GTK_LICENSE_CUSTOM, ofl);
+#undef VELMAR_ABOUT_LEGAL
+#if ADW_CHECK_VERSION(1, 5, 0)
+  adw_dialog_present(ADW_DIALOG(about), GTK_WIDGET(window_));
+#else
   gtk_window_present(GTK_WINDOW(about));
+#endif
 }
 
 void AppDelegate::showShortcuts() {
@@ -631,19 +646,18 @@ void AppDelegate::requestQuit() {
 void AppDelegate::tellSavesHung() {
   quitApproved_ = true;
   GtkWidget* dialog =
-      adw_message_dialog_new(window_, _("Your Latest Chips Could Not Be Saved"),
+      alert::create(window_, _("Your Latest Chips Could Not Be Saved"),
                              _("The disk has not finished saving for a long time. Your chips as they were "
                                "at the last save are kept; the latest play may be lost."));
-  AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
-  adw_message_dialog_add_response(alert, "quit", _("_Quit"));
-  adw_message_dialog_set_default_response(alert, "quit");
-  adw_message_dialog_set_close_response(alert, "quit");
+  alert::addResponse(dialog, "quit", _("_Quit"));
+  alert::setDefault(dialog, "quit");
+  alert::setClose(dialog, "quit");
   g_signal_connect(dialog, "response",
-                   G_CALLBACK(+[](AdwMessageDialog*, const char*, AdwApplication* app) {
+                   G_CALLBACK(+[](GtkWidget*, const char*, AdwApplication* app) {
                      g_application_quit(G_APPLICATION(app));
                    }),
                    app_);
-  gtk_window_present(GTK_WINDOW(dialog));
+  alert::present(dialog);
 }
 
 void AppDelegate::quitFromOutside(const std::string& cause) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/restore_dialog.h"
 
+#include "host/alert.h"
 #include "host/saved_chips.h"
 #include "platform/gobject_ptr.h"
 #include "platform/log.h"
@@ -82,18 +83,17 @@ void closeWhenTableChanges(GtkWidget* dialog, const std::shared_ptr<Flow>& flow)
                             g_autoptr(GVariant) state = g_action_get_state(action);
                             const char* table = static_cast<const char*>(g_object_get_data(G_OBJECT(dialog), "velmar-table"));
                             if (!state || g_strcmp0(g_variant_get_string(state, nullptr), table) != 0)
-                              gtk_window_destroy(GTK_WINDOW(dialog));
+                              alert::close(dialog);
                           }),
                           dialog, GConnectFlags(0));
 }
 
 GtkWidget* messageDialog(const Flow& flow, const char* heading, const char* body) {
   auto parent = flow.parent.lock();
-  GtkWidget* dialog = adw_message_dialog_new(parent.get(), heading, body);
-  AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
-  adw_message_dialog_add_response(alert, "cancel", _("_Cancel"));
-  adw_message_dialog_set_default_response(alert, "cancel");
-  adw_message_dialog_set_close_response(alert, "cancel");
+  GtkWidget* dialog = alert::create(parent.get(), heading, body);
+  alert::addResponse(dialog, "cancel", _("_Cancel"));
+  alert::setDefault(dialog, "cancel");
+  alert::setClose(dialog, "cancel");
   return dialog;
 }
 
@@ -107,11 +107,11 @@ void onResponse(GtkWidget* dialog, Fn fn) {
   };
   g_signal_connect_data(
       dialog, "response",
-      G_CALLBACK(+[](AdwMessageDialog* dialog, const char* response, Answer* answer) {
+      G_CALLBACK(+[](GtkWidget* dialog, const char* response, Answer* answer) {
         if (answer->answered) return;
         answer->answered = true;
         answer->fn(std::string(response ? response : ""));
-        gtk_window_destroy(GTK_WINDOW(dialog));
+        alert::close(dialog);
       }),
       new Answer{std::move(fn)}, +[](gpointer data, GClosure*) { delete static_cast<Answer*>(data); },
       GConnectFlags(0));
@@ -137,14 +137,13 @@ void confirm(const std::shared_ptr<Flow>& flow, const Choice& choice) {
   GtkWidget* dialog = messageDialog(
       *flow, heading,
       _("The chips, settings and history at this table go back to that copy. The other tables aren’t touched."));
-  AdwMessageDialog* alert = ADW_MESSAGE_DIALOG(dialog);
-  adw_message_dialog_add_response(alert, "restore", _("_Restore"));
-  adw_message_dialog_set_response_appearance(alert, "restore", ADW_RESPONSE_DESTRUCTIVE);
+  alert::addResponse(dialog, "restore", _("_Restore"));
+  alert::setAppearance(dialog, "restore", ADW_RESPONSE_DESTRUCTIVE);
   onResponse(dialog, [flow, choice](const std::string& response) {
     if (response == "restore") restore(flow, choice);
   });
   closeWhenTableChanges(dialog, flow);
-  gtk_window_present(GTK_WINDOW(dialog));
+  alert::present(dialog);
 }
 
 std::vector<Choice> choices(const std::vector<BackupDay>& days) {
@@ -189,7 +188,7 @@ void showList(const std::shared_ptr<Flow>& flow) {
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), 360);
     gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(scroller), rows);
-    adw_message_dialog_set_extra_child(ADW_MESSAGE_DIALOG(dialog), scroller);
+    alert::setExtraChild(dialog, scroller);
 
     struct Pick {
       std::shared_ptr<Flow> flow;
@@ -203,7 +202,7 @@ void showList(const std::shared_ptr<Flow>& flow) {
           Choice choice = (*pick->list)[index];
           auto flow = pick->flow;
           // The list goes first: the confirmation takes its place.
-          adw_message_dialog_response(ADW_MESSAGE_DIALOG(pick->dialog), "cancel");
+          alert::respond(pick->dialog, "cancel");
           confirm(flow, choice);
         }),
         new Pick{flow, list, dialog}, +[](gpointer data, GClosure*) { delete static_cast<Pick*>(data); },
@@ -211,7 +210,7 @@ void showList(const std::shared_ptr<Flow>& flow) {
   }
   onResponse(dialog, [](const std::string&) {});
   closeWhenTableChanges(dialog, flow);
-  gtk_window_present(GTK_WINDOW(dialog));
+  alert::present(dialog);
 }
 
 }  // namespace

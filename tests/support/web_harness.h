@@ -118,8 +118,37 @@ inline GtkWindow* shownWindow(GType type) {
   }
   return nullptr;
 }
+inline GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
+  if (!root || match(root)) return root;
+  for (GtkWidget* child = gtk_widget_get_first_child(root); child; child = gtk_widget_get_next_sibling(child))
+    if (GtkWidget* hit = findWidget(child, match)) return hit;
+  return nullptr;
+}
+
+// The shown widget of that type in any visible window: a dialog of
+// libadwaita 1.5 lives inside its parent rather than in a window of its own.
+inline GtkWidget* shownWidget(GType type) {
+  GListModel* windows = gtk_window_get_toplevels();
+  for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
+    g_autoptr(GObject) w = G_OBJECT(g_list_model_get_item(windows, i));
+    if (!gtk_widget_get_visible(GTK_WIDGET(w))) continue;
+    if (GtkWidget* hit = findWidget(GTK_WIDGET(w), [type](GtkWidget* x) {
+          return G_TYPE_CHECK_INSTANCE_TYPE(x, type) && gtk_widget_get_visible(x);
+        }))
+      return hit;
+  }
+  return nullptr;
+}
+
 #ifdef VELMAR_TEST_HAS_ADWAITA
-inline AdwMessageDialog* shownMessageDialog() { return ADW_MESSAGE_DIALOG(shownWindow(ADW_TYPE_MESSAGE_DIALOG)); }
+// The window a shown dialog stands over, or null for none. A dialog of
+// libadwaita 1.5 is drawn inside an Adwaita window; over any other window,
+// or over none, it gets a window of its own, as the older dialogs had.
+inline GtkWindow* shownOver(GtkWidget* dialog) {
+  GtkWindow* drawnIn = GTK_IS_WINDOW(dialog) ? GTK_WINDOW(dialog) : GTK_WINDOW(gtk_widget_get_root(dialog));
+  if (drawnIn != GTK_WINDOW(dialog) && (ADW_IS_WINDOW(drawnIn) || ADW_IS_APPLICATION_WINDOW(drawnIn))) return drawnIn;
+  return gtk_window_get_transient_for(drawnIn);
+}
 #endif
 
 }  // namespace velmar::test

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host_fixture.h"
 
+#include "host/alert.h"
+
 namespace velmar {
 namespace {
 
@@ -8,8 +10,8 @@ using Dialogs = HostTest;
 
 // Waits for the page's dialog and answers it as the user would.
 void answer(const char* response) {
-  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
-  adw_message_dialog_response(test::shownMessageDialog(), response);
+  ASSERT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) != nullptr; }));
+  alert::respond(test::shownWidget(alert::type()), response);
 }
 
 TEST_F(Dialogs, ConfirmGivesTrueForOkAndFalseForCancelAndAlertReturnsWhenDismissed) {
@@ -19,17 +21,17 @@ TEST_F(Dialogs, ConfirmGivesTrueForOkAndFalseForCancelAndAlertReturnsWhenDismiss
   ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answers", "[true]"); }));
 
   test::startJS(view(), "window.answers.push(confirm('Again?'));");
-  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
-  AdwMessageDialog* dialog = test::shownMessageDialog();
-  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window);
-  EXPECT_STREQ(adw_message_dialog_get_heading(dialog), "Again?");
-  adw_message_dialog_response(dialog, "cancel");
+  ASSERT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) != nullptr; }));
+  GtkWidget* dialog = test::shownWidget(alert::type());
+  EXPECT_EQ(test::shownOver(dialog), window);
+  EXPECT_STREQ(alert::heading(dialog), "Again?");
+  alert::respond(dialog, "cancel");
   ASSERT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answers", "[true,false]"); }));
 
   test::startJS(view(), "alert('Chips added'); window.answers.push('after alert');");
   answer("ok");
   EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answers.length", "3"); }));
-  EXPECT_TRUE(test::waitFor([] { return test::shownMessageDialog() == nullptr; }));
+  EXPECT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) == nullptr; }));
 }
 
 TEST_F(Dialogs, AWebViewInNoWindowStillGetsItsAnswer) {
@@ -37,8 +39,8 @@ TEST_F(Dialogs, AWebViewInNoWindowStillGetsItsAnswer) {
   gtk_window_set_child(window, nullptr);
   open("velmar-casino.html");
   test::startJS(view(), "window.answer = confirm('Alone?');");
-  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
-  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(test::shownMessageDialog())), nullptr);
+  ASSERT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) != nullptr; }));
+  EXPECT_EQ(test::shownOver(test::shownWidget(alert::type())), nullptr);
   answer("ok");
   EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answer", "true"); }));
   casino.reset();

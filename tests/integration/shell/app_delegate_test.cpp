@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_delegate.h"
 
+#include "host/alert.h"
+
 #include "shell/commands.h"
 
 #include "integration/shell/shell_fixture.h"
@@ -96,14 +98,14 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
     g_action_group_activate_action(actions(), "page", g_variant_new_string("roulette"));
     expectShown("Roulette Royale", "roulette", "1000");
     g_action_group_activate_action(actions(), "reset-table", nullptr);
-    ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
-    AdwMessageDialog* ask = test::shownMessageDialog();
-    EXPECT_STREQ(adw_message_dialog_get_heading(ask), "Reset Roulette Royale?");
+    ASSERT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) != nullptr; }));
+    GtkWidget* ask = test::shownWidget(alert::type());
+    EXPECT_STREQ(alert::heading(ask), "Reset Roulette Royale?");
     // Return and Escape keep the chips: only the destructive answer resets.
-    EXPECT_EQ(adw_message_dialog_get_response_appearance(ask, "reset"), ADW_RESPONSE_DESTRUCTIVE);
-    EXPECT_STREQ(adw_message_dialog_get_default_response(ask), "cancel");
-    EXPECT_STREQ(adw_message_dialog_get_close_response(ask), "cancel");
-    adw_message_dialog_response(ask, answer.c_str());
+    EXPECT_EQ(alert::appearance(ask, "reset"), ADW_RESPONSE_DESTRUCTIVE);
+    EXPECT_STREQ(alert::defaultResponse(ask), "cancel");
+    EXPECT_STREQ(alert::closeResponse(ask), "cancel");
+    alert::respond(ask, answer.c_str());
     // Leaving the table waits on its page, which answers a reset first: by the
     // time the lobby shows, a reset the answer set off is in the store, and
     // its file follows.
@@ -121,11 +123,11 @@ TEST_F(ShellWindow, TheResetQuestionGoesWhenTheTableItNamesIsNoLongerShown) {
   g_action_group_activate_action(actions(), "page", g_variant_new_string("roulette"));
   expectShown("Roulette Royale", "roulette", "1000");
   g_action_group_activate_action(actions(), "reset-table", nullptr);
-  ASSERT_TRUE(test::waitFor([] { return test::shownMessageDialog() != nullptr; }));
+  ASSERT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) != nullptr; }));
   g_action_group_activate_action(actions(), "page", g_variant_new_string("baccarat"));
   expectShown("Baccarat Royale", "baccarat", "0010");
-  EXPECT_TRUE(test::waitFor([] { return test::shownMessageDialog() == nullptr; }));
-  if (AdwMessageDialog* still = test::shownMessageDialog()) adw_message_dialog_response(still, "reset");
+  EXPECT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) == nullptr; }));
+  if (GtkWidget* still = test::shownWidget(alert::type())) alert::respond(still, "reset");
   g_action_group_activate_action(actions(), "page", g_variant_new_string("lobby"));
   expectShown("Lobby", "lobby", "0000");
   // No answer is coming, so there is nothing to wait for but a write that
@@ -201,13 +203,20 @@ TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredActionAndHasAnAcce
 // The shortcuts window shows every key on one page, and the About window
 // names the licences and the newest release.
 TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
-  for (auto [action, type] : {std::pair{"shortcuts", GTK_TYPE_SHORTCUTS_WINDOW}, {"about", ADW_TYPE_ABOUT_WINDOW}}) {
+#if ADW_CHECK_VERSION(1, 5, 0)
+  const GType aboutType = ADW_TYPE_ABOUT_DIALOG;
+#define VELMAR_ABOUT(name) adw_about_dialog_##name(ADW_ABOUT_DIALOG(w))
+#else
+  const GType aboutType = ADW_TYPE_ABOUT_WINDOW;
+#define VELMAR_ABOUT(name) adw_about_window_##name(ADW_ABOUT_WINDOW(w))
+#endif
+  for (auto [action, type] : {std::pair{"shortcuts", GTK_TYPE_SHORTCUTS_WINDOW}, {"about", aboutType}}) {
     g_action_group_activate_action(actions(), action, nullptr);
-    ASSERT_TRUE(test::waitFor([type] { return test::shownWindow(type) != nullptr; })) << action;
-    GtkWindow* w = test::shownWindow(type);
-    EXPECT_EQ(gtk_window_get_transient_for(w), window()) << action;
+    ASSERT_TRUE(test::waitFor([type] { return test::shownWidget(type) != nullptr; })) << action;
+    GtkWidget* w = test::shownWidget(type);
+    EXPECT_EQ(test::shownOver(w), window()) << action;
     if (type == GTK_TYPE_SHORTCUTS_WINDOW) {
-      GtkWidget* pages = test::findWidget(GTK_WIDGET(w), [](GtkWidget* x) {
+      GtkWidget* pages = test::findWidget(w, [](GtkWidget* x) {
         return GTK_IS_STACK(x) && GTK_IS_SHORTCUTS_SECTION(gtk_widget_get_parent(x));
       });
       ASSERT_TRUE(pages);
@@ -221,14 +230,19 @@ TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
       test::findWidget(GTK_WIDGET(w), [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SECTION(x) && ++sections < 0; });
       EXPECT_EQ(sections, 1 + static_cast<int>(Tables::all.size())) << "a section per table";
     } else {
-      AdwAboutWindow* about = ADW_ABOUT_WINDOW(w);
-      EXPECT_EQ(adw_about_window_get_license_type(about), GTK_LICENSE_GPL_3_0);
-      EXPECT_NE(std::string(adw_about_window_get_copyright(about)).find("Velmar Casino developers"), std::string::npos);
-      EXPECT_STREQ(adw_about_window_get_release_notes_version(about), VELMAR_VERSION);
-      EXPECT_NE(std::string(adw_about_window_get_release_notes(about)).find("<li>"), std::string::npos);
+      EXPECT_EQ(VELMAR_ABOUT(get_license_type), GTK_LICENSE_GPL_3_0);
+      EXPECT_NE(std::string(VELMAR_ABOUT(get_copyright)).find("Velmar Casino developers"), std::string::npos);
+      EXPECT_STREQ(VELMAR_ABOUT(get_release_notes_version), VELMAR_VERSION);
+      EXPECT_NE(std::string(VELMAR_ABOUT(get_release_notes)).find("<li>"), std::string::npos);
     }
-    gtk_window_close(w);
+    if (GTK_IS_WINDOW(w))
+      gtk_window_close(GTK_WINDOW(w));
+#if ADW_CHECK_VERSION(1, 5, 0)
+    else
+      adw_dialog_force_close(ADW_DIALOG(w));
+#endif
   }
+#undef VELMAR_ABOUT
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/app_delegate.h"
 
+#include "host/alert.h"
+
 #include "integration/shell/shell_fixture.h"
 #include "support/log_capture.h"
 
@@ -48,13 +50,13 @@ class RestoreDialog : public ::testing::Test {
   }
 
   // The dialog shown whose heading starts so.
-  static AdwMessageDialog* dialog(const std::string& heading) {
-    AdwMessageDialog* d = test::shownMessageDialog();
-    return d && std::string(adw_message_dialog_get_heading(d)).starts_with(heading) ? d : nullptr;
+  static GtkWidget* dialog(const std::string& heading) {
+    GtkWidget* d = test::shownWidget(alert::type());
+    return d && std::string(alert::heading(d)).starts_with(heading) ? d : nullptr;
   }
 
   // The list's rows as "title: subtitle", and the row that says `chips`.
-  static std::vector<std::string> rows(AdwMessageDialog* list, const std::string& chips, GtkListBoxRow** pick,
+  static std::vector<std::string> rows(GtkWidget* list, const std::string& chips, GtkListBoxRow** pick,
                                        std::string& title) {
     std::vector<std::string> out;
     GtkWidget* box = test::findWidget(GTK_WIDGET(list), [](GtkWidget* w) { return GTK_IS_LIST_BOX(w); });
@@ -73,9 +75,9 @@ class RestoreDialog : public ::testing::Test {
   }
 
   // Opens the list and chooses the row with those chips; day is its title.
-  static AdwMessageDialog* confirmation(const std::string& chips, std::string& day) {
+  static GtkWidget* confirmation(const std::string& chips, std::string& day) {
     g_action_group_activate_action(actions(), "restore-table", nullptr);
-    AdwMessageDialog* list = nullptr;
+    GtkWidget* list = nullptr;
     EXPECT_TRUE(test::waitFor([&] { return (list = dialog("Restore Roulette Royale from a Backup")) != nullptr; }));
     if (!list) return nullptr;
     GtkListBoxRow* pick = nullptr;
@@ -85,7 +87,7 @@ class RestoreDialog : public ::testing::Test {
     EXPECT_EQ(shown.back(), "1 January 2020: chips unknown (off)");
     if (!pick) return nullptr;
     g_signal_emit_by_name(gtk_widget_get_parent(GTK_WIDGET(pick)), "row-activated", pick);
-    AdwMessageDialog* ask = nullptr;
+    GtkWidget* ask = nullptr;
     EXPECT_TRUE(test::waitFor([&] { return (ask = dialog("Restore Roulette Royale to ")) != nullptr; }));
     return ask;
   }
@@ -97,22 +99,22 @@ class RestoreDialog : public ::testing::Test {
 TEST_F(RestoreDialog, ADayIsConfirmedByTableDayAndChipsAndAnotherTableClosesTheDialogs) {
   show("roulette");
   std::string day;
-  AdwMessageDialog* ask = confirmation("515 chips", day);
+  GtkWidget* ask = confirmation("515 chips", day);
   ASSERT_TRUE(ask);
-  auto keep = Ref<AdwMessageDialog>::retain(ask);
+  auto keep = Ref<GtkWidget>::retain(ask);
   show("blackjack");
-  EXPECT_TRUE(test::waitFor([] { return test::shownMessageDialog() == nullptr; }));
-  adw_message_dialog_response(ask, "restore");
+  EXPECT_TRUE(test::waitFor([] { return test::shownWidget(alert::type()) == nullptr; }));
+  alert::respond(ask, "restore");
   for (int i = 0; i < 20; ++i) test::drainMainLoop();
   EXPECT_EQ(test::readFile(saves()).find("51500"), std::string::npos);
 
   show("roulette");
   ask = confirmation("515 chips", day);
   ASSERT_TRUE(ask);
-  EXPECT_STREQ(adw_message_dialog_get_heading(ask), ("Restore Roulette Royale to 515 chips from " + day + "?").c_str());
-  EXPECT_EQ(adw_message_dialog_get_response_appearance(ask, "restore"), ADW_RESPONSE_DESTRUCTIVE);
-  EXPECT_STREQ(adw_message_dialog_get_default_response(ask), "cancel");
-  adw_message_dialog_response(ask, "restore");
+  EXPECT_STREQ(alert::heading(ask), ("Restore Roulette Royale to 515 chips from " + day + "?").c_str());
+  EXPECT_EQ(alert::appearance(ask, "restore"), ADW_RESPONSE_DESTRUCTIVE);
+  EXPECT_STREQ(alert::defaultResponse(ask), "cancel");
+  alert::respond(ask, "restore");
   EXPECT_TRUE(test::waitFor([] { return test::readFile(saves()).find("51500") != std::string::npos; }));
   EXPECT_EQ(test::readFile(saves()).find("100000"), std::string::npos);
   EXPECT_NE(test::readFile(saves()).find("\"kept\""), std::string::npos);

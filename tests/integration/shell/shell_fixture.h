@@ -46,11 +46,4 @@ struct Shell {
   }
 };
 
-inline GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
-  if (!root || match(root)) return root;
-  for (GtkWidget* child = gtk_widget_get_first_child(root); child; child = gtk_widget_get_next_sibling(child))
-    if (GtkWidget* hit = findWidget(child, match)) return hit;
-  return nullptr;
-}
-
 }  // namespace velmar::test

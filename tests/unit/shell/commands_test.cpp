@@ -7,6 +7,7 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace velmar {

@@ -95,10 +95,10 @@ TEST_F(Loading, SavesFileThatIsNoPlainFileOfSavesNeitherHangsNorLoadsButIsSetAsi
     const std::string aside = fresh / "Velmar Casino/saves-unreadable-1700000000.json";
     const std::string elsewhere = fresh / "elsewhere.json";
     g_mkdir_with_parents((fresh / "Velmar Casino").c_str(), 0755);
-    if (kind == "fifo") ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+    if (kind == "fifo") { ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); }
     if (kind == "folder") g_mkdir_with_parents((file + "/inside").c_str(), 0755);
     if (kind == "link") writeFile(elsewhere, "{\"theirs\":\"x\"}");
-    if (kind == "link" || kind == "dangling link") ASSERT_EQ(symlink(elsewhere.c_str(), file.c_str()), 0);
+    if (kind == "link" || kind == "dangling link") { ASSERT_EQ(symlink(elsewhere.c_str(), file.c_str()), 0); }
     if (kind == "huge") {
       // Sparse: it takes no room, yet reading it would take a gigabyte.
       writeFile(file, "{}");
@@ -112,7 +112,7 @@ TEST_F(Loading, SavesFileThatIsNoPlainFileOfSavesNeitherHangsNorLoadsButIsSetAsi
     store.replaceAll({{"k", "v"}});
     store.settle();
     EXPECT_TRUE(g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) && !g_file_test(file.c_str(), G_FILE_TEST_IS_SYMLINK));
-    if (kind == "folder") EXPECT_TRUE(g_file_test((aside + "/inside").c_str(), G_FILE_TEST_IS_DIR));
+    if (kind == "folder") { EXPECT_TRUE(g_file_test((aside + "/inside").c_str(), G_FILE_TEST_IS_DIR)); }
     if (kind == "link") {
       EXPECT_EQ(readFile(elsewhere), "{\"theirs\":\"x\"}") << "what the link names is left alone";
       g_autofree char* target = g_file_read_link(aside.c_str(), nullptr);

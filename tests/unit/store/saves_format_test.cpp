@@ -42,7 +42,7 @@ TEST(SavesFormat, OwnWriterMatchesTheGeneralJsonTextForAnyBytesAndReadsBack) {
     const nlohmann::json document(values);
     ASSERT_EQ(encodeSaves(values), prettyJSON(document));
     ASSERT_EQ(encodeSeed(values), escapeSeparators(compactJSON(document)));
-    if (utf8Only) ASSERT_EQ(decodeSaves(encodeSaves(values)), values);
+    if (utf8Only) { ASSERT_EQ(decodeSaves(encodeSaves(values)), values); }
   }
 }
 
