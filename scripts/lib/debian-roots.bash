@@ -115,6 +115,8 @@ run_root() {  # run_root NAME; options in the arrays prep and use
     mv "$tar.part" "$tar"
     mark "cached $name root made"
   fi
+  # Made ahead of its use, for example while other work runs.
+  [ -z "${ROOT_PREPARE_ONLY:-}" ] || return 0
   # The tarball's device nodes would clash with those that mmdebstrap sets up.
   mmdebstrap "${common[@]}" --variant=custom \
     --setup-hook="mmtarfilter --path-exclude='/dev/*' <'$tar' | tar -C \"\$1\" -x" \
