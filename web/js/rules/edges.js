@@ -85,17 +85,20 @@ export function coupWays(decks = BACCARAT_DECKS) {
 
 /** The baccarat edges for a shoe of `decks` decks at this table's payouts, the options' bets included. */
 export function baccaratEdges(decks = BACCARAT_DECKS) {
-  // Per unit staked, in the smallest common unit: halves of a chip.
+  // The ways of each ending, by totals and whether it was a natural: sums
+  // that stay exact integers below 2^53, turned to BigInt once.
+  const endings = new Float64Array(200);
+  forEachCoup(decks, (p, b, natural, ways) => { endings[(natural ? 100 : 0) + 10 * p + b] += ways; });
   let all = 0n, B = 0n, P = 0n, T = 0n, bankerSixes = 0n;
   const dragon = { player: 0n, banker: 0n };
-  forEachCoup(decks, (p, b, natural, ways) => {
-    const w = BigInt(ways);
+  endings.forEach((ways, at) => {
+    const w = BigInt(ways), natural = at >= 100, p = Math.floor(at / 10) % 10, b = at % 10;
     all += w;
     if (p === b) T += w; else if (p > b) P += w; else B += w;
     if (b > p && b === 6) bankerSixes += w;
     for (const [side, mine, theirs] of [['player', p, b], ['banker', b, p]]) {
       const margin = mine - theirs;
-      const pays = natural ? (margin > 0 ? 1 : margin === 0 ? 0 : -1) : margin > 0 ? DRAGON_PAYS[margin] ?? -1 : -1;
+      const pays = natural ? Math.sign(margin) : margin > 0 ? DRAGON_PAYS[margin] ?? -1 : -1;
       dragon[side] += BigInt(pays) * w;
     }
   });
@@ -159,6 +162,7 @@ const ROULETTE = fraction(1, 37); // every bet pays as if zero were not on the w
 const ROULETTE_PARTAGE = fraction(1, 74);
 
 let tables = null;
+const sideBets = {};
 /** Every table's bets and their edges: { roulette: { straight: edge, … }, baccarat, blackjack, poker }. */
 export function houseEdges() {
   if (!tables) {
@@ -170,8 +174,13 @@ export function houseEdges() {
       baccarat: baccaratEdges(BACCARAT_DECKS),
       blackjack: Object.freeze({
         main: BLACKJACK_MAIN, insurance: BLACKJACK_INSURANCE, double: NONE, split: NONE,
-        twentyOnePlusThree: sideBetEdge('twentyOnePlusThree', TWENTY_ONE_PLUS_THREE_PAYS),
-        perfectPairs: sideBetEdge('perfectPairs', PERFECT_PAIRS_PAYS),
+        // Counted when first asked for: a page that offers no side bet never waits for them.
+        get twentyOnePlusThree() {
+          return (sideBets.twentyOnePlusThree ??= sideBetEdge('twentyOnePlusThree', TWENTY_ONE_PLUS_THREE_PAYS));
+        },
+        get perfectPairs() {
+          return (sideBets.perfectPairs ??= sideBetEdge('perfectPairs', PERFECT_PAIRS_PAYS));
+        },
       }),
       poker: Object.freeze({ ante: POKER_ANTE, aaBonus: POKER_AA_BONUS, call: NONE }),
     });

@@ -79,29 +79,31 @@ export function settleSideBet(kind, stake, { player, dealerUp }) {
  * formulas for each hand.
  */
 export function sideBetCounts(kind, decks) {
-  const copies = decks;
   const types = [];
   for (const r of RANKS) for (const s of SUITS) types.push(r + s);
-  const size = kind === 'perfectPairs' ? 2 : 3;
   const read = kind === 'perfectPairs' ? perfectPairs : twentyOnePlusThree;
   const hands = {};
   let all = 0;
-  const choose = (n, k) => { let c = 1; for (let i = 0; i < k; i++) c = (c * (n - i)) / (i + 1); return c; };
-  // Multisets of card types, types in ascending order, each with its number
-  // of ways to take that many copies of it.
-  const walk = (from, picked) => {
-    if (picked.length === size) {
-      const counts = new Map();
-      for (const t of picked) counts.set(t, (counts.get(t) ?? 0) + 1);
-      let ways = 1;
-      for (const k of counts.values()) ways *= choose(copies, k);
-      all += ways;
-      const hand = read(picked.map((t) => types[t]));
-      if (hand) hands[hand] = (hands[hand] ?? 0) + ways;
-      return;
-    }
-    for (let t = from; t < types.length; t++) walk(t, [...picked, t]);
+  // Ways to take k of the `decks` copies of one card.
+  const take = [1, decks, (decks * (decks - 1)) / 2, (decks * (decks - 1) * (decks - 2)) / 6];
+  const count = (cards, ways) => {
+    all += ways;
+    const hand = read(cards);
+    if (hand) hands[hand] = (hands[hand] ?? 0) + ways;
   };
-  walk(0, []);
+  // Every multiset of card types, each type as often as it is taken.
+  const n = types.length;
+  for (let i = 0; i < n; i++) {
+    for (let j = i; j < n; j++) {
+      if (kind === 'perfectPairs') {
+        count([types[i], types[j]], i === j ? take[2] : decks * decks);
+        continue;
+      }
+      for (let k = j; k < n; k++) {
+        const ways = i === k ? take[3] : i === j || j === k ? take[2] * decks : decks ** 3;
+        count([types[i], types[j], types[k]], ways);
+      }
+    }
+  }
   return { hands, all };
 }
