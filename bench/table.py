@@ -218,6 +218,8 @@ def main():
     row("save message of 100 keys: longest main-loop turn", ms(msg["BM_SaveMessageMainLoop/100"]), None, "")
     row("save message of 100,000 changed keys: longest main-loop turn, mean of 10 messages",
         ms(msg["BM_SaveMessageMainLoop/100000"]), None, "< 16 ms")
+    row("save message of 100,000 changed keys: longest main-loop turn of 10 messages, in the main thread's CPU time",
+        msg["BM_SaveMessageMainLoop/100000"]["longest_turn_cpu_ms"], None, "< 16 ms")
     row("save message of 100,000 changed keys: read on a thread", ms(msg["BM_SaveMessageThread/100000"]), None, "")
     store = google_benchmark(build, "bench_store_write")
     for size, label in (("1024", "1 KiB"), ("65536", "64 KiB"), ("1048576", "1 MiB")):

@@ -11,8 +11,9 @@
 #include "shell/menus.h"
 #include "shell/notices.h"
 #include "shell/release_notes.h"
-#include "shell/restore_dialog.h"
 #include "shell/resources.h"
+#include "shell/restore_dialog.h"
+#include "shell/toasts.h"
 #include "shell/window_state.h"
 
 #include <glib-unix.h>
@@ -25,6 +26,11 @@
 
 #ifndef VELMAR_VERSION
 #define VELMAR_VERSION "0"
+#endif
+
+#if ADW_CHECK_VERSION(1, 5, 0)
+// The metainfo's bundle, compiled from the build's translated copy.
+extern "C" GResource* velmar_about_get_resource(void);
 #endif
 
 namespace velmar {
@@ -227,7 +233,7 @@ void AppDelegate::buildWindow(GtkWidget* container) {
   GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_box_append(GTK_BOX(column), banner_);
   gtk_box_append(GTK_BOX(column), container);
-  gtk_window_set_child(window_, column);
+  gtk_window_set_child(window_, toastOverlayFor(window_, column));
 }
 
 void AppDelegate::showAlreadyOpen() {
@@ -486,7 +492,13 @@ void AppDelegate::resetTable() {
         answer->answered = true;
         if (auto self = answer->delegate.lock()) {
           if (self->resetDialog_ == dialog) forget(self->resetDialog_);
-          if (g_strcmp0(response, "reset") == 0) self->casino_->resetTable(*answer->table);
+          if (g_strcmp0(response, "reset") == 0) {
+            self->casino_->resetTable(*answer->table);
+            // Translators: %s is the table's name, such as "Roulette Royale".
+            g_autofree char* done = g_strdup_printf(_("%s is back to its starting chips."),
+                                                    std::string(answer->table->name).c_str());
+            showToast(self->window_, done);
+          }
         }
         alert::close(dialog);
       }),
@@ -545,41 +557,49 @@ void AppDelegate::setZoom(double zoom) {
   casino_->setZoom(zoom);
 }
 
+#if !ADW_CHECK_VERSION(1, 5, 0)
+// What's New before libadwaita 1.5: the newest release as the software
+// centre shows it, from the installed (translated) metainfo beside the
+// resource folder.
+void AppDelegate::showReleaseNotes(GObject* about) {
+  if (options_.resources.empty() && !resourceFolder()) return;
+  std::string resources = options_.resources.empty() ? *resourceFolder() : options_.resources;
+  g_autofree char* share = g_path_get_dirname(resources.c_str());
+  g_autofree char* file = g_build_filename(share, "metainfo", (std::string(kAppId) + ".metainfo.xml").c_str(), nullptr);
+  g_autofree char* text = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(file, &text, &length, nullptr)) return;
+  std::vector<std::string> languages;
+  for (const char* const* l = g_get_language_names(); *l; ++l) languages.emplace_back(*l);
+  ReleaseNotes notes = readReleaseNotes(std::string_view(text, length), languages);
+  if (!notes.markup.empty())
+    g_object_set(about, "release-notes-version", notes.version.c_str(), "release-notes", notes.markup.c_str(), nullptr);
+}
+#endif
+
 void AppDelegate::showAbout() {
-  // The About dialog of libadwaita 1.5 is shown inside the window; before it, a window of its own.
+  // The About dialog of libadwaita 1.5 is shown inside the window, its name,
+  // developer, version, licence and What's New read from the metainfo compiled
+  // into the program; before it, a window of its own, filled in here.
 #if ADW_CHECK_VERSION(1, 5, 0)
-  GObject* about = G_OBJECT(adw_about_dialog_new());
+  velmar_about_get_resource();  // keeps the metainfo's bundle linked in
+  GObject* about = G_OBJECT(adw_about_dialog_new_from_appdata(
+      "/com/velmar/Casino/about/com.velmar.Casino.metainfo.xml", VELMAR_VERSION));
 #define VELMAR_ABOUT_LEGAL(...) adw_about_dialog_add_legal_section(ADW_ABOUT_DIALOG(about), __VA_ARGS__)
 #else
   GObject* about = G_OBJECT(adw_about_window_new());
   g_object_set(about, "transient-for", window_, "modal", TRUE, nullptr);
 #define VELMAR_ABOUT_LEGAL(...) adw_about_window_add_legal_section(ADW_ABOUT_WINDOW(about), __VA_ARGS__)
+  g_object_set(about, "application-name", _("Velmar Casino"), "application-icon", kAppId, "version", VELMAR_VERSION,
+               "developer-name", _("The Velmar Casino developers"), "license-type", GTK_LICENSE_GPL_3_0, nullptr);
+  showReleaseNotes(about);
 #endif
-  g_object_set(about, "application-name", _("Velmar Casino"),
-               "application-icon", kAppId, "version", VELMAR_VERSION, "developer-name",
-               _("The Velmar Casino developers"), "comments",
+  g_object_set(about, "comments",
                _("Roulette, blackjack, baccarat and poker at one table-lit casino. Your chips stay where you left "
                  "them."),
-               "copyright", _("© 2026 The Velmar Casino developers"), "license-type", GTK_LICENSE_GPL_3_0,
+               "copyright", _("© 2026 The Velmar Casino developers"),
                // Translators: put your names here, one a line, to be thanked in the About window.
                "translator-credits", _("translator-credits"), nullptr);
-  if (!options_.resources.empty() || resourceFolder()) {
-    // What's New: the newest release as the software centre shows it, from
-    // the installed (translated) metainfo beside the resource folder.
-    std::string resources = options_.resources.empty() ? *resourceFolder() : options_.resources;
-    g_autofree char* share = g_path_get_dirname(resources.c_str());
-    g_autofree char* file = g_build_filename(share, "metainfo", (std::string(kAppId) + ".metainfo.xml").c_str(), nullptr);
-    g_autofree char* text = nullptr;
-    gsize length = 0;
-    if (g_file_get_contents(file, &text, &length, nullptr)) {
-      std::vector<std::string> languages;
-      for (const char* const* l = g_get_language_names(); *l; ++l) languages.emplace_back(*l);
-      ReleaseNotes notes = readReleaseNotes(std::string_view(text, length), languages);
-      if (!notes.markup.empty())
-        g_object_set(about, "release-notes-version", notes.version.c_str(), "release-notes", notes.markup.c_str(),
-                     nullptr);
-    }
-  }
   // The bundled parts that keep licences of their own.
   VELMAR_ABOUT_LEGAL("three.js", "© 2010-2026 three.js authors", GTK_LICENSE_MIT_X11, nullptr);
   const char* ofl = _("This font is licensed under the <a href=\"https://openfontlicense.org\">SIL Open Font "

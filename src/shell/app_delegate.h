@@ -89,6 +89,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void stepZoom(int direction);
   void setZoom(double zoom);
   void showAbout();
+#if !ADW_CHECK_VERSION(1, 5, 0)
+  void showReleaseNotes(GObject* about);
+#endif
   void showShortcuts();
   void editingCommand(const char* command);
 

@@ -6,6 +6,7 @@
 #include "platform/gobject_ptr.h"
 #include "platform/log.h"
 #include "shell/i18n.h"
+#include "shell/toasts.h"
 #include "store/backup_copies.h"
 
 #include <adwaita.h>
@@ -124,6 +125,10 @@ void restore(const std::shared_ptr<Flow>& flow, const Choice& choice) {
     return;
   }
   casino->restoreTable(*flow->table, choice.value);
+  // Translators: "Roulette Royale is back to 515 chips from 5 December."
+  g_autofree char* done = g_strdup_printf(_("%s is back to %s from %s."), std::string(flow->table->name).c_str(),
+                                          chipsText(*choice.cents).c_str(), choice.label.c_str());
+  showToast(flow->parent.lock().get(), done);
   logLine("Velmar Casino: " + std::string(flow->table->name) + " restored to " + chipsFigure(*choice.cents) +
           " chips from the backup of " + choice.date);
 }

@@ -106,6 +106,15 @@ TEST_F(ShellWindow, ResetAsksFirstAndOnlyTheResetAnswerClearsThatTable) {
     EXPECT_STREQ(alert::defaultResponse(ask), "cancel");
     EXPECT_STREQ(alert::closeResponse(ask), "cancel");
     alert::respond(ask, answer.c_str());
+    // A reset is confirmed in passing, where a screen reader hears it too.
+    auto toasted = [] {
+      return test::findWidget(GTK_WIDGET(window()), [](GtkWidget* x) {
+        return GTK_IS_LABEL(x) && g_strcmp0(gtk_label_get_text(GTK_LABEL(x)),
+                                            "Roulette Royale is back to its starting chips.") == 0;
+      }) != nullptr;
+    };
+    if (answer == "reset") EXPECT_TRUE(test::waitFor(toasted));
+    else EXPECT_FALSE(toasted());
     // Leaving the table waits on its page, which answers a reset first: by the
     // time the lobby shows, a reset the answer set off is in the store, and
     // its file follows.
@@ -148,7 +157,8 @@ std::pair<bool, std::string> banner(GtkWidget* b) {
 TEST_F(ShellWindow, TheBannerAboveThePageTellsOfSaveTroubleThenThatItIsOverThenHides) {
   GtkWidget* notice = named(GTK_WIDGET(window()), "save-notice");
   ASSERT_TRUE(notice);
-  EXPECT_EQ(notice, gtk_widget_get_first_child(gtk_window_get_child(window())));
+  GtkWidget* content = adw_toast_overlay_get_child(ADW_TOAST_OVERLAY(gtk_window_get_child(window())));
+  EXPECT_EQ(notice, gtk_widget_get_first_child(content));
   EXPECT_FALSE(banner(notice).first);
   // As the web host tells it when a page cannot hold its saves.
   shell->delegate->showSaveTrouble({.unsavedTables = {"poker"}});

@@ -118,6 +118,12 @@ TEST_F(RestoreDialog, ADayIsConfirmedByTableDayAndChipsAndAnotherTableClosesTheD
   EXPECT_TRUE(test::waitFor([] { return test::readFile(saves()).find("51500") != std::string::npos; }));
   EXPECT_EQ(test::readFile(saves()).find("100000"), std::string::npos);
   EXPECT_NE(test::readFile(saves()).find("\"kept\""), std::string::npos);
+  const std::string done = "Roulette Royale is back to 515 chips from " + day + ".";
+  EXPECT_TRUE(test::waitFor([&] {
+    return test::findWidget(GTK_WIDGET(gtk_application_get_active_window(GTK_APPLICATION(shell->app))), [&](GtkWidget* x) {
+      return GTK_IS_LABEL(x) && done == gtk_label_get_text(GTK_LABEL(x));
+    }) != nullptr;
+  })) << done;
 }
 
 }  // namespace
