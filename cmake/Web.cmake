@@ -2,7 +2,7 @@
 # The web folder is staged into share/velmar-casino/web at every build: the
 # pages from web/, plus the fonts and three.js taken from the npm packages that
 # scripts/setup installed into web/node_modules, and the pages' translations
-# that po/ generates.
+# that po/ generates. The four tables' pages are written from web/table.html.in.
 set(VELMAR_PAGE_TRANSLATIONS "${CMAKE_BINARY_DIR}/po/translations.js")
 add_custom_target(web ALL
   COMMAND ${CMAKE_COMMAND}

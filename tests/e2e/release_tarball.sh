@@ -35,7 +35,7 @@ cmake -S "$tree" -B "$WORK/tree-build" -G Ninja -DVELMAR_TESTS=OFF -DVELMAR_BENC
   { tail -20 "$WORK/configure.log"; fail "the tarball's tree does not configure"; }
 cmake --build "$WORK/tree-build" --target web >"$WORK/web.log" 2>&1 || { tail -20 "$WORK/web.log"; fail "the tarball's pages do not stage"; }
 for f in vendor/three/three.module.js vendor/three/three.core.js vendor/fonts/manrope-latin-400-normal.woff2 \
-         vendor/fonts/playfair-display-latin-400-italic.woff2 js/kit/translations.js; do
+         vendor/fonts/playfair-display-latin-400-italic.woff2 js/kit/translations.js roulette-3d.html poker-3d.html; do
   [[ -f "$WORK/tree-build/share/velmar-casino/web/$f" ]] || fail "the tarball's build lacks $f"
 done
 for lang in $(grep -v '^#' "$tree/po/LINGUAS"); do
