@@ -48,8 +48,16 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   const player = new PlayerSettings(globalThis.localStorage, game.state.settings);
   game.slip.selectChip(player.chipAt(id));
   const sound = createSound(player);
-  // Every settled round counts toward the day's result across the casino.
-  game.state.onSettle = (record) => player.addToDay(record.net);
+  // Every settled round counts toward the day's result across the casino; the
+  // round that reaches the daily limit says so beside the chips at once.
+  game.state.onSettle = (record) => {
+    const before = player.dayLimitReached();
+    player.addToDay(record.net);
+    if (!before && player.dayLimitReached()) {
+      autoNote.textContent = dayLimit();
+      announce(autoNote.textContent);
+    }
+  };
   // While auto-play runs: { stop, wake } (why the player stopped it, and the end of its pause).
   let auto = null;
   const waiting = () => busy() || !!game.round || !!auto;
