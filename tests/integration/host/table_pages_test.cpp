@@ -305,6 +305,31 @@ TEST_F(TablePage, SheetsHoldTheRoundAndTheRebetKeyPlaysTheLastBetsAgain) {
   }
 }
 
+// Auto-play through the real page: the last bet dealt again round after
+// round at the instant pace, each round marked as auto-played in the history
+// sheet, until a key stops it, which says so and is not taken as a bet; the
+// chips are what the rounds say. The chip chosen here stays this table's.
+TEST_F(TablePage, AutoPlayDealsTheLastBetsAgainUntilAKeyStopsIt) {
+  const TableInfo& t = kTables[2];
+  file = t.file, key = t.key, bankroll = t.bankroll;
+  casino->saves().replaceAll({{key, kSeed}, {"velmar-casino.player", R"({"chip":100,"speed":"instant"})"}});
+  casino->open(Tables::url(file));
+  ASSERT_TRUE(showsTable()) << file;
+  EXPECT_EQ(page("click(5, '.bc-spot.banker'); press('Enter'); await until(() => state().history.length === 1 && !state().game.round);"
+                 "press('o'); const sheet = $('dialog.auto-panel'); const opened = sheet.open;"
+                 "sheet.querySelector('input[value=\"25\"]').checked = true; sheet.querySelector('.btn.primary').click();"
+                 "await until(() => state().history.length >= 3); press('p');"
+                 "await until(() => /Auto-play stopped/.test($('.auto-note').textContent) && !state().game.round);"
+                 "const s = state(), auto = s.history.slice(1);"
+                 "press('l'); const tags = document.querySelectorAll('.history-list li .auto-tag').length;"
+                 "document.querySelector('dialog[open]').close();"
+                 "return [opened, sheet.open, s.history[0].auto ?? false, auto.every((h) => h.auto === true && h.staked === 500),"
+                 " tags === auto.length, s.bankroll === 73450 + s.history.reduce((n, h) => n + h.net, 0),"
+                  " /you stopped it/.test($('.auto-note').textContent), /Auto-play is dealing/.test($('.message').textContent) || $('.bc-spot.player').classList.contains('has-bet'),"
+                 " JSON.parse(localStorage.getItem('velmar-casino.player')).chips];"),
+            R"([true,false,false,true,true,true,true,false,{"baccarat":5}])") << saved();
+}
+
 // A round at each table as a player plays it: the bets placed (and the bet
 // they show), the deal key, the player's move while the round is in play, what
 // the rules settle for the cards or pocket recorded, what the page shows again
