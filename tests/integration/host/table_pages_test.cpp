@@ -352,12 +352,13 @@ const PlayedRound kRounds[] = {
     const history = [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent);
     return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS", nullptr},
     // Fifteen chips in the circle and one taken back with Backspace, Undo's
-    // second key; a move's key before the deal is answered, not dropped. Enter
+    // second key; a move's key before the deal is answered with its button's
+    // reason, not dropped. Enter
     // deals; the player declines insurance and stands on whatever comes,
     // pressing each key once its button is offered.
     {kTables[1], "click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
                  "return [$(BET).textContent, $('.message').textContent];",
-     R"(["10","Hit is not offered now."])", R"JS(
+     R"(["10","There is no hand in play: place a bet and deal."])", R"JS(
     const phase = s.game.round?.phase;
     if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');
     else if (phase === 'player' && offered('[data-action=stand]')) press('s');)JS", R"JS(
