@@ -136,10 +136,13 @@ test('the sound, the pace and the limits are the player\'s at every table, the c
     [100, 'instant', true, 25, 100]);
   storage.map.set(PLAYER_KEY, '{"chip":"lots"');
   assert.deepEqual(new PlayerSettings(storage).settings, fresh);
-  // The day's result counts toward the limit on its own day only.
+  // The day's result counts toward the limit on its own day only, the sitting's in its own sitting,
+  // each kept where every table's page reads it.
   const noon = new Date(2026, 2, 3, 12).getTime(), day = 86400000;
-  assert.ok(here.addToDay(-3000, noon) && here.addToDay(-2500, noon + 3600000));
-  assert.deepEqual([here.dayNet(noon), here.dayLimitReached(noon), here.dayLimitReached(noon + day), new PlayerSettings(storage).dayNet(noon)],
-    [-5500, true, false, -5500]);
+  assert.ok(here.addToDay(-3000, noon, 7) && new PlayerSettings(storage).addToDay(-2500, noon + 3600000, 7));
+  const later = new PlayerSettings(storage);
+  assert.deepEqual([later.dayNet(noon), later.dayLimitReached(noon), later.dayLimitReached(noon + day), later.sittingNet(7), later.sittingNet(8)],
+    [-5500, true, false, -5500, 0]);
   assert.ok(here.setSetting('dayLimit', 0) && !here.dayLimitReached(noon), 'no limit set, nothing stops');
+  assert.equal(new PlayerSettings(storage).dayNet(noon), -5500, 'a page that read before another wrote keeps what it wrote');
 });

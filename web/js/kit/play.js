@@ -15,7 +15,7 @@ import { STARTING_BANKROLL, formatSigned } from './money.js';
 import { t } from './messages.js';
 import { AUTO_ROUNDS, autoPlan, autoPlay } from './autoplay.js';
 import { watchReality } from './reality.js';
-import { eveningStart, lobbySummary } from './history.js';
+import { eveningStart } from './history.js';
 import { LOBBY_FILE } from './tables.js';
 import { paced } from './pace.js';
 
@@ -46,13 +46,15 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   undoKey = ['u', 'Backspace'], doubleKey = 'x', doubleId = 'double', doubleLabel = t('action.double'),
   actions = [], onKey = null, panels = {} }) {
   const player = new PlayerSettings(globalThis.localStorage, game.state.settings);
+  // The sitting: since the application started.
+  const since = eveningStart();
   game.slip.selectChip(player.chipAt(id));
   const sound = createSound(player);
   // Every settled round counts toward the day's result across the casino; the
   // round that reaches the daily limit says so beside the chips at once.
   game.state.onSettle = (record) => {
     const before = player.dayLimitReached();
-    player.addToDay(record.net);
+    player.addToDay(record.net, Date.now(), since);
     if (!before && player.dayLimitReached()) {
       autoNote.textContent = dayLimit();
       announce(autoNote.textContent);
@@ -201,7 +203,6 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   }
 
   // The reality check, when the player asked for one, over this table.
-  const since = eveningStart();
   const realityText = el('p');
   const continueButton = el('button', { class: 'btn primary', type: 'button', text: t('reality.continue') });
   const realitySheet = dialog('reality-panel', t('reality.title'), el('div', { class: 'panel-body' }, realityText,
@@ -209,7 +210,7 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   continueButton.addEventListener('click', () => realitySheet.close());
   const reality = watchReality({
     player, since,
-    result: () => lobbySummary(globalThis.localStorage, since).casino.evening.net,
+    result: () => { player.read(); return player.sittingNet(since); },
     canShow: () => !busy() && !document.querySelector('dialog[open]'),
     show: ({ minutes, net }) => {
       stopAuto('reality');

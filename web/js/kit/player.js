@@ -31,6 +31,8 @@ const CHECKS = {
   realityShown: (v) => Number.isSafeInteger(v) && v >= 0,
   // The day's result across the casino, in cents, on the player's calendar.
   day: (v) => isObject(v) && isDate(v.date) && Number.isSafeInteger(v.net),
+  // The sitting's (the evening's) result across the casino: a table's page holds no other table's save.
+  sitting: (v) => isObject(v) && Number.isSafeInteger(v.since) && Number.isSafeInteger(v.net),
 };
 
 // Each table's own chip, keeping only tables and chips there are.
@@ -70,11 +72,17 @@ export class PlayerSettings {
   /** Keeps a choice (written at once); an unknown key or a wrong value is refused: false. */
   setSetting(key, value) {
     if (!Object.hasOwn(CHECKS, key) || !CHECKS[key](value)) return false;
+    // Another page may have written since this one read: its values are kept.
+    this.read();
     this.values[key] = key === 'chips' ? ownChips(value) : value;
+    this.write();
+    return true;
+  }
+
+  write() {
     try { this.storage?.setItem(PLAYER_KEY, JSON.stringify(this.values)); } catch (e) {
       console.warn(`Velmar Casino: could not save ${PLAYER_KEY}: ${e?.message ?? e}`);
     }
-    return true;
   }
 
   /** The chip last chosen at `table`, or the one chip older saves kept for all. */
@@ -90,10 +98,23 @@ export class PlayerSettings {
     return day && day.date === dayOf(now) ? day.net : 0;
   }
 
-  /** Adds a settled round's net to today's result (a new day starts from none). */
-  addToDay(net, now = Date.now()) {
+  /** The casino's result in the sitting that began at `since`, in cents. */
+  sittingNet(since) {
+    const sitting = this.values.sitting;
+    return sitting && sitting.since === since ? sitting.net : 0;
+  }
+
+  /**
+   * Adds a settled round's net to today's result and to the sitting's that
+   * began at `since` (a new day or sitting starts from none).
+   */
+  addToDay(net, now = Date.now(), since = null) {
+    if (!Number.isSafeInteger(net)) return false;
     this.read();
-    return this.setSetting('day', { date: dayOf(now), net: this.dayNet(now) + net });
+    if (since !== null) this.values.sitting = { since, net: this.sittingNet(since) + net };
+    this.values.day = { date: dayOf(now), net: this.dayNet(now) + net };
+    this.write();
+    return true;
   }
 
   /** True when today's losses have reached the daily limit the player set. */
