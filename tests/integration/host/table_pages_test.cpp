@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -328,6 +329,26 @@ TEST_F(TablePage, AutoPlayDealsTheLastBetsAgainUntilAKeyStopsIt) {
                   " /you stopped it/.test($('.auto-note').textContent), /Auto-play is dealing/.test($('.message').textContent) || $('.bc-spot.player').classList.contains('has-bet'),"
                  " JSON.parse(localStorage.getItem('velmar-casino.player')).chips];"),
             R"([true,false,false,true,true,true,true,false,{"baccarat":5}])") << saved();
+}
+
+// A daily loss limit reached at another table holds here: the deal, the rebet
+// and auto-play are each refused with the limit as the reason, and nothing is staked.
+TEST_F(TablePage, TheDailyLossLimitReachedAnywhereRefusesNewRoundsSayingWhy) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char today[16];
+  std::strftime(today, sizeof today, "%Y-%m-%d", &local);
+  const TableInfo& t = kTables[2];
+  file = t.file, key = t.key, bankroll = t.bankroll;
+  casino->saves().replaceAll({{key, kSeed},
+                              {"velmar-casino.player", std::string(R"({"dayLimit":500,"day":{"date":")") + today + R"(","net":-600}})"}});
+  casino->open(Tables::url(file));
+  ASSERT_TRUE(showsTable()) << file;
+  EXPECT_EQ(page("click(5, '.bc-spot.banker'); const said = [];"
+                 "for (const k of ['Enter', 'g', 'o']) { press(k); said.push($('.message').textContent); }"
+                 "return [...new Set(said), state().history.length, state().bankroll, !!$('dialog.auto-panel[open]')];"),
+            R"(["Your daily loss limit of 5 is reached: new bets wait until tomorrow.",0,73450,false])") << saved();
 }
 
 // A round at each table as a player plays it: the bets placed (and the bet
