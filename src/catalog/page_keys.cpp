@@ -13,9 +13,10 @@ constexpr std::string_view kBets = N_("Bets");
 constexpr std::string_view kPlay = N_("Play");
 constexpr std::string_view kSheets = N_("Help and Sound");
 
-// What every table answers besides its own keys: chips, sound and sheets.
+// What every table answers besides its own keys: auto-play, chips, sound and sheets.
 #define VELMAR_EVERY_TABLE                                                                        \
-  {"1...6", N_("Choose a chip"), kBets}, {"m", N_("Sound on or off"), kSheets},                    \
+  {"o", N_("Auto-play"), kPlay}, {"1...6", N_("Choose a chip"), kBets},                            \
+      {"m", N_("Sound on or off"), kSheets},                                                       \
       {"question F1", N_("How to play"), kSheets}, {"l", N_("History"), kSheets},                  \
       {"Escape", N_("Close the sheet"), kSheets}
 

@@ -7,7 +7,14 @@ import { cardLabel, cardName, isCard, parseCards, rankValue } from '../../web/js
 import { createRandom, cryptoSource, seededSource, Shoe } from '../../web/js/kit/random.js';
 import { setPace, paced, isInstant } from '../../web/js/kit/pace.js';
 import { spinPose } from '../../web/js/roulette/scene.js';
-import { critical } from './support/helpers.mjs';
+import { critical, FakeStorage } from './support/helpers.mjs';
+import { STARTING_BANKROLL } from '../../web/js/kit/money.js';
+import { PlayerSettings } from '../../web/js/kit/player.js';
+import { autoPlan, autoPlay } from '../../web/js/kit/autoplay.js';
+import { watchReality, realityDue } from '../../web/js/kit/reality.js';
+import { RouletteGame } from '../../web/js/roulette/game.js';
+import { BlackjackGame } from '../../web/js/blackjack/game.js';
+import { WHEEL } from '../../web/js/rules/roulette.js';
 
 // A slip over a bankroll the test can change: `slip.cents`.
 const slip = (cents, limits = {}) => {
@@ -135,4 +142,112 @@ test('a shoe deals whole decks, asks for a shuffle at its cut card and never run
   assert.deepEqual([shoe.reshuffles, shoe.remaining], [1, 311]);
   assert.throws(() => new Shoe({ decks: 0 }), RangeError);
   assert.throws(() => new Shoe({ penetration: 0 }), RangeError);
+});
+
+// Auto-play over the real roulette and blackjack games, each wheel and shoe scripted.
+const roulette = (pockets, bankroll = STARTING_BANKROLL) => {
+  const storage = new FakeStorage({ 'roulette-royale.v1': JSON.stringify({ version: 1, bankroll }) });
+  const game = new RouletteGame({ storage, random: { randomInt: () => WHEEL.indexOf(pockets.shift()) }, log: () => {}, evening: () => 7 });
+  game.place('red', 10);
+  return Object.assign(game, { run: () => game.spin().ok && game.settle() });
+};
+
+test('auto-play plays the last bets again and stops at every condition the player can choose, or the table needs', async () => {
+  const R = 1, B = 2;
+  const player = new PlayerSettings(new FakeStorage());
+  const rows = [
+    // [what, plan, pockets, { bankroll, stopAt, dayLimit }, why, rounds played, net]
+    ['all the rounds', { rounds: 10 }, [R, B, R, B, R, B, R, B, R, B, R], {}, 'done', 10, 0],
+    ['the loss limit', { rounds: 25, lossLimit: 20 }, [B, R, B, B, R], {}, 'lossLimit', 4, -2000],
+    ['the win target', { rounds: 25, winTarget: 30 }, [R, R, B, R, R, B], {}, 'winTarget', 5, 3000],
+    ['a single win above', { rounds: 25, bigWin: 5 }, [B, R, B], {}, 'bigWin', 2, 0],
+    ['the player\'s key, in the third round', { rounds: 25 }, [B, B, B, B], { stopAt: 3 }, 'key', 3, -3000],
+    ['the chips run dry', { rounds: 25 }, [B, B, B, B], { bankroll: 2500 }, 'refused', 2, -2000],
+    ['the daily loss limit', { rounds: 25 }, [R, B, B, B, B], { dayLimit: 1500 }, 'refused', 4, -2000],
+  ];
+  for (const [what, choice, pockets, { bankroll, stopAt, dayLimit = 0 }, why, played, net] of rows) {
+    const game = roulette(pockets, bankroll);
+    const before = game.bankroll;
+    player.setSetting('day', { date: '2000-01-01', net: 0 });
+    player.setSetting('dayLimit', dayLimit);
+    game.state.onSettle = (record) => player.addToDay(record.net);
+    let n = 0;
+    const done = await autoPlay({ plan: autoPlan(choice), game, deal: game.run, onRound: (i) => { n = i; },
+      stopped: () => (n === stopAt ? 'key' : ''), refusal: () => (player.dayLimitReached() ? 'limit' : '') });
+    const history = game.state.history;
+    assert.deepEqual([done.why, done.played, done.net, game.bankroll - before], [why, played, net, net], what);
+    // The rounds say exactly what the chips did, each marked as auto-played.
+    assert.deepEqual([history.length, history.reduce((s, e) => s + e.net, 0), history.every((e) => e.auto === true && e.bets[0].staked === 1000)],
+      [played, net, true], what);
+    if (why === 'refused') assert.match(done.reason, dayLimit ? /limit/ : /needs 10 and you hold 5\b/, what);
+  }
+  // A round the player plays after auto-play is not marked.
+  const game = roulette([R, B]);
+  await autoPlay({ plan: autoPlan({ rounds: 10 }), game, deal: game.run, stopped: () => (game.state.stats.rounds ? 'key' : '') });
+  game.slip.repeat();
+  game.run();
+  assert.deepEqual(game.state.history.map((e) => e.auto ?? false), [true, false]);
+  assert.equal(autoPlan({ rounds: 20 }), null);
+  assert.equal(autoPlan({ rounds: 10, lossLimit: '2.5' }), null);
+});
+
+test('auto-play hands every decision to the player: it never insures, and the hand it dealt stays marked', async () => {
+  for (const [what, cards, phase] of [['a hand to play', 'Ts 6c 9h Tc 2d', 'player'], ['insurance offered', 'Ts As 9h 7d', 'insurance']]) {
+    const queue = cards.split(' ');
+    const game = new BlackjackGame({ storage: new FakeStorage(), shoe: { draw: () => queue.shift(), needsShuffle: false, shuffle() {} },
+      log: () => {}, evening: () => 7 });
+    game.slip.place('bet', 10);
+    const done = await autoPlay({ plan: autoPlan({ rounds: 10 }), game, deal: () => game.deal() });
+    assert.deepEqual([done.why, done.played, game.phase, game.bankroll], ['decision', 1, phase, STARTING_BANKROLL - 1000], what);
+    if (phase === 'player') {
+      game.play('stand');
+      while (game.dealerDrawing) game.dealerDraw();
+      assert.deepEqual([game.state.history.at(-1).auto, game.state.history.at(-1).net], [true, 1000], what);
+    }
+  }
+});
+
+test('the reality check comes every so many minutes of the sitting, waits for the round shown, and carries over to the next table', () => {
+  const MIN = 60000;
+  let clock = 0;
+  const timers = [];
+  const fake = { now: () => clock, setTimer: (fn, ms) => { timers.push({ fn, at: clock + ms }); return timers.length; },
+    clearTimer: (id) => { timers[id - 1].fn = null; } };
+  const advance = (to) => {
+    for (let next; (next = timers.filter((x) => x.fn && x.at <= to).sort((a, b) => a.at - b.at)[0]);) {
+      clock = next.at;
+      const { fn } = next;
+      next.fn = null;
+      fn();
+    }
+    clock = to;
+  };
+  const storage = new FakeStorage();
+  const player = new PlayerSettings(storage);
+  const since = 5 * MIN, shown = [];
+  let busy = false;
+  const open = (p = player) => watchReality({ player: p, since, ...fake, retry: MIN, canShow: () => !busy, result: () => -1200,
+    show: (report) => shown.push([clock / MIN, report.minutes, report.net]) });
+  const watch = open();
+  advance(10 * MIN);
+  assert.deepEqual(shown, [], 'off by default');
+  player.setSetting('reality', 15);
+  watch.arm();
+  busy = true;
+  advance(20.5 * MIN);
+  busy = false;
+  advance(36 * MIN);
+  assert.deepEqual(shown, [[21, 16, -1200], [36, 31, -1200]], 'due at 20, shown once the round is over, then 15 minutes on');
+  // The next table's page (this one left) goes on from when it was last shown; a new choice counts from there too.
+  for (const timer of timers) timer.fn = null;
+  const nextPlayer = new PlayerSettings(storage);
+  const next = open(nextPlayer);
+  advance(52 * MIN);
+  nextPlayer.setSetting('reality', 60);
+  next.arm();
+  advance(110 * MIN);
+  assert.deepEqual(shown.slice(2), [[51, 46, -1200]]);
+  advance(111 * MIN);
+  assert.deepEqual(shown.slice(2), [[51, 46, -1200], [111, 106, -1200]]);
+  assert.ok(realityDue({ reality: 30, realityShown: MIN }, since) === 35 * MIN, 'an earlier sitting\'s check counts for nothing');
 });

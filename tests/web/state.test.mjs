@@ -116,17 +116,33 @@ test('the lobby shows each table\'s chips as the table would read them, and only
   for (const t of TABLES) assert.doesNotMatch(PICTURES[t.id](), /NaN|undefined|Infinity/, t.id);
 });
 
-test('the chip, the sound and the pace are the player\'s: one choice for every table, a table\'s old mute kept until then', () => {
+test('the sound, the pace and the limits are the player\'s at every table, the chip each table\'s own; older saves keep theirs', () => {
   const storage = new FakeStorage();
-  const fresh = { chip: 5, muted: false, volume: 0.8, speed: 'normal' };
+  const fresh = { chip: 5, chips: {}, muted: false, volume: 0.8, speed: 'normal', reality: 0, dayLimit: 0 };
   assert.deepEqual(new PlayerSettings(storage, { muted: true, chip: 7 }).settings, { ...fresh, muted: true });
   const here = new PlayerSettings(storage);
-  assert.ok(here.setSetting('chip', 100) && here.setSetting('muted', true) && here.setSetting('speed', 'fast') &&
-    here.setSetting('volume', 0.3));
-  const refused = [['chip', 3], ['colour', 'red'], ['speed', 'warp'], ['volume', 1.5], ['volume', NaN]];
+  assert.ok(here.setChip('blackjack', 500) && here.setSetting('muted', true) && here.setSetting('speed', 'fast') &&
+    here.setSetting('volume', 0.3) && here.setSetting('reality', 30) && here.setSetting('dayLimit', 5000));
+  const refused = [['chip', 3], ['colour', 'red'], ['speed', 'warp'], ['volume', 1.5], ['volume', NaN], ['reality', 20],
+    ['dayLimit', 150], ['dayLimit', -100]];
   assert.deepEqual(refused.map(([k, v]) => here.setSetting(k, v)), refused.map(() => false));
-  assert.deepEqual(new PlayerSettings(storage, { muted: false, chip: 1 }).settings,
-    { chip: 100, muted: true, volume: 0.3, speed: 'fast' }, 'the next table');
+  assert.equal(here.setChip('blackjack', 3), false);
+  const next = new PlayerSettings(storage, { muted: false, chip: 1 });
+  assert.deepEqual([next.chipAt('blackjack'), next.chipAt('roulette'), next.settings.muted, next.settings.reality, next.settings.dayLimit],
+    [500, 5, true, 30, 5000], 'a 500 chosen at blackjack stays there');
+  // A save from before each table kept its own chip: that one chip holds at every table until chosen there.
+  const old = new PlayerSettings(new FakeStorage({ [PLAYER_KEY]: '{"chip":100,"muted":false,"volume":0.5,"speed":"instant"}' }));
+  assert.deepEqual([old.chipAt('poker'), old.settings.speed, old.setChip('poker', 25), old.chipAt('poker'), old.chipAt('baccarat')],
+    [100, 'instant', true, 25, 100]);
   storage.map.set(PLAYER_KEY, '{"chip":"lots"');
   assert.deepEqual(new PlayerSettings(storage).settings, fresh);
+  // The day's result counts toward the limit on its own day only, the sitting's in its own sitting,
+  // each kept where every table's page reads it.
+  const noon = new Date(2026, 2, 3, 12).getTime(), day = 86400000;
+  assert.ok(here.addToDay(-3000, noon, 7) && new PlayerSettings(storage).addToDay(-2500, noon + 3600000, 7));
+  const later = new PlayerSettings(storage);
+  assert.deepEqual([later.dayNet(noon), later.dayLimitReached(noon), later.dayLimitReached(noon + day), later.sittingNet(7), later.sittingNet(8)],
+    [-5500, true, false, -5500, 0]);
+  assert.ok(here.setSetting('dayLimit', 0) && !here.dayLimitReached(noon), 'no limit set, nothing stops');
+  assert.equal(new PlayerSettings(storage).dayNet(noon), -5500, 'a page that read before another wrote keeps what it wrote');
 });

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -305,6 +306,51 @@ TEST_F(TablePage, SheetsHoldTheRoundAndTheRebetKeyPlaysTheLastBetsAgain) {
   }
 }
 
+// Auto-play through the real page: the last bet dealt again round after
+// round at the instant pace, each round marked as auto-played in the history
+// sheet, until a key stops it, which says so and is not taken as a bet; the
+// chips are what the rounds say. The chip chosen here stays this table's.
+TEST_F(TablePage, AutoPlayDealsTheLastBetsAgainUntilAKeyStopsIt) {
+  const TableInfo& t = kTables[2];
+  file = t.file, key = t.key, bankroll = t.bankroll;
+  casino->saves().replaceAll({{key, kSeed}, {"velmar-casino.player", R"({"chip":100,"speed":"instant"})"}});
+  casino->open(Tables::url(file));
+  ASSERT_TRUE(showsTable()) << file;
+  EXPECT_EQ(page("click(5, '.bc-spot.banker'); press('Enter'); await until(() => state().history.length === 1 && !state().game.round);"
+                 "press('o'); const sheet = $('dialog.auto-panel'); const opened = sheet.open;"
+                 "sheet.querySelector('input[value=\"25\"]').checked = true; sheet.querySelector('.btn.primary').click();"
+                 "await until(() => state().history.length >= 3); press('p');"
+                 "await until(() => /Auto-play stopped/.test($('.auto-note').textContent) && !state().game.round);"
+                 "const s = state(), auto = s.history.slice(1);"
+                 "press('l'); const tags = document.querySelectorAll('.history-list li .auto-tag').length;"
+                 "document.querySelector('dialog[open]').close();"
+                 "return [opened, sheet.open, s.history[0].auto ?? false, auto.every((h) => h.auto === true && h.staked === 500),"
+                 " tags === auto.length, s.bankroll === 73450 + s.history.reduce((n, h) => n + h.net, 0),"
+                  " /you stopped it/.test($('.auto-note').textContent), /Auto-play is dealing/.test($('.message').textContent) || $('.bc-spot.player').classList.contains('has-bet'),"
+                 " JSON.parse(localStorage.getItem('velmar-casino.player')).chips];"),
+            R"([true,false,false,true,true,true,true,false,{"baccarat":5}])") << saved();
+}
+
+// A daily loss limit reached at another table holds here: the deal, the rebet
+// and auto-play are each refused with the limit as the reason, and nothing is staked.
+TEST_F(TablePage, TheDailyLossLimitReachedAnywhereRefusesNewRoundsSayingWhy) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char today[16];
+  std::strftime(today, sizeof today, "%Y-%m-%d", &local);
+  const TableInfo& t = kTables[2];
+  file = t.file, key = t.key, bankroll = t.bankroll;
+  casino->saves().replaceAll({{key, kSeed},
+                              {"velmar-casino.player", std::string(R"({"dayLimit":500,"day":{"date":")") + today + R"(","net":-600}})"}});
+  casino->open(Tables::url(file));
+  ASSERT_TRUE(showsTable()) << file;
+  EXPECT_EQ(page("click(5, '.bc-spot.banker'); const said = [];"
+                 "for (const k of ['Enter', 'g', 'o']) { press(k); said.push($('.message').textContent); }"
+                 "return [...new Set(said), state().history.length, state().bankroll, !!$('dialog.auto-panel[open]')];"),
+            R"(["Your daily loss limit of 5 is reached: new bets wait until tomorrow.",0,73450,false])") << saved();
+}
+
 // A round at each table as a player plays it: the bets placed (and the bet
 // they show), the deal key, the player's move while the round is in play, what
 // the rules settle for the cards or pocket recorded, what the page shows again
@@ -327,12 +373,13 @@ const PlayedRound kRounds[] = {
     const history = [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent);
     return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS", nullptr},
     // Fifteen chips in the circle and one taken back with Backspace, Undo's
-    // second key; a move's key before the deal is answered, not dropped. Enter
+    // second key; a move's key before the deal is answered with its button's
+    // reason, not dropped. Enter
     // deals; the player declines insurance and stands on whatever comes,
     // pressing each key once its button is offered.
     {kTables[1], "click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
                  "return [$(BET).textContent, $('.message').textContent];",
-     R"(["10","Hit is not offered now."])", R"JS(
+     R"(["10","There is no hand in play: place a bet and deal."])", R"JS(
     const phase = s.game.round?.phase;
     if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');
     else if (phase === 'player' && offered('[data-action=stand]')) press('s');)JS", R"JS(

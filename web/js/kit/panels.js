@@ -5,10 +5,10 @@
 // of pace and sound. Each opens as a modal dialog over the table, so the
 // round in progress waits untouched behind it and Escape closes it.
 import { t } from './messages.js';
-import { formatSigned } from './money.js';
+import { formatSigned, CENTS_PER_CHIP } from './money.js';
 import { netOf } from './history.js';
 import { setPace } from './pace.js';
-import { SPEEDS } from './player.js';
+import { SPEEDS, REALITY_MINUTES } from './player.js';
 import { el } from './table.js';
 
 const percent = (fraction) => new Intl.NumberFormat(document.documentElement.lang || undefined,
@@ -42,7 +42,8 @@ export function dialog(className, title, ...body) {
  *
  * Keys: ? or F1 for help, L for the history; the settings have a button only.
  */
-export function mountPanels(frame, { player, sound, history, describe, rules = [], bets = [], limits = '', keys = [] }) {
+export function mountPanels(frame, { player, sound, history, describe, rules = [], bets = [], limits = '', keys = [],
+  onSettings = () => {} }) {
   setPace(player.settings.speed);
 
   const helpBody = el('div', { class: 'panel-body' });
@@ -57,16 +58,35 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const volume = el('input', { type: 'range', min: '0', max: '100', step: '10', id: 'panel-volume',
     value: String(Math.round((player.settings.volume ?? 1) * 100)) });
   const mute = el('input', { type: 'checkbox', id: 'panel-mute', checked: sound.muted });
+  const reality = el('fieldset', {}, el('legend', { text: t('panel.reality') }),
+    ...REALITY_MINUTES.map((value) => el('label', {},
+      el('input', { type: 'radio', name: 'reality', value: String(value), checked: player.settings.reality === value }),
+      ` ${value ? t('panel.realityEvery', { count: value }) : t('panel.realityOff')}`)));
+  const dayLimit = el('input', { type: 'number', min: '0', step: '1', id: 'panel-day-limit', inputmode: 'numeric',
+    value: String(player.settings.dayLimit / CENTS_PER_CHIP) });
+  const dayNote = el('p', { class: 'note', id: 'panel-day-note' });
+  dayLimit.setAttribute('aria-describedby', dayNote.id);
   const settings = dialog('settings-panel', t('panel.settings'), el('div', { class: 'panel-body' },
     el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
     el('label', { for: 'panel-volume', text: t('panel.volume') }), volume,
-    el('label', {}, mute, ` ${t('panel.mute')}`)));
+    el('label', {}, mute, ` ${t('panel.mute')}`), reality,
+    el('label', { for: dayLimit.id, text: t('panel.dayLimit') }), dayLimit, dayNote));
+  const showDay = () => { dayNote.textContent = t('panel.dayNet', { result: formatSigned(player.dayNet()) }); };
 
   speed.addEventListener('change', (e) => {
     if (player.setSetting('speed', e.target.value)) setPace(e.target.value);
   });
   volume.addEventListener('input', () => sound.setVolume(Number(volume.value) / 100));
   mute.addEventListener('change', () => { sound.setMuted(mute.checked); frame.setMuted(sound.muted); });
+  reality.addEventListener('change', (e) => {
+    if (player.setSetting('reality', Number(e.target.value))) onSettings('reality');
+  });
+  dayLimit.addEventListener('change', () => {
+    const chips = Number(dayLimit.value);
+    if (dayLimit.value !== '' && player.setSetting('dayLimit', chips * CENTS_PER_CHIP)) { showDay(); onSettings('dayLimit'); return; }
+    dayLimit.value = String(player.settings.dayLimit / CENTS_PER_CHIP);
+    dayNote.textContent = t('panel.dayLimitWhole');
+  });
 
   function fillHelp() {
     const keyRows = [...frame.keyList(), ...keys,
@@ -92,7 +112,8 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
       // An entry edited into something the table cannot describe still shows its net.
       let what = '', placed = '';
       try { ({ what, bets: placed } = describe(entry)); } catch { /* described by its net alone */ }
-      return el('li', {}, el('span', { class: 'what', text: what }), ' ',
+      return el('li', {}, entry.auto === true ? el('span', { class: 'auto-tag', text: t('panel.autoPlayed') }) : '',
+        entry.auto === true ? ' ' : '', el('span', { class: 'what', text: what }), ' ',
         el('span', { class: 'bets', text: placed }), ' ',
         el('strong', { class: `net ${net > 0 ? 'win' : net < 0 ? 'loss' : 'even'}`, text: formatSigned(net) }));
     }));
@@ -108,6 +129,7 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const showHistory = () => open(historyPanel, fillHistory);
   const showSettings = () => {
     mute.checked = sound.muted;
+    showDay();
     open(settings);
   };
 

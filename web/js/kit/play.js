@@ -6,13 +6,24 @@
 // player's chip and sound, says why a deal is refused, offers the fresh start
 // when the chips run out, plays "again", and says and sounds a settled round.
 // A table's page hands in only what is its own: its moves, its scene, its words.
-import { mountTable } from './table.js';
-import { mountPanels } from './panels.js';
+import { mountTable, announce, el } from './table.js';
+import { mountPanels, dialog } from './panels.js';
 import { PlayerSettings } from './player.js';
 import { createSound } from './sound.js';
 import { isBelowMinimum, belowMinimumMessage } from './bets.js';
-import { STARTING_BANKROLL } from './money.js';
+import { STARTING_BANKROLL, formatSigned } from './money.js';
 import { t } from './messages.js';
+import { AUTO_ROUNDS, autoPlan, autoPlay } from './autoplay.js';
+import { watchReality } from './reality.js';
+import { eveningStart } from './history.js';
+import { LOBBY_FILE } from './tables.js';
+import { paced } from './pace.js';
+
+// Asks again every 50 ms until `cond()` holds: the round shown ends on its own time.
+const until = (cond) => new Promise((done) => {
+  const ask = () => (cond() ? done() : setTimeout(ask, 50));
+  ask();
+});
 
 /**
  *   const table = openTable({
@@ -35,11 +46,27 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   undoKey = ['u', 'Backspace'], doubleKey = 'x', doubleId = 'double', doubleLabel = t('action.double'),
   actions = [], onKey = null, panels = {} }) {
   const player = new PlayerSettings(globalThis.localStorage, game.state.settings);
-  game.slip.selectChip(player.settings.chip);
+  // The sitting: since the application started.
+  const since = eveningStart();
+  game.slip.selectChip(player.chipAt(id));
   const sound = createSound(player);
-  const waiting = () => busy() || !!game.round;
+  // Every settled round counts toward the day's result across the casino; the
+  // round that reaches the daily limit says so beside the chips at once.
+  game.state.onSettle = (record) => {
+    const before = player.dayLimitReached();
+    player.addToDay(record.net, Date.now(), since);
+    if (!before && player.dayLimitReached()) {
+      autoNote.textContent = dayLimit();
+      announce(autoNote.textContent);
+    }
+  };
+  // While auto-play runs: { stop, wake } (why the player stopped it, and the end of its pause).
+  let auto = null;
+  const waiting = () => busy() || !!game.round || !!auto;
+  const busyNow = () => (auto && !busy() && !game.round ? t('auto.running') : busyText);
   const broke = () => !game.round && isBelowMinimum(game.bankroll, minimum);
-  const ready = () => (game.readiness ? game.readiness() : game.slip.readiness()).reason;
+  const dayLimit = () => (player.dayLimitReached() ? t('refuse.dayLimit', { amount: player.settings.dayLimit }) : '');
+  const ready = () => dayLimit() || (game.readiness ? game.readiness() : game.slip.readiness()).reason;
 
   function refused(verdict) {
     if (!verdict.ok) frame.say(verdict.reason, 'warn');
@@ -48,7 +75,7 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
 
   // The betting actions work on the slip, and only between rounds.
   const betting = (change) => () => {
-    if (!refused(waiting() ? { ok: false, reason: busyText } : change(game.slip))) {
+    if (!refused(waiting() ? { ok: false, reason: busyNow() } : change(game.slip))) {
       sound.chip();
       frame.say('');
     }
@@ -72,7 +99,8 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
 
   // The last round's bets again, then the deal, in one key.
   function again() {
-    if (waiting()) { frame.say(busyText, 'warn'); return; }
+    if (waiting()) { frame.say(busyNow(), 'warn'); return; }
+    if (dayLimit()) { frame.say(dayLimit(), 'warn'); return; }
     if (game.slip.total === 0) {
       const repeated = game.slip.repeat();
       if (!repeated.ok) { refusedDeal(repeated.reason); return; }
@@ -91,26 +119,117 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
       { id: doubleId, label: doubleLabel, key: doubleKey, onActivate: betting((slip) => slip.double()) },
       { id: deal.id, label: deal.label, key: deal.key, primary: true, onActivate: deal.run, onRefused: refusedDeal },
       { id: 'again', label: t('action.again', { action: deal.label }), key: 'g', onActivate: again, onRefused: refusedDeal },
+      { id: 'auto', label: t('action.auto'), key: 'o', onActivate: () => (auto ? stopAuto('key') : openAuto()), onRefused: refusedDeal },
       ...actions,
     ],
-    onChip: (value) => { game.slip.selectChip(value); player.setSetting('chip', value); sound.chip(); render(); },
+    onChip: (value) => { game.slip.selectChip(value); player.setChip(id, value); sound.chip(); render(); },
     onMute: () => { sound.toggleMute(); frame.setMuted(sound.muted); },
     onKey,
   });
   frame.setMuted(sound.muted);
   if (panels.limits) frame.setLimits(panels.limits);
-  mountPanels(frame, { player, sound, history: () => game.state.history, ...panels });
+  mountPanels(frame, { player, sound, history: () => game.state.history, ...panels,
+    onSettings: (key) => { if (key === 'reality') reality.arm(); else render(); } });
+
+  // Auto-play: the player's plan from its sheet, then the last bets round after round.
+  const rounds = el('fieldset', {}, el('legend', { text: t('auto.rounds') }),
+    ...AUTO_ROUNDS.map((n, i) => el('label', {}, el('input', { type: 'radio', name: 'auto-rounds', value: String(n), checked: i === 0 }), ` ${n}`)));
+  const limitField = (name) => {
+    const input = el('input', { type: 'number', min: '0', step: '1', value: '0', id: `auto-${name}`, inputmode: 'numeric' });
+    return [input, el('label', { for: input.id, text: t(`auto.${name}`) }), input];
+  };
+  const [lossInput, ...lossRow] = limitField('lossLimit');
+  const [winInput, ...winRow] = limitField('winTarget');
+  const [bigInput, ...bigRow] = limitField('bigWin');
+  const autoProblem = el('p', { class: 'warn', role: 'alert' });
+  const startButton = el('button', { class: 'btn primary', type: 'button', text: t('auto.start') });
+  const autoSheet = dialog('auto-panel', t('auto.title'), el('div', { class: 'panel-body' },
+    el('p', { class: 'note', text: t('auto.intro') }), rounds, ...lossRow, ...winRow, ...bigRow, autoProblem, startButton));
+  const autoNote = el('p', { class: 'auto-note' });
+  frame.controls.querySelector('.rack-box').append(autoNote);
+
+  function openAuto() {
+    autoProblem.textContent = '';
+    autoSheet.showModal();
+  }
+  startButton.addEventListener('click', () => {
+    const plan = autoPlan({ rounds: rounds.querySelector('input:checked')?.value, lossLimit: lossInput.value,
+      winTarget: winInput.value, bigWin: bigInput.value });
+    if (!plan) { autoProblem.textContent = t('auto.invalid'); return; }
+    autoSheet.close();
+    runAuto(plan);
+  });
+
+  function stopAuto(why) {
+    if (!auto || auto.stop) return;
+    auto.stop = why;
+    auto.wake?.();
+  }
+  // Any key stops it at once (the round being dealt ends as it would), and is not also taken as a move.
+  function onAnyKey(e) {
+    if (!auto) return;
+    stopAuto('key');
+    if (!e.ctrlKey && !e.altKey && !e.metaKey) { e.preventDefault(); e.stopImmediatePropagation(); }
+  }
+
+  async function runAuto(plan) {
+    auto = { stop: '', wake: null };
+    frame.setAction('auto', { label: t('action.autoStop') });
+    autoNote.textContent = t('auto.on', { count: plan.rounds });
+    announce(autoNote.textContent);
+    window.addEventListener('keydown', onAnyKey, true);
+    let done;
+    try {
+      done = await autoPlay({
+        plan, game,
+        deal: () => deal.run(),
+        idle: () => until(() => !busy()),
+        refusal: ready,
+        // A sheet opened over the table (by a click) stops it too: nothing is dealt behind it.
+        stopped: () => auto.stop || (document.querySelector('dialog[open]') ? 'sheet' : ''),
+        rest: () => new Promise((wake) => { auto.wake = wake; setTimeout(wake, paced(1200)); }),
+        onRound: (n) => announce(t('auto.round', { n, count: plan.rounds })),
+      });
+    } finally {
+      window.removeEventListener('keydown', onAnyKey, true);
+      auto = null;
+      frame.setAction('auto', { label: t('action.auto') });
+    }
+    const why = done.why === 'refused' ? (done.reason || t('auto.why.table'))
+      : t(`auto.why.${done.why}`, { amount: plan[done.why] ?? 0, won: done.last });
+    autoNote.textContent = t('auto.stopped', { count: done.played, why, net: formatSigned(done.net) });
+    announce(autoNote.textContent);
+    render();
+  }
+
+  // The reality check, when the player asked for one, over this table.
+  const realityText = el('p');
+  const continueButton = el('button', { class: 'btn primary', type: 'button', text: t('reality.continue') });
+  const realitySheet = dialog('reality-panel', t('reality.title'), el('div', { class: 'panel-body' }, realityText,
+    el('div', { class: 'buttons' }, continueButton, ' ', el('a', { class: 'btn', href: LOBBY_FILE, text: t('reality.lobby') }))));
+  continueButton.addEventListener('click', () => realitySheet.close());
+  const reality = watchReality({
+    player, since,
+    result: () => { player.read(); return player.sittingNet(since); },
+    canShow: () => !busy() && !document.querySelector('dialog[open]'),
+    show: ({ minutes, net }) => {
+      stopAuto('reality');
+      realityText.textContent = t('reality.text', { count: minutes, result: formatSigned(net) });
+      realitySheet.showModal();
+    },
+  });
 
   return {
     frame, sound, player, refused, offerFreshStart,
     /** The slip's place on `spot`, refused while a round is shown. */
     place: (spot) => betting((slip) => (game.place ? game.place(spot) : slip.place(spot)))(),
     showBetting() {
-      const wait = waiting() ? busyText : '';
+      const wait = waiting() ? busyNow() : '';
       for (const action of ['undo', 'clear', 'repeat']) frame.setAction(action, { reason: wait || game.slip.whyNot(action) });
       frame.setAction(doubleId, { reason: wait || game.slip.whyNot('double') });
       frame.setAction(deal.id, { reason: wait || ready() });
-      frame.setAction('again', { reason: wait || (game.slip.total === 0 ? game.slip.whyNot('repeat') : ready()) });
+      frame.setAction('again', { reason: wait || dayLimit() || (game.slip.total === 0 ? game.slip.whyNot('repeat') : ready()) });
+      frame.setAction('auto', { reason: auto ? '' : wait || dayLimit() || (game.slip.total === 0 ? game.slip.whyNot('repeat') : ready()) });
     },
     finish(result, level = 1) {
       if (result.net > 0) sound.win(level);

@@ -247,6 +247,10 @@ export class TableState {
     this.chipsUnread = read.bankrollFrom !== 'saved';
     // What the game value held that could not be kept, for a table to tell its stake.
     this.dropped = read.dropped;
+    // Set while auto-play deals the round in play: its history entry is marked `auto`.
+    this.auto = false;
+    // Told of every settled round's record (the day's result across the casino).
+    this.onSettle = null;
   }
 
   get bankroll() { return this.current.bankroll; }
@@ -301,18 +305,24 @@ export class TableState {
   settle({ record, entry = record, stats = {}, unpaid = 0, game = {} }) {
     const since = this.evening();
     const take = this.takeOf(record);
-    return this.change((s) => {
+    const auto = this.auto;
+    const done = this.change((s) => {
       s.bankroll += record.returned - unpaid;
       s.stats.rounds += 1;
       s.stats.wagered += record.staked;
       s.stats.won += Math.max(0, record.net);
       if ('biggestWin' in s.stats) s.stats.biggestWin = Math.max(s.stats.biggestWin, record.net);
       for (const [k, by] of Object.entries({ ...stats, ...stakeCounters(record.bets) })) s.stats[k] = (s.stats[k] ?? 0) + by;
-      s.history.push(entry);
+      s.history.push(auto ? { ...entry, auto: true } : entry);
       s.game.evening = addToEvening(s.game.evening, since, record, take);
       s.game.round = null;
       Object.assign(s.game, game);
     });
+    if (done) {
+      this.auto = false;
+      this.onSettle?.(record);
+    }
+    return done;
   }
 
   /**

@@ -241,7 +241,10 @@ export function mountTable({ id, actions = [], onChip = null, onMute = null, chi
       // Enter and Space on a focused button already click it; do not act twice.
       if ((key === 'Enter' || key === ' ') && target instanceof HTMLButtonElement) return;
       e.preventDefault();
-      if (button.hidden) writeMessage(message, t('refuse.notOffered', { action: actionButtons.get(action.id).label.textContent }), 'warn');
+      // A move of another phase says why it cannot be made now where its button knows.
+      if (button.hidden) {
+        writeMessage(message, whyUnavailable(button) || t('refuse.notOffered', { action: actionButtons.get(action.id).label.textContent }), 'warn');
+      }
       else press(button, action);
       return;
     }
