@@ -363,13 +363,15 @@ const PlayedRound kRounds[] = {
              shoe: [s.game.shoe.cards.length / 2, 312 - h.hands.flat().length - h.dealer.length],
              score: [$('.bj-chart').textContent, decisions ? `Chart followed: ${matched} of ${decisions} (${pct}%) this session, ${pct}% overall.` : ''],
              overall: [[s.stats.chartDecisions, s.stats.chartMatched], [decisions, matched]] };)JS",
-     // The next deal, G, comes from that shoe, not a fresh one.
+     // Late surrender turned on in Settings; the next deal, G, is dealt with
+     // it, from that shoe, not a fresh one.
      R"JS(
+    $('#panel-option-surrender').click();
     const next = state().game.shoe.cards.slice(0, 8);
     press('g');
     await until(() => state().game.round || state().stats.rounds === 2);
     const r = state().game.round ?? state().game.last;
-    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next;)JS"},
+    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next && r.surrender === true;)JS"},
     // Five chips on the banker, one on the tie and one on the player pair; the
     // coup is dealt again through the rules from the recorded cards in the
     // order they left the shoe, which also proves the table drew by the tableau.
