@@ -373,24 +373,32 @@ const PlayedRound kRounds[] = {
     const history = [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent);
     return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS", nullptr},
     // Fifteen chips in the circle and one taken back with Backspace, Undo's
-    // second key; a move's key before the deal is answered with its button's
-    // reason, not dropped. Enter
-    // deals; the player declines insurance and stands on whatever comes,
-    // pressing each key once its button is offered.
-    {kTables[1], "click(5, '#spot', '#spot', '#spot'); press('Backspace'); press('h');"
+    // second key; one on Perfect Pairs by its key; a move's key before the
+    // deal is answered with its button's reason, not dropped. Enter deals; the
+    // player declines insurance and stands on whatever comes, pressing each
+    // key once its button is offered, when the message line says what may be done.
+    {kTables[1], "click(5, '#spot', '#spot', '#spot'); press('Backspace'); click(1); press('a'); press('h');"
                  "return [$(BET).textContent, $('.message').textContent];",
-     R"(["10","There is no hand in play: place a bet and deal."])", R"JS(
+     R"(["11","There is no hand in play: place a bet and deal."])", R"JS(
     const phase = s.game.round?.phase;
     if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');
-    else if (phase === 'player' && offered('[data-action=stand]')) press('s');)JS", R"JS(
+    else if (phase === 'player' && offered('[data-action=stand]')) { window.moveLine ??= $('.message').textContent; press('s'); })JS", R"JS(
     const B = await module('rules/blackjack');
+    const { settleSideBet } = await module('rules/side-bets');
+    const { cardName } = await module('kit/cards');
     const round = s.game.last;
+    const pairs = settleSideBet('perfectPairs', 100, { player: round.hands[0].cards.slice(0, 2), dealerUp: round.dealer[0] }).back;
     const net = round.hands.reduce((t, h) => t + B.settleHand(h, round.dealer).net, 0) +
-      B.settleInsurance(round.insurance, round.dealer);
+      B.settleInsurance(round.insurance, round.dealer) + pairs - 100;
     const dealerStood = !B.dealerHits(round.dealer) || B.isBlackjack(round.hands[0].cards) ||
       round.hands.every((h) => B.handValue(h.cards).total > 21);
+    // Once the round is over the live region has said the dealer's every card.
+    const said = document.querySelector('[role=log]').textContent;
     return { bet: [round.bet, 1000], insurance: [round.insurance, 0], hands: [round.hands.length, 1],
-             dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net] };)JS",
+             dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net],
+             pairs: [h.bets.find((b) => b.kind === 'perfectPairs'), { kind: 'perfectPairs', staked: 100, returned: pairs }],
+             dealerSaid: [round.dealer.every((c) => said.includes(cardName(c))), true],
+             moveLine: [window.moveLine === undefined || /you may .*stand \(S\)/.test(window.moveLine), true] };)JS",
      // The shoe comes back with the cards the round left in it, and the chart
      // score with the decisions made.
      R"JS(
@@ -401,13 +409,15 @@ const PlayedRound kRounds[] = {
              shoe: [s.game.shoe.cards.length / 2, 312 - h.hands.flat().length - h.dealer.length],
              score: [$('.bj-chart').textContent, decisions ? `Chart followed: ${matched} of ${decisions} (${pct}%) this session, ${pct}% overall.` : ''],
              overall: [[s.stats.chartDecisions, s.stats.chartMatched], [decisions, matched]] };)JS",
-     // The next deal, G, comes from that shoe, not a fresh one.
+     // Late surrender turned on in Settings; the next deal, G, is dealt with
+     // it, from that shoe, not a fresh one.
      R"JS(
+    $('#panel-option-surrender').click();
     const next = state().game.shoe.cards.slice(0, 8);
     press('g');
     await until(() => state().game.round || state().stats.rounds === 2);
     const r = state().game.round ?? state().game.last;
-    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next;)JS"},
+    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next && r.surrender === true;)JS"},
     // Five chips on the banker, one on the tie and one on the player pair; the
     // coup is dealt again through the rules from the recorded cards in the
     // order they left the shoe, which also proves the table drew by the tableau.

@@ -4,6 +4,7 @@ import assert from 'node:assert/strict';
 import { handValue, isBlackjack, dealerHits, basicStrategy, playRound, deal, answerInsurance, options, act, dealerStep, settleHand,
   totalStaked } from '../../../web/js/rules/blackjack.js';
 import { BlackjackGame, STORE_KEY } from '../../../web/js/blackjack/game.js';
+import { resultOf } from '../../../web/js/blackjack/record.js';
 import { Shoe, createRandom, seededSource } from '../../../web/js/kit/random.js';
 import { FakeStorage, logSink } from '../support/helpers.mjs';
 
@@ -38,12 +39,17 @@ const CHART = {
 const MOVE = { H: 'hit', S: 'stand', D: 'double', d: 'double', P: 'split' };
 const NO_DOUBLE = { H: 'hit', S: 'stand', D: 'hit', d: 'stand' };
 
-test('basic strategy follows the published chart cell by cell, with and without doubling', () => {
+// With late surrender (S17): hard 16 gives up against 9, ten and ace, hard 15 against ten; eights are still split.
+const SURRENDERS = new Set(['7 9:9', '7 9:T', '7 9:A', '5 T:T']);
+
+test('basic strategy follows the published chart cell by cell, with and without doubling or surrender', () => {
   for (const [hand, row] of Object.entries(CHART)) {
     const cards = hand.split(' ').map((rank, i) => rank + 'sd'[i]);
     [...row].forEach((cell, i) => {
       for (const up of i === 8 ? 'TJQK' : '23456789_A'[i]) {
         assert.equal(basicStrategy(cards, up + 'h', { canDouble: true, canSplit: true }), MOVE[cell], `${hand} against ${up}`);
+        const surrender = SURRENDERS.has(`${hand}:${i === 8 ? 'T' : up}`) ? 'surrender' : MOVE[cell];
+        assert.equal(basicStrategy(cards, up + 'h', { canDouble: true, canSplit: true, canSurrender: true }), surrender, `${hand} against ${up}, surrender`);
         if (cell !== 'P') assert.equal(basicStrategy(cards, up + 'h', { canDouble: false, canSplit: true }), NO_DOUBLE[cell], `${hand}, no double`);
       }
     });
@@ -53,6 +59,10 @@ test('basic strategy follows the published chart cell by cell, with and without 
     ['As 2d 5c', '8', 'stand'], ['Ts 2d 4c', '6', 'stand']];
   const noChoice = { canDouble: false, canSplit: false };
   for (const [cards, up, move] of byTotal) assert.equal(basicStrategy(cards.split(' '), up + 'h', noChoice), move, cards);
+  // Surrender is of two cards only; a pair of eights that may not be split gives up as hard 16.
+  for (const [cards, move] of [['8s 8d', 'surrender'], ['Ts 2d 4c', 'hit'], ['9s 6d', 'surrender']]) {
+    assert.equal(basicStrategy(cards.split(' '), 'Th', { ...noChoice, canSurrender: true }), move, cards);
+  }
 });
 
 // Deals one round of 1,000 from the scripted cards, playing the scripted moves.
@@ -148,6 +158,73 @@ test('a hand changes the bankroll by exactly the settled amount, and a reload, e
   const halfway = game(storage, 'Kc');
   assert.ok(halfway.dealerDraw().ok); // 16 + K: the dealer busts
   assert.deepEqual([halfway.phase, halfway.bankroll, halfway.state.stats.handsWon], ['betting', 110000, 3], 'both split hands paid once');
+});
+
+// Each case: the cards (player, up, player, hole, then draws), the bets in chips, the moves; then the chips
+// after the deal (the side bets already paid) and after the round, and the record's bets as kind:staked:returned.
+const OPTION_ROUNDS = [
+  // 16 against a ten, given up: half the main bet back; both side bets lose.
+  { cards: '9s Th 7d 8c', bets: { bet: 10, twentyOnePlusThree: 5, perfectPairs: 5 }, surrender: true, moves: ['surrender'],
+    dealt: 98000, after: 98500, record: 'mainSurrender:1000:500 twentyOnePlusThree:500:0 perfectPairs:500:0',
+    says: /surrendered; half the bet, 5, is lost.*21\+3: nothing, loses 5\. Perfect Pairs: nothing, loses 5\./ },
+  // Two eights of hearts under the king of hearts: a flush 5:1 and a perfect pair 25:1; the 16 stands and loses.
+  { cards: '8h Kh 8h 9c', bets: { bet: 10, twentyOnePlusThree: 2, perfectPairs: 4 }, moves: ['stand'],
+    dealt: 110000, after: 110000, record: 'main:1000:0 twentyOnePlusThree:200:1200 perfectPairs:400:10400',
+    says: /21\+3: a flush, wins 10\. Perfect Pairs: a perfect pair, wins 100\./ },
+  // A suited J-Q-K is a straight flush 40:1, paid although the dealer's blackjack ends the round at the deal.
+  { cards: 'Js Qs Ks Ad', bets: { bet: 10, twentyOnePlusThree: 1 }, moves: [],
+    dealt: 103000, after: 103000, record: 'main:1000:0 twentyOnePlusThree:100:4100', says: /a straight flush, wins 40\./ },
+  // A mixed pair pays 6:1; the surrender option on, the 8-8 is split as the chart says, so no surrender after it.
+  { cards: '8s 9h 8h 7c Ts Kd Tc', bets: { bet: 10, perfectPairs: 1 }, surrender: true, moves: ['split', 'stand', 'stand'],
+    dealt: 99600, after: 102600, record: 'mainSurrender:1000:2000 split:1000:2000 perfectPairs:100:700', says: /a mixed pair, wins 6\./ },
+];
+
+test('the table options pay exactly through the game, in the bankroll, the record and the result, and survive a reload', () => {
+  for (const c of OPTION_ROUNDS) {
+    const storage = new FakeStorage(), g = game(storage, c.cards);
+    if (c.surrender) g.setSurrender(true);
+    for (const [spot, chips] of Object.entries(c.bets)) assert.ok(g.slip.place(spot, chips).ok, spot);
+    const dealt = g.deal();
+    assert.deepEqual([dealt.ok, g.bankroll, dealt.sides.length], [true, c.dealt, Object.keys(c.bets).length - 1], c.cards);
+    // Mid-round, a reload carries on with the side bets paid once and surrender still open.
+    const resumed = g.round ? game(storage, c.cards.split(' ').slice(4).join(' ')) : g;
+    if (g.round) assert.deepEqual([resumed.bankroll, resumed.moves().surrender], [c.dealt, !!c.surrender], c.cards);
+    for (const m of c.moves) {
+      if (c.moves[0] === 'split' && m !== 'split') assert.match(resumed.whyNot('surrender'), /never after a split/);
+      assert.ok(resumed.play(m).ok, `${c.cards} ${m}`);
+    }
+    while (resumed.dealerDrawing) resumed.dealerDraw();
+    const entry = resumed.state.history.at(-1);
+    assert.deepEqual([resumed.bankroll, resumed.state.history.length, entry.bets.map((b) => `${b.kind}:${b.staked}:${b.returned}`).join(' ')],
+      [c.after, 1, c.record], c.cards);
+    assert.equal(entry.net, c.after - 100000, 'the record says what the chips did');
+    assert.match(resultOf(resumed.lastRound).text, c.says);
+    assert.equal(resumed.state.stats.rounds, 1);
+    // Repeat puts the side bets back with the main bet.
+    assert.deepEqual(resumed.slip.repeat().ok && resumed.slip.toObject(), c.bets);
+  }
+});
+
+test('the table options say why they are refused', () => {
+  const g = game(new FakeStorage(), '9s Th 7d 8c 2c');
+  g.slip.place('perfectPairs', 5);
+  assert.match(g.deal().reason, /only beside a bet in the main circle/);
+  assert.match(g.slip.place('perfectPairs', 100).reason, /100/);
+  g.slip.place('bet', 10);
+  assert.ok(g.deal().ok);
+  assert.match(g.whyNot('surrender'), /off at this table/);
+  assert.equal(g.hint(), 'hit', 'the chart without surrender');
+  g.setSurrender(true);
+  assert.equal(g.play('surrender').ok, false);
+  assert.match(g.whyNot('surrender'), /from the next hand/);
+  // A saved side bet whose return its pay table could not give is set aside, not paid.
+  const storage = new FakeStorage(), h = game(storage, '9s Th 7d 8c');
+  h.slip.place('bet', 10); h.slip.place('twentyOnePlusThree', 5);
+  h.deal();
+  const tampered = saved(storage);
+  tampered.game.round.sides[0].back = 1500;
+  storage.setItem(STORE_KEY, JSON.stringify(tampered));
+  assert.equal(game(storage, '', logSink()).round, null);
 });
 
 test('an unreadable saved hand is set aside, moves the bankroll cannot cover are refused, a blackjack is paid at once', () => {

@@ -4,9 +4,9 @@
 // moves. Everything that must survive a reload lives in the game's saved
 // state; this file keeps only what is on screen. The cards are also kept as
 // DOM elements, out of sight, so a screen reader can name them.
-import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX } from './game.js';
-import { handValue, insuranceCost, dealerHits } from '../rules/blackjack.js';
-import { resultOf, describeEntry, handTotalText } from './record.js';
+import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX, SIDE_BETS, SIDE_MAX } from './game.js';
+import { handValue, insuranceCost, dealerHits, options as rulesAllow, actionCost } from '../rules/blackjack.js';
+import { resultOf, describeEntry, handTotalText, sideBetText } from './record.js';
 import { announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
 import { openTable } from '../kit/play.js';
 import { t } from '../kit/messages.js';
@@ -21,15 +21,20 @@ import { createBlackjackScene } from './scene.js';
 const game = new BlackjackGame({ storage: window.localStorage });
 let busy = false;
 let view = null;
+// After a reload the moves wait until the table and its cards are drawn.
+let drawn = false;
 // While won stakes are paid and handed back, the circles belong to that motion.
 let settling = false;
 
 const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
 const INSURANCE = ['even-money', 'insure', 'no-insure'];
-const PLAYING = ['hint', 'split', 'double', 'stand', 'hit'];
-const MOVES = ['hit', 'stand', 'double', 'split'];
+const PLAYING = ['hint', 'surrender', 'split', 'double', 'stand', 'hit'];
+const MOVES = ['hit', 'stand', 'double', 'split', 'surrender'];
+const KEYS = { split: 'p', surrender: 'q' };
+// The side bets' keys, beside Space and B for the main circle.
+const SIDE_KEYS = { f: 'twentyOnePlusThree', a: 'perfectPairs' };
 
-const move = (m) => ({ id: m, label: t(`blackjack.action.${m}`), key: m === 'split' ? 'p' : m[0], hidden: true,
+const move = (m) => ({ id: m, label: t(`blackjack.action.${m}`), key: KEYS[m] ?? m[0], hidden: true,
   primary: m === 'hit', onActivate: () => after(game.play(m)) });
 
 const table = openTable({
@@ -43,21 +48,34 @@ const table = openTable({
     { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
       onActivate: () => after(game.insure(false)) },
     { id: 'hint', label: t('blackjack.action.hint'), key: 't', hidden: true, onActivate: showHint },
-    ...['split', 'double', 'stand', 'hit'].map(move),
+    ...['surrender', 'split', 'double', 'stand', 'hit'].map(move),
   ],
-  // Space or B puts the chosen chip in the circle; Space on a focused button presses that button.
+  // Space or B puts the chosen chip in the circle (Space on a focused button presses that button), F and A on the side bets.
   onKey: (e) => {
-    if (e.key !== 'b' && e.key !== 'B' && !(e.key === ' ' && !(e.target instanceof HTMLButtonElement))) return false;
+    const key = e.key.toLowerCase();
+    if (SIDE_KEYS[key]) { sideSpots[SIDE_KEYS[key]].click(); return true; }
+    // Surrender out of sight (the option off) still says why it is not offered.
+    if (key === 'q' && game.phase === 'player' && !surrenderShown()) { frame.say(game.whyNot('surrender'), 'warn'); return true; }
+    if (key !== 'b' && !(e.key === ' ' && !(e.target instanceof HTMLButtonElement))) return false;
     spot.click();
     return true;
   },
   panels: {
-    limits: t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP }),
+    limits: `${t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP })} ${
+      t('blackjack.sideLimits', { min: CENTS_PER_CHIP, max: SIDE_MAX * CENTS_PER_CHIP })}`,
     describe: describeEntry,
-    rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3')],
-    bets: [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
-      { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value }],
-    keys: [{ key: `${t('key.space')} / B`, what: t('blackjack.spot') }],
+    rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3'), t('help.blackjack.surrender'), t('help.blackjack.sides')],
+    // The side bets' edges are counted only when the sheet first opens.
+    bets: () => [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
+        { name: t('blackjack.mainSurrender'), pays: t('blackjack.surrenderPays'), edge: houseEdge('blackjack', 'mainSurrender').value },
+        { name: t('blackjack.action.insure'), pays: t('odds', { odds: 2 }), edge: houseEdge('blackjack', 'insurance').value },
+        { name: t('blackjack.side.twentyOnePlusThree'), pays: t('blackjack.twentyOnePlusThreePays'),
+          edge: houseEdge('blackjack', 'twentyOnePlusThree').value },
+        { name: t('blackjack.side.perfectPairs'), pays: t('blackjack.perfectPairsPays'), edge: houseEdge('blackjack', 'perfectPairs').value }],
+    keys: [{ key: `${t('key.space')} / B`, what: t('blackjack.spot') },
+      { key: 'F', what: t('blackjack.spot.twentyOnePlusThree') }, { key: 'A', what: t('blackjack.spot.perfectPairs') }],
+    options: [{ id: 'surrender', label: t('blackjack.option.surrender'), checked: () => game.state.settings.surrender,
+      change: (on) => { game.setSurrender(on); render(); } }],
   },
 });
 const { frame, sound } = table;
@@ -68,13 +86,27 @@ cards.innerHTML = `
   <section class="visually-hidden"><div class="bj-cards" id="dealer-cards"></div><div class="bj-total"></div></section>
   <section class="visually-hidden" id="hands"></section>
   <button class="bet-circle" id="spot" type="button"><span class="bet-amount"></span></button>
+  <button class="bet-circle bj-side" id="spot-twentyOnePlusThree" type="button"><span class="bet-amount"></span><span class="bj-side-label"></span></button>
+  <button class="bet-circle bj-side" id="spot-perfectPairs" type="button"><span class="bet-amount"></span><span class="bj-side-label"></span></button>
   <aside class="side-panel bj-stats">
     <h2></h2>
     <dl id="stats"></dl>
     <p class="bj-chart"></p>
     <label class="bj-toggle"><input type="checkbox"> <span></span></label>
   </aside>`;
-const [dealerBox, handsBox, spot, side] = cards.children;
+const [dealerBox, handsBox, spot, twentyOne, pairs, side] = cards.children;
+const sideSpots = { twentyOnePlusThree: twentyOne, perfectPairs: pairs };
+for (const [kind, button] of Object.entries(sideSpots)) {
+  // The visible name, with its key, starts the accessible one.
+  button.lastElementChild.textContent = t(`blackjack.side.${kind}`);
+  button.setAttribute('aria-label', t(`blackjack.spot.${kind}`));
+  button.setAttribute('aria-keyshortcuts', kind === 'perfectPairs' ? 'A' : 'F');
+  button.addEventListener('click', () => {
+    const why = whyUnavailable(button);
+    if (why) frame.say(why, 'warn');
+    else table.place(kind);
+  });
+}
 dealerBox.setAttribute('aria-label', t('blackjack.dealerArea'));
 handsBox.setAttribute('aria-label', t('blackjack.handsArea'));
 spot.setAttribute('aria-label', t('blackjack.spot'));
@@ -154,16 +186,22 @@ function render() {
   // A split moves the stakes to their hands, each labelled there; the middle circle is then empty.
   const inCircle = phase === 'betting' ? game.slip.total : live && live.hands.length === 1 ? live.hands[0].bet / CENTS_PER_CHIP : 0;
   spot.firstElementChild.dataset.amount = inCircle ? formatChips(inCircle * CENTS_PER_CHIP) : '';
+  for (const kind of SIDE_BETS) {
+    const on = phase === 'betting' ? game.slip.amountOn(kind) * CENTS_PER_CHIP : 0;
+    sideSpots[kind].firstElementChild.dataset.amount = on ? formatChips(on) : '';
+  }
   // Whatever cannot be done now stays reachable and says why.
   const wait = busy ? t('blackjack.busy') : '';
   const betting = phase === 'betting' ? '' : t('blackjack.chipsBetweenHands');
   setUnavailable(spot, wait || betting);
+  for (const kind of SIDE_BETS) setUnavailable(sideSpots[kind], wait || betting);
   frame.selectChip(game.slip.chip);
   frame.setChips((value) => betting || chipUnavailable(value, game.bankroll, TABLE_MAX));
   for (const id of BETTING) frame.setAction(id, { hidden: phase !== 'betting' });
-  for (const id of INSURANCE) frame.setAction(id, { hidden: phase !== 'insurance' });
-  frame.setAction('even-money', { hidden: !game.evenMoneyOffered, reason: wait });
-  for (const id of PLAYING) frame.setAction(id, { hidden: phase !== 'player' && phase !== 'dealer' });
+  for (const id of INSURANCE) frame.setAction(id, { hidden: !drawn || phase !== 'insurance' });
+  frame.setAction('even-money', { hidden: !drawn || !game.evenMoneyOffered, reason: wait });
+  for (const id of PLAYING) frame.setAction(id, { hidden: !drawn || (phase !== 'player' && phase !== 'dealer') });
+  frame.setAction('surrender', { hidden: !drawn || !surrenderShown() });
   table.showBetting();
   frame.setAction('insure', { reason: wait || game.whyNot('insure'),
     label: live && phase === 'insurance' ? t('blackjack.action.insureCost', { amount: insuranceCost(live) }) : t('blackjack.action.insure') });
@@ -173,8 +211,35 @@ function render() {
   renderStats();
   frame.setMuted(sound.muted);
   hintsBox.checked = game.state.settings.hints;
-  speakCards(live, hideHole);
+  speakCards(round, hideHole);
   showTable(round, hideHole);
+}
+
+// Surrender is shown during play while the hand was dealt with it, or the option is on.
+function surrenderShown() {
+  const live = game.round;
+  return !!live && (live.phase === 'player' || live.phase === 'dealer') && (live.surrender === true || game.state.settings.surrender);
+}
+
+const orList = (items) => new Intl.ListFormat(document.documentElement.lang || undefined, { type: 'disjunction' }).format(items);
+
+// What the hand waiting for a decision may do, with what a double or a split costs.
+function moveText() {
+  const round = game.round;
+  if (!round || round.phase !== 'player') return '';
+  const hand = round.hands[round.active];
+  const allowed = rulesAllow(round);
+  const choices = ['hit', 'stand', 'double', 'split', 'surrender'].filter((m) => allowed[m]).map((m) => t(`blackjack.choice.${m}`,
+    { amount: m === 'surrender' ? Math.floor(hand.bet / 2) : actionCost(round, m) }));
+  const name = round.hands.length > 1 ? t('blackjack.handN', { n: round.active + 1 }) : t('blackjack.hand');
+  return t('blackjack.yourMove', { hand: name, total: handTotalText(hand.cards, true), moves: orList(choices) });
+}
+
+// The message line while the player is to move: the choices, then the hint when it is on.
+function sayMove(before = '') {
+  const best = game.state.settings.hints ? game.hint() : null;
+  const hint = best ? t('blackjack.hintSays', { move: t(`blackjack.action.${best}`) }) : '';
+  frame.say([before, moveText(), hint].filter(Boolean).join(' '));
 }
 
 // What has been said of each hand, so each new card is said once: a hand
@@ -182,8 +247,11 @@ function render() {
 let heard = { id: null, rows: new Map() };
 function speakCards(round, hideHole) {
   const id = roundId();
-  if (heard.id !== id) heard = { id, rows: new Map() };
+  const fresh = heard.id !== id;
+  if (fresh) heard = { id, rows: new Map() };
   if (!round) return;
+  // A finished round is said to its last card only when it was followed here, not when a page opens on it.
+  const quiet = fresh && !game.round;
   const rows = round.hands.map((hand, i) => [round.hands.length > 1 ? t('blackjack.handN', { n: i + 1 }) : t('say.you'),
     hand.cards, handTotalText(hand.cards, round.phase === 'player' && !hand.done)]);
   rows.push([t('say.dealer'), hideHole ? [round.dealer[0]] : round.dealer,
@@ -192,9 +260,9 @@ function speakCards(round, hideHole) {
     const before = heard.rows.get(who) ?? [];
     heard.rows.set(who, cards);
     const same = before.every((c, i) => c === cards[i]);
-    const fresh = same ? cards.slice(before.length) : cards;
-    if (!fresh.length) continue;
-    const named = fresh.map(cardName).join(', ');
+    const added = same ? cards.slice(before.length) : cards;
+    if (!added.length || quiet) continue;
+    const named = added.map(cardName).join(', ');
     speak(total ? t('say.cards', { who, cards: named, total }) : t('say.cardsNoTotal', { who, cards: named }));
   }
 }
@@ -211,6 +279,7 @@ function showTable(round, hideHole, animate = true) {
   view.show(round, { id: roundId(), hideHole, animate, outcomes: game.round ? null : round?.outcomes,
     onCard: (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card()) });
   if (!settling) view.stakes(game.round, game.phase === 'betting' ? game.slip.total : 0);
+  view.sides(roundId(), game.round, Object.fromEntries(SIDE_BETS.map((k) => [k, game.slip.amountOn(k)])), animate);
 }
 
 // The bet circle is painted on the felt; the button over it follows the camera.
@@ -219,12 +288,18 @@ function placeSpot() {
   spot.style.left = `${left}px`;
   spot.style.top = `${top}px`;
   spot.style.width = spot.style.height = `${2 * r}px`;
+  for (const [kind, button] of Object.entries(sideSpots)) {
+    const box = view.sideBox(kind);
+    button.style.left = `${box.left}px`;
+    button.style.top = `${box.top}px`;
+    button.style.width = button.style.height = `${2 * box.r}px`;
+  }
   return false;
 }
 
 function showHint() {
   const best = game.hint();
-  if (best) frame.say(t('blackjack.hintSays', { move: t(`blackjack.action.${best}`) }));
+  if (best) frame.say([moveText(), t('blackjack.hintSays', { move: t(`blackjack.action.${best}`) })].join(' '));
 }
 
 // After the player's last move the dealer turns the hole card and draws,
@@ -265,22 +340,25 @@ async function after(result) {
   render();
   await view?.scene.idle();
   busy = false;
+  // The side bets are settled on the first cards: said as soon as those are out.
+  const sides = (result.sides ?? []).map(sideBetText).join(' ');
+  if (sides) speak(sides);
   if (game.phase === 'dealer') {
-    frame.say(t('blackjack.dealerTurn'));
+    frame.say([sides, t('blackjack.dealerTurn')].filter(Boolean).join(' '));
     announce(await runDealer());
   } else if (result.settled) {
     announce(result);
   } else if (game.phase === 'insurance') {
-    offerInsurance();
+    offerInsurance(sides);
   } else if (game.phase === 'player') {
-    if (game.state.settings.hints) showHint(); else frame.say('');
+    sayMove(sides);
   }
   render();
 }
 
-function offerInsurance() {
+function offerInsurance(before = '') {
   const amount = insuranceCost(game.round);
-  frame.say(t(game.evenMoneyOffered ? 'blackjack.evenMoneyOffer' : 'blackjack.insuranceOffer', { amount }));
+  frame.say([before, t(game.evenMoneyOffered ? 'blackjack.evenMoneyOffer' : 'blackjack.insuranceOffer', { amount })].filter(Boolean).join(' '));
 }
 
 async function start() {
@@ -289,9 +367,12 @@ async function start() {
   view?.onFrame(placeSpot);
   const round = game.round ?? game.lastRound;
   showTable(round, (game.round && (game.phase === 'insurance' || game.phase === 'player')) || !!round?.evenMoney, false);
+  await view?.scene.idle();
+  drawn = true;
+  render();
   if (game.phase === 'dealer') await after({ ok: true });
-  else if (game.phase === 'insurance') offerInsurance();
-  else if (game.round) frame.say(t('blackjack.stillInPlay'));
+  else if (game.phase === 'insurance') offerInsurance(t('blackjack.stillInPlay'));
+  else if (game.round) sayMove(t('blackjack.stillInPlay'));
   else table.greet(t('blackjack.welcome'));
 }
 

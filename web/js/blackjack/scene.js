@@ -18,6 +18,9 @@ const HAND_Z = 0.19;
 const SPOT_Z = 0.48;
 const SPOT_R = 0.085;
 const INSURANCE = { x: 0.4, z: 0.15 };
+// The side bets' smaller circles, either side of the main one.
+const SIDES = { twentyOnePlusThree: { x: -0.25, z: SPOT_Z - 0.02 }, perfectPairs: { x: 0.25, z: SPOT_Z - 0.02 } };
+const SIDE_R = 0.06;
 // The totals never lie over the cards: a hand's sits under its first card,
 // above the betting circle; the dealer's just right of the dealer's cards.
 const HAND_LABEL_Z = HAND_Z + 0.18;
@@ -40,6 +43,7 @@ function paint(view) {
     { colour: 'rgba(240, 210, 142, 0.7)', font: 'Manrope, sans-serif', weight: 800 });
   felt.ring(view, 0, SPOT_Z, SPOT_R, { fill: 'rgba(0, 0, 0, 0.12)' });
   felt.ring(view, 0, SPOT_Z, SPOT_R * 0.82, { colour: 'rgba(240, 210, 142, 0.35)', width: 0.003 });
+  for (const { x, z } of Object.values(SIDES)) felt.ring(view, x, z, SIDE_R, { fill: 'rgba(0, 0, 0, 0.1)' });
 }
 
 /** Where hand `h` of `n` sits, left to right as the dealer plays them. */
@@ -53,6 +57,9 @@ export async function createBlackjackScene(host) {
   const handLabels = [];
   const spots = [scene.spot({ x: 0, z: SPOT_Z })];
   const insurance = scene.spot(INSURANCE);
+  const sideSpots = Object.fromEntries(Object.entries(SIDES).map(([kind, at]) => [kind, scene.spot(at)]));
+  // The round whose side bets have been paid or taken on the felt.
+  let sidesOf = null;
   let shownHands = 1;
 
   const handLabel = (i) => {
@@ -96,7 +103,33 @@ export async function createBlackjackScene(host) {
       const e = stage.project(SPOT_R, 0, SPOT_Z);
       return { left: c.left, top: c.top, r: Math.max(18, Math.abs(e.left - c.left)) * 1.15 };
     },
+    /** Screen position of a side bet's circle. */
+    sideBox(kind) {
+      const { x, z } = SIDES[kind];
+      const c = stage.project(x, 0, z);
+      const e = stage.project(x + SIDE_R, 0, z);
+      return { left: c.left, top: c.top, r: Math.max(14, Math.abs(e.left - c.left)) * 1.15 };
+    },
     onFrame: (fn) => stage.onFrame(fn),
+
+    /**
+     * The side bets: the slip's chips (`slip`, by kind) between rounds; once
+     * the round `id` is dealt, each is paid or taken, then handed back.
+     */
+    async sides(id, round, slip, animate = true) {
+      if (!round) {
+        sidesOf = null;
+        for (const [kind, s] of Object.entries(sideSpots)) s.set(Math.floor(slip[kind] ?? 0));
+        return;
+      }
+      if (sidesOf === id) return;
+      sidesOf = id;
+      if (!animate) { Object.values(sideSpots).forEach((s) => s.clear()); return; }
+      await Promise.all((round.sides ?? []).map((b) => (b.back ? sideSpots[b.kind].pay(Math.floor((b.back - b.stake) / CENTS_PER_CHIP))
+        : sideSpots[b.kind].take())));
+      await scene.motion.wait(600);
+      await Promise.all(Object.values(sideSpots).map((s) => s.collect()));
+    },
 
     /**
      * Shows `round` (live or finished; null for an empty table). `id` tells
@@ -155,6 +188,8 @@ export async function createBlackjackScene(host) {
       const steps = round.hands.map((hand, h) => {
         const { outcome, net } = round.outcomes[h];
         if (outcome === 'lose' || outcome === 'bust') return spots[h].take();
+        // Half of a surrendered stake stays, to be handed back.
+        if (outcome === 'surrender') return spots[h].set(Math.floor(hand.bet / 2 / CENTS_PER_CHIP));
         return spots[h].pay(Math.floor(net / CENTS_PER_CHIP));
       });
       if (round.insurance) {

@@ -35,15 +35,16 @@ export function dialog(className, title, ...body) {
  *     history: () => state.history,  // the table's newest-last round records
  *     describe: (entry) => ({ what: '17 red', bets: 'Red 5, 17 straight up 1' }),
  *     rules: ['paragraph', ...],
- *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027
+ *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027; or a function giving them when the sheet opens
  *     limits: 'text',
  *     keys: [{ key: 'P', what: 'Bet on the player' }],  // the table's own besides its buttons
+ *     options: [{ id: 'surrender', label, checked: () => on, change: (on) => {} }],  // the table's own choices
  *   });
  *
  * Keys: ? or F1 for help, L for the history; the settings have a button only.
  */
 export function mountPanels(frame, { player, sound, history, describe, rules = [], bets = [], limits = '', keys = [],
-  onSettings = () => {} }) {
+  options = [], onSettings = () => {} }) {
   setPace(player.settings.speed);
 
   const helpBody = el('div', { class: 'panel-body' });
@@ -66,10 +67,18 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
     value: String(player.settings.dayLimit / CENTS_PER_CHIP) });
   const dayNote = el('p', { class: 'note', id: 'panel-day-note' });
   dayLimit.setAttribute('aria-describedby', dayNote.id);
+  // A table's own choices hold at that table only, apart from the casino-wide ones.
+  const boxes = options.map((o) => {
+    const box = el('input', { type: 'checkbox', id: `panel-option-${o.id}`, checked: o.checked() });
+    box.addEventListener('change', () => o.change(box.checked));
+    return box;
+  });
+  const own = options.length ? [el('fieldset', {}, el('legend', { text: t('panel.tableOptions') }),
+    ...options.map((o, i) => el('label', {}, boxes[i], ` ${o.label}`)))] : [];
   const settings = dialog('settings-panel', t('panel.settings'), el('div', { class: 'panel-body' },
     el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
     el('label', { for: 'panel-volume', text: t('panel.volume') }), volume,
-    el('label', {}, mute, ` ${t('panel.mute')}`), reality,
+    el('label', {}, mute, ` ${t('panel.mute')}`), ...own, reality,
     el('label', { for: dayLimit.id, text: t('panel.dayLimit') }), dayLimit, dayNote));
   const showDay = () => { dayNote.textContent = t('panel.dayNet', { result: formatSigned(player.dayNet()) }); };
 
@@ -97,7 +106,7 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
     helpBody.replaceChildren(
       el('h3', { text: t('panel.rules') }), ...rules.map((text) => el('p', { text })),
       el('h3', { text: t('panel.payouts') }),
-      table([t('panel.bet'), t('panel.pays'), t('panel.edge')], bets.map((b) => [b.name, b.pays, percent(b.edge)])),
+      table([t('panel.bet'), t('panel.pays'), t('panel.edge')], (typeof bets === 'function' ? bets() : bets).map((b) => [b.name, b.pays, percent(b.edge)])),
       el('p', { class: 'note', text: t('panel.edgeNote') }),
       el('h3', { text: t('panel.limits') }), el('p', { text: limits }),
       el('h3', { text: t('panel.keys') }),
@@ -130,6 +139,7 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const showSettings = () => {
     mute.checked = sound.muted;
     showDay();
+    options.forEach((o, i) => { boxes[i].checked = o.checked(); });
     open(settings);
   };
 

@@ -2,7 +2,9 @@
 // Blackjack Royale: six decks, dealer stands on soft 17 and peeks under an ace
 // or a ten, blackjack pays 3:2, double on any two cards and after a split,
 // split to four hands, split aces take one card each and are not resplit,
-// insurance pays 2:1, no surrender.
+// insurance pays 2:1. Late surrender is the table's option, off unless the
+// player turns it on: after the peek, the first two cards of a hand that was
+// not split may be given up for half the bet.
 //
 // A round is a plain JSON value so that a page can keep it in its saved state
 // and resume it after a reload. Every operation takes the round and a draw
@@ -49,11 +51,13 @@ function upValue(dealerUp) {
 }
 
 /**
- * The basic-strategy move for these rules (multi-deck, S17, DAS, no
- * surrender). A double that is not allowed falls back to a hit, except soft
- * 18, which then stands; a pair that may not be split is played on its total.
+ * The basic-strategy move for these rules (multi-deck, S17, DAS). A double
+ * that is not allowed falls back to a hit, except soft 18, which then stands;
+ * a pair that may not be split is played on its total. With late surrender
+ * open, hard 16 gives up against 9, a ten or an ace and hard 15 against a ten
+ * (eights are still split); without it the chart is the one it always was.
  */
-export function basicStrategy(cards, dealerUp, { canDouble = cards.length === 2, canSplit = false } = {}) {
+export function basicStrategy(cards, dealerUp, { canDouble = cards.length === 2, canSplit = false, canSurrender = false } = {}) {
   const up = upValue(dealerUp);
   const double = (orElse = 'hit') => (canDouble ? 'double' : orElse);
 
@@ -69,6 +73,7 @@ export function basicStrategy(cards, dealerUp, { canDouble = cards.length === 2,
   }
 
   const { total, soft } = handValue(cards);
+  if (canSurrender && cards.length === 2 && !soft && ((total === 16 && up >= 9) || (total === 15 && up === 10))) return 'surrender';
   if (soft) {
     if (total >= 19) return 'stand';
     if (total === 18) {
@@ -96,7 +101,7 @@ const drawFrom = (shoe) => (typeof shoe === 'function' ? shoe : () => shoe.draw(
  * card. The round then waits for the insurance answer when the up card is an
  * ace, and otherwise has already been peeked.
  */
-export function deal(shoe, betCents) {
+export function deal(shoe, betCents, { surrender = false } = {}) {
   if (!Number.isInteger(betCents) || betCents <= 0) throw new RangeError(`bad bet: ${betCents}`);
   const draw = drawFrom(shoe);
   const p1 = draw(), up = draw(), p2 = draw(), hole = draw();
@@ -110,6 +115,8 @@ export function deal(shoe, betCents) {
     outcomes: null,
     net: 0,
   };
+  // Only a round dealt with the option carries it, so a round without it reads as it always did.
+  if (surrender) round.surrender = true;
   if (round.phase === 'player') peek(round);
   return round;
 }
@@ -141,10 +148,12 @@ function peek(round) {
 
 /** What the player may do with the active hand. */
 export function options(round) {
-  if (round.phase !== 'player') return { hit: false, stand: false, double: false, split: false };
+  if (round.phase !== 'player') return { hit: false, stand: false, double: false, split: false, surrender: false };
   const hand = round.hands[round.active];
   const two = hand.cards.length === 2;
   return {
+    // Late: the peek is behind every 'player' phase; never after a split or a third card.
+    surrender: round.surrender === true && two && round.hands.length === 1 && !hand.split,
     hit: true,
     stand: true,
     double: two,
@@ -174,6 +183,9 @@ export function act(round, action, shoe) {
   if (action === 'hit') {
     hand.cards.push(draw());
   } else if (action === 'stand') {
+    hand.done = true;
+  } else if (action === 'surrender') {
+    hand.surrendered = true;
     hand.done = true;
   } else if (action === 'double') {
     hand.bet *= 2;
@@ -219,7 +231,7 @@ function finish(round) {
 
 function needsDealer(round) {
   if (isBlackjack(round.dealer) || isBlackjack(round.hands[0].cards, round.hands[0].split)) return false;
-  return round.hands.some((h) => handValue(h.cards).total <= 21);
+  return round.hands.some((h) => !h.surrendered && handValue(h.cards).total <= 21);
 }
 
 /** Draws one dealer card; settles once the dealer stands. The round is in the
@@ -234,9 +246,11 @@ export function dealerStep(round, shoe) {
 /**
  * One hand's result against the dealer's final cards, in cents of net change:
  * 'blackjack' +3/2, 'win' +1, 'push' 0, 'lose' and 'bust' -1 of the hand's
- * stake (doubled stakes included).
+ * stake (doubled stakes included), 'surrender' -1/2 (rounded to the cent the
+ * house's way, never met with whole-chip bets).
  */
 export function settleHand(hand, dealerCards) {
+  if (hand.surrendered) return { outcome: 'surrender', net: -Math.ceil(hand.bet / 2) };
   const player = handValue(hand.cards).total;
   const playerBJ = isBlackjack(hand.cards, hand.split);
   const dealerBJ = isBlackjack(dealerCards);
@@ -275,13 +289,13 @@ export function totalStaked(round) {
  * Plays one whole round headlessly: insurance declined, each decision asked
  * of decide(cards, dealerUp, options). Returns the net change in cents.
  */
-export function playRound(shoe, betCents, decide) {
-  const round = deal(shoe, betCents);
+export function playRound(shoe, betCents, decide, rules = {}) {
+  const round = deal(shoe, betCents, rules);
   if (round.phase === 'insurance') answerInsurance(round, false);
   while (round.phase === 'player') {
     const hand = round.hands[round.active];
     const o = options(round);
-    act(round, decide(hand.cards, round.dealer[0], { canDouble: o.double, canSplit: o.split }), shoe);
+    act(round, decide(hand.cards, round.dealer[0], { canDouble: o.double, canSplit: o.split, canSurrender: o.surrender }), shoe);
   }
   while (round.phase === 'dealer') dealerStep(round, shoe);
   return round.net;

@@ -17,7 +17,7 @@ export function chartMove(round) {
   if (round?.phase !== 'player') return null;
   const hand = round.hands[round.active];
   const allowed = options(round);
-  return basicStrategy(hand.cards, round.dealer[0], { canDouble: allowed.double, canSplit: allowed.split });
+  return basicStrategy(hand.cards, round.dealer[0], { canDouble: allowed.double, canSplit: allowed.split, canSurrender: allowed.surrender });
 }
 
 /**

@@ -142,6 +142,11 @@ function sideBetEdge(kind, pays) {
 // DAS, split to four, no resplit of aces, no surrender, peek) under basic
 // strategy, which the rules tests confirm by simulation.
 const BLACKJACK_MAIN = fraction(42, 10000);
+// With late surrender open, the published gain of 0.08% for these rules: the
+// player gives up hard 16 against 9, a ten or an ace and hard 15 against a
+// ten, each worth less than half the bet played on (0.085% by an exact
+// infinite-deck count of those four cells).
+const BLACKJACK_MAIN_SURRENDER = fraction(34, 10000);
 // Insurance wins 2:1 when the hole card is one of the 16·decks tens among the
 // 52·decks − 1 cards other than the dealer's ace.
 const tens = 16 * BLACKJACK_DECKS, unseen = 52 * BLACKJACK_DECKS - 1;
@@ -173,7 +178,7 @@ export function houseEdges() {
       ])),
       baccarat: baccaratEdges(BACCARAT_DECKS),
       blackjack: Object.freeze({
-        main: BLACKJACK_MAIN, insurance: BLACKJACK_INSURANCE, double: NONE, split: NONE,
+        main: BLACKJACK_MAIN, mainSurrender: BLACKJACK_MAIN_SURRENDER, insurance: BLACKJACK_INSURANCE, double: NONE, split: NONE,
         // Counted when first asked for: a page that offers no side bet never waits for them.
         get twentyOnePlusThree() {
           return (sideBets.twentyOnePlusThree ??= sideBetEdge('twentyOnePlusThree', TWENTY_ONE_PLUS_THREE_PAYS));
