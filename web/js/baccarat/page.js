@@ -15,7 +15,7 @@ import { dealOrder, handTotal } from '../rules/baccarat.js';
 import { BaccaratGame, TABLE_MIN, TABLE_MAX, SPOT_MAX } from './game.js';
 import { resultOf, describeEntry, spotName } from './record.js';
 import { drawScoreboards, createDerivedRoads } from './scoreboard.js';
-import { createBaccaratScene, PAYS } from './scene.js';
+import { createBaccaratScene, PAYS, tableRules } from './scene.js';
 
 const reducedMotion = matchMedia('(prefers-reduced-motion: reduce)').matches;
 const game = new BaccaratGame({ storage: window.localStorage });
@@ -24,7 +24,9 @@ let view = null;
 // While the bets are paid and handed back, their chips belong to that motion.
 let settling = false;
 
-const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w' };
+const SPOT_KEYS = { playerPair: 'q', player: 'p', tie: 't', banker: 'b', bankerPair: 'w', dragonPlayer: 'a', eitherPair: 'e', dragonBanker: 'd' };
+tableRules.noCommission = game.noCommission;
+const edge = (kind) => houseEdge('baccarat', kind).value;
 
 const table = openTable({
   id: 'baccarat', game, minimum: TABLE_MIN, render,
@@ -40,9 +42,22 @@ const table = openTable({
     limits: t('baccarat.limits', { min: TABLE_MIN * 100, mainMax: SPOT_MAX.player * 100, sideMax: SPOT_MAX.tie * 100,
       max: TABLE_MAX * 100 }),
     describe: describeEntry,
-    rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3'), t('help.baccarat.4')],
-    bets: Object.keys(SPOT_KEYS).map((spot) => ({ name: spotName(spot), pays: PAYS[spot](), edge: houseEdge('baccarat', spot).value })),
+    rules: [t('help.baccarat.1'), t('help.baccarat.2'), t('help.baccarat.3'), t('help.baccarat.4'), t('help.baccarat.5')],
+    bets: [...Object.keys(SPOT_KEYS).map((spot) => ({ name: spotName(spot),
+      pays: spot === 'banker' ? t('baccarat.bankerOdds') : spot.startsWith('dragon') ? t('baccarat.dragonPays') : PAYS[spot](), edge: edge(spot) })),
+    { name: t('baccarat.bankerNoCommission'), pays: t('baccarat.bankerNoCommissionOdds'), edge: edge('bankerNoCommission') }],
     keys: Object.entries(SPOT_KEYS).map(([spot, key]) => ({ key: key.toUpperCase(), what: spotName(spot) })),
+    options: [{
+      id: 'no-commission', label: t('baccarat.noCommission'), note: t('baccarat.noCommissionNote'),
+      checked: () => game.noCommission,
+      set: (on) => {
+        if (!game.setNoCommission(on)) return null;
+        tableRules.noCommission = game.noCommission;
+        view?.stage.repaintFelt();
+        render();
+        return t(on ? 'baccarat.noCommissionOn' : 'baccarat.noCommissionOff');
+      },
+    }],
   },
 });
 const { frame, sound } = table;
@@ -77,7 +92,6 @@ for (const spot of Object.keys(SPOT_KEYS)) {
   b.className = `bc-spot ${spot}`;
   b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
   b.querySelector('.name').textContent = spotName(spot);
-  b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
   b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
   b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
   b.addEventListener('click', () => table.place(spot));
@@ -189,6 +203,7 @@ function render() {
   const bets = game.round ? game.round.bets : game.slip.toObject();
   for (const [spot, b] of Object.entries(spotButtons)) {
     const chips = bets[spot] ?? 0;
+    b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
     b.querySelector('.amount').textContent = chips ? formatChips(chips * 100) : '';
     b.classList.toggle('has-bet', chips > 0);
     b.setAttribute('aria-label', t(chips ? 'baccarat.spotKeyBet' : 'baccarat.spotKey',

@@ -13,10 +13,14 @@ const HAND_Z = -0.2;
 const HAND_X = { player: -0.47, banker: 0.47 };
 const AREA_Z = 0.4;
 const AREA_D = 0.22;
+// The table's chosen rules, as the felt and the buttons show the banker's pay.
+export const tableRules = { noCommission: false };
 // What each spot pays, as the felt and the betting buttons say it.
 export const PAYS = {
   playerPair: () => t('odds', { odds: 11 }), player: () => t('odds', { odds: 1 }), tie: () => t('odds', { odds: 8 }),
-  banker: () => t('baccarat.bankerOdds'), bankerPair: () => t('odds', { odds: 11 }),
+  banker: () => t(tableRules.noCommission ? 'baccarat.bankerNoCommissionOdds' : 'baccarat.bankerOdds'),
+  bankerPair: () => t('odds', { odds: 11 }),
+  dragonPlayer: () => t('baccarat.dragonOdds'), dragonBanker: () => t('baccarat.dragonOdds'), eitherPair: () => t('odds', { odds: 5 }),
 };
 const upper = (text) => text.toLocaleUpperCase();
 export const AREAS = {
@@ -117,6 +121,8 @@ export async function createBaccaratScene(host) {
     async settle(bets, paid) {
       const steps = Object.entries(bets).map(([k, chips]) => {
         const back = paid?.[k] ?? 0, stake = chips * CENTS_PER_CHIP;
+        // The side bets off the felt keep their chips on their buttons.
+        if (!spots[k]) return null;
         if (back === 0) return spots[k].take();
         return spots[k].pay(Math.floor((back - stake) / CENTS_PER_CHIP));
       });

@@ -38,11 +38,15 @@ export function dialog(className, title, ...body) {
  *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027
  *     limits: 'text',
  *     keys: [{ key: 'P', what: 'Bet on the player' }],  // the table's own besides its buttons
+ *     options: [{ id, label, note, checked: () => bool, set: (on) => text or null }],  // the table's own rules
  *   });
+ *
+ * A table's option is a checkbox in Settings; `set` says what changed (for
+ * the message line) or returns null when the choice was not kept.
  *
  * Keys: ? or F1 for help, L for the history; the settings have a button only.
  */
-export function mountPanels(frame, { player, sound, history, describe, rules = [], bets = [], limits = '', keys = [] }) {
+export function mountPanels(frame, { player, sound, history, describe, rules = [], bets = [], limits = '', keys = [], options = [] }) {
   setPace(player.settings.speed);
 
   const helpBody = el('div', { class: 'panel-body' });
@@ -57,8 +61,20 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const volume = el('input', { type: 'range', min: '0', max: '100', step: '10', id: 'panel-volume',
     value: String(Math.round((player.settings.volume ?? 1) * 100)) });
   const mute = el('input', { type: 'checkbox', id: 'panel-mute', checked: sound.muted });
+  const choices = options.map((o) => {
+    const box = el('input', { type: 'checkbox', id: `panel-${o.id}`, 'aria-describedby': `panel-${o.id}-note` });
+    box.addEventListener('change', () => {
+      const said = o.set(box.checked);
+      if (said === null) box.checked = o.checked();
+      else frame.say(said);
+    });
+    return { o, box, row: el('div', { class: 'option' }, el('label', {}, box, ` ${o.label}`),
+      el('p', { class: 'note', id: `panel-${o.id}-note`, text: o.note })) };
+  });
+  const tableChoices = choices.length
+    ? [el('fieldset', { class: 'table-options' }, el('legend', { text: t('panel.tableOptions') }), ...choices.map((c) => c.row))] : [];
   const settings = dialog('settings-panel', t('panel.settings'), el('div', { class: 'panel-body' },
-    el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
+    ...tableChoices, el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
     el('label', { for: 'panel-volume', text: t('panel.volume') }), volume,
     el('label', {}, mute, ` ${t('panel.mute')}`)));
 
@@ -108,6 +124,7 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const showHistory = () => open(historyPanel, fillHistory);
   const showSettings = () => {
     mute.checked = sound.muted;
+    for (const c of choices) c.box.checked = c.o.checked();
     open(settings);
   };
 
