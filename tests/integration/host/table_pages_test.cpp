@@ -471,6 +471,41 @@ TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
                      "], shoe: [$('.bc-shoe').textContent, " + json::parse(roads).at(3).dump() + "] };");
 }
 
+// At the smallest window the racetrack's numbers and the baccarat spots lie
+// clear of one another; the options and the new bets are wired into the
+// pages: the spread's stepper says why at its limit, La Partage is chosen in
+// Settings and kept, and the side bets take their keys.
+TEST_F(TablePage, TheSmallestWindowKeepsTheControlsApartAndTheOptionsWork) {
+  gtk_widget_set_size_request(GTK_WIDGET(window), 900, 600);
+  gtk_window_set_default_size(window, 900, 600);
+  constexpr const char* kOverlaps = R"JS(
+    const overlaps = (selector) => {
+      const boxes = [...document.querySelectorAll(selector)].map((b) => [b.textContent.trim(), b.getBoundingClientRect()]);
+      return boxes.flatMap(([n, a], i) => boxes.slice(i + 1).filter(([, b]) => a.left < b.right - 0.5 && b.left < a.right - 0.5 &&
+        a.top < b.bottom - 0.5 && b.top < a.bottom - 0.5).map(([m]) => `${n}/${m}`));
+    };)JS";
+  openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
+  ASSERT_TRUE(test::waitFor([&] { return test::runJS(view(), "return innerWidth;", 5) == "900"; }, 30));
+  EXPECT_EQ(mismatches(std::string(kOverlaps) + R"JS(
+    const fewer = $('.rl-spread-step');
+    fewer.click();
+    fewer.click();
+    const limit = [$('.rl-spread output').value, fewer.getAttribute('aria-disabled'), $('.message').textContent.includes('fewest')];
+    const box = $('#panel-la-partage');
+    box.click();
+    return { track: [overlaps('.rl-track-num'), []], limit: [limit, ['±1', 'true', true]],
+             partage: [[state().settings.laPartage, $('.message').textContent.includes('La Partage')], [true, true]] };)JS"),
+            json::array()) << saved();
+
+  openSeeded("baccarat-3d.html", "baccarat-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
+  EXPECT_EQ(mismatches(std::string(kOverlaps) + R"JS(
+    click(5); press('a'); press('e'); press('d');
+    const inside = [...document.querySelectorAll('.bc-spot')].every((b) => b.getBoundingClientRect().bottom <= innerHeight);
+    return { spots: [overlaps('.bc-spot'), []], inside: [inside, true],
+             bets: [['dragonPlayer', 'eitherPair', 'dragonBanker'].map((k) => $(`.bc-spot.${k} .amount`).textContent), ['5', '5', '5']] };)JS"),
+            json::array()) << saved();
+}
+
 // A spin at roulette, then the lobby: the roulette card draws its chart and
 // the evening there, and the casino's figures count the round, its result and
 // the house's take by the odds (5 chips on red at 1/37: 0.14), all readable.
