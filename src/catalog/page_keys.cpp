@@ -66,6 +66,8 @@ constexpr PageKey kBaccarat[] = {
     {"d", N_("Bet on the Dragon Bonus for the banker"), kBets},
     {"Return", N_("Deal"), kPlay},
     {"g", N_("Bet again and deal"), kPlay},
+    {"v", N_("Turn the squeezed card a little"), kPlay},
+    {"o", N_("Turn the squeezed card over"), kPlay},
     VELMAR_EVERY_TABLE,
 };
 

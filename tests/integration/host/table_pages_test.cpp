@@ -474,7 +474,8 @@ TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
 // At the smallest window the racetrack's numbers and the baccarat spots lie
 // clear of one another; the options and the new bets are wired into the
 // pages: the spread's stepper says why at its limit, La Partage is chosen in
-// Settings and kept, and the side bets take their keys.
+// Settings and kept, the side bets take their keys, and the squeeze holds the
+// player's cards face down until they are turned.
 TEST_F(TablePage, TheSmallestWindowKeepsTheControlsApartAndTheOptionsWork) {
   gtk_widget_set_size_request(GTK_WIDGET(window), 900, 600);
   gtk_window_set_default_size(window, 900, 600);
@@ -501,8 +502,21 @@ TEST_F(TablePage, TheSmallestWindowKeepsTheControlsApartAndTheOptionsWork) {
   EXPECT_EQ(mismatches(std::string(kOverlaps) + R"JS(
     click(5); press('a'); press('e'); press('d');
     const inside = [...document.querySelectorAll('.bc-spot')].every((b) => b.getBoundingClientRect().bottom <= innerHeight);
-    return { spots: [overlaps('.bc-spot'), []], inside: [inside, true],
-             bets: [['dragonPlayer', 'eitherPair', 'dragonBanker'].map((k) => $(`.bc-spot.${k} .amount`).textContent), ['5', '5', '5']] };)JS"),
+    const bets = ['dragonPlayer', 'eitherPair', 'dragonBanker'].map((k) => $(`.bc-spot.${k} .amount`).textContent);
+    // The squeeze: the player's cards wait face down, unsaid, while the banker's are turned.
+    $('#panel-squeeze').click();
+    press('p'); press('Enter');
+    await until(() => !$('.bc-squeeze').hidden);
+    const before = [$('.bc-hand.player .bc-cards').children.length, $('.bc-hand.banker .bc-cards').children.length];
+    press('v');
+    const step = $('.bc-squeeze-card').getAttribute('aria-label').includes('25%');
+    while (state().game.round) {
+      await until(() => !$('.bc-squeeze').hidden || !state().game.round);
+      press('o');
+    }
+    await until(() => state().history.length === 1 && $('.bc-hand.player .bc-cards').children.length >= 2);
+    return { spots: [overlaps('.bc-spot'), []], inside: [inside, true], bets: [bets, ['5', '5', '5']],
+             squeeze: [[state().settings.squeeze, before, step], [true, [0, 2], true]] };)JS"),
             json::array()) << saved();
 }
 

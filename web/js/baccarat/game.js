@@ -70,15 +70,22 @@ const rulesOf = (round) => ({ noCommission: round.noCommission === true });
 // The stake of a coup that cannot be used, when it is one the table allows.
 const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
 
+/** The hand whose cards the player squeezes: the one with the larger bet, none on equal bets. */
+export function squeezeSide(bets) {
+  const player = bets.player ?? 0, banker = bets.banker ?? 0;
+  return player > banker ? 'player' : banker > player ? 'banker' : null;
+}
+
 export class BaccaratGame {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
     this.random = random;
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
     this.state = new TableState({
       storage, storeKey: STORE_KEY, log, evening, takeOf: (r) => expectedTake([r]),
-      settings: { chip: 5, noCommission: false },
+      settings: { chip: 5, noCommission: false, squeeze: false },
       stats: { playerWins: 0, bankerWins: 0, ties: 0, naturals: 0, biggestWin: 0, shoes: 0 },
-      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v), noCommission: (v) => typeof v === 'boolean' },
+      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v), noCommission: (v) => typeof v === 'boolean',
+        squeeze: (v) => typeof v === 'boolean' },
     });
     this.slip = new BetSlip({
       bankroll: () => this.state.bankroll,
@@ -107,6 +114,9 @@ export class BaccaratGame {
   // keeps the rules it was staked under.
   get noCommission() { return this.state.settings.noCommission; }
   setNoCommission(on) { return this.state.setSetting('noCommission', on === true); }
+  // The squeeze is only how the cards are shown: the coup is drawn whole either way.
+  get squeeze() { return this.state.settings.squeeze; }
+  setSqueeze(on) { return this.state.setSetting('squeeze', on === true); }
 
   // The shoe carries on after a reload with the cards already seen taken out
   // and the rest shuffled afresh: from the player's seat that is the same shoe,

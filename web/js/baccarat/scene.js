@@ -69,9 +69,10 @@ export async function createBaccaratScene(host) {
   const slots = (coup, id, count) => dealOrder(coup).slice(0, count).map(([side, i]) =>
     ({ key: `${id}:${side}${i}`, card: coup[side][i], ...cardPlace(side, i), turnAfter: true }));
 
-  const setTotals = (coup, count, settled) => {
+  // `down` holds the cards still face down ("player0"), which count for nothing yet.
+  const setTotals = (coup, count, settled, down = new Set()) => {
     for (const side of ['player', 'banker']) {
-      const shown = coup ? dealOrder(coup).slice(0, count).filter(([s]) => s === side).map(([, i]) => coup[side][i]) : [];
+      const shown = coup ? dealOrder(coup).slice(0, count).filter(([s, i]) => s === side && !down.has(`${s}${i}`)).map(([, i]) => coup[side][i]) : [];
       const won = settled && (coup.winner === side || coup.winner === 'tie');
       totals[side].set(shown.length ? String(handTotal(shown)) : '', won ? 'gold' : '');
     }
@@ -99,16 +100,31 @@ export async function createBaccaratScene(host) {
 
     /**
      * Deals `coup` in the real order, each card turned as it lands, the
-     * totals following; a pause before the third cards. `onStep(n)` runs
-     * once the first n cards are face up.
+     * totals following; a pause before the third cards. `onStep(n, down)`
+     * runs once the first n cards are dealt, `down` the ones still face down.
+     * With `squeeze` ('player' or 'banker') that hand's cards stay face down
+     * until `turn(side, index)` resolves: the first two once four cards are
+     * out, a third card as it lands.
      */
-    async deal(coup, id, { onCard = null, onStep = null } = {}) {
+    async deal(coup, id, { onCard = null, onStep = null, squeeze = null, turn = null } = {}) {
       const order = dealOrder(coup);
+      const down = new Set(squeeze ? order.filter(([s]) => s === squeeze).map(([s, i]) => `${s}${i}`) : []);
+      const now = (n) => slots(coup, id, n).map((slot, k) => (down.has(order[k].join(''))
+        ? { ...slot, card: null, faceUp: false, turnAfter: false } : slot));
       for (let n = 1; n <= order.length; n++) {
         if (n === 5) await scene.motion.wait(450);
-        await scene.show(slots(coup, id, n), { onCard });
-        setTotals(coup, n, false);
-        onStep?.(n);
+        await scene.show(now(n), { onCard });
+        setTotals(coup, n, false, down);
+        onStep?.(n, down);
+        if (n < 4) continue;
+        for (const [side, i] of order.slice(0, n)) {
+          if (!down.has(`${side}${i}`)) continue;
+          await turn(side, i);
+          down.delete(`${side}${i}`);
+          await scene.show(now(n), { onCard });
+          setTotals(coup, n, false, down);
+          onStep?.(n, down);
+        }
       }
       setTotals(coup, Infinity, true);
     },

@@ -506,6 +506,18 @@ const EN = {
   'baccarat.dragonPays': 'natural win 1 to 1; win by 9: 30, 8: 10, 7: 6, 6: 4, 5: 2, 4: 1 to 1',
   'baccarat.naturalTieBack': 'a natural tie',
   'help.baccarat.5': 'Side bets: Dragon Bonus on the Player or the Banker wins even money on a natural win, comes back on a natural tie, and on any other win pays by the margin: 30 to 1 for 9 points, 10 for 8, 6 for 7, 4 for 6, 2 for 5, 1 for 4; a smaller margin loses. Either pair pays 5 to 1 when the first two cards of either hand are a pair. No commission, chosen in Settings, pays a winning Banker bet 1 to 1, but 1 to 2 on a win with 6.',
+  // The squeeze at baccarat: the player turns the cards of the hand they backed most.
+  'baccarat.squeeze': 'The squeeze',
+  'baccarat.squeezeNote': 'When your larger bet is on Player or on Banker, that hand\'s cards arrive face down and you turn each one yourself.',
+  'baccarat.squeezeOn': 'The squeeze from the next coup: the hand you back most comes face down for you to turn.',
+  'baccarat.squeezeOff': 'No squeeze from the next coup: every card is turned as it lands.',
+  'baccarat.squeezeTitle': '{who}: card {n}, face down',
+  'baccarat.squeezeSay': '{who}\'s card {n} is face down: drag it up, press V to turn it a little or O to turn it over.',
+  'baccarat.squeezeHow': 'Drag the card up, or press V to turn it a little.',
+  'baccarat.squeezeCard': '{who}\'s card, turned {percent}%: turn it further',
+  'baccarat.squeezeStep': 'Turn the squeezed card a little',
+  'baccarat.squeezeAll': 'Turn it over',
+  'help.baccarat.6': 'The squeeze, chosen in Settings: when your larger bet is on Player or on Banker, that hand\'s cards come face down and wait for you. Drag a card up to turn it slowly, press V to turn it a step, or O to turn it over. The coup is already dealt: the squeeze only chooses how you see it.',
 };
 
 const english = new Intl.PluralRules('en');
