@@ -161,9 +161,9 @@ squeezeBox.className = 'bc-squeeze';
 squeezeBox.hidden = true;
 squeezeBox.setAttribute('aria-labelledby', 'bc-squeeze-title');
 squeezeBox.innerHTML = `<h2 id="bc-squeeze-title"></h2>
-  <button type="button" class="bc-squeeze-card"><span class="card-face"></span><span class="cover"></span></button>
+  <button type="button" class="bc-squeeze-card" aria-keyshortcuts="V"><span class="card-face" aria-hidden="true"></span><span class="cover"></span></button>
   <p class="note"></p>
-  <button type="button" class="btn bc-squeeze-all"><span></span> <kbd aria-hidden="true">O</kbd></button>`;
+  <button type="button" class="btn bc-squeeze-all" aria-keyshortcuts="O"><span></span> <kbd aria-hidden="true">O</kbd></button>`;
 frame.stage.append(squeezeBox);
 const squeezeCard = squeezeBox.querySelector('.bc-squeeze-card');
 squeezeBox.querySelector('.note').textContent = t('baccarat.squeezeHow');
