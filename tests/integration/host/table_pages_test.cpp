@@ -480,10 +480,13 @@ TEST_F(TablePage, TheSmallestWindowKeepsTheControlsApartAndTheOptionsWork) {
   gtk_widget_set_size_request(GTK_WIDGET(window), 900, 600);
   gtk_window_set_default_size(window, 900, 600);
   constexpr const char* kOverlaps = R"JS(
-    const overlaps = (selector) => {
+    // Boxes that cross, or with `round` discs nearer than their radii.
+    const overlaps = (selector, round = false) => {
       const boxes = [...document.querySelectorAll(selector)].map((b) => [b.textContent.trim(), b.getBoundingClientRect()]);
-      return boxes.flatMap(([n, a], i) => boxes.slice(i + 1).filter(([, b]) => a.left < b.right - 0.5 && b.left < a.right - 0.5 &&
-        a.top < b.bottom - 0.5 && b.top < a.bottom - 0.5).map(([m]) => `${n}/${m}`));
+      const centre = (r) => [r.left + r.width / 2, r.top + r.height / 2];
+      const cross = (a, b) => (round ? Math.hypot(...centre(a).map((v, k) => v - centre(b)[k])) < (a.width + b.width) / 2 - 0.5
+        : a.left < b.right - 0.5 && b.left < a.right - 0.5 && a.top < b.bottom - 0.5 && b.top < a.bottom - 0.5);
+      return boxes.flatMap(([n, a], i) => boxes.slice(i + 1).filter(([, b]) => cross(a, b)).map(([m]) => `${n}/${m}`));
     };)JS";
   openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
   ASSERT_TRUE(test::waitFor([&] { return test::runJS(view(), "return innerWidth;", 5) == "900"; }, 30));
@@ -494,7 +497,7 @@ TEST_F(TablePage, TheSmallestWindowKeepsTheControlsApartAndTheOptionsWork) {
     const limit = [$('.rl-spread output').value, fewer.getAttribute('aria-disabled'), $('.message').textContent.includes('fewest')];
     const box = $('#panel-la-partage');
     box.click();
-    return { track: [overlaps('.rl-track-num'), []], limit: [limit, ['±1', 'true', true]],
+    return { track: [overlaps('.rl-track-num', true), []], limit: [limit, ['±1', 'true', true]],
              partage: [[state().settings.laPartage, $('.message').textContent.includes('La Partage')], [true, true]] };)JS"),
             json::array()) << saved();
 
