@@ -65,8 +65,13 @@ constexpr PageKey kBaccarat[] = {
     {"t", N_("Bet on a tie"), kBets},
     {"q", N_("Bet on a player pair"), kBets},
     {"w", N_("Bet on a banker pair"), kBets},
+    {"a", N_("Bet on the Dragon Bonus for the player"), kBets},
+    {"e", N_("Bet on either pair"), kBets},
+    {"d", N_("Bet on the Dragon Bonus for the banker"), kBets},
     {"Return", N_("Deal"), kPlay},
     {"g", N_("Bet again and deal"), kPlay},
+    {"v", N_("Turn the squeezed card a little"), kPlay},
+    {"f", N_("Turn the squeezed card over"), kPlay},
     VELMAR_EVERY_TABLE,
 };
 

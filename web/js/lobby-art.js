@@ -101,9 +101,9 @@ const upper = (text) => text.toLocaleUpperCase();
 
 function baccarat() {
   // A label longer than the box (another language's word) is narrowed to its width.
-  const fit = (label) => (label.length > 9 ? ' textLength="84" lengthAdjust="spacingAndGlyphs"' : '');
+  const fit = (label) => (label.length > 8 ? ' textLength="84" lengthAdjust="spacingAndGlyphs"' : '');
   const box = (x, label, colour) => `<rect x="${x}" y="168" width="86" height="54" rx="10" fill="none" stroke="${colour}" stroke-width="2"/>
-    <text x="${x + 43}" y="235" text-anchor="middle" font-family="Manrope" font-weight="800" font-size="10" fill="${colour}" letter-spacing="2"${fit(label)}>${label}</text>`;
+    <text x="${x + 43}" y="235" text-anchor="middle" font-family="Manrope" font-weight="800" font-size="11" fill="${colour}" letter-spacing="2"${fit(label)}>${label}</text>`;
   return `<svg viewBox="0 0 400 300" role="img" aria-label="${t('art.baccarat')}">
     ${defs('c')}<defs><filter id="shadow-c"><feDropShadow dx="0" dy="2" stdDeviation="2" flood-opacity="0.5"/></filter></defs>
     ${ovalTable('c')}

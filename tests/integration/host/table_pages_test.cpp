@@ -412,7 +412,7 @@ const PlayedRound kRounds[] = {
      // Late surrender turned on in Settings; the next deal, G, is dealt with
      // it, from that shoe, not a fresh one.
      R"JS(
-    $('#panel-option-surrender').click();
+    $('#panel-surrender').click();
     const next = state().game.shoe.cards.slice(0, 8);
     press('g');
     await until(() => state().game.round || state().stats.rounds === 2);
@@ -526,6 +526,58 @@ TEST_F(TablePage, RouletteFavouritesStatisticsAndBaccaratRoadsSurviveAReload) {
   // The shoe carries on: the same coups on the roads and as many cards still to come.
   reloadFromTheStore("return { roads: [$('.bc-derived-text').textContent, " + json::parse(roads).at(2).dump() +
                      "], shoe: [$('.bc-shoe').textContent, " + json::parse(roads).at(3).dump() + "] };");
+}
+
+// At the smallest window the racetrack's numbers and the baccarat spots lie
+// clear of one another; the options and the new bets are wired into the
+// pages: the spread's stepper says why at its limit, La Partage is chosen in
+// Settings and kept, the side bets take their keys, and the squeeze holds the
+// player's cards face down until they are turned.
+TEST_F(TablePage, TheSmallestWindowKeepsTheControlsApartAndTheOptionsWork) {
+  gtk_widget_set_size_request(GTK_WIDGET(window), 900, 600);
+  gtk_window_set_default_size(window, 900, 600);
+  constexpr const char* kOverlaps = R"JS(
+    // Boxes that cross, or with `round` discs nearer than their radii.
+    const overlaps = (selector, round = false) => {
+      const boxes = [...document.querySelectorAll(selector)].map((b) => [b.textContent.trim(), b.getBoundingClientRect()]);
+      const centre = (r) => [r.left + r.width / 2, r.top + r.height / 2];
+      const cross = (a, b) => (round ? Math.hypot(...centre(a).map((v, k) => v - centre(b)[k])) < (a.width + b.width) / 2 - 0.5
+        : a.left < b.right - 0.5 && b.left < a.right - 0.5 && a.top < b.bottom - 0.5 && b.top < a.bottom - 0.5);
+      return boxes.flatMap(([n, a], i) => boxes.slice(i + 1).filter(([, b]) => cross(a, b)).map(([m]) => `${n}/${m}`));
+    };)JS";
+  openSeeded("roulette-3d.html", "roulette-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
+  ASSERT_TRUE(test::waitFor([&] { return test::runJS(view(), "return innerWidth;", 5) == "900"; }, 30));
+  EXPECT_EQ(mismatches(std::string(kOverlaps) + R"JS(
+    const fewer = $('.rl-spread-step');
+    fewer.click();
+    fewer.click();
+    const limit = [$('.rl-spread output').value, fewer.getAttribute('aria-disabled'), $('.message').textContent.includes('fewest')];
+    const box = $('#panel-la-partage');
+    box.click();
+    return { track: [overlaps('.rl-track-num', true), []], limit: [limit, ['±1', 'true', true]],
+             partage: [[state().settings.laPartage, $('.message').textContent.includes('La Partage')], [true, true]] };)JS"),
+            json::array()) << saved();
+
+  openSeeded("baccarat-3d.html", "baccarat-royale.v1", ".meter.bankroll .value", ".meter.bet .value");
+  EXPECT_EQ(mismatches(std::string(kOverlaps) + R"JS(
+    click(5); press('a'); press('e'); press('d');
+    const inside = [...document.querySelectorAll('.bc-spot')].every((b) => b.getBoundingClientRect().bottom <= innerHeight);
+    const bets = ['dragonPlayer', 'eitherPair', 'dragonBanker'].map((k) => $(`.bc-spot.${k} .amount`).textContent);
+    // The squeeze: the player's cards wait face down, unsaid, while the banker's are turned.
+    $('#panel-squeeze').click();
+    press('p'); press('Enter');
+    await until(() => !$('.bc-squeeze').hidden);
+    const before = [$('.bc-hand.player .bc-cards').children.length, $('.bc-hand.banker .bc-cards').children.length];
+    press('v');
+    const step = $('.bc-squeeze-card').getAttribute('aria-label').includes('25%');
+    while (state().game.round) {
+      await until(() => !$('.bc-squeeze').hidden || !state().game.round);
+      press('f');
+    }
+    await until(() => state().history.length === 1 && $('.bc-hand.player .bc-cards').children.length >= 2);
+    return { spots: [overlaps('.bc-spot'), []], inside: [inside, true], bets: [bets, ['5', '5', '5']],
+             squeeze: [[state().settings.squeeze, before, step], [true, [0, 2], true]] };)JS"),
+            json::array()) << saved();
 }
 
 // A spin at roulette, then the lobby: the roulette card draws its chart and

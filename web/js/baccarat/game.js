@@ -20,7 +20,8 @@ export const STORE_KEY = 'baccarat-royale.v1';
 export const DECKS = 8;
 // The cut card goes in sixteen cards from the back, as dealers place it.
 export const PENETRATION = 1 - 16 / (52 * DECKS);
-export const SPOT_MAX = Object.freeze({ player: 5000, banker: 5000, tie: 500, playerPair: 500, bankerPair: 500 });
+export const SPOT_MAX = Object.freeze({ player: 5000, banker: 5000, tie: 500, playerPair: 500, bankerPair: 500,
+  dragonPlayer: 500, dragonBanker: 500, eitherPair: 500 });
 export const TABLE_MIN = 1;
 export const TABLE_MAX = 10000;
 
@@ -47,6 +48,7 @@ const COUP_FIELDS = ['player', 'banker', 'playerTotal', 'bankerTotal', 'winner',
 // cards, gives exactly that coup, and its stake is the one its bets took.
 function isRound(p) {
   if (!isPlainObject(p) || !isPlainObject(p.bets) || !isPlainObject(p.coup) || !isCount(p.returned) || !isPlainObject(p.paid)) return false;
+  if (p.noCommission !== undefined && typeof p.noCommission !== 'boolean') return false;
   const chips = Object.entries(p.bets);
   if (!chips.length || !chips.every(([k, v]) => BET_KINDS.includes(k) && isCount(v, SPOT_MAX[k]) && v > 0)) return false;
   const total = chips.reduce((a, [, v]) => a + v, 0);
@@ -61,8 +63,18 @@ function isRound(p) {
   return cards.length === 0 && COUP_FIELDS.every((k) => JSON.stringify(again[k]) === JSON.stringify(coup[k]));
 }
 
+// The rules a coup was dealt under: no commission only where the round says
+// so, as a round saved before the option had none.
+const rulesOf = (round) => ({ noCommission: round.noCommission === true });
+
 // The stake of a coup that cannot be used, when it is one the table allows.
 const stakeOf = (p) => (isPlainObject(p) && isStake(p.staked, TABLE_MAX * CENTS_PER_CHIP) ? p.staked : 0);
+
+/** The hand whose cards the player squeezes: the one with the larger bet, none on equal bets. */
+export function squeezeSide(bets) {
+  const player = bets.player ?? 0, banker = bets.banker ?? 0;
+  return player > banker ? 'player' : banker > player ? 'banker' : null;
+}
 
 export class BaccaratGame {
   constructor({ storage, random = defaultRandom(), log, evening = eveningStart } = {}) {
@@ -70,9 +82,10 @@ export class BaccaratGame {
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
     this.state = new TableState({
       storage, storeKey: STORE_KEY, log, evening, takeOf: (r) => expectedTake([r]),
-      settings: { chip: 5 },
+      settings: { chip: 5, noCommission: false, squeeze: false },
       stats: { playerWins: 0, bankerWins: 0, ties: 0, naturals: 0, biggestWin: 0, shoes: 0 },
-      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v) },
+      validate: { chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v), noCommission: (v) => typeof v === 'boolean',
+        squeeze: (v) => typeof v === 'boolean' },
     });
     this.slip = new BetSlip({
       bankroll: () => this.state.bankroll,
@@ -97,6 +110,13 @@ export class BaccaratGame {
   get results() { return this.shoeState.results; }
   get cardsLeft() { return this.shoe.remaining; }
   get burned() { return this.shoeState.burned; }
+  // The banker paid even money, half on a win with six; a coup already out
+  // keeps the rules it was staked under.
+  get noCommission() { return this.state.settings.noCommission; }
+  setNoCommission(on) { return this.state.setSetting('noCommission', on === true); }
+  // The squeeze is only how the cards are shown: the coup is drawn whole either way.
+  get squeeze() { return this.state.settings.squeeze; }
+  setSqueeze(on) { return this.state.setSetting('squeeze', on === true); }
 
   // The shoe carries on after a reload with the cards already seen taken out
   // and the rest shuffled afresh: from the player's seat that is the same shoe,
@@ -160,14 +180,15 @@ export class BaccaratGame {
     if (this.shoe.needsShuffle) { this.newShoe(); shuffled = true; }
     const coup = playCoup(() => this.shoe.draw());
     const bets = Object.fromEntries(Object.entries(chips).map(([k, v]) => [k, v * CENTS_PER_CHIP]));
-    const paid = settle(bets, coup);
+    const rules = { noCommission: this.noCommission };
+    const paid = settle(bets, coup, rules);
     const returned = Object.values(paid).reduce((a, b) => a + b, 0);
     this.shoeState.dealt = this.shoe.cards.slice(0, this.shoe.dealt);
     const fresh = this.freshShoe;
     this.freshShoe = false;
     const ok = this.state.change((s) => {
       s.bankroll -= staked;
-      s.game.round = { coup, bets: chips, staked, returned, paid };
+      s.game.round = { coup, bets: chips, staked, returned, paid, ...(rules.noCommission ? { noCommission: true } : {}) };
       s.game.lastBets = chips;
       s.game.shoe = structuredClone(this.shoeState);
       if (fresh) s.stats.shoes += 1;
@@ -176,7 +197,7 @@ export class BaccaratGame {
       this.slip.bets = new Map(Object.entries(chips));
       return { ok: false, reason: t('refuse.notTaken') };
     }
-    return { ok: true, coup, staked, returned, paid, shuffled };
+    return { ok: true, coup, staked, returned, paid, shuffled, ...(rules.noCommission ? { noCommission: true } : {}) };
   }
 
   settle() {
@@ -184,8 +205,9 @@ export class BaccaratGame {
     if (!p) return null;
     let paid;
     let returned;
+    const rules = rulesOf(p);
     try {
-      paid = settle(Object.fromEntries(Object.entries(p.bets).map(([k, v]) => [k, v * CENTS_PER_CHIP])), p.coup);
+      paid = settle(Object.fromEntries(Object.entries(p.bets).map(([k, v]) => [k, v * CENTS_PER_CHIP])), p.coup, rules);
       returned = Object.values(paid).reduce((a, b) => a + b, 0);
       if (!Number.isSafeInteger(p.staked) || p.staked < 0) throw new RangeError(`stake ${p.staked}`);
     } catch (e) {
@@ -198,10 +220,11 @@ export class BaccaratGame {
     this.shoeState.results.push(result);
     // The round record the lobby reads (each bet by kind, the chips after it),
     // with the coup where the table's readers have always found it.
-    const record = recordOf({ coup, bets: p.bets, paid }, this.state.bankroll + returned);
-    const entry = { ...result, player: coup.player, banker: coup.banker, playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, ...record };
+    const record = recordOf({ coup, bets: p.bets, paid, ...rules }, this.state.bankroll + returned);
+    const entry = { ...result, player: coup.player, banker: coup.banker, playerTotal: coup.playerTotal, bankerTotal: coup.bankerTotal, ...record,
+      ...(rules.noCommission ? { noCommission: true } : {}) };
     const stats = { [{ player: 'playerWins', banker: 'bankerWins', tie: 'ties' }[coup.winner]]: 1, naturals: coup.natural ? 1 : 0 };
     this.state.settle({ record, entry, stats, game: { shoe: structuredClone(this.shoeState) } });
-    return { coup, bets: p.bets, staked: p.staked, returned, paid };
+    return { coup, bets: p.bets, staked: p.staked, returned, paid, ...(rules.noCommission ? { noCommission: true } : {}) };
   }
 }

@@ -13,10 +13,14 @@ const HAND_Z = -0.2;
 const HAND_X = { player: -0.47, banker: 0.47 };
 const AREA_Z = 0.4;
 const AREA_D = 0.22;
+// The table's chosen rules, as the felt and the buttons show the banker's pay.
+export const tableRules = { noCommission: false };
 // What each spot pays, as the felt and the betting buttons say it.
 export const PAYS = {
   playerPair: () => t('odds', { odds: 11 }), player: () => t('odds', { odds: 1 }), tie: () => t('odds', { odds: 8 }),
-  banker: () => t('baccarat.bankerOdds'), bankerPair: () => t('odds', { odds: 11 }),
+  banker: () => t(tableRules.noCommission ? 'baccarat.bankerNoCommissionOdds' : 'baccarat.bankerOdds'),
+  bankerPair: () => t('odds', { odds: 11 }),
+  dragonPlayer: () => t('baccarat.dragonOdds'), dragonBanker: () => t('baccarat.dragonOdds'), eitherPair: () => t('odds', { odds: 5 }),
 };
 const upper = (text) => text.toLocaleUpperCase();
 export const AREAS = {
@@ -65,9 +69,10 @@ export async function createBaccaratScene(host) {
   const slots = (coup, id, count) => dealOrder(coup).slice(0, count).map(([side, i]) =>
     ({ key: `${id}:${side}${i}`, card: coup[side][i], ...cardPlace(side, i), turnAfter: true }));
 
-  const setTotals = (coup, count, settled) => {
+  // `down` holds the cards still face down ("player0"), which count for nothing yet.
+  const setTotals = (coup, count, settled, down = new Set()) => {
     for (const side of ['player', 'banker']) {
-      const shown = coup ? dealOrder(coup).slice(0, count).filter(([s]) => s === side).map(([, i]) => coup[side][i]) : [];
+      const shown = coup ? dealOrder(coup).slice(0, count).filter(([s, i]) => s === side && !down.has(`${s}${i}`)).map(([, i]) => coup[side][i]) : [];
       const won = settled && (coup.winner === side || coup.winner === 'tie');
       totals[side].set(shown.length ? String(handTotal(shown)) : '', won ? 'gold' : '');
     }
@@ -95,16 +100,31 @@ export async function createBaccaratScene(host) {
 
     /**
      * Deals `coup` in the real order, each card turned as it lands, the
-     * totals following; a pause before the third cards. `onStep(n)` runs
-     * once the first n cards are face up.
+     * totals following; a pause before the third cards. `onStep(n, down)`
+     * runs once the first n cards are dealt, `down` the ones still face down.
+     * With `squeeze` ('player' or 'banker') that hand's cards stay face down
+     * until `turn(side, index)` resolves: the first two once four cards are
+     * out, a third card as it lands.
      */
-    async deal(coup, id, { onCard = null, onStep = null } = {}) {
+    async deal(coup, id, { onCard = null, onStep = null, squeeze = null, turn = null } = {}) {
       const order = dealOrder(coup);
+      const down = new Set(squeeze ? order.filter(([s]) => s === squeeze).map(([s, i]) => `${s}${i}`) : []);
+      const now = (n) => slots(coup, id, n).map((slot, k) => (down.has(order[k].join(''))
+        ? { ...slot, card: null, faceUp: false, turnAfter: false } : slot));
       for (let n = 1; n <= order.length; n++) {
         if (n === 5) await scene.motion.wait(450);
-        await scene.show(slots(coup, id, n), { onCard });
-        setTotals(coup, n, false);
-        onStep?.(n);
+        await scene.show(now(n), { onCard });
+        setTotals(coup, n, false, down);
+        onStep?.(n, down);
+        if (n < 4) continue;
+        for (const [side, i] of order.slice(0, n)) {
+          if (!down.has(`${side}${i}`)) continue;
+          await turn(side, i);
+          down.delete(`${side}${i}`);
+          await scene.show(now(n), { onCard });
+          setTotals(coup, n, false, down);
+          onStep?.(n, down);
+        }
       }
       setTotals(coup, Infinity, true);
     },
@@ -117,6 +137,8 @@ export async function createBaccaratScene(host) {
     async settle(bets, paid) {
       const steps = Object.entries(bets).map(([k, chips]) => {
         const back = paid?.[k] ?? 0, stake = chips * CENTS_PER_CHIP;
+        // The side bets off the felt keep their chips on their buttons.
+        if (!spots[k]) return null;
         if (back === 0) return spots[k].take();
         return spots[k].pay(Math.floor((back - stake) / CENTS_PER_CHIP));
       });

@@ -75,7 +75,7 @@ const table = openTable({
     keys: [{ key: `${t('key.space')} / B`, what: t('blackjack.spot') },
       { key: 'F', what: t('blackjack.spot.twentyOnePlusThree') }, { key: 'A', what: t('blackjack.spot.perfectPairs') }],
     options: [{ id: 'surrender', label: t('blackjack.option.surrender'), checked: () => game.state.settings.surrender,
-      change: (on) => { game.setSurrender(on); render(); } }],
+      set: (on) => { game.setSurrender(on); render(); return ''; } }],
   },
 });
 const { frame, sound } = table;

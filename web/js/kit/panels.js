@@ -38,8 +38,11 @@ export function dialog(className, title, ...body) {
  *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027; or a function giving them when the sheet opens
  *     limits: 'text',
  *     keys: [{ key: 'P', what: 'Bet on the player' }],  // the table's own besides its buttons
- *     options: [{ id: 'surrender', label, checked: () => on, change: (on) => {} }],  // the table's own choices
+ *     options: [{ id, label, note, checked: () => bool, set: (on) => text or null }],  // the table's own rules
  *   });
+ *
+ * A table's option is a checkbox in Settings; `set` says what changed (for
+ * the message line) or returns null when the choice was not kept.
  *
  * Keys: ? or F1 for help, L for the history; the settings have a button only.
  */
@@ -68,17 +71,23 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const dayNote = el('p', { class: 'note', id: 'panel-day-note' });
   dayLimit.setAttribute('aria-describedby', dayNote.id);
   // A table's own choices hold at that table only, apart from the casino-wide ones.
-  const boxes = options.map((o) => {
-    const box = el('input', { type: 'checkbox', id: `panel-option-${o.id}`, checked: o.checked() });
-    box.addEventListener('change', () => o.change(box.checked));
-    return box;
+  const choices = options.map((o) => {
+    const box = el('input', { type: 'checkbox', id: `panel-${o.id}` });
+    if (o.note) box.setAttribute('aria-describedby', `panel-${o.id}-note`);
+    box.addEventListener('change', () => {
+      const said = o.set(box.checked);
+      if (said === null) box.checked = o.checked();
+      else if (said) frame.say(said);
+    });
+    return { o, box, row: el('div', { class: 'option' }, el('label', {}, box, ` ${o.label}`),
+      ...(o.note ? [el('p', { class: 'note', id: `panel-${o.id}-note`, text: o.note })] : [])) };
   });
-  const own = options.length ? [el('fieldset', {}, el('legend', { text: t('panel.tableOptions') }),
-    ...options.map((o, i) => el('label', {}, boxes[i], ` ${o.label}`)))] : [];
+  const tableChoices = choices.length
+    ? [el('fieldset', { class: 'table-options' }, el('legend', { text: t('panel.tableOptions') }), ...choices.map((c) => c.row))] : [];
   const settings = dialog('settings-panel', t('panel.settings'), el('div', { class: 'panel-body' },
-    el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
+    ...tableChoices, el('p', { class: 'note', text: t('panel.settingsNote') }), speed,
     el('label', { for: 'panel-volume', text: t('panel.volume') }), volume,
-    el('label', {}, mute, ` ${t('panel.mute')}`), ...own, reality,
+    el('label', {}, mute, ` ${t('panel.mute')}`), reality,
     el('label', { for: dayLimit.id, text: t('panel.dayLimit') }), dayLimit, dayNote));
   const showDay = () => { dayNote.textContent = t('panel.dayNet', { result: formatSigned(player.dayNet()) }); };
 
@@ -139,7 +148,7 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
   const showSettings = () => {
     mute.checked = sound.muted;
     showDay();
-    options.forEach((o, i) => { boxes[i].checked = o.checked(); });
+    for (const c of choices) c.box.checked = c.o.checked();
     open(settings);
   };
 

@@ -3,7 +3,8 @@
 // the layout's spots, the spin drawn before the wheel turns, settlement and
 // the persisted state. The page draws what this holds; node tests drive it
 // with a fake storage and a seeded random source.
-import { BETS, WHEEL, settle, callBet, neighboursBet, hotAndCold, colorOf, isPocket, NEIGHBOURS_MAX } from '../rules/roulette.js';
+import { BETS, WHEEL, settle, callBet, neighboursBet, hotAndCold, colorOf, isPocket, NEIGHBOURS_MAX, finaleEnPlein,
+  finaleACheval } from '../rules/roulette.js';
 import { addSpin, readSpins, spinStats } from '../rules/spins.js';
 import { saveFavourite, removeFavourite, findFavourite, readFavourites, favouriteName, FAVOURITES_MAX, NAME_MAX,
   FAVOURITES_SCAN } from '../kit/favourites.js';
@@ -56,18 +57,23 @@ export const spotOf = (kind, numbers) => {
   return bet ? spotId(bet) : null;
 };
 
-// Each bet of a slip of {spot: chips} settled on `number`, in cents.
-export function settleEach(bets, number) {
+// Each bet of a slip of {spot: chips} settled on `number`, in cents; `rules`
+// says whether La Partage applies.
+export function settleEach(bets, number, rules = {}) {
   return Object.entries(bets).map(([spot, chips]) => {
     const bet = SPOTS.get(spot);
     if (!bet) throw new RangeError(`roulette: no spot named ${spot}`);
     const staked = chips * CENTS_PER_CHIP;
-    return { spot, kind: bet.kind, numbers: bet.numbers, staked, returned: settle({ ...bet, stake: staked }, number) };
+    return { spot, kind: bet.kind, numbers: bet.numbers, staked, returned: settle({ ...bet, stake: staked }, number, rules) };
   });
 }
 
 // Chips returned (in cents) by a whole slip of {spot: chips} on `number`.
-export const settleSlip = (bets, number) => settleEach(bets, number).reduce((s, b) => s + b.returned, 0);
+export const settleSlip = (bets, number, rules = {}) => settleEach(bets, number, rules).reduce((s, b) => s + b.returned, 0);
+
+// The rules a spin was played under: La Partage only where the round says so,
+// as a round saved before the option had none.
+const rulesOf = (round) => ({ laPartage: round.laPartage === true });
 
 const isSpot = (spot) => SPOTS.has(spot);
 // The racetrack's neighbours until the player chooses another spread: two either side.
@@ -80,6 +86,7 @@ const isSlip = (bets) => bets && typeof bets === 'object' && !Array.isArray(bets
 // layout could take whose stake is the one taken from the chips.
 function isRound(p) {
   if (!isPlainObject(p) || !isPocket(p.number) || !isPlainObject(p.bets) || !isSlip(p.bets) || !isCount(p.returned)) return false;
+  if (p.laPartage !== undefined && typeof p.laPartage !== 'boolean') return false;
   const chips = Object.entries(p.bets).map(([spot, n]) => (n <= SPOT_MAX[SPOTS.get(spot).kind] ? n : Infinity));
   const total = chips.reduce((a, b) => a + b, 0);
   return total > 0 && total <= TABLE_MAX && p.staked === total * CENTS_PER_CHIP;
@@ -93,11 +100,12 @@ export class RouletteGame {
     this.random = random;
     this.state = new TableState({
       storage, storeKey: STORE_KEY, historyLimit: HISTORY_LIMIT, log, evening, takeOf: (r) => expectedTake([r]),
-      settings: { chip: 5, spread: NEIGHBOURS_SPREAD },
+      settings: { chip: 5, spread: NEIGHBOURS_SPREAD, laPartage: false },
       stats: { biggestWin: 0 },
       validate: {
         chip: (v) => [1, 5, 25, 100, 500, 1000].includes(v),
         spread: (v) => Number.isInteger(v) && v >= 1 && v <= NEIGHBOURS_MAX,
+        laPartage: (v) => typeof v === 'boolean',
       },
     });
     this.log = log ?? ((line) => console.warn(`Velmar Casino: ${line}`));
@@ -146,6 +154,11 @@ export class RouletteGame {
   get spread() { return this.state.settings.spread; }
   setSpread(spread) { return this.state.setSetting('spread', spread); }
 
+  // French rules: zero gives back half of every even chance. A spin already
+  // rolling keeps the rules it was staked under.
+  get laPartage() { return this.state.settings.laPartage; }
+  setLaPartage(on) { return this.state.setSetting('laPartage', on === true); }
+
   get favourites() { return readFavourites(this.state.game.favourites, isSpot); }
 
   // Keeps the chips on the layout under `name`: { ok, reason }, the reason a
@@ -186,6 +199,23 @@ export class RouletteGame {
       this.log(e.message);
       return { ok: false, reason: t('roulette.callNeedsNumber') };
     }
+    return this.placePieces(pieces);
+  }
+
+  // A finale goes down as its straights and splits, one selected chip each:
+  // en plein on one digit, à cheval on two.
+  placeFinale(first, second = null) {
+    let pieces;
+    try {
+      pieces = second === null ? finaleEnPlein(first, this.slip.chip) : finaleACheval(first, second, this.slip.chip);
+    } catch (e) {
+      this.log(e.message);
+      return { ok: false, reason: t(second === null ? 'roulette.finaleNeedsDigit' : 'roulette.finaleNeedsTwo') };
+    }
+    return this.placePieces(pieces);
+  }
+
+  placePieces(pieces) {
     const next = new Map(this.slip.bets);
     for (const piece of pieces) {
       const spot = spotId(piece);
@@ -203,10 +233,11 @@ export class RouletteGame {
     const bets = this.slip.commit();
     if (!bets) return this.slip.readiness();
     const number = WHEEL[this.random.randomInt(WHEEL.length)];
-    const returned = settleSlip(bets, number);
+    const rules = { laPartage: this.laPartage };
+    const returned = settleSlip(bets, number, rules);
     const ok = this.state.change((s) => {
       s.bankroll -= staked;
-      s.game.round = { number, bets, staked, returned };
+      s.game.round = { number, bets, staked, returned, ...(rules.laPartage ? { laPartage: true } : {}) };
       s.game.lastBets = bets;
     });
     if (!ok) {
@@ -225,19 +256,20 @@ export class RouletteGame {
       return null;
     }
     let returned;
-    try { returned = settleSlip(p.bets, p.number); } catch (e) {
+    const rules = rulesOf(p);
+    try { returned = settleSlip(p.bets, p.number, rules); } catch (e) {
       // A hand-edited save with a spot we do not know: give the stake back.
       this.log(`roulette: unreadable pending spin, stake returned: ${e.message}`);
       returned = p.staked;
     }
     let each = [];
-    try { each = settleEach(p.bets, p.number); } catch { /* already logged above */ }
+    try { each = settleEach(p.bets, p.number, rules); } catch { /* already logged above */ }
     // The round record the lobby reads (each bet by kind, the chips after it),
     // with the spin's own sums, which hold even when its bets could not be read,
     // and the number where the table's readers have always found it.
-    const record = { ...recordOf({ number: p.number, bets: each }, this.state.bankroll + returned),
-      staked: p.staked, returned, net: returned - p.staked, number: p.number };
+    const record = { ...recordOf({ number: p.number, bets: each, laPartage: rules.laPartage }, this.state.bankroll + returned),
+      staked: p.staked, returned, net: returned - p.staked, number: p.number, ...(rules.laPartage ? { laPartage: true } : {}) };
     this.state.settle({ record, game: { spins: addSpin(this.spins, p.number) } });
-    return { number: p.number, color: colorOf(p.number), staked: p.staked, returned, bets: each };
+    return { number: p.number, color: colorOf(p.number), staked: p.staked, returned, bets: each, ...(rules.laPartage ? { laPartage: true } : {}) };
   }
 }

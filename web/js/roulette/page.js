@@ -27,9 +27,15 @@ const table = openTable({
     limits: t('roulette.limits', { min: TABLE_MIN * 100, straightMax: SPOT_MAX.straight * 100,
       evenMax: SPOT_MAX.red * 100, max: TABLE_MAX * 100 }),
     describe: describeEntry,
-    rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3'), t('help.roulette.4')],
-    bets: Object.entries(PAYOUT).map(([kind, pays]) => ({
+    rules: [t('help.roulette.1'), t('help.roulette.2'), t('help.roulette.3'), t('help.roulette.4'), t('help.roulette.5')],
+    bets: [...Object.entries(PAYOUT).map(([kind, pays]) => ({
       name: t(`roulette.spot.${kind}`, { numbers: '', which: '' }).trim(), pays: t('odds', { odds: pays }), edge: houseEdge('roulette', kind).value })),
+    { name: t('roulette.partageBet'), pays: t('odds', { odds: 1 }), edge: houseEdge('roulette', 'redLaPartage').value }],
+    options: [{
+      id: 'la-partage', label: t('roulette.laPartage'), note: t('roulette.laPartageNote'),
+      checked: () => game.laPartage,
+      set: (on) => (game.setLaPartage(on) ? t(on ? 'roulette.laPartageOn' : 'roulette.laPartageOff') : null),
+    }],
   },
 });
 const { frame, sound } = table;
@@ -85,6 +91,14 @@ const track = createRacetrack(trackSide, {
       frame.say(t('roulette.placed', { name: t(`roulette.call.${name}`) }));
     }
   },
+  onRefused: (reason) => frame.say(reason, 'warn'),
+  onFinale: (first, second) => {
+    if (act(game.placeFinale(first, second))) {
+      sound.chip();
+      frame.say(t('roulette.placed', { name: second === null ? t('roulette.finaleEnPleinName', { digit: first })
+        : t('roulette.finaleAChevalName', { first: Math.min(first, second), second: Math.max(first, second) }) }));
+    }
+  },
   onNeighbours: (n) => { if (act(game.placeCall('neighbours', n))) { sound.chip(); frame.say(t('roulette.placed', { name: t('roulette.call.neighbours', { n }) })); } },
 });
 const favourites = createFavourites(trackSide, frame, {
@@ -129,7 +143,7 @@ async function spin() {
   spinning = false;
   sound.ball();
   render(done.number, bets);
-  table.finish(resultOf({ number: done.number, colour: done.color, bets: done.bets }),
+  table.finish(resultOf({ number: done.number, colour: done.color, bets: done.bets, laPartage: done.laPartage }),
     Math.min(3, Math.ceil((done.returned - done.staked) / Math.max(1, done.staked))));
 }
 
@@ -162,7 +176,7 @@ function render(winning = null, wonBets = null) {
 render();
 if (game.recovered) {
   const r = game.recovered;
-  const result = resultOf({ number: r.number, colour: r.color, bets: r.bets });
+  const result = resultOf({ number: r.number, colour: r.color, bets: r.bets, laPartage: r.laPartage });
   frame.say({ ...result, lines: [t('roulette.recovered'), ...result.lines] });
 } else {
   table.greet(t('roulette.welcome'));

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The racetrack: the wheel's numbers round an oval in wheel order, for
-// neighbours bets, with the four announced bets in the middle and the
-// player's spread of neighbours below it.
+// neighbours bets, with the four announced bets in the middle, the player's
+// spread of neighbours below it and the finales.
 import { WHEEL, RED, NEIGHBOURS_MAX, neighbours } from '../rules/roulette.js';
 import { t } from '../kit/messages.js';
+import { setUnavailable, whyUnavailable } from '../kit/table.js';
 
 // Where each wheel position sits on a stadium of the given proportions,
 // walking clockwise from zero at the right-hand end.
@@ -39,7 +40,7 @@ export function trackPositions(count = WHEEL.length, width = 100, height = 30) {
   return out;
 }
 
-export function createRacetrack(container, { onCall, onNeighbours, spread = 2, onSpread, onPreview }) {
+export function createRacetrack(container, { onCall, onNeighbours, spread = 2, onSpread, onPreview, onFinale, onRefused }) {
   const track = document.createElement('div');
   track.className = 'rl-track';
   track.setAttribute('role', 'group');
@@ -103,13 +104,41 @@ export function createRacetrack(container, { onCall, onNeighbours, spread = 2, o
     b.textContent = sign;
     b.setAttribute('aria-label', t(label));
     b.addEventListener('click', () => {
+      if (whyUnavailable(b)) { onRefused?.(whyUnavailable(b)); return; }
       const next = Math.min(NEIGHBOURS_MAX, Math.max(1, spread + by));
       if (onSpread?.(next) !== false) setSpread(next);
     });
     return b;
   };
-  stepper.append(title, step(-1, '−', 'roulette.spreadFewer'), shown, step(1, '+', 'roulette.spreadMore'));
-  container.append(track, stepper);
+  const fewer = step(-1, '−', 'roulette.spreadFewer'), more = step(1, '+', 'roulette.spreadMore');
+  stepper.append(title, fewer, shown, more);
+
+  // The finales: en plein on the first digit, à cheval on both.
+  const finales = document.createElement('div');
+  finales.className = 'rl-finales';
+  finales.setAttribute('role', 'group');
+  finales.setAttribute('aria-label', t('roulette.finales'));
+  const digits = (label, chosen) => {
+    const select = document.createElement('select');
+    select.setAttribute('aria-label', t(label));
+    for (let d = 0; d <= 9; d++) select.append(new Option(String(d), String(d), false, d === chosen));
+    return select;
+  };
+  const heading = document.createElement('span');
+  heading.className = 'label';
+  heading.textContent = t('roulette.finales');
+  heading.setAttribute('aria-hidden', 'true');
+  const first = digits('roulette.finaleFirst', 0), second = digits('roulette.finaleSecond', 3);
+  const finale = (label, both) => {
+    const b = document.createElement('button');
+    b.type = 'button';
+    b.className = 'btn rl-finale';
+    b.textContent = t(label);
+    b.addEventListener('click', () => onFinale?.(Number(first.value), both ? Number(second.value) : null));
+    return b;
+  };
+  finales.append(heading, first, finale('roulette.finaleEnPlein', false), second, finale('roulette.finaleACheval', true));
+  container.append(track, stepper, finales);
 
   let previewing = null;
   function preview(n) {
@@ -121,6 +150,8 @@ export function createRacetrack(container, { onCall, onNeighbours, spread = 2, o
   function setSpread(next) {
     spread = next;
     shown.value = `±${spread}`;
+    setUnavailable(fewer, spread <= 1 ? t('roulette.spreadLeast') : '');
+    setUnavailable(more, spread >= NEIGHBOURS_MAX ? t('roulette.spreadMost') : '');
     for (const b of buttons) b.setAttribute('aria-label', t('roulette.neighboursSpread', { n: Number(b.dataset.number), count: spread }));
     if (previewing !== null) preview(previewing);
   }
