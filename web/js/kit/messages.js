@@ -195,6 +195,8 @@ const EN = {
   'poker.win': 'Your {player} beats the dealer\'s {dealer}.',
   'poker.lose': 'The dealer\'s {dealer} beats your {player}.',
   'poker.push': 'Your {player} ties the dealer\'s {dealer}.',
+  'poker.winKicker': 'Your {player} beats the dealer\'s {dealer} on the kicker: {mine} against {theirs}.',
+  'poker.loseKicker': 'The dealer\'s {dealer} beats your {player} on the kicker: {theirs} against {mine}.',
   'poker.ante': 'Ante',
   'poker.call': 'Call',
   'poker.bonus': 'AA bonus',
