@@ -531,7 +531,7 @@ export function entry(key) {
 
 /**
  * The message under `key` with its places filled. Parameters ending in
- * `amount`, `stake`, `won`, `held`, `min`, `max` or `needed` that are numbers
+ * `amount` (or `Amount`), `stake`, `won`, `held`, `min`, `max` or `needed` that are numbers
  * are cents and are formatted as chips; `count` picks the plural form.
  */
 export function t(key, params = {}) {
@@ -551,4 +551,4 @@ export function t(key, params = {}) {
   });
 }
 
-const CENTS = /(amount|stake|won|held|min|max|Max|needed|fresh|value)$/;
+const CENTS = /(amount|Amount|stake|won|held|min|max|Max|needed|fresh|value)$/;
