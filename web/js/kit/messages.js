@@ -350,6 +350,7 @@ const EN = {
   'blackjack.mainPays': '1 to 1, a blackjack 3 to 2',
   'poker.antePays': '1 to 1 up to 100 to 1',
   'poker.bonusPays': '7 to 1 up to 100 to 1',
+  'poker.callEdge': 'Counted in the ante\'s',
 
   // The shell's reset, as its menu and shortcut read in this language.
   'broke.command': 'Table ▸ Reset Chips at This Table…',

@@ -50,7 +50,7 @@ const table = openTable({
     describe: describeEntry,
     rules: [t('help.poker.1'), t('help.poker.2'), t('help.poker.3')],
     bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
-      { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
+      { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: t('poker.callEdge') },
       { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
     keys: [{ key: t('key.space'), what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
   },
