@@ -536,6 +536,34 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
   }
 }
 
+// axe-core's WCAG 2.1 A and AA rules over the lobby and every table as the
+// player first finds them: nothing serious or critical. axe is one of the web
+// folder's test-only packages, read into the page here and never staged.
+constexpr const char* kAxe = R"JS(
+  const { violations } = await window.axe.run(document, { runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'] } });
+  return violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .flatMap((v) => v.nodes.map((n) => `${v.id}: ${n.target.join(' ')}: ${n.html.slice(0, 80)}`));
+)JS";
+
+TEST_F(TablePage, AxeFindsNothingSeriousOnAnyPage) {
+  gchar* text = nullptr;
+  ASSERT_TRUE(g_file_get_contents(VELMAR_AXE, &text, nullptr, nullptr)) << VELMAR_AXE << " is missing: run scripts/setup";
+  const std::string axe = text;
+  g_free(text);
+  for (const TableInfo& t : kTables) casino->saves().replaceAll({{t.key, kSeed}});
+  casino->open(Tables::url("velmar-casino.html"));
+  ASSERT_TRUE(test::waitFor([&] {
+    return test::runJS(view(), "return !!document.querySelector('#casino-luck')?.textContent;", 5) == "true";
+  }));
+  EXPECT_EQ(json::parse(js(axe + ";" + kAxe)), json::array()) << "velmar-casino.html";
+  for (const TableInfo& t : kTables) {
+    file = t.file, key = t.key;
+    casino->open(Tables::url(file));
+    ASSERT_TRUE(showsTable()) << file;
+    EXPECT_EQ(json::parse(js(axe + ";" + kAxe)), json::array()) << file;
+  }
+}
+
 // Not a check: with VELMAR_SCREENSHOTS naming a folder, photographs each
 // table at the smallest window and at 1920 × 1200, for docs/screenshots.
 TEST_F(TablePage, Screenshots) {
