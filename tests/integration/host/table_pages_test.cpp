@@ -495,7 +495,10 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
   EXPECT_EQ(mismatches(R"JS(
     const { formatSigned } = await module('kit/money');
     const card = $('[data-table="roulette"]');
+    // The name's link takes a click anywhere on the card, its picture and its chart too.
+    const at = (el) => { const r = el.getBoundingClientRect(); return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2); };
     return { chart: [!!card.querySelector('.chart svg[role="img"][aria-label]'), true],
+             link: [['.picture', '.chart', '.chips'].map((part) => at(card.querySelector(part))?.getAttribute('href')), Array(3).fill('roulette-3d.html')],
              evening: [card.querySelector('.evening .value').textContent, `${formatSigned(h.net)} in 1 round`],
              rounds: [$('#casino-rounds').textContent, '1 1 this evening'], net: [$('#casino-net').textContent, formatSigned(h.net)],
              take: [$('#casino-take').textContent, '0.14'], chips: [$('#casino-chips').textContent, formatChips(s.bankroll + 300000)] };)JS"),
