@@ -88,6 +88,10 @@ test('the lobby reads each table: chips, the evening, a hand in play, and the ta
     evening: { rounds: 50, net: -66600, take: 5000 },
   });
   assert.equal(storage.getItem('poker-royale.v1'), null, 'the lobby only reads');
+  // The page's own fresh start begins the evening again with the rounds, as the shell's reset does.
+  roulette.startAgain();
+  const fresh = lobbySummary(storage, since).casino;
+  assert.deepEqual([fresh.rounds, fresh.evening.rounds], [0, 0]);
 });
 
 // One round at each table, as its page plays it.

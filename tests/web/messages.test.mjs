@@ -76,6 +76,9 @@ test('each language throughout a round: its words, numbers and plural forms; Eng
         assert.doesNotMatch(text, /\{\w+\}|\b(of|over|The most|less than)\b/, `${lang}: ${text}`);
       }
       assert.ok(cardName('Qh').includes(messages['card.ranks'][10]) && cardName('Qh').includes(messages['card.suits'][2]));
+      // The lobby chart's amounts are chips, not cents.
+      const chart = t('lobby.chart', { count: 3, startAmount: 97600, endAmount: 91100, min: 85600, max: 100600 });
+      assert.ok([976, 911, 856, 1006].every((n) => chart.includes(new Intl.NumberFormat(lang).format(n))) && !/97600|91100/.test(chart), chart);
     } finally {
       setLanguage('en');
     }

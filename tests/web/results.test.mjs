@@ -103,6 +103,12 @@ test('poker names hands in plain words and reports the ante, call and AA bonus a
   const flush = play('Ah 2h Qc Qd Kh 9h 4c 8s 3h', 5, 0, false);
   assert.equal(flush.headline, 'You win 20 chips.');
   assert.match(flush.text, /Your flush, ace high beats the dealer's pair of queens\. Ante: 5 wins 10 \(pays 2 to 1\)\. Call: 10 wins 10\./);
+  // Hands that read alike name what parts them; the same kickers tie.
+  const lines = ['6s Kd 6h Qc 6d 2c 8h 9s 3d', 'Kc 3s As 3d Qh Qd 7s 7c 2h', 'Kc 3s Kh 3d Qh Qd 7s 7c 2h']
+    .map((cards) => play(cards, 5, 0, false).lines[0]);
+  assert.deepEqual(lines, ['Your pair of sixes beats the dealer\'s pair of sixes on the kicker: king against queen.',
+    'The dealer\'s two pair, queens and sevens beats your two pair, queens and sevens on the kicker: ace against king.',
+    'Your two pair, queens and sevens ties the dealer\'s two pair, queens and sevens.']);
 });
 
 test('even money pays the blackjack 1:1 at once and says so without the dealer\'s hole card', () => {

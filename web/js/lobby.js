@@ -22,15 +22,14 @@ function fillCard(card, table, summary) {
   const { id } = table;
   const picture = card.querySelector('.picture');
   if (picture && !picture.firstChild) picture.innerHTML = PICTURES[id]();
-  // The card's name is the table's; what it holds is read out as its description.
   const part = (selector, name) => {
     const el = card.querySelector(selector);
     if (el) el.id = `${id}-${name}`;
     return el;
   };
-  part('h2', 'name');
-  card.setAttribute('aria-labelledby', `${id}-name`);
-  card.removeAttribute('aria-label');
+  // The link is the table's name alone, stretched over the card, so that what
+  // it shows is what it is called; the rest of the card describes it.
+  const link = card.querySelector('h2 a');
 
   const chips = part('.chips', 'chips');
   chips.querySelector('.value').textContent = formatChips(summary.bankroll);
@@ -76,7 +75,7 @@ function fillCard(card, table, summary) {
   inPlay.hidden = !summary.inPlay;
   inPlay.textContent = summary.inPlay ? t(`lobby.inPlay.${tableById(id).round}`, { stake: summary.staked }) : '';
 
-  card.setAttribute('aria-describedby', [chips, evening, inPlay, chart]
+  link.setAttribute('aria-describedby', [chips, evening, inPlay, chart]
     .filter((el) => !el.hidden).map((el) => el.id).join(' '));
 }
 

@@ -604,7 +604,10 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
   EXPECT_EQ(mismatches(R"JS(
     const { formatSigned } = await module('kit/money');
     const card = $('[data-table="roulette"]');
+    // The name's link takes a click anywhere on the card, its picture and its chart too.
+    const at = (el) => { const r = el.getBoundingClientRect(); return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2); };
     return { chart: [!!card.querySelector('.chart svg[role="img"][aria-label]'), true],
+             link: [['.picture', '.chart', '.chips'].map((part) => at(card.querySelector(part))?.getAttribute('href')), Array(3).fill('roulette-3d.html')],
              evening: [card.querySelector('.evening .value').textContent, `${formatSigned(h.net)} in 1 round`],
              rounds: [$('#casino-rounds').textContent, '1 1 this evening'], net: [$('#casino-net').textContent, formatSigned(h.net)],
              take: [$('#casino-take').textContent, '0.14'], chips: [$('#casino-chips').textContent, formatChips(s.bankroll + 300000)] };)JS"),
@@ -642,6 +645,34 @@ TEST_F(TablePage, TheLobbyShowsTheEveningAfterARoundAtATable) {
     ASSERT_TRUE(showsLobby());
     page("await new Promise((done) => setTimeout(done, 1500)); return true;");
     photograph(std::filesystem::path(folder) / ("lobby-" + std::to_string(width) + "x" + std::to_string(height) + ".png"));
+  }
+}
+
+// axe-core's WCAG 2.1 A and AA rules over the lobby and every table as the
+// player first finds them: nothing serious or critical. axe is one of the web
+// folder's test-only packages, read into the page here and never staged.
+constexpr const char* kAxe = R"JS(
+  const { violations } = await window.axe.run(document, { runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'] } });
+  return violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .flatMap((v) => v.nodes.map((n) => `${v.id}: ${n.target.join(' ')}: ${n.html.slice(0, 80)}`));
+)JS";
+
+TEST_F(TablePage, AxeFindsNothingSeriousOnAnyPage) {
+  gchar* text = nullptr;
+  ASSERT_TRUE(g_file_get_contents(VELMAR_AXE, &text, nullptr, nullptr)) << VELMAR_AXE << " is missing: run scripts/setup";
+  const std::string axe = text;
+  g_free(text);
+  for (const TableInfo& t : kTables) casino->saves().replaceAll({{t.key, kSeed}});
+  casino->open(Tables::url("velmar-casino.html"));
+  ASSERT_TRUE(test::waitFor([&] {
+    return test::runJS(view(), "return !!document.querySelector('#casino-luck')?.textContent;", 5) == "true";
+  }));
+  EXPECT_EQ(json::parse(js(axe + ";" + kAxe)), json::array()) << "velmar-casino.html";
+  for (const TableInfo& t : kTables) {
+    file = t.file, key = t.key;
+    casino->open(Tables::url(file));
+    ASSERT_TRUE(showsTable()) << file;
+    EXPECT_EQ(json::parse(js(axe + ";" + kAxe)), json::array()) << file;
   }
 }
 

@@ -100,9 +100,11 @@ for (const spot of Object.keys(SPOT_KEYS)) {
   const b = document.createElement('button');
   b.type = 'button';
   b.className = `bc-spot ${spot}`;
-  b.innerHTML = `<span class="name"></span><span class="pays"></span><span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
+  // Spaces between the parts, so their words never run together where the spot's text is read whole.
+  b.innerHTML = `<span class="name"></span> <span class="pays"></span> <span class="amount num"></span><kbd aria-hidden="true"></kbd>`;
   b.querySelector('.name').textContent = spotName(spot);
-  b.querySelector('kbd').textContent = SPOT_KEYS[spot].toUpperCase();
+  b.querySelector('.pays').textContent = t('baccarat.pays', { odds: PAYS[spot]() });
+  b.querySelector('kbd').dataset.key = SPOT_KEYS[spot].toUpperCase();
   b.setAttribute('aria-keyshortcuts', SPOT_KEYS[spot].toUpperCase());
   b.addEventListener('click', () => table.place(spot));
   b.addEventListener('contextmenu', (e) => {

@@ -195,6 +195,8 @@ const EN = {
   'poker.win': 'Your {player} beats the dealer\'s {dealer}.',
   'poker.lose': 'The dealer\'s {dealer} beats your {player}.',
   'poker.push': 'Your {player} ties the dealer\'s {dealer}.',
+  'poker.winKicker': 'Your {player} beats the dealer\'s {dealer} on the kicker: {mine} against {theirs}.',
+  'poker.loseKicker': 'The dealer\'s {dealer} beats your {player} on the kicker: {theirs} against {mine}.',
   'poker.ante': 'Ante',
   'poker.call': 'Call',
   'poker.bonus': 'AA bonus',
@@ -386,6 +388,7 @@ const EN = {
   'blackjack.mainPays': '1 to 1, a blackjack 3 to 2',
   'poker.antePays': '1 to 1 up to 100 to 1',
   'poker.bonusPays': '7 to 1 up to 100 to 1',
+  'poker.callEdge': 'Counted in the ante\'s',
 
   // The shell's reset, as its menu and shortcut read in this language.
   'broke.command': 'Table ▸ Reset Chips at This Table…',
@@ -652,7 +655,7 @@ export function entry(key) {
 
 /**
  * The message under `key` with its places filled. Parameters ending in
- * `amount`, `stake`, `won`, `held`, `min`, `max` or `needed` that are numbers
+ * `amount` (or `Amount`), `stake`, `won`, `held`, `min`, `max` or `needed` that are numbers
  * are cents and are formatted as chips; `count` picks the plural form.
  */
 export function t(key, params = {}) {
@@ -672,4 +675,4 @@ export function t(key, params = {}) {
   });
 }
 
-const CENTS = /(amount|stake|won|held|min|max|Max|needed|fresh|value)$/;
+const CENTS = /(amount|Amount|stake|won|held|min|max|Max|needed|fresh|value)$/;

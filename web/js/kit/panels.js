@@ -35,7 +35,7 @@ export function dialog(className, title, ...body) {
  *     history: () => state.history,  // the table's newest-last round records
  *     describe: (entry) => ({ what: '17 red', bets: 'Red 5, 17 straight up 1' }),
  *     rules: ['paragraph', ...],
- *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027; or a function giving them when the sheet opens
+ *     bets: [{ name, pays, edge }],  // edge: the house's share of a stake, 0.027, or words; or a function giving them when the sheet opens
  *     limits: 'text',
  *     keys: [{ key: 'P', what: 'Bet on the player' }],  // the table's own besides its buttons
  *     options: [{ id, label, note, checked: () => bool, set: (on) => text or null }],  // the table's own rules
@@ -115,7 +115,8 @@ export function mountPanels(frame, { player, sound, history, describe, rules = [
     helpBody.replaceChildren(
       el('h3', { text: t('panel.rules') }), ...rules.map((text) => el('p', { text })),
       el('h3', { text: t('panel.payouts') }),
-      table([t('panel.bet'), t('panel.pays'), t('panel.edge')], (typeof bets === 'function' ? bets() : bets).map((b) => [b.name, b.pays, percent(b.edge)])),
+      table([t('panel.bet'), t('panel.pays'), t('panel.edge')], (typeof bets === 'function' ? bets() : bets)
+        .map((b) => [b.name, b.pays, typeof b.edge === 'number' ? percent(b.edge) : b.edge])),
       el('p', { class: 'note', text: t('panel.edgeNote') }),
       el('h3', { text: t('panel.limits') }), el('p', { text: limits }),
       el('h3', { text: t('panel.keys') }),

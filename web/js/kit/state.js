@@ -328,7 +328,9 @@ export class TableState {
   /**
    * Starts the table again with the starting bankroll, no history and fresh
    * statistics, as the shell's reset does, but keeps the player's settings and
-   * the table's own game value (a shoe in play, the last bets to repeat).
+   * the table's own game value (a shoe in play, the last bets to repeat). The
+   * evening's tally starts over with the statistics, as the shell's reset has
+   * it, so the lobby never counts more rounds this evening than in all.
    */
   startAgain() {
     const fresh = defaultState(this.options);
@@ -336,6 +338,7 @@ export class TableState {
       s.bankroll = fresh.bankroll;
       s.stats = fresh.stats;
       s.history = [];
+      delete s.game.evening;
     });
   }
 

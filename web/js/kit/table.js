@@ -43,7 +43,7 @@ function chipButton(value, index) {
   const key = CHIP_KEYS[index];
   const label = value >= 1000 ? t('chip.nameWorth', { face, value: value * 100, key }) : t('chip.name', { face, key });
   return el('button', { class: `chip v${value}`, type: 'button', 'aria-pressed': 'false', 'aria-label': label,
-    'data-value': String(value) }, face, el('span', { class: 'key', 'aria-hidden': 'true', text: key }));
+    'data-value': String(value) }, face, el('span', { class: 'key', 'aria-hidden': 'true', 'data-key': key }));
 }
 
 let spoken = null;

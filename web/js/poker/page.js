@@ -50,7 +50,7 @@ const table = openTable({
     describe: describeEntry,
     rules: [t('help.poker.1'), t('help.poker.2'), t('help.poker.3')],
     bets: [{ name: t('poker.ante'), pays: t('poker.antePays'), edge: houseEdge('poker', 'ante').value },
-      { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: houseEdge('poker', 'call').value },
+      { name: t('poker.call'), pays: t('odds', { odds: 1 }), edge: t('poker.callEdge') },
       { name: t('poker.bonus'), pays: t('poker.bonusPays'), edge: houseEdge('poker', 'aaBonus').value }],
     keys: [{ key: t('key.space'), what: t('poker.spot.ante') }, { key: 'A', what: t('poker.spot.bonus') }],
   },
@@ -66,8 +66,8 @@ over.innerHTML = `
   <section class="visually-hidden"><div id="board-cards"></div></section>
   <section class="visually-hidden"><div id="player-cards"></div><div></div></section>
   <div class="pk-view"><div class="pk-spots">
-    <button class="bet-circle pk-spot" id="spot-bonus" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">A</kbd></span></button>
-    <button class="bet-circle pk-spot" id="spot-ante" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true">${t('key.space')}</kbd></span></button>
+    <button class="bet-circle pk-spot" id="spot-bonus" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true" data-key="A"></kbd></span></button>
+    <button class="bet-circle pk-spot" id="spot-ante" type="button"><span class="bet-amount"></span><span class="pk-label"> <kbd aria-hidden="true" data-key="${t('key.space')}"></kbd></span></button>
     <div class="bet-circle pk-spot pk-call" id="spot-call"><span class="bet-amount"></span><span class="pk-label"></span></div>
   </div></div>
   <aside class="side-panel pk-pays">

@@ -16,6 +16,24 @@ export function handName({ category, score }, capital = false) {
   return capital ? name[0].toLocaleUpperCase() + name.slice(1) : name;
 }
 
+// The ranks each hand's name already gives: the leading one, and the second
+// for two pair and a full house.
+const NAMED = (category) => (category === 2 || category === 6 ? 2 : 1);
+
+/**
+ * Where two hands of one category and the same name part, the rank of each
+ * that decides it (the kicker, or a flush's lower card); null when the names
+ * already differ or the hands are equal.
+ */
+export function decidingRanks(a, b) {
+  if (a.category !== b.category || a.score === b.score) return null;
+  for (let i = 0, shift = 16; shift >= 0; i++, shift -= 4) {
+    const ra = (a.score >> shift) & 15, rb = (b.score >> shift) & 15;
+    if (ra !== rb) return i < NAMED(a.category) ? null : [ra, rb];
+  }
+  return null;
+}
+
 const detailOf = (hand) => settleDetail({ ante: hand.ante, call: hand.call, aaBonus: hand.aaBonus, folded: hand.folded },
   [...hand.player, ...hand.board], [...hand.dealer, ...hand.board]);
 
@@ -33,11 +51,16 @@ export function recordOf(hand, bankroll, at) {
 export function resultOf(hand) {
   const d = detailOf(hand);
   const player = handName(d.player), dealer = handName(d.dealer);
+  // Hands that read alike say what set them apart, so the line never has a
+  // pair of sixes beating a pair of sixes with nothing more said.
+  const kicker = decidingRanks(d.player, d.dealer);
+  const rank = catalogue('rank');
+  const sides = kicker && { player, dealer, mine: rank[kicker[0]], theirs: rank[kicker[1]] };
   const scene = [{
     fold: () => t('poker.fold'),
     'dealer does not qualify': () => t('poker.notQualified', { dealer }),
-    win: () => t('poker.win', { player, dealer }),
-    lose: () => t('poker.lose', { player, dealer }),
+    win: () => (sides ? t('poker.winKicker', sides) : t('poker.win', { player, dealer })),
+    lose: () => (sides ? t('poker.loseKicker', sides) : t('poker.lose', { player, dealer })),
     push: () => t('poker.push', { player, dealer }),
   }[d.outcome]()];
   const odds = ANTE_PAYS[d.player.category];
