@@ -19,8 +19,7 @@ fi
 source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web" "$VELMAR_SOURCE/tests/fixtures/faults/disk"
-mkdir -p "$(dirname "$PREFS")"
-printf '[Preferences]\nlastPage=blackjack-3d.html\nreopenLastTable=true\n' >"$PREFS"
+reopen_at blackjack-3d.html
 DATA=$(dirname "$SAVES")
 how=$VELMAR_FULL_DISK
 if [[ $how == tmpfs ]]; then
@@ -85,7 +84,7 @@ wait_for "further failed writes" full_for_a_while
 lines=$(failures) ms=$(($(date +%s%3N) - filled_at))
 alive
 cmp -s "$SAVES" "$WORK/before" || fail "saves.json changed while the disk was full"
-node -e 'JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"))' "$SAVES" || fail "saves.json does not load"
+loads_as_json "$SAVES" || fail "saves.json does not load"
 # The page posts at most four times a second, and each post is one write.
 ((lines <= 4 * ms / 1000 + 6)) || fail "$lines failures logged in $ms ms: more than one a write"
 pass "the disk is full ($how): $lines failed writes logged in $ms ms, saves.json left as it was"
@@ -102,14 +101,11 @@ landed() { alive; (($(count) > held)); }
 wait_for "the count kept in memory to reach saves.json with the player idle" landed
 backup_kept
 pass "with the player idle the held count landed once there was room ($held -> $(count))"
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "quitting ended with status $EXIT_STATUS"
+quit_app
 (($(count) > held)) || fail "the count kept in memory did not reach saves.json: it still holds $held"
 (($(kept_today) >= held)) || fail "today's backups hold $(kept_today), less than the $held saves.json held"
 for backup in "$DATA"/backups/*.json; do
-  node -e 'JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"))' "$backup" || fail "the backup $backup does not load"
+  loads_as_json "$backup" || fail "the backup $backup does not load"
 done
-leftovers=$(find "$DATA" -name '.velmar-*.tmp')
-[[ -z "$leftovers" ]] || fail "temporary files were left: $leftovers"
+no_temporaries "$DATA"
 pass "once there was room the saves kept in memory were written ($held -> $(count))"

@@ -8,8 +8,7 @@ source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web" "$VELMAR_SOURCE/tests/fixtures/faults/flood" \
   "$VELMAR_SOURCE/tests/fixtures/faults/big"
-mkdir -p "$(dirname "$PREFS")" "$(dirname "$SAVES")"
-printf '[Preferences]\nlastPage=blackjack-3d.html\nreopenLastTable=true\n' >"$PREFS"
+reopen_at blackjack-3d.html
 
 start_app
 wait_for "the flood's first save" has_saved flood.0
@@ -48,12 +47,9 @@ result=$(saved big.result)
 size=${result##* }
 echo "large value: $result"
 [[ "$(saved big | wc -c)" == "$size" ]] || fail "saves.json does not hold the $size-byte value"
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "quitting ended with status $EXIT_STATUS"
+quit_app
 start_app
 wait_for "the large value's check" has_saved big.check
 [[ "$(saved big.check)" == "whole $size" ]] || fail "the $size-byte value came back as: $(saved big.check)"
-act quit
-wait_exit
+quit_app
 pass "a $size-byte value reached saves.json and came back whole into a fresh page"

@@ -7,8 +7,7 @@
 source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web" "$VELMAR_SOURCE/tests/fixtures/shell/counting"
-mkdir -p "$(dirname "$PREFS")"
-printf '[Preferences]\nlastPage=blackjack-3d.html\nreopenLastTable=true\n' >"$PREFS"
+reopen_at blackjack-3d.html
 
 # The count in saves.json, or fail when the file does not load as saves.
 count_in() {

@@ -19,15 +19,12 @@ before=$(saved counter)
 # out, and that write is a slow one.
 sleep 1
 asked=$(date +%s%3N)
-act quit
-wait_exit
+quit_app
 waited=$(($(date +%s%3N) - asked))
-[[ $EXIT_STATUS == 0 ]] || fail "quitting ended with status $EXIT_STATUS"
 after=$(saved counter)
 [[ -n "$after" && "$after" -gt "${before:-0}" ]] ||
   fail "quitting during a slow write lost the page's latest change: the file holds ${after:-nothing}"
-leftovers=$(find "$FOLDER" -name '.velmar-*.tmp')
-[[ -z "$leftovers" ]] || fail "temporary files were left: $leftovers"
+no_temporaries "$FOLDER"
 # The held syncs alone take this long: less means that quitting did not wait
 # for them, or that the disk was not slow at all.
 ((waited >= 5000)) || fail "quitting returned after $waited ms, before the held syncs could end"

@@ -65,9 +65,7 @@ wait_for "the refusal to reopen" grep -q 'not reopening poker-3d.html' "$WORK/ap
 last=$(saved poker.tick)
 pass "the fourth end within a minute was left, not reopened"
 
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "quitting after the reopen limit ended with status $EXIT_STATUS"
+quit_app "quitting after the reopen limit"
 [[ "$(saved poker.tick)" == "$last" ]] || fail "the last save was lost: $(saved poker.tick), not $last"
 for table in baccarat blackjack roulette; do
   [[ "$(saved "$table.boots")" == 2 ]] || fail "$table's saves were lost on the way out"
@@ -78,7 +76,5 @@ pass "quit cleanly after the reopen limit with every table's saves kept"
 start_app
 show poker
 kill_web_process_at poker
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "quitting ended with status $EXIT_STATUS"
+quit_app
 pass "the fourth table came back with its last save in a new run"

@@ -34,7 +34,6 @@ if grep -rl 'vl-selftest' "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" 
 fi
 pass "the player's files are untouched by a self-test beside the casino"
 
-act quit
-wait_exit
+quit_app
 [[ "$(saved velmar.blackjack.v1)" == '{"bankroll":77700}' ]] || fail "the player's chips changed: $(saved velmar.blackjack.v1)"
 pass "the player's chips are intact after quitting"

@@ -7,10 +7,9 @@ source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
 start_app
-keys() { python3 "$VELMAR_SOURCE/scripts/x11_client.py" keys "$APP_PID" "$@" || fail "found no window for keys"; }
 
 for pair in 1:roulette-3d.html 2:blackjack-3d.html 3:baccarat-3d.html 4:poker-3d.html L:velmar-casino.html; do
-  keys "ctrl+${pair%%:*}"
+  x11 keys "ctrl+${pair%%:*}"
   wait_for "Ctrl+${pair%%:*} to open ${pair#*:}" pref_is lastPage "${pair#*:}"
 done
 pass "Ctrl+1 to Ctrl+4 and Ctrl+L open their pages"
@@ -19,7 +18,7 @@ pass "Ctrl+1 to Ctrl+4 and Ctrl+L open their pages"
 # the zoom it left.
 for step in equal:1.1 minus:1 minus:0.85 0:1; do
   key=${step%%:*} want=${step#*:}
-  keys "ctrl+$key"
+  x11 keys "ctrl+$key"
   for _ in $(seq 1 600); do pref_near pageZoom "$want" && break; sleep 0.1; done
   pref_near pageZoom "$want" || fail "Ctrl+$key left the zoom at $(pref pageZoom), not $want"
 done
@@ -27,11 +26,11 @@ pass "zoom keys"
 
 # In the lobby there is nothing to reset, so the reset keys ask nothing and
 # the next key still reaches the window.
-keys shift+ctrl+Delete ctrl+2
+x11 keys shift+ctrl+Delete ctrl+2
 wait_for "Ctrl+2 after the reset keys" pref_is lastPage blackjack-3d.html
 pass "the reset keys do nothing in the lobby"
 
-keys ctrl+q
+x11 keys ctrl+q
 wait_exit
 [[ $EXIT_STATUS == 0 ]] || fail "Ctrl+Q ended with status $EXIT_STATUS"
 pass "Ctrl+Q quits"

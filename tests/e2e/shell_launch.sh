@@ -10,29 +10,15 @@ source "$(dirname "$0")/../support/e2e.bash"
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web" "$VELMAR_SOURCE/tests/fixtures/shell/link"
 
 LAUNCHED=$WORK/launched
-mkdir -p "$LAUNCHED" "$XDG_DATA_HOME/applications"
+mkdir -p "$LAUNCHED"
 cat >"$WORK/stand-in" <<SCRIPT
 #!/bin/sh
 # exec: the status read is this very process's, as the casino started it.
 exec grep -E '^Sig(Blk|Ign):' /proc/self/status >"$LAUNCHED/\$1"
 SCRIPT
 chmod +x "$WORK/stand-in"
-for handler in browser:x-scheme-handler/https files:inode/directory; do
-  name=${handler%%:*} type=${handler#*:}
-  cat >"$XDG_DATA_HOME/applications/velmar-test-$name.desktop" <<DESKTOP
-[Desktop Entry]
-Type=Application
-Name=Stand-in $name
-Exec=$WORK/stand-in $name %u
-MimeType=$type;
-NoDisplay=true
-DESKTOP
-done
-cat >"$XDG_CONFIG_HOME/mimeapps.list" <<MIME
-[Default Applications]
-x-scheme-handler/https=velmar-test-browser.desktop
-inode/directory=velmar-test-files.desktop
-MIME
+default_app browser x-scheme-handler/https "$WORK/stand-in" browser
+default_app files inode/directory "$WORK/stand-in" files
 
 recorded() { grep -q '^SigIgn:' "$LAUNCHED/$1" 2>/dev/null; }
 clean_start() {
@@ -46,7 +32,7 @@ clean_start() {
 start_app
 act page roulette
 wait_for "the roulette page" has_saved fixture.roulette
-python3 "$VELMAR_SOURCE/scripts/x11_client.py" keys "$APP_PID" l || fail "found no window for keys"
+x11 keys l
 wait_for "the browser for the page's link" recorded browser
 clean_start browser
 pass "a web link opens the browser with a clean signal state"
@@ -58,5 +44,4 @@ wait_for "the file manager for the saves" recorded files
 clean_start files
 pass "the saved games open in the file manager with a clean signal state"
 
-act quit
-wait_exit
+quit_app

@@ -27,8 +27,8 @@ quit_keeps_the_latest_change() {
     # A terminal's Ctrl+C reaches every process of the group, the web
     # engine's helpers too; the page must still be there to hand over.
     Ctrl+C) kill -INT -- "-$APP_PID" ;;
-    close) python3 "$VELMAR_SOURCE/scripts/x11_client.py" close "$APP_PID" || fail "found no window to close" ;;
-    Ctrl+W) python3 "$VELMAR_SOURCE/scripts/x11_client.py" keys "$APP_PID" ctrl+w || fail "found no window for keys" ;;
+    close) x11 close ;;
+    Ctrl+W) x11 keys ctrl+w ;;
   esac
   wait_exit
   [[ $EXIT_STATUS == 0 ]] || fail "$how ended with status $EXIT_STATUS"
@@ -40,9 +40,4 @@ quit_keeps_the_latest_change() {
   rm -f "$SAVES"
 }
 
-quit_keeps_the_latest_change quit
-quit_keeps_the_latest_change SIGTERM
-quit_keeps_the_latest_change SIGINT
-quit_keeps_the_latest_change Ctrl+C
-quit_keeps_the_latest_change close
-quit_keeps_the_latest_change Ctrl+W
+for how in quit SIGTERM SIGINT Ctrl+C close Ctrl+W; do quit_keeps_the_latest_change "$how"; done

@@ -46,9 +46,7 @@ pass "the second copy ended with status $status and wrote nothing"
 
 act page blackjack
 wait_for "the first copy's play after the second copy" has_saved fixture.blackjack
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "the first copy ended with status $EXIT_STATUS"
+quit_app "the first copy"
 [[ "$(saved fixture.roulette)" == visited && "$(saved fixture.blackjack)" == visited ]] ||
   fail "the first copy's play was lost: $(cat "$SAVES")"
 pass "the first copy's play is kept"
@@ -58,7 +56,5 @@ kill -KILL "$APP_PID"
 wait_exit
 # The killed copy's web engine helpers may outlive it, but hold no lock.
 start_app
-act quit
-wait_exit
-[[ $EXIT_STATUS == 0 ]] || fail "the start after kill -9 ended with status $EXIT_STATUS"
+quit_app "the start after kill -9"
 pass "kill -9 leaves no lock behind"

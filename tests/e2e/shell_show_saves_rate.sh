@@ -7,12 +7,9 @@ source "$(dirname "$0")/../support/e2e.bash"
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
 # No file manager serves the bus, so the folder goes to the default
 # application for folders: a stand-in that counts its starts.
-mkdir -p "$XDG_DATA_HOME/applications"
 printf '#!/bin/sh\necho "$1" >>"%s"\n' "$WORK/launches" >"$WORK/stand-in"
 chmod +x "$WORK/stand-in"
-printf '[Desktop Entry]\nType=Application\nName=Files\nExec=%s %%u\nMimeType=inode/directory;\n' "$WORK/stand-in" \
-  >"$XDG_DATA_HOME/applications/velmar-test-files.desktop"
-printf '[Default Applications]\ninode/directory=velmar-test-files.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+default_app files inode/directory "$WORK/stand-in"
 
 start_app
 began=$(date +%s.%N)
@@ -32,5 +29,4 @@ done
 refused=$(grep -c "not showing the saved games again" "$WORK/app.log" || true)
 ((refused == 20 - count)) || fail "$((20 - count)) calls were refused, but the log says so $refused times"
 pass "20 calls in under $took s opened the file manager $count times"
-act quit
-wait_exit
+quit_app

@@ -135,3 +135,38 @@ wait_exit() {
   wait "$APP_PID" || EXIT_STATUS=$?
   APP_PID=
 }
+
+# Quits through the exported action; the run must end with status 0.
+quit_app() {
+  act quit
+  wait_exit
+  [[ $EXIT_STATUS == 0 ]] || fail "${1:-quitting} ended with status $EXIT_STATUS"
+}
+
+# Preferences that reopen the given page at the next start.
+reopen_at() {
+  mkdir -p "$(dirname "$PREFS")" "$(dirname "$SAVES")"
+  printf '[Preferences]\nlastPage=%s\nreopenLastTable=true\n' "$1" >"$PREFS"
+}
+
+# Acts on the application's window as the user would: keys or close.
+x11() { python3 "$VELMAR_SOURCE/scripts/x11_client.py" "$1" "$APP_PID" "${@:2}" || fail "found no window for $1"; }
+
+loads_as_json() { node -e 'JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"))' "$1"; }
+no_temporaries() {
+  local left
+  left=$(find "$1" -name '.velmar-*.tmp')
+  [[ -z "$left" ]] || fail "temporary files were left: $left"
+}
+
+# Makes a stand-in command the default application for a MIME type, in the
+# test's own XDG folders only:  default_app <name> <type> <command...>
+default_app() {
+  local name=$1 type=$2
+  shift 2
+  mkdir -p "$XDG_DATA_HOME/applications"
+  printf '[Desktop Entry]\nType=Application\nName=Stand-in %s\nExec=%s %%u\nMimeType=%s;\nNoDisplay=true\n' \
+    "$name" "$*" "$type" >"$XDG_DATA_HOME/applications/velmar-test-$name.desktop"
+  [[ -f "$XDG_CONFIG_HOME/mimeapps.list" ]] || echo '[Default Applications]' >"$XDG_CONFIG_HOME/mimeapps.list"
+  echo "$type=velmar-test-$name.desktop" >>"$XDG_CONFIG_HOME/mimeapps.list"
+}

@@ -42,23 +42,38 @@ TEST_F(Bridge, ABurstOfChangesReachesTheStoreAsOneMessageAndOneWrite) {
   EXPECT_TRUE(test::waitFor([&] { return casino->saves().values().empty(); }));
 }
 
-TEST_F(Bridge, AChangeNotYetPostedReachesTheFileWhenAnotherPageOpens) {
+// Every key comes back, even one named like an object's own property.
+TEST_F(Bridge, AChangeNotYetPostedReachesTheFileWhenAnotherPageOpensAndEveryKeyComesBack) {
   open("roulette-3d.html");
   // open() comes well within the page's 250 ms wait: only the flush posts it.
-  js("localStorage.setItem('roulette-royale.v1', 'bet placed');");
+  js("localStorage.setItem('roulette-royale.v1', 'bet placed'); localStorage.setItem('__proto__', 'p');");
   open("velmar-casino.html");
+  EXPECT_EQ(casino->saves().values(), (SaveStore::Values{{"__proto__", "p"}, {"roulette-royale.v1", "bet placed"}}));
   EXPECT_NE(savesFile().find("bet placed"), std::string::npos);
   EXPECT_EQ(js("return localStorage.getItem('roulette-royale.v1');"), "\"bet placed\"");
+  EXPECT_EQ(js("return localStorage.getItem('__proto__');"), "\"p\"");
 }
 
-TEST_F(Bridge, ABusyPageIsLeftAfterTheTimeOutAndTheNextPageGetsAProcessOfItsOwn) {
+// A page that hangs is retired with its process ended; of the pages asked for
+// meanwhile only the last opens, in a process of its own.
+TEST_F(Bridge, ABusyPageIsLeftAfterTheTimeOutAndOnlyTheLastPageAskedForOpensInAProcessOfItsOwn) {
+  test::LogCapture log;
   open("poker-3d.html");
   ASSERT_TRUE(test::waitFor([&] { return casino->preparedView() != nullptr; }));
   auto shared = Ref<WebKitWebView>::retain(casino->preparedView());
+  auto retired = Ref<WebKitWebView>::retain(view());
   test::startJS(view(), "window.hang()");
-  open("velmar-casino.html");
+  casino->open(Tables::url("roulette-3d.html"));
+  open("blackjack-3d.html");
+  for (int i = 0; i < 20; ++i) test::drainMainLoop();
+  EXPECT_TRUE(showing("blackjack-3d.html"));
   EXPECT_NE(view(), shared.get());
-  EXPECT_EQ(changes, (std::vector<std::string>{"poker", "none"}));
+  // Nor does the retired view's process ending change anything.
+  webkit_web_view_terminate_web_process(retired.get());
+  test::drainMainLoop();
+  EXPECT_TRUE(showing("blackjack-3d.html"));
+  EXPECT_EQ(changes, (std::vector<std::string>{"poker", "blackjack"}));
+  EXPECT_EQ(log.count("page process ended"), 0);
 }
 
 // Reset and Reload act on the table the host loaded, from the moment its load
@@ -94,14 +109,6 @@ TEST_F(Bridge, AMessageFromAWebViewOfAFreedHostIsDropped) {
   test::drainMainLoop();
   makeHost();
   EXPECT_EQ(casino->saves().values().count("late"), 0u);
-}
-
-TEST_F(Bridge, EveryKeyAPageStoresComesBack) {
-  open("roulette-3d.html");
-  js("localStorage.setItem('__proto__', 'p'); localStorage.setItem('chips', '5');");
-  open("velmar-casino.html");
-  EXPECT_EQ(casino->saves().values(), (SaveStore::Values{{"__proto__", "p"}, {"chips", "5"}}));
-  EXPECT_EQ(js("return localStorage.getItem('__proto__');"), "\"p\"");
 }
 
 // The engine's quota is what a page can be given, each table's page its own
@@ -158,6 +165,43 @@ TEST_F(Bridge, SavesBeyondAPagesQuotaAreKeptWholeAndTheEdgeIsTheEnginesOwn) {
      std::to_string(quota) + ")}});");
   ASSERT_TRUE(test::waitFor([&] { return log.count("the saves would be larger than a page can hold") == 1; }));
   EXPECT_EQ(casino->saves().values(), tables);
+}
+
+using Recovery = HostTest;
+
+TEST_F(Recovery, AnEndedPageProcessReopensThePageWithItsLastSaveButNotAFourthTimeWithinAMinute) {
+  test::LogCapture log;
+  open("roulette-3d.html");
+  js("localStorage.setItem('roulette-royale.v1', 'before the crash'); window.__vlCasino.flush();");
+  ASSERT_TRUE(test::waitFor([&] { return casino->saves().values().count("roulette-royale.v1") == 1; }));
+
+  for (int reopening = 1; reopening <= 3; ++reopening) {
+    WebKitWebView* ended = view();
+    webkit_web_view_terminate_web_process(ended);
+    ASSERT_TRUE(test::waitFor([&] { return view() != ended && showing("roulette-3d.html"); })) << reopening;
+    EXPECT_EQ(js("return localStorage.getItem('roulette-royale.v1');"), "\"before the crash\"");
+    now += 10'000'000;
+  }
+  EXPECT_EQ(log.count("Velmar Casino: page process ended, reopening roulette-3d.html"), 3);
+
+  WebKitWebView* last = view();
+  webkit_web_view_terminate_web_process(last);
+  ASSERT_TRUE(test::waitFor([&] { return log.count("not reopening roulette-3d.html") == 1; }));
+  EXPECT_EQ(view(), last);
+  // The window says so instead of showing the page's last frame as if alive.
+  GtkWidget* shown = adw_bin_get_child(bin);
+  ASSERT_TRUE(ADW_IS_STATUS_PAGE(shown));
+  EXPECT_STREQ(adw_status_page_get_title(ADW_STATUS_PAGE(shown)), "Roulette Royale stopped");
+  EXPECT_NE(std::string(adw_status_page_get_description(ADW_STATUS_PAGE(shown))).find("Ctrl+R"), std::string::npos);
+
+  // A minute after the first reopening, the page may come back once more.
+  now += 60'000'000;
+  webkit_web_view_terminate_web_process(last);
+  test::drainMainLoop();
+  EXPECT_EQ(view(), last);  // the process was already gone: nothing ended this time
+  casino->reload();
+  EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html"); }));
+  EXPECT_EQ(adw_bin_get_child(bin), GTK_WIDGET(view()));
 }
 
 }  // namespace

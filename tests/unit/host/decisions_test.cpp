@@ -2,6 +2,7 @@
 #include "host/decisions.h"
 
 #include "host/casino.h"
+#include "host/languages.h"
 
 #include <gtest/gtest.h>
 #include <jsc/jsc.h>
@@ -152,6 +153,18 @@ TEST(KeyOwnership, EachTableIsGivenAndChangesItsOwnAndNobodysKeysAndTheLobbyNoTa
     for (const auto& other : Tables::all)
       EXPECT_EQ(mayChangeKey(&other, table.storeKey), &other == &table) << other.id << " " << table.id;
   }
+}
+
+using Tags = std::vector<std::string>;
+
+TEST(WebLanguages, LocaleNamesBecomeTagsInOrderOnceEach) {
+  // What GLib gives for LANGUAGE=de_AT:fr with LANG=en_GB.UTF-8, say.
+  const char* chosen[] = {"de_AT.UTF-8", "de_AT", "de", "fr_FR@euro", "fr", "de", "C", nullptr};
+  EXPECT_EQ(webLanguages(chosen), (Tags{"de-AT", "de", "fr-FR", "fr"}));
+  // Only the C locale (or nothing) is no language: the engine keeps its own.
+  const char* plain[] = {"C.UTF-8", "POSIX", ".UTF-8", nullptr};
+  EXPECT_EQ(webLanguages(plain), Tags{});
+  EXPECT_EQ(webLanguages(nullptr), Tags{});
 }
 
 }  // namespace
