@@ -34,6 +34,11 @@ import { t } from './messages.js';
 export function openTable({ id, game, minimum, deal, render, busy = () => false, busyText = t('refuse.busy'),
   undoKey = ['u', 'Backspace'], doubleKey = 'x', doubleId = 'double', doubleLabel = t('action.double'),
   actions = [], onKey = null, panels = {} }) {
+  // The host keeps the page before this one on screen, and the keys pressed
+  // meanwhile, until the table can take a bet: once the frame below is drawn,
+  // not once the scene, which comes later, is.
+  const bridge = globalThis.__vlCasino;
+  bridge?.holdReady?.();
   const player = new PlayerSettings(globalThis.localStorage, game.state.settings);
   game.slip.selectChip(player.settings.chip);
   const sound = createSound(player);
@@ -100,6 +105,8 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   frame.setMuted(sound.muted);
   if (panels.limits) frame.setLimits(panels.limits);
   mountPanels(frame, { player, sound, history: () => game.state.history, ...panels });
+  // Said past the next frame, so what the page renders in this same turn is in it.
+  bridge?.ready?.();
 
   return {
     frame, sound, player, refused, offerFreshStart,
