@@ -37,8 +37,9 @@ TEST_F(Recovery, AnEndedPageProcessReopensThePageWithItsLastSaveButNotAFourthTim
   test::drainMainLoop();
   EXPECT_EQ(view(), last);  // the process was already gone: nothing ended this time
   casino->reload();
-  EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html"); }));
-  EXPECT_EQ(adw_bin_get_child(bin), GTK_WIDGET(view()));
+  EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html") && casino->pageReady(); }));
+  EXPECT_EQ(casino->shownView(), view());
+  EXPECT_EQ(gtk_widget_get_parent(gtk_widget_get_parent(GTK_WIDGET(view()))), GTK_WIDGET(bin));
 }
 
 TEST_F(Recovery, ARetiredWebViewsProcessEndingChangesNothing) {
