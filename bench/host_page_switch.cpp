@@ -89,10 +89,12 @@ struct Window {
 
 // When a table's 3D scene is up: the page marks its body with data-stage.
 constexpr const char* kSceneScript =
-    "addEventListener('DOMContentLoaded', () => new MutationObserver((_, o) => {"
-    "  if (!document.body.dataset.stage) return; o.disconnect();"
-    "  window.webkit.messageHandlers.benchScene.postMessage(0);"
-    "}).observe(document.body, { attributes: true }));";
+    "addEventListener('DOMContentLoaded', () => {"
+    "  const post = () => window.webkit.messageHandlers.benchScene.postMessage(0);"
+    "  if (document.body.dataset.stage) return post();"
+    "  new MutationObserver((_, o) => { if (document.body.dataset.stage) { o.disconnect(); post(); } })"
+    "    .observe(document.body, { attributes: true });"
+    "});";
 
 // The first widget of that name under root, or null.
 GtkWidget* findNamed(GtkWidget* root, const char* name) {

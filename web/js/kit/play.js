@@ -107,6 +107,9 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   mountPanels(frame, { player, sound, history: () => game.state.history, ...panels });
   // Said past the next frame, so what the page renders in this same turn is in it.
   bridge?.ready?.();
+  // The scene is built only past that frame: three.js's parse and the first
+  // WebGL frames would otherwise hold it back by seconds on a software renderer.
+  const drawn = new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
 
   return {
     frame, sound, player, refused, offerFreshStart,
@@ -131,6 +134,7 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
     },
     async mountScene(name, create) {
       try {
+        await drawn;
         const view = await create();
         document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
         return view;
