@@ -3,13 +3,16 @@
 // a table while the lobby is shown, until the table's new web view has
 // finished loading (the time) and has drawn its first frame (paint_ms),
 // against a bare web view related to the current one shown in its place, and
-// against a bare web view navigating in place. Run under a display:
+// against a bare web view navigating in place. TableReady times open() of a
+// table until the page says it is ready for a bet, beside its load, its first
+// frame, its scene and the placeholder's first frame. Run under a display:
 // xvfb-run -a bench/bench_host_page_switch. The pages are the test fixtures
 // unless VELMAR_BENCH_WEB names a web folder.
 
 #include "catalog/prefs.h"
 #include "content/scheme_handler.h"
 #include "host/casino.h"
+#include "host/decisions.h"
 #include "platform/gobject_ptr.h"
 
 #include <benchmark/benchmark.h>
@@ -84,6 +87,37 @@ struct Window {
   ~Window() { gtk_window_destroy(window); }
 };
 
+// When a table's 3D scene is up: the page marks its body with data-stage.
+constexpr const char* kSceneScript =
+    "addEventListener('DOMContentLoaded', () => {"
+    "  const post = () => window.webkit.messageHandlers.benchScene.postMessage(0);"
+    "  if (document.body.dataset.stage) return post();"
+    "  new MutationObserver((_, o) => { if (document.body.dataset.stage) { o.disconnect(); post(); } })"
+    "    .observe(document.body, { attributes: true });"
+    "});";
+
+// The first widget of that name under root, or null.
+GtkWidget* findNamed(GtkWidget* root, const char* name) {
+  if (g_strcmp0(gtk_widget_get_name(root), name) == 0) return root;
+  for (GtkWidget* child = gtk_widget_get_first_child(root); child; child = gtk_widget_get_next_sibling(child))
+    if (GtkWidget* hit = findNamed(child, name)) return hit;
+  return nullptr;
+}
+
+void stampOnMessage(WebKitUserContentManager* manager, const char* handler, const char* source,
+                    std::optional<Clock::time_point>* at) {
+  g_autoptr(WebKitUserScript) script = webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(manager, script);
+  webkit_user_content_manager_register_script_message_handler(manager, handler, nullptr);
+  g_signal_connect(manager, (std::string("script-message-received::") + handler).c_str(),
+                   G_CALLBACK(+[](WebKitUserContentManager*, JSCValue*, gpointer data) {
+                     auto* when = static_cast<std::optional<Clock::time_point>*>(data);
+                     if (!*when) *when = Clock::now();
+                   }),
+                   at);
+}
+
 // Counts finished loads of whichever view the host shows.
 struct Host {
   std::shared_ptr<Casino> casino;
@@ -95,12 +129,17 @@ struct Host {
     casino = Casino::create(webFolder(), bin, options);
     casino->onPageChange = [this](const Table*) {
       painted.reset();
+      scene.reset();
+      loaded.reset();
       watchPaint(webkit_web_view_get_user_content_manager(casino->webView()), &painted);
+      stampOnMessage(webkit_web_view_get_user_content_manager(casino->webView()), "benchScene", kSceneScript, &scene);
       g_signal_connect(casino->webView(), "load-changed", G_CALLBACK(+[](WebKitWebView* v, WebKitLoadEvent e, gpointer self) {
                          auto* host = static_cast<Host*>(self);
                          // Only the page asked for counts, not a blank page it replaced.
-                         if (e == WEBKIT_LOAD_FINISHED && g_strcmp0(webkit_web_view_get_uri(v), host->target.c_str()) == 0)
+                         if (e == WEBKIT_LOAD_FINISHED && g_strcmp0(webkit_web_view_get_uri(v), host->target.c_str()) == 0) {
                            ++host->finished;
+                           if (!host->loaded) host->loaded = Clock::now();
+                         }
                        }),
                        this);
     };
@@ -122,7 +161,7 @@ struct Host {
     return *painted;
   }
   std::string target;
-  std::optional<Clock::time_point> painted;
+  std::optional<Clock::time_point> painted, scene, loaded;
 };
 
 void PageSwitch(benchmark::State& state) {
@@ -233,6 +272,73 @@ void BareRelatedView(benchmark::State& state) {
   if (state.range(0)) state.counters["paint_ms"] = paintMs / static_cast<double>(state.iterations());
 }
 BENCHMARK(BareRelatedView)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+
+// From open() of the table to the page's word that it takes a bet (the
+// time), with its load (load_ms), first frame (paint_ms), scene (scene_ms),
+// and, in the runs where it came, the placeholder's first frame after its
+// delay was up (placeholder_late_ms, in placeholder_runs of them).
+void TableReady(benchmark::State& state) {
+  const std::string table = "roulette-3d.html";
+  // The fixtures' tables have no kit and no scene.
+  if (!g_file_test((webFolder() + "/js/kit/play.js").c_str(), G_FILE_TEST_EXISTS)) {
+    state.SkipWithError("VELMAR_BENCH_WEB names no web folder with the tables");
+    return;
+  }
+  Window w;
+  Host host(w.bin);
+  std::optional<Clock::time_point> ready;
+  host.casino->onReady = [&](const Table*) { ready = Clock::now(); };
+  auto shown = [&](const std::string& file) {
+    ready.reset();
+    host.show(file);
+    waitFor([&] { return ready.has_value(); });
+  };
+  shown(std::string(Tables::lobbyFile));
+  shown(table);
+  shown(std::string(Tables::lobbyFile));
+  host.settle();
+  double loadMs = 0, paintMs = 0, sceneMs = 0, lateMs = 0;
+  int placeholders = 0;
+  for (auto _ : state) {
+    ready.reset();
+    std::optional<Clock::time_point> placeholderDrawn;
+    auto start = Clock::now();
+    host.target = Tables::url(table);
+    host.casino->open(host.target);
+    GtkWidget* placeholder = nullptr;
+    waitFor([&] {
+      if (!placeholder && !ready && (placeholder = findNamed(GTK_WIDGET(w.window), "opening")))
+        // Its first frame is the one painted after it went in.
+        g_signal_connect(gtk_widget_get_frame_clock(GTK_WIDGET(w.window)), "after-paint",
+                         G_CALLBACK(+[](GdkFrameClock* clock, gpointer at) {
+                           auto* when = static_cast<std::optional<Clock::time_point>*>(at);
+                           if (!*when) *when = Clock::now();
+                           g_signal_handlers_disconnect_by_data(clock, at);
+                         }),
+                         &placeholderDrawn);
+      return ready && host.loaded && host.painted && host.scene && (!placeholder || placeholderDrawn);
+    });
+    state.SetIterationTime(std::chrono::duration<double>(*ready - start).count());
+    loadMs += msSince(start, *host.loaded);
+    paintMs += msSince(start, *host.painted);
+    sceneMs += msSince(start, *host.scene);
+    if (placeholderDrawn) {
+      ++placeholders;
+      lateMs += msSince(start, *placeholderDrawn) - kPlaceholderDelay * 1000;
+    }
+    state.PauseTiming();
+    shown(std::string(Tables::lobbyFile));
+    host.settle();
+    state.ResumeTiming();
+  }
+  auto n = static_cast<double>(state.iterations());
+  state.counters["load_ms"] = loadMs / n;
+  state.counters["paint_ms"] = paintMs / n;
+  state.counters["scene_ms"] = sceneMs / n;
+  state.counters["placeholder_runs"] = placeholders;
+  if (placeholders) state.counters["placeholder_late_ms"] = lateMs / placeholders;
+}
+BENCHMARK(TableReady)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
 }  // namespace
 

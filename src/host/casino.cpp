@@ -196,6 +196,23 @@ struct Casino::Impl {
   std::deque<std::shared_ptr<Reading>> reading;
   // A turn of the main loop is asked for to take the next piece.
   bool stepping = false;
+
+  // What the container shows: the pages' views over one another, the
+  // current one at the bottom, the page being left over it until the current
+  // one is ready, and the placeholder over both.
+  GtkWidget* stage = nullptr;
+  Ref<WebKitWebView> leaving;
+  GtkWidget* placeholder = nullptr;
+  // The current view has not said it is ready; each switch has its number.
+  bool waiting = false;
+  std::uint64_t switches = 0;
+  HeldKeys held;
+  bool keysRefused = false;
+  std::int64_t switchedAt = 0;
+
+  ~Impl() {
+    if (stage) g_object_unref(stage);
+  }
 };
 
 std::shared_ptr<Casino> Casino::create(std::string webRoot, AdwBin* container, Options options) {
@@ -272,7 +289,9 @@ void Casino::troubleChanged() {
 
 void Casino::receive(WebKitWebView* sender, JSCValue* body) {
   auto& d = *impl_;
-  if (!sender || d.ignored.is(sender)) return;
+  if (!sender) return;
+  if (isReadyMessage(body)) return onReadyMessage(sender);
+  if (d.ignored.is(sender)) return;
   std::string refusal;
   auto text = SaveText::of(body, refusal);
   if (!text) return tell(sender, "refused a save message from ", ": " + refusal);
@@ -594,14 +613,158 @@ void Casino::load(const std::string& url, bool ownProcess) {
 
   Ref<WebKitWebView> previous = std::move(d.view);
   d.view = next;
-  if (auto bin = d.container.lock()) adw_bin_set_child(bin.get(), GTK_WIDGET(next.get()));
+  putStage();
+  // The new page goes in under whatever is shown: it draws there, unseen,
+  // until it is ready.
+  gtk_overlay_add_overlay(GTK_OVERLAY(d.stage), GTK_WIDGET(next.get()));
+  gtk_widget_insert_after(GTK_WIDGET(next.get()), d.stage, nullptr);
   linkOf(next.get())->hostLoad = url;
   linkOf(next.get())->page = url;
   webkit_web_view_load_uri(next.get(), url.c_str());
   if (gtk_widget_get_root(GTK_WIDGET(next.get()))) gtk_widget_grab_focus(GTK_WIDGET(next.get()));
-  if (previous) retire(previous.get(), ownProcess);
+  // Only a page that was on screen stays there; one still opening has drawn
+  // nothing worth keeping, and one whose process is ended would show nothing.
+  bool keep = previous && !d.waiting && !ownProcess;
+  // A kept page shares the process of the one left now, which may be ended.
+  if ((keep || ownProcess) && d.leaving) dismiss(std::exchange(d.leaving, nullptr).get(), !ownProcess);
+  if (previous) retire(previous.get(), ownProcess, keep);
+  if (keep) d.leaving = previous;
+  d.waiting = true;
+  d.switchedAt = g_get_monotonic_time();
+  auto number = ++d.switches;
+  if (d.placeholder) showPlaceholder();
+  afterWeak(kPlaceholderDelay, shared_from_this(), [number](Casino& self) {
+    if (self.impl_->waiting && self.impl_->switches == number) self.showPlaceholder();
+  });
 
   if (onPageChange) onPageChange(Tables::table(url));
+}
+
+bool Casino::pageReady() const { return impl_->view && !impl_->waiting; }
+
+WebKitWebView* Casino::shownView() const {
+  auto& d = *impl_;
+  return d.waiting ? d.leaving.get() : d.view.get();
+}
+
+void Casino::putStage() {
+  auto& d = *impl_;
+  if (!d.stage) {
+    d.stage = gtk_overlay_new();
+    g_object_ref_sink(d.stage);
+    gtk_widget_set_name(d.stage, "pages");
+    // Keys pressed while the next page opens are held for it; the window's
+    // own shortcuts go on (pageKey).
+    auto* keys = gtk_event_controller_key_new();
+    gtk_event_controller_set_name(keys, "held-keys");
+    gtk_event_controller_set_propagation_phase(keys, GTK_PHASE_CAPTURE);
+    using Handler = std::weak_ptr<Casino>;
+    g_signal_connect_data(
+        keys, "key-pressed", G_CALLBACK(+[](GtkEventControllerKey*, guint keyval, guint, GdkModifierType state, gpointer data) -> gboolean {
+          auto self = static_cast<Handler*>(data)->lock();
+          return self && self->onKey(keyval, state);
+        }),
+        new Handler(weak_from_this()), [](gpointer data, GClosure*) { delete static_cast<Handler*>(data); }, G_CONNECT_DEFAULT);
+    gtk_widget_add_controller(d.stage, keys);
+  }
+  auto bin = d.container.lock();
+  if (bin && adw_bin_get_child(bin.get()) != d.stage) adw_bin_set_child(bin.get(), d.stage);
+}
+
+bool Casino::onKey(unsigned keyval, GdkModifierType state) {
+  auto& d = *impl_;
+  if (!d.waiting) return false;
+  const char* name = gdk_keyval_name(keyval);
+  bool shift = (state & GDK_SHIFT_MASK) != 0;
+  auto key = pageKey({name ? name : "", gdk_keyval_to_unicode(keyval), shift, (state & GDK_CONTROL_MASK) != 0,
+                      (state & GDK_ALT_MASK) != 0, (state & (GDK_SUPER_MASK | GDK_META_MASK)) != 0});
+  if (!key) return false;
+  // A key that cannot be kept is answered, at once, where the player looks.
+  bool first = d.held.empty();
+  if (!d.held.hold(std::move(*key), shift)) {
+    if (!d.keysRefused) {
+      d.keysRefused = true;
+      logLine("Velmar Casino: more than " + std::to_string(HeldKeys::kMax) +
+              " keys were pressed while the page opened; the rest were not kept");
+      showPlaceholder();
+    }
+  } else if (first && d.placeholder) {
+    showPlaceholder();
+  }
+  return true;
+}
+
+void Casino::showPlaceholder() {
+  auto& d = *impl_;
+  if (!d.stage || !d.waiting) return;
+  if (!d.placeholder) {
+    d.placeholder = adw_status_page_new();
+    gtk_widget_set_name(d.placeholder, "opening");
+    // Opaque, so the page left behind does not show through its words.
+    gtk_widget_add_css_class(d.placeholder, "view");
+    gtk_widget_set_can_target(d.placeholder, TRUE);
+    auto* spinner = gtk_spinner_new();
+    gtk_spinner_start(GTK_SPINNER(spinner));
+    gtk_widget_set_size_request(spinner, 48, 48);
+    adw_status_page_set_child(ADW_STATUS_PAGE(d.placeholder), spinner);
+    gtk_overlay_add_overlay(GTK_OVERLAY(d.stage), d.placeholder);
+  }
+  const Table* table = Tables::table(d.view ? linkOf(d.view.get())->page : std::string());
+  std::string name = table ? std::string(table->name) : _("Lobby");
+  std::string description;
+  if (d.keysRefused) {
+    // Translators: %s is the table's name, such as "Roulette Royale", or "Lobby".
+    g_autofree char* text = g_strdup_printf(
+        _("%s is still opening. The keys pressed last were not kept: press them again once it is open."), name.c_str());
+    description = text;
+  } else if (!d.held.empty()) {
+    description = _("Opening… The keys you pressed will reach it once it is open.");
+  } else {
+    description = _("Opening…");
+  }
+  adw_status_page_set_title(ADW_STATUS_PAGE(d.placeholder), name.c_str());
+  adw_status_page_set_description(ADW_STATUS_PAGE(d.placeholder), description.c_str());
+  std::string said = name + ". " + description;
+  gtk_accessible_update_property(GTK_ACCESSIBLE(d.placeholder), GTK_ACCESSIBLE_PROPERTY_LABEL, said.c_str(), -1);
+#if GTK_CHECK_VERSION(4, 14, 0)
+  gtk_accessible_announce(GTK_ACCESSIBLE(d.placeholder), said.c_str(), GTK_ACCESSIBLE_ANNOUNCEMENT_PRIORITY_MEDIUM);
+#endif
+}
+
+void Casino::onReadyMessage(WebKitWebView* sender) {
+  auto& d = *impl_;
+  if (sender != d.view.get()) return;
+  static const bool stamp = g_getenv("VELMAR_BENCH_STAMP") != nullptr;
+  if (stamp) {
+    std::printf("ready %" G_GINT64_FORMAT "\n", g_get_monotonic_time());
+    std::fflush(stdout);
+  }
+  finishSwitch(sender);
+}
+
+void Casino::finishSwitch(WebKitWebView* view) {
+  auto& d = *impl_;
+  if (!d.waiting || view != d.view.get()) return;
+  auto keys = d.held.take();
+  endSwitch();
+  if (!keys.empty()) {
+    auto script = HeldKeys::deliveryScript(keys);
+    webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+  }
+  if (gtk_widget_get_root(GTK_WIDGET(view))) gtk_widget_grab_focus(GTK_WIDGET(view));
+  if (onReady) onReady(linkOf(view)->table);
+}
+
+void Casino::endSwitch() {
+  auto& d = *impl_;
+  d.waiting = false;
+  d.keysRefused = false;
+  d.held.take();
+  if (d.placeholder) {
+    gtk_widget_unparent(d.placeholder);
+    d.placeholder = nullptr;
+  }
+  if (d.leaving) dismiss(std::exchange(d.leaving, nullptr).get(), true);
 }
 
 void Casino::adopt(WebKitWebView* view, const std::string& url) {
@@ -682,7 +845,15 @@ void Casino::adopt(WebKitWebView* view, const std::string& url) {
                    link);
 }
 
-void Casino::retire(WebKitWebView* view, bool endProcess) {
+void Casino::retire(WebKitWebView* view, bool endProcess, bool keepShown) {
+  if (keepShown) {
+    // Still seen for a moment: nothing it does now may reach the saves, nor
+    // may it take a click meant for the page coming.
+    webkit_web_view_evaluate_javascript(view, "window.__vlCasino && window.__vlCasino.hush()", -1, nullptr, nullptr,
+                                        nullptr, nullptr, nullptr);
+    gtk_widget_set_can_target(GTK_WIDGET(view), FALSE);
+    gtk_widget_set_can_focus(GTK_WIDGET(view), FALSE);
+  }
   webkit_web_view_stop_loading(view);
   if (auto* link = linkOf(view)) g_signal_handlers_disconnect_by_data(view, link);
   // A page that did not answer would keep spinning in its process, which no
@@ -693,6 +864,10 @@ void Casino::retire(WebKitWebView* view, bool endProcess) {
   webkit_user_content_manager_unregister_script_message_handler(manager, handler.c_str(), nullptr);
   g_signal_handlers_disconnect_matched(manager, G_SIGNAL_MATCH_ID, g_signal_lookup("script-message-received", G_OBJECT_TYPE(manager)), 0,
                                        nullptr, nullptr, nullptr);
+  if (!keepShown) dismiss(view, !endProcess);
+}
+
+void Casino::dismiss(WebKitWebView* view, bool unload) {
   if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(view))) {
     if (ADW_IS_BIN(parent) && adw_bin_get_child(ADW_BIN(parent)) == GTK_WIDGET(view))
       adw_bin_set_child(ADW_BIN(parent), nullptr);
@@ -702,7 +877,7 @@ void Casino::retire(WebKitWebView* view, bool endProcess) {
   // Unloading the page ends its timers and scripts now rather than whenever
   // the last reference goes; an ended process has nothing left to unload, and
   // loading into it would only start a new one.
-  if (!endProcess) webkit_web_view_load_html(view, "", nullptr);
+  if (unload) webkit_web_view_load_html(view, "", nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -825,6 +1000,16 @@ void Casino::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event) {
   }
   if (gtk_widget_get_root(GTK_WIDGET(view))) gtk_widget_grab_focus(GTK_WIDGET(view));
   prepareSpare();
+  // A page that never says it is ready (a script that failed, a load that
+  // failed) is shown as it is, and takes its keys, after a while.
+  if (!impl_->waiting) return;
+  afterWeak(kReadyBound, shared_from_this(), [number = impl_->switches](Casino& self) {
+    auto& d = *self.impl_;
+    if (!d.waiting || d.switches != number || !d.view) return;
+    logLine("Velmar Casino: " + Tables::pageName(linkOf(d.view.get())->page) + " did not say it was ready within " +
+            std::to_string(static_cast<int>(kReadyBound)) + " s of its load; shown as it is");
+    self.finishSwitch(d.view.get());
+  });
 }
 
 void Casino::showStopped(const std::string& pageName) {
@@ -842,6 +1027,7 @@ void Casino::showStopped(const std::string& pageName) {
                                   _("Its page ended several times within a minute, so it was not opened again. "
                                     "Your chips are saved. Press Ctrl+R to reload it."));
   gtk_widget_set_name(status, "stopped");
+  endSwitch();
   adw_bin_set_child(bin.get(), status);
 }
 

@@ -69,6 +69,16 @@ class Casino : public std::enable_shared_from_this<Casino> {
 
   // Called after every load with the table the loaded address shows, or null.
   std::function<void(const Table*)> onPageChange;
+  // Called when the page loaded last says it is ready for the player (or is
+  // shown anyway, kReadyBound after its load ended), with its table or null.
+  // Until then the page before it stays on screen, a placeholder over it
+  // past kPlaceholderDelay, and the keys pressed are held for the new page.
+  std::function<void(const Table*)> onReady;
+  // Whether the page loaded last is the one on screen.
+  bool pageReady() const;
+  // What the player sees of the pages: the current page once it is ready,
+  // the page before it until then (null when there is none).
+  WebKitWebView* shownView() const;
 
   // What the player must know about the saves now; onSaveTrouble is called
   // on the main loop whenever it changes.
@@ -96,7 +106,16 @@ class Casino : public std::enable_shared_from_this<Casino> {
   WebKitWebView* makeView(WebKitWebView* related);
   void prepareSpare();
   void adopt(WebKitWebView* view, const std::string& url);
-  void retire(WebKitWebView* view, bool endProcess);
+  // keepShown leaves the view on screen, silenced, until the next is ready.
+  void retire(WebKitWebView* view, bool endProcess, bool keepShown = false);
+  // Takes the view off the screen; unload ends its page's scripts now.
+  void dismiss(WebKitWebView* view, bool unload);
+  void putStage();
+  void showPlaceholder();
+  void onReadyMessage(WebKitWebView* sender);
+  void finishSwitch(WebKitWebView* view);
+  void endSwitch();
+  bool onKey(unsigned keyval, GdkModifierType state);
   void receive(WebKitWebView* sender, JSCValue* body);
   // Reads the save messages waiting, in order, handing large ones to a
   // thread; lands each that has been read.

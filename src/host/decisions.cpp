@@ -4,6 +4,8 @@
 #include <glib.h>
 #include <nlohmann/json.hpp>
 
+#include <utility>
+
 namespace velmar {
 
 namespace {
@@ -129,6 +131,60 @@ bool seedsKey(const Table* page, std::string_view key) {
 bool mayChangeKey(const Table* page, std::string_view key) {
   const Table* owner = tableOwning(key);
   return !owner || owner == page;
+}
+
+std::optional<std::string> pageKey(const KeyPress& press) {
+  if (press.control || press.alt || press.super || press.name == "F10") return std::nullopt;
+  static constexpr std::pair<std::string_view, std::string_view> kNamed[] = {
+      {"Return", "Enter"},       {"KP_Enter", "Enter"},    {"ISO_Enter", "Enter"},      {"Escape", "Escape"},
+      {"BackSpace", "Backspace"}, {"Tab", "Tab"},          {"ISO_Left_Tab", "Tab"},     {"Delete", "Delete"},
+      {"KP_Delete", "Delete"},   {"Left", "ArrowLeft"},    {"KP_Left", "ArrowLeft"},    {"Right", "ArrowRight"},
+      {"KP_Right", "ArrowRight"}, {"Up", "ArrowUp"},        {"KP_Up", "ArrowUp"},        {"Down", "ArrowDown"},
+      {"KP_Down", "ArrowDown"},  {"Home", "Home"},         {"End", "End"},              {"Page_Up", "PageUp"},
+      {"Page_Down", "PageDown"}, {"Insert", "Insert"},
+  };
+  for (const auto& [gdk, dom] : kNamed)
+    if (press.name == gdk) return std::string(dom);
+  // F1 to F12 keep their names; F10 is the menu bar's.
+  if (press.name.size() >= 2 && press.name.size() <= 3 && press.name[0] == 'F' &&
+      press.name.find_first_not_of("0123456789", 1) == std::string_view::npos) {
+    int n = std::stoi(std::string(press.name.substr(1)));
+    if (n >= 1 && n <= 12) return std::string(press.name);
+  }
+  if (press.character < 0x20 || press.character == 0x7f || !g_unichar_validate(press.character)) return std::nullopt;
+  char text[8] = {};
+  g_unichar_to_utf8(press.character, text);
+  return std::string(text);
+}
+
+bool HeldKeys::hold(std::string key, bool shift) {
+  if (full()) return false;
+  keys_.push_back({std::move(key), shift});
+  return true;
+}
+
+std::vector<HeldKeys::Key> HeldKeys::take() { return std::exchange(keys_, {}); }
+
+std::string HeldKeys::deliveryScript(const std::vector<Key>& keys) {
+  auto list = nlohmann::json::array();
+  for (const auto& [key, shift] : keys) list.push_back({key, shift});
+  // Synthetic events have no default action: a button's click and the move
+  // of the focus are made here, unless the page took the key itself.
+  return "((keys) => {\n"
+         "  const focusable = () => [...document.querySelectorAll('a[href], button, input, select, textarea, [tabindex]')]\n"
+         "    .filter((e) => e.tabIndex >= 0 && !e.disabled && e.getClientRects().length);\n"
+         "  for (const [key, shiftKey] of keys) {\n"
+         "    const at = document.activeElement || document.body;\n"
+         "    const init = { key, shiftKey, bubbles: true, cancelable: true, composed: true };\n"
+         "    const go = at.dispatchEvent(new KeyboardEvent('keydown', init));\n"
+         "    if (go && (key === 'Enter' || key === ' ') && at instanceof HTMLButtonElement) at.click();\n"
+         "    if (go && key === 'Tab') {\n"
+         "      const all = focusable(), i = all.indexOf(at), n = all.length;\n"
+         "      if (n) all[i < 0 ? (shiftKey ? n - 1 : 0) : (i + (shiftKey ? n - 1 : 1)) % n].focus();\n"
+         "    }\n"
+         "    (document.activeElement || document.body).dispatchEvent(new KeyboardEvent('keyup', init));\n"
+         "  }\n"
+         "})(" + list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ");";
 }
 
 }  // namespace velmar

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The web host's decisions as plain functions: what happens to a navigation,
 // a new-window request, a reopening after a crash, and the scripts it sends.
@@ -106,5 +107,49 @@ const Table* tableOwning(std::string_view key);
 // page is the table the page shows, or null for the lobby.
 bool seedsKey(const Table* page, std::string_view key);
 bool mayChangeKey(const Table* page, std::string_view key);
+
+// A key the window received while the next page was not ready for it: the
+// key's name as GDK gives it (gdk_keyval_name), the character it types (0 for
+// none) and the modifiers held.
+struct KeyPress {
+  std::string_view name;
+  std::uint32_t character = 0;
+  bool shift = false, control = false, alt = false, super = false;
+};
+
+// What the page will be handed for it: the DOM's KeyboardEvent.key. Nullopt
+// for the shell's own keys (anything with Ctrl, Alt or Super, F10) and the
+// modifiers themselves, which go on as they would.
+std::optional<std::string> pageKey(const KeyPress& press);
+
+// The keys held for a page while it opens, in order, at most kMax of them:
+// one pressed beyond that is not kept, and the player is told so.
+class HeldKeys {
+ public:
+  static constexpr std::size_t kMax = 32;
+  struct Key {
+    std::string key;
+    bool shift;
+  };
+  // False when it was not kept.
+  bool hold(std::string key, bool shift);
+  bool full() const { return keys_.size() == kMax; }
+  bool empty() const { return keys_.empty(); }
+  // The keys held so far, in order; none are held after.
+  std::vector<Key> take();
+  // The script that hands them to the page as the player's own keys would
+  // come: each a keydown and a keyup at the element with the focus, with what
+  // the engine would have done by itself for Enter and Space on a button and
+  // for Tab.
+  static std::string deliveryScript(const std::vector<Key>& keys);
+
+ private:
+  std::vector<Key> keys_;
+};
+
+// How long a page may take to say it is ready before its placeholder shows,
+// and how long after its load has finished before it is shown anyway.
+inline constexpr double kPlaceholderDelay = 0.2;
+inline constexpr double kReadyBound = 5.0;
 
 }  // namespace velmar

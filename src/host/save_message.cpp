@@ -99,6 +99,14 @@ std::string textOf(JSCValue* value) {
 
 }  // namespace
 
+bool isReadyMessage(JSCValue* body) {
+  if (!body || !jsc_value_is_object(body) || jsc_value_is_array(body)) return false;
+  g_auto(GStrv) names = jsc_value_object_enumerate_properties(body);
+  if (!names || g_strv_length(names) != 1 || g_strcmp0(names[0], "type") != 0) return false;
+  auto type = Ref<JSCValue>::adopt(jsc_value_object_get_property(body, "type"));
+  return type && jsc_value_is_string(type.get()) && textOf(type.get()) == "ready";
+}
+
 std::optional<SaveText> SaveText::of(JSCValue* body, std::string& refusal) {
   auto property = [&](const char* name) {
     return Ref<JSCValue>::adopt(jsc_value_object_get_property(body, name));

@@ -52,6 +52,10 @@ class SaveText {
   std::string text_;
 };
 
+// Whether the body is the bridge's word that the page is ready for the
+// player: {type: 'ready'} and nothing else.
+bool isReadyMessage(JSCValue* body);
+
 // The whole text at once.
 std::optional<std::string> takeSaveText(JSCValue* body, std::string& refusal);
 

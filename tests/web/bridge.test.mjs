@@ -41,6 +41,7 @@ function openPage(seed, { stale = {}, refuse = [], forget = [] } = {}) {
     stale, refuse, forget,
     console: { warn() {} },
     setTimeout: (fn, ms) => { timers.set(nextTimer, { fn, ms }); return nextTimer++; },
+    requestAnimationFrame: (fn) => { timers.set(nextTimer, { fn, ms: 'frame' }); return nextTimer++; },
     clearTimeout: (id) => timers.delete(id),
     addEventListener: (type, fn) => { events[type] = fn; },
     document: { hidden: false, addEventListener: (type, fn) => { events[type] = fn; } },
@@ -147,15 +148,43 @@ test('a large text goes in pieces that never split a surrogate pair, and a lone 
   assert.deepEqual(page.bodies()[2].data, { 'lone\ufffd': 'half \ufffd' });
 });
 
-test('after the freeze the page sends nothing more and its table key is gone, whatever it does', () => {
-  const page = openPage({ 'blackjack-royale.v1': '{"chips":900}', player: 'p' });
-  page.ls.setItem('player', 'q');
-  page.run("window.__vlCasino.freeze('blackjack-royale.v1')");
-  assert.deepEqual([page.stored(), page.timers()], [{ player: 'q' }, []]);
-  page.ls.setItem('blackjack-royale.v1', '{"chips":1}');
-  page.ls.clear();
-  page.run('window.__vlCasino.flush()');
-  page.event('pagehide');
-  page.fire();
-  assert.deepEqual([page.posts().length, page.stored()], [1, { player: 'q' }]);
+test('after the freeze, or the hush of a page being left, the page sends and changes nothing more', () => {
+  for (const how of ["freeze('blackjack-royale.v1')", 'hush()']) {
+    const page = openPage({ 'blackjack-royale.v1': '{"chips":900}', player: 'p' });
+    page.ls.setItem('player', 'q');
+    page.run(`window.__vlCasino.${how}`);
+    const kept = how === 'hush()' ? { 'blackjack-royale.v1': '{"chips":900}', player: 'q' } : { player: 'q' };
+    assert.deepEqual([page.stored(), page.timers()], [kept, []], how);
+    page.ls.setItem('blackjack-royale.v1', '{"chips":1}');
+    page.ls.clear();
+    page.run('window.__vlCasino.flush()');
+    page.event('pagehide');
+    page.fire();
+    assert.deepEqual([page.posts().length, page.stored()], [1, kept], how);
+  }
+});
+
+test('the page says it is ready once, past the frame after its load or after its own ready(), and cannot say it itself', () => {
+  const readies = (page) => page.posts().filter((m) => m.type === 'ready').length;
+  const plain = openPage({});
+  plain.run("webkit.messageHandlers.casino.postMessage({ type: 'ready' })");
+  assert.deepEqual({ ...plain.posts()[1] }, { type: 'refused', reason: 'the message is not a save' });
+  plain.event('load');
+  assert.deepEqual([readies(plain), plain.timers()], [0, ['frame']]);
+  plain.fire();
+  plain.fire();
+  plain.run('window.__vlCasino.ready()');
+  plain.fire();
+  assert.deepEqual({ ...plain.posts().at(-1) }, { type: 'ready' });
+  assert.equal(readies(plain), 1);
+
+  const held = openPage({});
+  held.run('window.__vlCasino.holdReady()');
+  held.event('load');
+  held.fire();
+  assert.equal(readies(held), 0);
+  held.run('window.__vlCasino.ready()');
+  held.fire();
+  held.fire();
+  assert.equal(readies(held), 1);
 });

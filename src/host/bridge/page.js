@@ -2,7 +2,10 @@
 // The bridge every page runs before its own scripts, as a function of one
 // JSON text: {handler, eveningKey, evening, seed}. It restores localStorage
 // from the seed, posts what the page changed since on every change and once at
-// the start, and offers window.__vlCasino.flush() and freeze(key).
+// the start, offers window.__vlCasino.flush(), freeze(key) and hush(), and
+// tells the host once when the page is ready for the player: after the first
+// frame that follows its load, or, for a page that called holdReady(), the
+// first frame after it calls ready().
 // The text goes through JSON.parse rather than in as an object literal: a
 // literal's "__proto__" member sets the prototype instead of making a key.
 ((config) => {
@@ -118,9 +121,22 @@
 
   addEventListener('pagehide', flush);
   document.addEventListener('visibilitychange', () => { if (document.hidden) flush(); });
+  // Posted past the frame the page asked for, so the host swaps to a page
+  // that has drawn it.
+  let held = false, told = false;
+  const ready = () => {
+    if (told || !post) return;
+    told = true;
+    requestAnimationFrame(() => setTimeout(() => { try { call(post, handler, { type: 'ready' }); } catch (e) {} }, 0));
+  };
+  addEventListener('load', () => { if (!held) ready(); });
   window.__vlCasino = {
     flush,
     freeze(key) { frozen = true; clearTimeout(timer); try { call(rem, ls, key); } catch (e) {} },
+    // The page being left stays on screen a moment and must change nothing.
+    hush() { frozen = true; clearTimeout(timer); },
+    holdReady() { held = true; },
+    ready,
   };
   // The host learns at once whether this page holds its saves.
   flush();

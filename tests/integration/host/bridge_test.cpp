@@ -15,7 +15,7 @@ TEST_F(Bridge, TheSeedIsInLocalStorageBeforeThePagesFirstScriptAndEachLoadIsReco
   EXPECT_EQ(js("return window.firstSeen;"), R"("{\"other\":\"kept\",\"roulette-royale.v1\":\"{\\\"chips\\\":900}\"}")");
   EXPECT_EQ(changes, std::vector<std::string>{"roulette"});
   EXPECT_EQ(casino->currentTable(), &Tables::all[0]);
-  EXPECT_EQ(gtk_widget_get_parent(GTK_WIDGET(view())), GTK_WIDGET(bin));
+  EXPECT_EQ(gtk_widget_get_parent(gtk_widget_get_parent(GTK_WIDGET(view()))), GTK_WIDGET(bin));
 
   open("velmar-casino.html");
   EXPECT_EQ(changes, (std::vector<std::string>{"roulette", "none"}));
@@ -200,8 +200,9 @@ TEST_F(Recovery, AnEndedPageProcessReopensThePageWithItsLastSaveButNotAFourthTim
   test::drainMainLoop();
   EXPECT_EQ(view(), last);  // the process was already gone: nothing ended this time
   casino->reload();
-  EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html"); }));
-  EXPECT_EQ(adw_bin_get_child(bin), GTK_WIDGET(view()));
+  EXPECT_TRUE(test::waitFor([&] { return view() != last && showing("roulette-3d.html") && casino->pageReady(); }));
+  EXPECT_EQ(casino->shownView(), view());
+  EXPECT_EQ(gtk_widget_get_parent(gtk_widget_get_parent(GTK_WIDGET(view()))), GTK_WIDGET(bin));
 }
 
 }  // namespace

@@ -114,8 +114,65 @@ TEST_F(Navigating, WebMailAndTelephoneGoToTheDesktopOnlyFromThePlayerAndOtherSch
   EXPECT_EQ(view(), lobby);
   EXPECT_TRUE(showing("velmar-casino.html"));
   // No second web view and no second window ever appeared.
-  EXPECT_EQ(adw_bin_get_child(bin), GTK_WIDGET(view()));
+  EXPECT_EQ(casino->shownView(), view());
+  EXPECT_EQ(gtk_widget_get_first_child(adw_bin_get_child(bin)), GTK_WIDGET(view()));
+  EXPECT_EQ(gtk_widget_get_next_sibling(GTK_WIDGET(view())), nullptr);
   EXPECT_EQ(g_list_model_get_n_items(gtk_window_get_toplevels()), 1u);
+}
+
+TEST_F(Navigating, ThePageShownStaysUntilTheNextIsReadyAndTheKeysPressedMeanwhileReachItOrAreAnswered) {
+  open("velmar-casino.html");
+  ASSERT_TRUE(test::waitFor([&] { return casino->pageReady(); }));
+  WebKitWebView* lobby = view();
+  casino->open(Tables::url("opening.html"));
+  ASSERT_TRUE(test::waitFor([&] { return showing("opening.html"); }));
+  EXPECT_FALSE(casino->pageReady());
+  EXPECT_EQ(casino->shownView(), lobby);
+  EXPECT_TRUE(gtk_widget_get_mapped(GTK_WIDGET(lobby)));
+  auto named = [&](const char* name) {
+    return test::findWidget(GTK_WIDGET(window), [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
+  };
+  ASSERT_TRUE(test::waitFor([&] { return named("opening") != nullptr; }));
+  auto description = [&] { return std::string(adw_status_page_get_description(ADW_STATUS_PAGE(named("opening")))); };
+  EXPECT_EQ(description(), "Opening…");
+
+  GtkEventController* keys = nullptr;
+  g_autoptr(GListModel) controllers = gtk_widget_observe_controllers(named("pages"));
+  for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
+    g_autoptr(GObject) c = G_OBJECT(g_list_model_get_item(controllers, i));
+    if (g_strcmp0(gtk_event_controller_get_name(GTK_EVENT_CONTROLLER(c)), "held-keys") == 0) keys = GTK_EVENT_CONTROLLER(c);
+  }
+  ASSERT_TRUE(keys);
+  auto press = [&](guint keyval, GdkModifierType state = GdkModifierType(0)) {
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(keys, "key-pressed", keyval, 0u, state, &handled);
+    return handled == TRUE;
+  };
+  // Tab reaches the first button and Enter clicks it, as real keys would.
+  for (guint keyval : {GDK_KEY_Tab, GDK_KEY_Return, GDK_KEY_a}) EXPECT_TRUE(press(keyval));
+  EXPECT_TRUE(press(GDK_KEY_A, GDK_SHIFT_MASK));
+  EXPECT_NE(description().find("will reach it"), std::string::npos);
+  // The window's own keys are not held.
+  EXPECT_FALSE(press(GDK_KEY_l, GDK_CONTROL_MASK));
+  EXPECT_FALSE(press(GDK_KEY_F10));
+  for (std::size_t i = 4; i < HeldKeys::kMax; ++i) EXPECT_TRUE(press(GDK_KEY_x));
+  // One too many is answered, not dropped unseen (a page that is no table
+  // goes by the lobby's name).
+  EXPECT_TRUE(press(GDK_KEY_y));
+  EXPECT_NE(description().find("Lobby is still opening"), std::string::npos) << description();
+  EXPECT_EQ(js("return keys.length;"), "0");
+
+  js("go();");
+  ASSERT_TRUE(test::waitFor([&] { return casino->pageReady(); }));
+  EXPECT_EQ(casino->shownView(), view());
+  EXPECT_EQ(named("opening"), nullptr);
+  EXPECT_NE(gtk_widget_get_parent(GTK_WIDGET(lobby)), named("pages"));
+  std::string want = R"(["Tab","Enter","a","shift+A")";
+  for (std::size_t i = 4; i < HeldKeys::kMax; ++i) want += R"(,"x")";
+  ASSERT_TRUE(test::waitFor([&] { return js("return keys;") == want + "]"; })) << js("return keys;");
+  EXPECT_EQ(js("return clicks;"), R"(["first"])");
+  // Once it is ready, keys go straight to the page.
+  EXPECT_FALSE(press(GDK_KEY_z));
 }
 
 }  // namespace

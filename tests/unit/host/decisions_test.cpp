@@ -167,5 +167,46 @@ TEST(WebLanguages, LocaleNamesBecomeTagsInOrderOnceEach) {
   EXPECT_EQ(webLanguages(nullptr), Tags{});
 }
 
+TEST(HeldKeys, ThePagesKeysAreHeldInOrderUpToTheBoundAndTheWindowsGoOn) {
+  struct Case {
+    KeyPress press;
+    std::optional<std::string> key;
+  };
+  const Case cases[] = {
+      {{"a", 'a'}, "a"},
+      {{"A", 'A', true}, "A"},
+      {{"question", '?', true}, "?"},
+      {{"space", ' '}, " "},
+      {{"udiaeresis", 0xfc}, "\xc3\xbc"},
+      {{"Return", '\r'}, "Enter"},
+      {{"KP_Enter", '\r'}, "Enter"},
+      {{"ISO_Left_Tab", 0, true}, "Tab"},
+      {{"BackSpace", '\b'}, "Backspace"},
+      {{"Left"}, "ArrowLeft"},
+      {{"F1"}, "F1"},
+      {{"F12"}, "F12"},
+      // The window's own keys and the modifiers alone are not the page's.
+      {{"F10"}, std::nullopt},
+      {{"l", 'l', false, true}, std::nullopt},
+      {{"1", '1', false, false, true}, std::nullopt},
+      {{"a", 'a', false, false, false, true}, std::nullopt},
+      {{"Shift_L"}, std::nullopt},
+      {{"F35"}, std::nullopt},
+      {{"Escape", 0x1b}, "Escape"},
+  };
+  for (const auto& [press, key] : cases) EXPECT_EQ(pageKey(press), key) << press.name;
+
+  HeldKeys held;
+  for (std::size_t i = 0; i < HeldKeys::kMax; ++i) EXPECT_TRUE(held.hold(std::to_string(i % 10), i == 0));
+  EXPECT_FALSE(held.hold("x", false));
+  auto keys = held.take();
+  ASSERT_EQ(keys.size(), HeldKeys::kMax);
+  EXPECT_EQ(keys.front().key, "0");
+  EXPECT_TRUE(keys.front().shift);
+  EXPECT_EQ(keys.back().key, std::to_string((HeldKeys::kMax - 1) % 10));
+  EXPECT_TRUE(held.empty());
+  EXPECT_TRUE(held.hold("x", false));
+}
+
 }  // namespace
 }  // namespace velmar

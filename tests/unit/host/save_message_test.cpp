@@ -31,6 +31,15 @@ TEST_F(SaveMessageTest, OnlyTheBridgesTextIsTakenAndItsRefusalsAreToldInOneShort
   EXPECT_EQ(refusal, "the bridge refused it: its data is not a plain object");
   EXPECT_EQ(take("{type: 'refused', reason: 'a\\nb' + 'x'.repeat(1000)}"), std::nullopt);
   EXPECT_EQ(refusal, "the bridge refused it: a b" + std::string(117, 'x'));
+  // The word that the page is ready has one shape only.
+  auto ready = [&](const char* expression) {
+    g_autoptr(JSCValue) body = jsc_context_evaluate(context, (std::string("(") + expression + ")").c_str(), -1);
+    return isReadyMessage(body);
+  };
+  EXPECT_TRUE(ready("{type: 'ready'}"));
+  for (const char* body : {"{type: 'ready', json: '{}'}", "{type: 'Ready'}", "{type: new String('ready')}", "['ready']",
+                           "'ready'", "{}", "null"})
+    EXPECT_FALSE(ready(body)) << body;
 }
 
 TEST(SaveText, EachPartOfAMessageIsReadAndAnyOtherShapeIsRefused) {

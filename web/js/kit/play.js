@@ -45,6 +45,11 @@ const until = (cond) => new Promise((done) => {
 export function openTable({ id, game, minimum, deal, render, busy = () => false, busyText = t('refuse.busy'),
   undoKey = ['u', 'Backspace'], doubleKey = 'x', doubleId = 'double', doubleLabel = t('action.double'),
   actions = [], onKey = null, panels = {} }) {
+  // The host keeps the page before this one on screen, and the keys pressed
+  // meanwhile, until the table can take a bet: once the frame below is drawn,
+  // not once the scene, which comes later, is.
+  const bridge = globalThis.__vlCasino;
+  bridge?.holdReady?.();
   const player = new PlayerSettings(globalThis.localStorage, game.state.settings);
   // The sitting: since the application started.
   const since = eveningStart();
@@ -218,6 +223,11 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
       realitySheet.showModal();
     },
   });
+  // Said past the next frame, so what the page renders in this same turn is in it.
+  bridge?.ready?.();
+  // The scene is built only past that frame: three.js's parse and the first
+  // WebGL frames would otherwise hold it back by seconds on a software renderer.
+  const drawn = new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
 
   return {
     frame, sound, player, refused, offerFreshStart,
@@ -243,6 +253,7 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
     },
     async mountScene(name, create) {
       try {
+        await drawn;
         const view = await create();
         document.body.dataset.stage = view.webgl ? 'webgl' : '2d';
         return view;
