@@ -186,9 +186,29 @@ void SelfTest::watch(WebKitWebView* view) {
 void SelfTest::loaded(unsigned step) {
   if (done_ || step != step_ || stage_ != selftest::Stage::Loading) return;
   stage_ = selftest::Stage::Settling;
-  afterWeak(timing_.settle, shared_from_this(), [step](SelfTest& self) {
-    if (!self.done_ && step == self.step_) self.probe(self.index_);
-  });
+  afterWeak(timing_.settle, shared_from_this(), [step](SelfTest& self) { self.whenDrawn(step); });
+}
+
+// A table draws its scene only after it takes bets; its picture waits for
+// the scene, within the page's bound.
+void SelfTest::whenDrawn(unsigned step) {
+  if (done_ || step != step_) return;
+  // Asking is already probing: a page that never yields does not answer this either.
+  stage_ = selftest::Stage::Probing;
+  WebKitWebView* view = casino_->webView();
+  if (!view) {
+    probe(index_);
+    return;
+  }
+  evaluate(view, "document.body?.dataset.stage === 'pending' ? 'pending' : 'drawn'",
+           [self = shared_from_this(), step](std::optional<std::string> text, std::optional<std::string>) {
+             if (self->done_ || step != self->step_) return;
+             if (text != "pending") {
+               self->probe(self->index_);
+               return;
+             }
+             afterWeak(0.25, self, [step](SelfTest& again) { again.whenDrawn(step); });
+           });
 }
 
 void SelfTest::probe(size_t index) {

@@ -55,6 +55,7 @@ class SelfTest : public std::enable_shared_from_this<SelfTest> {
   void visit(size_t index);
   void watch(WebKitWebView* view);
   void loaded(unsigned step);
+  void whenDrawn(unsigned step);
   void probe(size_t index);
   void picture(size_t index, GdkTexture* texture);
   void outOfTime(unsigned step);

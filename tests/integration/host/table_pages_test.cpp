@@ -95,7 +95,7 @@ class TablePage : public HostTest {
     return test::waitFor([&] {
       if (g_get_monotonic_time() < next || !view() || view() == old) return false;
       next = g_get_monotonic_time() + 100'000;
-      return test::runJS(view(), "return document.body.dataset.stage && document.querySelector('.message')?.textContent"
+      return test::runJS(view(), "return /^(webgl|2d)$/.test(document.body.dataset.stage) && document.querySelector('.message')?.textContent"
                                  " ? location.pathname : '';", 5) == "\"/" + file + "\"";
     });
   }

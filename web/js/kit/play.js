@@ -50,6 +50,9 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   // not once the scene, which comes later, is.
   const bridge = globalThis.__vlCasino;
   bridge?.holdReady?.();
+  // 'webgl' or '2d' once the scene is up, 'none' when it cannot be; the
+  // self-test pictures the table only then.
+  document.body.dataset.stage = 'pending';
   const player = new PlayerSettings(globalThis.localStorage, game.state.settings);
   // The sitting: since the application started.
   const since = eveningStart();
@@ -259,6 +262,7 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
         return view;
       } catch (e) {
         console.warn(`Velmar Casino: the ${name} table could not be drawn`, e);
+        document.body.dataset.stage = 'none';
         return null;
       }
     },
