@@ -123,7 +123,9 @@ TEST_F(Navigating, WebMailAndTelephoneGoToTheDesktopOnlyFromThePlayerAndOtherSch
 TEST_F(Navigating, ThePageShownStaysUntilTheNextIsReadyAndTheKeysPressedMeanwhileReachItOrAreAnswered) {
   open("velmar-casino.html");
   ASSERT_TRUE(test::waitFor([&] { return casino->pageReady(); }));
-  WebKitWebView* lobby = view();
+  // Held, so that it can still be asked where it is once the host lets it go.
+  auto held = Ref<WebKitWebView>::retain(view());
+  WebKitWebView* lobby = held.get();
   casino->open(Tables::url("opening.html"));
   ASSERT_TRUE(test::waitFor([&] { return showing("opening.html"); }));
   EXPECT_FALSE(casino->pageReady());
