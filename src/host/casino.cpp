@@ -1003,11 +1003,11 @@ void Casino::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event) {
   // A page that never says it is ready (a script that failed, a load that
   // failed) is shown as it is, and takes its keys, after a while.
   if (!impl_->waiting) return;
-  afterWeak(kReadyBound, shared_from_this(), [number = impl_->switches](Casino& self) {
+  afterWeak(impl_->options.readyBound, shared_from_this(), [number = impl_->switches](Casino& self) {
     auto& d = *self.impl_;
     if (!d.waiting || d.switches != number || !d.view) return;
     logLine("Velmar Casino: " + Tables::pageName(linkOf(d.view.get())->page) + " did not say it was ready within " +
-            std::to_string(static_cast<int>(kReadyBound)) + " s of its load; shown as it is");
+            std::to_string(static_cast<int>(d.options.readyBound)) + " s of its load; shown as it is");
     self.finishSwitch(d.view.get());
   });
 }

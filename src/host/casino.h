@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalog/tables.h"
+#include "host/decisions.h"
 #include "host/save_trouble.h"
 #include "store/save_store.h"
 
@@ -35,10 +36,17 @@ class Casino : public std::enable_shared_from_this<Casino> {
     // Monotonic microseconds for the limit on reopenings after the page
     // process ended; by default g_get_monotonic_time. Tests stop the clock.
     std::function<std::int64_t()> clock;
+    // Seconds after its load that a page that never says it is ready is
+    // shown anyway. Tests of the wait itself lengthen it, so that a slow
+    // machine cannot end it first.
+    double readyBound = kReadyBound;
   };
 
   // webRoot is the web folder; container is where the web view goes (held weakly).
-  static std::shared_ptr<Casino> create(std::string webRoot, AdwBin* container, Options options = {});
+  static std::shared_ptr<Casino> create(std::string webRoot, AdwBin* container, Options options);
+  static std::shared_ptr<Casino> create(std::string webRoot, AdwBin* container) {
+    return create(std::move(webRoot), container, Options());
+  }
   ~Casino();
 
   void open(const std::string& url);
@@ -70,7 +78,7 @@ class Casino : public std::enable_shared_from_this<Casino> {
   // Called after every load with the table the loaded address shows, or null.
   std::function<void(const Table*)> onPageChange;
   // Called when the page loaded last says it is ready for the player (or is
-  // shown anyway, kReadyBound after its load ended), with its table or null.
+  // shown anyway, Options::readyBound after its load ended), with its table or null.
   // Until then the page before it stays on screen, a placeholder over it
   // past kPlaceholderDelay, and the keys pressed are held for the new page.
   std::function<void(const Table*)> onReady;
