@@ -377,7 +377,12 @@ const PlayedRound kRounds[] = {
     // deal is answered with its button's reason, not dropped. Enter deals; the
     // player declines insurance and stands on whatever comes, pressing each
     // key once its button is offered, when the message line says what may be done.
-    {kTables[1], "click(5, '#spot', '#spot', '#spot'); press('Backspace'); click(1); press('a'); press('h');"
+    // Every line the live region says is kept: it holds only the last few,
+    // and says the dealer's cards as they are drawn, after the round is saved.
+    {kTables[1], "window.said = []; new MutationObserver((changes) => changes.forEach((c) => c.addedNodes.forEach((n) => {"
+                 "  if (n.parentElement?.matches('[role=log]')) said.push(n.textContent); })))"
+                 ".observe(document.body, { childList: true, subtree: true });"
+                 "click(5, '#spot', '#spot', '#spot'); press('Backspace'); click(1); press('a'); press('h');"
                  "return [$(BET).textContent, $('.message').textContent];",
      R"(["11","There is no hand in play: place a bet and deal."])", R"JS(
     const phase = s.game.round?.phase;
@@ -393,7 +398,8 @@ const PlayedRound kRounds[] = {
     const dealerStood = !B.dealerHits(round.dealer) || B.isBlackjack(round.hands[0].cards) ||
       round.hands.every((h) => B.handValue(h.cards).total > 21);
     // Once the round is over the live region has said the dealer's every card.
-    const said = document.querySelector('[role=log]').textContent;
+    await until(() => round.dealer.every((c) => window.said.join(' ').includes(cardName(c))));
+    const said = window.said.join(' ');
     return { bet: [round.bet, 1000], insurance: [round.insurance, 0], hands: [round.hands.length, 1],
              dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net],
              pairs: [h.bets.find((b) => b.kind === 'perfectPairs'), { kind: 'perfectPairs', staked: 100, returned: pairs }],
