@@ -107,12 +107,19 @@ for lang in $(grep -v '^#' "$src/po/LINGUAS"); do
   pass "po/$lang.po translates all $(( $(grep -c '^msgid ' "$build/po/velmar-casino.pot") - 1 )) messages of the template"
 done
 
-# The manual page renders without a warning, and the program answers the
-# options it lists.
-warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$build/data/velmar-casino.6.gz" 2>&1 >/dev/null)
-[[ -z "$warnings" ]] || fail "man page warnings: $warnings"
-zcat "$build/data/velmar-casino.6.gz" | grep -q "^\.TH VELMAR\\\\-CASINO 6 .*\"Velmar Casino $version\"" ||
-  fail "the man page is not in section 6 for version $version"
+# The manual page, in English and in every language of po/, renders without
+# a warning for version $version in section 6; a translated one says its NAME
+# line in its own words. The program answers the options the page lists.
+english_name=""
+for man in "$build/data/velmar-casino.6.gz" $(sed -E '/^#/d; s|.+|'"$build"'/data/man/&/velmar-casino.6.gz|' "$src/po/LINGUAS"); do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$man" 2>&1 >/dev/null)
+  [[ -z "$warnings" ]] || fail "$man: man page warnings: $warnings"
+  zcat "$man" | grep -q "^\.TH VELMAR\\\\-CASINO 6 .*\"Velmar Casino $version\"" ||
+    fail "$man is not in section 6 for version $version"
+  name=$(zcat "$man" | sed -n '/^\.SH/{n;p;q}')
+  [[ -z "$english_name" || "$name" != "$english_name" ]] || fail "$man: its NAME line is not translated"
+  english_name=${english_name:-$name}
+done
 [[ "$("$build/bin/velmar-casino" --version)" == "velmar-casino $version" ]] || fail "--version does not print $version"
 help=$("$build/bin/velmar-casino" --help)
 page=$(LC_ALL=C MANWIDTH=200 man -P cat -l "$build/data/velmar-casino.6.gz" 2>/dev/null)
