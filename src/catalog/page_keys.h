@@ -8,8 +8,8 @@ namespace velmar {
 
 // One key a table's page answers: the accelerators as GTK writes them (a
 // space between two keys for one thing, "1...6" for a range), what it does
-// and the group the shortcuts window shows it in, both untranslated (marked
-// for the translators in page_keys.cpp). The pages' help sheets list the
+// and the group the shortcuts window shows it in, both untranslated (the
+// shortcuts window translates its own copy). The pages' help sheets list the
 // same keys; onBoard keys act on the focused betting layout, which explains
 // them itself.
 struct PageKey {

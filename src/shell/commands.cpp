@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/commands.h"
 
-#include "catalog/page_keys.h"
-
 #include "shell/i18n.h"
 
 #include <glib.h>
@@ -95,105 +93,34 @@ std::string withAccessKey(std::string_view name, std::string& taken) {
 
 const std::vector<Shortcut>& shortcuts() {
   static const std::vector<Shortcut> list = [] {
-    // The general keys come first, so that the window opens on them.
     std::vector<Shortcut> s{
-        {"app.shortcuts", {"<Primary>question"}, N_("Keyboard Shortcuts"), N_("General")},
-        {"win.close", {"<Primary>w"}, N_("Close Window"), N_("General")},
-        {"win.hide", {"<Primary>h"}, N_("Minimize Velmar Casino"), N_("General")},
-        {"win.minimize", {"<Primary>m"}, N_("Minimize"), N_("General")},
-        {"app.quit", {"<Primary>q"}, N_("Quit Velmar Casino"), N_("General")},
-        {"app.page::lobby", {"<Primary>l"}, N_("Lobby"), N_("Tables")},
+        {"app.shortcuts", {"<Primary>question"}},
+        {"win.close", {"<Primary>w"}},
+        {"win.hide", {"<Primary>h"}},
+        {"win.minimize", {"<Primary>m"}},
+        {"app.quit", {"<Primary>q"}},
+        {"app.page::lobby", {"<Primary>l"}},
     };
     for (const Table& table : Tables::all)
-      s.push_back({"app.page::" + std::string(table.id), {"<Primary>" + std::string(table.key)},
-                   std::string(table.name), N_("Tables")});
+      s.push_back({"app.page::" + std::string(table.id), {"<Primary>" + std::string(table.key)}});
     s.insert(s.end(), {
-        {"app.reload-page", {"<Primary>r"}, N_("Reload Table"), N_("Tables")},
+        {"app.reload-page", {"<Primary>r"}},
         // Keyboards disagree on which key is Delete; both reset.
-        {"app.reset-table", {"<Shift><Primary>Delete", "<Shift><Primary>BackSpace"},
-         N_("Reset Chips at This Table…"), N_("Tables")},
-        {"app.actual-size", {"<Primary>0", "<Primary>KP_0"}, N_("Actual Size"), N_("View")},
-        {"app.zoom-in", {"<Primary>equal", "<Primary>plus", "<Primary>KP_Add"}, N_("Zoom In"), N_("View")},
-        {"app.zoom-out", {"<Primary>minus", "<Primary>KP_Subtract"}, N_("Zoom Out"), N_("View")},
-        {"win.fullscreen", {"F11"}, N_("Enter Full Screen"), N_("View")},
-        {"win.undo", {"<Primary>z"}, N_("Undo"), N_("Edit")},
-        {"win.redo", {"<Shift><Primary>z"}, N_("Redo"), N_("Edit")},
-        {"win.cut", {"<Primary>x"}, N_("Cut"), N_("Edit")},
-        {"win.copy", {"<Primary>c"}, N_("Copy"), N_("Edit")},
-        {"win.paste", {"<Primary>v"}, N_("Paste"), N_("Edit")},
-        {"win.select-all", {"<Primary>a"}, N_("Select All"), N_("Edit")},
+        {"app.reset-table", {"<Shift><Primary>Delete", "<Shift><Primary>BackSpace"}},
+        {"app.actual-size", {"<Primary>0", "<Primary>KP_0"}},
+        {"app.zoom-in", {"<Primary>equal", "<Primary>plus", "<Primary>KP_Add"}},
+        {"app.zoom-out", {"<Primary>minus", "<Primary>KP_Subtract"}},
+        {"win.fullscreen", {"F11"}},
+        {"win.undo", {"<Primary>z"}},
+        {"win.redo", {"<Shift><Primary>z"}},
+        {"win.cut", {"<Primary>x"}},
+        {"win.copy", {"<Primary>c"}},
+        {"win.paste", {"<Primary>v"}},
+        {"win.select-all", {"<Primary>a"}},
     });
     return s;
   }();
   return list;
-}
-
-namespace {
-
-std::string escaped(const std::string& text) {
-  g_autofree char* e = g_markup_escape_text(text.c_str(), -1);
-  return e;
-}
-
-struct Line {
-  std::string accels;
-  std::string title;
-  std::string group;
-};
-
-// One section of the window: its lines grouped in the order the groups first
-// appear, translated.
-std::string section(const std::string& name, const std::string& title, const std::vector<Line>& lines) {
-  std::vector<std::string> groups;
-  for (const Line& l : lines)
-    if (std::find(groups.begin(), groups.end(), l.group) == groups.end()) groups.push_back(l.group);
-  std::string ui = "    <child>\n      <object class=\"GtkShortcutsSection\">\n"
-                   "        <property name=\"section-name\">" + escaped(name) + "</property>\n";
-  if (!title.empty()) ui += "        <property name=\"title\">" + escaped(title) + "</property>\n";
-  // Two columns of this many lines make one page that holds every shortcut.
-  ui += "        <property name=\"max-height\">16</property>\n";
-  for (const std::string& group : groups) {
-    ui += "        <child>\n          <object class=\"GtkShortcutsGroup\">\n"
-          "            <property name=\"title\">" + escaped(_(group.c_str())) + "</property>\n";
-    for (const Line& l : lines) {
-      if (l.group != group) continue;
-      ui += "            <child>\n              <object class=\"GtkShortcutsShortcut\">\n"
-            "                <property name=\"title\">" + escaped(gettext(l.title.c_str())) + "</property>\n"
-            "                <property name=\"accelerator\">" + escaped(l.accels) + "</property>\n"
-            "              </object>\n            </child>\n";
-    }
-    ui += "          </object>\n        </child>\n";
-  }
-  return ui + "      </object>\n    </child>\n";
-}
-
-}  // namespace
-
-std::string shortcutsWindowUi() {
-  std::vector<Line> app;
-  for (const Shortcut& s : shortcuts()) {
-    // The keypad keys draw just like their main-keyboard twins; listing
-    // both would read as the same shortcut twice.
-    std::string accels;
-    for (const std::string& a : s.accels)
-      if (a.find("KP_") == std::string::npos) accels += (accels.empty() ? "" : " ") + a;
-    app.push_back({accels, s.title, s.group});
-    // GTK opens the menu bar with F10 itself; it belongs with the general keys.
-    if (s.action == "app.quit") app.push_back({"F10", N_("Open the Menu"), s.group});
-  }
-  std::string ui =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<interface>\n"
-      "  <object class=\"GtkShortcutsWindow\" id=\"shortcuts\">\n"
-      "    <property name=\"modal\">1</property>\n";
-  ui += section("shortcuts", _("Velmar Casino"), app);
-  // Then each table's own keys, which its page answers while it is shown.
-  for (const Table& table : Tables::all) {
-    std::vector<Line> lines;
-    for (const PageKey& k : Tables::keys(table.id))
-      lines.push_back({std::string(k.accels), std::string(k.title), std::string(k.group)});
-    ui += section(std::string(table.id), std::string(table.name), lines);
-  }
-  return ui + "  </object>\n</interface>\n";
 }
 
 }  // namespace velmar::Commands

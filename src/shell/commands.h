@@ -57,22 +57,14 @@ std::string accessKey(std::string_view label);
 // it is when every one of its characters is taken.
 std::string withAccessKey(std::string_view name, std::string& taken);
 
-// One keyboard shortcut of the application: the detailed action it triggers,
-// the accelerators that reach it, and how the shortcuts window lists it (title
-// and group untranslated; the tables' names are proper names).
+// One keyboard shortcut of the application: the detailed action it triggers
+// and the accelerators that reach it. The shortcuts window (shortcuts.ui)
+// lists the same keys with their titles.
 struct Shortcut {
   std::string action;
   std::vector<std::string> accels;
-  std::string title;
-  std::string group;
 };
 const std::vector<Shortcut>& shortcuts();
-
-// The GtkBuilder description of the shortcuts window, under the object id
-// "shortcuts": a first section with every shortcut above and F10, then one
-// section per table with the keys its page answers, each grouped,
-// translated and sized to show on one page (keypad twins left out).
-std::string shortcutsWindowUi();
 
 }  // namespace Commands
 

@@ -3,6 +3,8 @@
 
 #include "host/alert.h"
 
+#include <unistd.h>
+
 namespace velmar {
 namespace {
 
@@ -47,6 +49,46 @@ TEST_F(Dialogs, AWebViewInNoWindowStillGetsItsAnswer) {
   EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "window.answer", "true"); }));
   casino.reset();
   g_object_unref(bin);
+}
+
+// The reality check over a table as shipped, its clock moved on to sixteen
+// minutes into the sitting: a named dialog with the focus on Continue, saying
+// the time and the sitting's result, that nothing serious in axe-core's WCAG
+// rules finds fault with, and that Return, pressed on the keyboard, closes.
+TEST_F(Dialogs, TheRealityCheckSaysTheTimeAndResultAndReturnContinuesPlaying) {
+  g_autofree char* axe = nullptr;
+  ASSERT_TRUE(g_file_get_contents(VELMAR_AXE, &axe, nullptr, nullptr)) << VELMAR_AXE << " is missing: run scripts/setup";
+  casino.reset();
+  Casino::Options options;
+  options.saveBase = dir / "data";
+  casino = Casino::create(VELMAR_STAGED_WEB, bin, options);
+  casino->open(Tables::url("roulette-3d.html"));
+  ASSERT_TRUE(test::waitFor([&] { return casino->pageReady() && js("return location.pathname;") == "\"/roulette-3d.html\""; }));
+  EXPECT_EQ(js(std::string(axe) + R"JS(;
+    const kit = (name) => import(new URL(`js/kit/${name}.js`, location.href).href);
+    const [{ t }, { formatSigned }] = await Promise.all([kit('messages'), kit('money')]);
+    const since = Number(sessionStorage.getItem('velmar-casino.evening')), key = 'velmar-casino.player';
+    localStorage.setItem(key, JSON.stringify({ ...JSON.parse(localStorage.getItem(key)), sitting: { since, net: -2500 } }));
+    const clock = Date.now;
+    Date.now = () => since + 16 * 60000;
+    document.querySelector('input[name="reality"][value="15"]').click();
+    const sheet = document.querySelector('dialog.reality-panel');
+    await new Promise((done) => { const ask = () => (sheet.open ? done() : setTimeout(ask, 50)); ask(); });
+    Date.now = clock;
+    const text = (attribute) => document.getElementById(sheet.getAttribute(attribute))?.textContent;
+    const { violations } = await axe.run(sheet, { runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'] } });
+    return [sheet.matches(':modal'), text('aria-labelledby'), document.activeElement.textContent,
+            text('aria-describedby') === t('reality.text', { count: 16, result: formatSigned(-2500) }),
+            violations.filter((v) => ['serious', 'critical'].includes(v.impact)).map((v) => v.id)];
+  )JS"), R"([true,"Reality check","Continue",true,[]])");
+  // A real key, which a button takes as it would from the player.
+  const std::string pid = std::to_string(getpid());
+  const char* press[] = {"python3", VELMAR_X11_CLIENT, "keys", pid.c_str(), "Return", nullptr};
+  int status = -1;
+  ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<char**>(press), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                           nullptr, &status, nullptr) && status == 0);
+  EXPECT_TRUE(test::waitFor([&] { return test::pageSays(view(), "document.querySelector('dialog.reality-panel').open", "false"); }));
+  EXPECT_EQ(js("return location.pathname;"), "\"/roulette-3d.html\"");
 }
 
 TEST_F(Dialogs, ZoomIsAppliedAndCarriedToTheNextPageAndTheHostKeepsNoPreferences) {

@@ -211,10 +211,13 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   }
 
   // The reality check, when the player asked for one, over this table.
-  const realityText = el('p');
-  const continueButton = el('button', { class: 'btn primary', type: 'button', text: t('reality.continue') });
+  // The time and result are the sheet's description, said with its name as
+  // it opens; Continue takes the focus, so Return goes on playing.
+  const realityText = el('p', { id: 'reality-text' });
+  const continueButton = el('button', { class: 'btn primary', type: 'button', autofocus: true, text: t('reality.continue') });
   const realitySheet = dialog('reality-panel', t('reality.title'), el('div', { class: 'panel-body' }, realityText,
     el('div', { class: 'buttons' }, continueButton, ' ', el('a', { class: 'btn', href: LOBBY_FILE, text: t('reality.lobby') }))));
+  realitySheet.setAttribute('aria-describedby', realityText.id);
   continueButton.addEventListener('click', () => realitySheet.close());
   const reality = watchReality({
     player, since,

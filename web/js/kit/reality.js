@@ -21,9 +21,10 @@ export function realityDue({ reality = 0, realityShown = 0 } = {}, since) {
  *
  * `show({ minutes, net })` opens the sheet; `result()` is the sitting's net
  * (cents); while `canShow()` is false (a round being dealt, a sheet open) the
- * check waits, asking again every `retry` ms.
+ * check waits, asking again every `retry` ms. The page's clock is read when
+ * asked, so that a test in a web view can move it on.
  */
-export function watchReality({ player, since, show, result = () => 0, canShow = () => true, now = Date.now,
+export function watchReality({ player, since, show, result = () => 0, canShow = () => true, now = () => Date.now(),
   setTimer = setTimeout, clearTimer = clearTimeout, retry = 1000 }) {
   let timer = null;
   function arm() {
