@@ -15,8 +15,9 @@ endif()
 execute_process(
   COMMAND ${PO4A} --format man --master-charset UTF-8 --localized-charset UTF-8 --keep 0
           --master ${MASTER} --po ${page}.po --localized ${page}.in
-  RESULT_VARIABLE failed ERROR_VARIABLE said)
-# po4a's own note that it would rather be called through po4a(1) is no fault.
+  RESULT_VARIABLE failed OUTPUT_VARIABLE noted ERROR_VARIABLE said)
+# po4a's own note (on either stream) that it would rather be called through
+# po4a(1) is no fault.
 string(REGEX REPLACE "[^\n]*is deprecated[^\n]*\n?" "" said "${said}")
 if(failed OR said)
   message(FATAL_ERROR "The manual page could not be translated with ${PO}:\n${said}")
