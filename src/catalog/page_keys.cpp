@@ -41,6 +41,8 @@ constexpr PageKey kBlackjack[] = {
     {"space b", N_("Bet the chosen chip"), kBets},
     {"f", N_("Bet the chosen chip on 21+3"), kBets},
     {"a", N_("Bet the chosen chip on Perfect Pairs"), kBets},
+    {"w", N_("Choose how many seats to play"), kBets},
+    {"j", N_("Choose the next seat to bet on"), kBets},
     {"Return", N_("Deal"), kPlay},
     {"g", N_("Bet again and deal"), kPlay},
     {"h", N_("Hit"), kPlay},
