@@ -39,6 +39,8 @@ constexpr PageKey kBlackjack[] = {
     {"space b", "Bet the chosen chip", kBets},
     {"f", "Bet the chosen chip on 21+3", kBets},
     {"a", "Bet the chosen chip on Perfect Pairs", kBets},
+    {"w", "Choose how many seats to play", kBets},
+    {"j", "Choose the next seat to bet on", kBets},
     {"Return", "Deal", kPlay},
     {"g", "Bet again and deal", kPlay},
     {"h", "Hit", kPlay},

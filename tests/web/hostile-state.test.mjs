@@ -34,6 +34,18 @@ const TABLES = [
     named: (r) => { r.phase = 'constructor'; },
     // A finished round saved without its outcomes once blanked the table on every visit.
     finished: (r) => { r.phase = 'done'; delete r.outcomes; } },
+  // Two seats: each seat's fields as well as the round's are checked.
+  { id: 'blackjack-seats', table: 'blackjack', key: BLACKJACK, stake: 'hands', limit: 50, wagered: 1000,
+    open: (storage, log, seed) => new BlackjackGame({ storage, log, random: createRandom(seededSource(seed)) }),
+    start: (t) => (t.seats === 2 || t.setSeats(2), t.slip.place('bet', 5), t.slip.place('bet2', 5), t.deal()),
+    finish: (t) => {
+      while (t.phase === 'insurance') t.insure(false);
+      while (t.phase === 'player') t.play('stand');
+      while (t.dealerDrawing) t.dealerDraw();
+    },
+    staked: (r) => r.hands.reduce((sum, h) => sum + h.bet, r.insurance), onLoad: () => 0,
+    aces: (s) => { s.game.shoe.cards = 'As'.repeat(10000); s.game.round.hands[1].cards = aces(10000); return 'returned'; },
+    named: (r) => { r.hands[1].seat = '__proto__'; } },
   { id: 'baccarat', key: BACCARAT, before: 'pending', stake: 'staked', limit: 50,
     open: (storage, log, seed) => new BaccaratGame({ storage, log, random: createRandom(seededSource(seed)) }),
     start: (t) => (t.place('player', 5), t.deal()), finish: (t) => t.settle(),
@@ -90,6 +102,9 @@ for (const def of TABLES) {
     CASES.push([`a round without ${field}`, (s) => (delete s.game.round[field],
       field === def.stake ? 'kept' : 'returned'), def.id]);
   }
+  for (const field of Object.keys(midRound(def).game.round.seats?.[1] ?? {})) {
+    CASES.push([`a seat without ${field}`, (s) => (delete s.game.round.seats[1][field], 'returned'), def.id]);
+  }
   if (def.finished) CASES.push(['a finished round without its outcomes', (s) => (def.finished(s.game.round), 'returned'), def.id]);
 }
 
@@ -119,7 +134,7 @@ test('every table comes up playable from each hostile save, its chips kept where
       assert.ok(started.ok, `${what}: ${started.reason}`);
       def.finish(t);
       assert.ok(!state.game.round && state.history.at(-1).bankroll === t.bankroll, `${what}: settled`);
-      if (name === 'NaN chips') assert.equal(state.stats.wagered, saved.stats.wagered + 500, `${what}: the other fields kept`);
+      if (name === 'NaN chips') assert.equal(state.stats.wagered, saved.stats.wagered + (def.wagered ?? 500), `${what}: the other fields kept`);
       // What it wrote back is a save that reads without a repair.
       const again = logSink();
       assert.equal(def.open(storage, again, 7).bankroll, t.bankroll, what);
@@ -135,14 +150,14 @@ test('a save from before the tables kept their round in play under one name load
     // Then only roulette and baccarat wrote down the stake of the round in play.
     saved.game[def.before ?? 'round'] = def.stake === 'staked' ? round : { ...round, staked: undefined };
     const storage = new FakeStorage({ [def.key]: JSON.stringify(saved) });
-    const shown = lobbySummary(storage, 0).tables.find((t) => t.id === def.id);
+    const shown = lobbySummary(storage, 0).tables.find((t) => t.id === (def.table ?? def.id));
     assert.equal(shown.inPlay, def.stake === 'staked', `${def.id}: the lobby reads what the save says`);
     const t = def.open(storage, logSink(), 7);
     // Kept in play as it was, or (where the table settles a round it finds on opening) settled once.
     assert.equal(t.bankroll, saved.bankroll + def.onLoad(round), def.id);
     if (t.round) assert.deepEqual(t.state.game.round, round, def.id);
     else assert.equal(t.state.history.length, saved.history.length + 1, def.id);
-    const later = lobbySummary(storage, 0).tables.find((x) => x.id === def.id);
+    const later = lobbySummary(storage, 0).tables.find((x) => x.id === (def.table ?? def.id));
     assert.equal(later.staked, t.round ? def.staked(round) : 0, `${def.id}: the stake in play, once opened`);
     def.finish(t);
     assert.ok(!t.state.game.round && !(def.before in t.state.game), def.id);

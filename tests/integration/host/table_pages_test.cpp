@@ -50,10 +50,10 @@ constexpr const char* kPrelude = R"JS(
   });
   const cardsIn = (row) => [...row.children].map((c) => c.dataset.card ?? c.getAttribute('aria-label'));
   // The won, lost and pushed counts shown against the state's, after one hand.
-  const handCounts = (s) => {
+  const handCounts = (s, hands = 1) => {
     const shown = [...document.querySelectorAll('#stats dd')].slice(0, 3).map((d) => Number(d.textContent));
     return { counts: [shown, [s.stats.handsWon, s.stats.handsLost, s.stats.handsPushed]],
-             handsCounted: [shown.reduce((a, b) => a + b, 0), 1] };
+             handsCounted: [shown.reduce((a, b) => a + b, 0), hands] };
   };
   // Takes named pairs of [what is there, what should be] and lists the ones that differ.
   const mismatches = (pairs) => Object.entries(pairs)
@@ -372,19 +372,22 @@ const PlayedRound kRounds[] = {
      R"JS(
     const history = [...document.querySelectorAll('.rl-numbers li')].map((li) => li.textContent);
     return { last: [$('.rl-last').textContent, String(h.number)], history: [history, [String(h.number)]] };)JS", nullptr},
-    // Fifteen chips in the circle and one taken back with Backspace, Undo's
-    // second key; one on Perfect Pairs by its key; a move's key before the
-    // deal is answered with its button's reason, not dropped. Enter deals; the
-    // player declines insurance and stands on whatever comes, pressing each
-    // key once its button is offered, when the message line says what may be done.
+    // Two seats opened with W. Fifteen chips in the first seat's circle and
+    // one taken back with Backspace, Undo's second key; five in the second
+    // seat's; J moves the keys back to the first seat, and one chip goes on
+    // its Perfect Pairs by its key; a move's key before the deal is answered
+    // with its button's reason, not dropped. Enter deals; the player declines
+    // insurance for each seat and stands on whatever comes, pressing each key
+    // once its button is offered, when the message line says what may be done.
     // Every line the live region says is kept: it holds only the last few,
     // and says the dealer's cards as they are drawn, after the round is saved.
     {kTables[1], "window.said = []; new MutationObserver((changes) => changes.forEach((c) => c.addedNodes.forEach((n) => {"
                  "  if (n.parentElement?.matches('[role=log]')) said.push(n.textContent); })))"
                  ".observe(document.body, { childList: true, subtree: true });"
-                 "click(5, '#spot', '#spot', '#spot'); press('Backspace'); click(1); press('a'); press('h');"
+                 "press('w'); click(5, '#spot', '#spot', '#spot'); press('Backspace'); click('#spot-2'); press('j');"
+                 "click(1); press('a'); press('h');"
                  "return [$(BET).textContent, $('.message').textContent];",
-     R"(["11","There is no hand in play: place a bet and deal."])", R"JS(
+     R"(["16","There is no hand in play: place a bet and deal."])", R"JS(
     const phase = s.game.round?.phase;
     if (phase === 'insurance' && offered('[data-action=no-insure]')) press('n');
     else if (phase === 'player' && offered('[data-action=stand]')) { window.moveLine ??= $('.message').textContent; press('s'); })JS", R"JS(
@@ -395,14 +398,18 @@ const PlayedRound kRounds[] = {
     const pairs = settleSideBet('perfectPairs', 100, { player: round.hands[0].cards.slice(0, 2), dealerUp: round.dealer[0] }).back;
     const net = round.hands.reduce((t, h) => t + B.settleHand(h, round.dealer).net, 0) +
       B.settleInsurance(round.insurance, round.dealer) + pairs - 100;
-    const dealerStood = !B.dealerHits(round.dealer) || B.isBlackjack(round.hands[0].cards) ||
-      round.hands.every((h) => B.handValue(h.cards).total > 21);
+    const dealerStood = !B.dealerHits(round.dealer) ||
+      round.hands.every((h) => B.isBlackjack(h.cards, h.split) || B.handValue(h.cards).total > 21);
     // Once the round is over the live region has said the dealer's every card.
     await until(() => round.dealer.every((c) => window.said.join(' ').includes(cardName(c))));
     const said = window.said.join(' ');
-    return { bet: [round.bet, 1000], insurance: [round.insurance, 0], hands: [round.hands.length, 1],
+    // The first seat, on the right, is played and said first.
+    const seat = (n) => window.said.findIndex((l) => l.startsWith(`Seat ${n}`));
+    return { bets: [round.seats.map((x) => x.bet), [1000, 500]], insurance: [round.insurance, 0],
+             hands: [round.hands.map((x) => x.seat), [0, 1]], order: [seat(1) >= 0 && seat(1) < seat(2), true],
+             mains: [h.bets.filter((b) => b.kind.startsWith('main')).map((b) => b.spot), ['bet', 'bet2']],
              dealerStood: [dealerStood, true], net: [h.net, net], bankroll: [s.bankroll, seed + net],
-             pairs: [h.bets.find((b) => b.kind === 'perfectPairs'), { kind: 'perfectPairs', staked: 100, returned: pairs }],
+             pairs: [h.bets.find((b) => b.kind === 'perfectPairs'), { kind: 'perfectPairs', spot: 'perfectPairs', staked: 100, returned: pairs }],
              dealerSaid: [round.dealer.every((c) => said.includes(cardName(c))), true],
              moveLine: [window.moveLine === undefined || /you may .*stand \(S\)/.test(window.moveLine), true] };)JS",
      // The shoe comes back with the cards the round left in it, and the chart
@@ -411,7 +418,7 @@ const PlayedRound kRounds[] = {
     const { decisions, matched } = s.game.chart ?? { decisions: 0, matched: 0 };
     const pct = Math.floor((100 * matched) / decisions);
     return { dealer: [cardsIn($('#dealer-cards')), s.game.last.dealer],
-             player: [cardsIn($('#hands .bj-cards')), s.game.last.hands[0].cards], ...handCounts(s),
+             player: [cardsIn($('#hands .bj-cards')), s.game.last.hands[0].cards], ...handCounts(s, 2),
              shoe: [s.game.shoe.cards.length / 2, 312 - h.hands.flat().length - h.dealer.length],
              score: [$('.bj-chart').textContent, decisions ? `Chart followed: ${matched} of ${decisions} (${pct}%) this session, ${pct}% overall.` : ''],
              overall: [[s.stats.chartDecisions, s.stats.chartMatched], [decisions, matched]] };)JS",
@@ -419,11 +426,12 @@ const PlayedRound kRounds[] = {
      // it, from that shoe, not a fresh one.
      R"JS(
     $('#panel-surrender').click();
-    const next = state().game.shoe.cards.slice(0, 8);
+    const next = state().game.shoe.cards.slice(0, 12);
     press('g');
     await until(() => state().game.round || state().stats.rounds === 2);
     const r = state().game.round ?? state().game.last;
-    return [r.hands[0].cards[0], r.dealer[0], r.hands[0].cards[1], r.dealer[1]].join('') === next && r.surrender === true;)JS"},
+    const [a, b] = [r.hands[0], r.hands.find((x) => x.seat === 1)];
+    return [a.cards[0], b.cards[0], r.dealer[0], a.cards[1], b.cards[1], r.dealer[1]].join('') === next && r.surrender === true;)JS"},
     // Five chips on the banker, one on the tie and one on the player pair; the
     // coup is dealt again through the rules from the recorded cards in the
     // order they left the shoe, which also proves the table drew by the tableau.

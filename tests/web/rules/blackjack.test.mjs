@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { handValue, isBlackjack, dealerHits, basicStrategy, playRound, deal, answerInsurance, options, act, dealerStep, settleHand,
   totalStaked } from '../../../web/js/rules/blackjack.js';
 import { BlackjackGame, STORE_KEY } from '../../../web/js/blackjack/game.js';
-import { resultOf } from '../../../web/js/blackjack/record.js';
+import { resultOf, describeEntry } from '../../../web/js/blackjack/record.js';
 import { Shoe, createRandom, seededSource } from '../../../web/js/kit/random.js';
 import { FakeStorage, logSink } from '../support/helpers.mjs';
 
@@ -244,4 +244,54 @@ test('an unreadable saved hand is set aside, moves the bankroll cannot cover are
   bj.slip.place('bet', 10);
   assert.ok(bj.deal().ok);
   assert.deepEqual([bj.phase, bj.bankroll, bj.state.stats.blackjacks, bj.state.stats.handsWon], ['betting', 101500, 1, 1]);
+});
+
+// Cards go a card to each seat, the dealer's up card, a second to each seat, the hole card; then as drawn.
+test('two seats are played from the right, each with its own bets, limits, split and record line', () => {
+  const storage = new FakeStorage(), g = game(storage, '8s Ts 6h 8d 9s Tc 3c Kd 7d Kh');
+  assert.ok(g.setSeats(2).ok);
+  for (const [spot, chips] of [['bet', 10], ['perfectPairs', 5], ['twentyOnePlusThree2', 5]]) assert.ok(g.slip.place(spot, chips).ok, spot);
+  assert.match(g.deal().reason, /^Seat 2 has no bet/, 'a side bet needs its own seat\'s bet');
+  assert.ok(g.slip.place('bet2', 20).ok);
+  // The limits hold per seat: a full bet on each, more than one seat's most in all.
+  assert.ok(g.slip.place('bet2', 480).ok && g.slip.place('bet', 400).ok);
+  assert.match(g.slip.place('bet2', 1).reason, /Your hand at seat 2 is 500/);
+  g.slip.undo(); g.slip.undo();
+  assert.ok(g.deal().ok);
+  // Perfect Pairs on 8s 8d is a mixed pair, paid at the deal; 21+3 on Ts 9s 6h loses.
+  assert.deepEqual([g.bankroll, g.round.hands.map((h) => h.seat), g.round.active], [99500, [0, 1], 0]);
+  assert.ok(g.play('split').ok && g.bankroll === 98500, 'the split costs the first seat\'s bet');
+  assert.deepEqual(g.round.hands.map((h) => h.seat), [0, 0, 1], 'the split hand stays at its seat, before the next seat');
+  assert.ok(g.play('double').ok && g.bankroll === 97500); // 8 3 K: 21
+  assert.ok(g.play('stand').ok); // 8 7
+  assert.equal(g.round.active, 2);
+  assert.ok(g.play('stand').ok && g.phase === 'dealer');
+  while (g.dealerDrawing) g.dealerDraw(); // 16 + K: busts
+  const entry = g.state.history.at(-1);
+  assert.deepEqual([g.bankroll, entry.net, entry.bets.map((b) => `${b.kind}:${b.spot}:${b.staked}:${b.returned}`).join(' ')],
+    [107500, 7500, 'main:bet:1000:2000 double:bet:1000:2000 split:bet:1000:2000 main:bet2:2000:4000 ' +
+      'perfectPairs:perfectPairs:500:3500 twentyOnePlusThree:twentyOnePlusThree2:500:0']);
+  assert.match(resultOf(g.lastRound).text, /^You win 75 chips\. Seat 1, hand 1 \(doubled\).*Seat 1, hand 2.*Seat 2: 19 wins 20.*Seat 2, 21\+3: nothing/);
+  assert.match(describeEntry(entry).what, /^Seat 1 8♠ 3♣ K♦ \| 8♦ 7♦; Seat 2 10♠ 9♠; dealer/);
+  // A fresh page repeats every seat's bets; a closed seat's chips are refused, not dealt.
+  const again = game(storage, '');
+  assert.ok(again.slip.repeat().ok && again.setSeats(1).ok);
+  assert.deepEqual(again.slip.toObject(), { bet: 10, perfectPairs: 5 }, 'closing a seat takes its chips off');
+  assert.ok(again.slip.repeat().ok);
+  assert.match(again.deal().reason, /seat 2, which is closed/);
+});
+
+test('a save of one seat from before seats loads, plays on and repeats its bets', () => {
+  const old = { version: 1, bankroll: 99800, settings: { muted: false, hints: false, surrender: false },
+    stats: { rounds: 1, wagered: 1200, won: 800, handsWon: 1, handsLost: 0, handsPushed: 0, blackjacks: 0, 'staked.main': 1000, 'staked.perfectPairs': 200 },
+    history: [{ bet: 1000, net: 800, insurance: 0, dealer: ['9h', '8c'], hands: [['Ts', '9d']], outcomes: ['win'], table: 'blackjack',
+      shown: { dealer: ['9h', '8c'], hands: [['Ts', '9d']] }, bets: [{ kind: 'main', staked: 1000, returned: 2000 },
+        { kind: 'perfectPairs', staked: 200, returned: 0 }], staked: 1200, returned: 2000, bankroll: 100800 }],
+    game: { round: { bet: 1000, hands: [{ cards: ['8s', '8d'], bet: 1000, doubled: false, split: false, done: false }],
+      dealer: ['6h', '7c'], active: 0, insurance: 0, phase: 'player', outcomes: null, net: 0, staked: 1000 } } };
+  const log = logSink(), g = game(new FakeStorage({ [STORE_KEY]: JSON.stringify(old) }), '3s Ts Kd', log);
+  assert.deepEqual([g.bankroll, g.seats, g.phase, Object.fromEntries(g.slip.last), log.lines], [99800, 1, 'player', { bet: 10, perfectPairs: 2 }, []]);
+  for (const m of ['split', 'stand', 'stand']) assert.ok(g.play(m).ok, m);
+  while (g.dealerDrawing) g.dealerDraw();
+  assert.deepEqual([g.bankroll, g.state.history.at(-1).bets.map((b) => b.kind)], [102800, ['main', 'split']]);
 });

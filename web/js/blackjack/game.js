@@ -6,7 +6,7 @@
 // a seeded random source.
 import {
   deal, answerInsurance, insuranceCost, options, isAllowed, act, actionCost, dealerStep,
-  basicStrategy, totalStaked, evenMoneyOffered, takeEvenMoney, DECKS, MAX_HANDS,
+  basicStrategy, totalStaked, evenMoneyOffered, takeEvenMoney, DECKS, MAX_HANDS, MAX_SEATS, seatsOf, seatOf,
 } from '../rules/blackjack.js';
 import { SIDE_BETS, settleSideBet, TWENTY_ONE_PLUS_THREE_PAYS, PERFECT_PAIRS_PAYS } from '../rules/side-bets.js';
 import { TableState } from '../kit/state.js';
@@ -17,7 +17,7 @@ import { t } from '../kit/messages.js';
 import { Shoe, defaultRandom } from '../kit/random.js';
 import { eveningStart } from '../kit/history.js';
 import { expectedTake } from '../rules/edges.js';
-import { recordOf } from './record.js';
+import { recordOf, spotOf } from './record.js';
 import { CHART_STATS, judgeMove, sessionScore, addDecision, overallScore } from '../rules/chart-score.js';
 
 export const STORE_KEY = 'blackjack-royale.v1';
@@ -26,7 +26,10 @@ export const TABLE_MAX = 500;
 export const SPOT = 'bet';
 // Each side bet takes 1 to SIDE_MAX chips beside a main bet.
 export const SIDE_MAX = 100;
-export { SIDE_BETS };
+export { SIDE_BETS, MAX_SEATS };
+export { spotOf };
+const SPOTS = Array.from({ length: MAX_SEATS }, (_, seat) => [SPOT, ...SIDE_BETS].map((kind) => ({ kind, seat, spot: spotOf(kind, seat) }))).flat();
+const spotAt = (spot) => SPOTS.find((s) => s.spot === spot);
 const SIDE_PAYS = { twentyOnePlusThree: TWENTY_ONE_PLUS_THREE_PAYS, perfectPairs: PERFECT_PAIRS_PAYS };
 
 const refuse = (reason) => ({ ok: false, reason });
@@ -37,7 +40,8 @@ export class BlackjackGame {
     this.evening = evening;
     this.state = new TableState({
       storage, storeKey: STORE_KEY, log, evening, takeOf: (r) => expectedTake([r]),
-      settings: { hints: false, surrender: false },
+      settings: { hints: false, surrender: false, seats: 1 },
+      validate: { seats: (n) => Number.isSafeInteger(n) && n >= 1 && n <= MAX_SEATS },
       stats: { handsWon: 0, handsLost: 0, handsPushed: 0, blackjacks: 0, ...CHART_STATS },
     });
     // The shoe carries on from its save, so a reload or a lobby visit does not reshuffle it.
@@ -47,16 +51,11 @@ export class BlackjackGame {
       this.state.log(`${STORE_KEY}: the saved shoe could not be read and a fresh one was shuffled`);
       this.state.change((s) => { s.game.shoe = this.shoe.toJSON(); });
     }
-    this.slip = new BetSlip({ bankroll: () => this.state.bankroll, min: TABLE_MIN, max: TABLE_MAX + SIDE_BETS.length * SIDE_MAX, chip: 5,
-      spots: { [SPOT]: { max: TABLE_MAX }, ...Object.fromEntries(SIDE_BETS.map((k) => [k, { max: SIDE_MAX }])) },
-      spotName: (spot) => t(spot === SPOT ? 'blackjack.hand' : `blackjack.side.${spot}`) });
-    const last = this.state.history.at(-1);
-    if (last && isStake(last.bet, TABLE_MAX * CENTS_PER_CHIP)) {
-      this.slip.last = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
-      for (const b of Array.isArray(last.bets) ? last.bets : []) {
-        if (SIDE_BETS.includes(b?.kind) && isStake(b.staked, SIDE_MAX * CENTS_PER_CHIP)) this.slip.last.set(b.kind, b.staked / CENTS_PER_CHIP);
-      }
-    }
+    // The limits hold for each seat's spots alike.
+    this.slip = new BetSlip({ bankroll: () => this.state.bankroll, min: TABLE_MIN, max: MAX_SEATS * (TABLE_MAX + SIDE_BETS.length * SIDE_MAX), chip: 5,
+      spots: Object.fromEntries(SPOTS.map(({ kind, spot }) => [spot, { max: kind === SPOT ? TABLE_MAX : SIDE_MAX }])),
+      spotName: (spot) => this.spotName(spot) });
+    this.slip.last = lastBets(this.state.history.at(-1));
     this.state.checkRound('hand', isRound, knownStake);
     this.keepStake();
     this.settle();
@@ -66,11 +65,45 @@ export class BlackjackGame {
   get bankroll() { return this.state.bankroll; }
   get phase() { return this.round ? this.round.phase : 'betting'; }
 
-  /** Whether the slip may be dealt: a side bet goes only beside a main bet. */
+  /** How many seats the player plays, 1 to MAX_SEATS. */
+  get seats() { return this.state.settings.seats; }
+
+  /** A spot as a refusal names it: with seats, the seat's number comes first. */
+  spotName(spot) {
+    const at = spotAt(spot);
+    if (!at) return String(spot);
+    const name = t(at.kind === SPOT ? 'blackjack.hand' : `blackjack.side.${at.kind}`);
+    return this.seats > 1 ? t('blackjack.seatSpot', { seat: at.seat + 1, spot: name }) : name;
+  }
+
+  /**
+   * Opens or closes seats between rounds. A closed seat's chips come off the
+   * slip, and undo forgets them, so it cannot bring chips back to a closed seat.
+   */
+  setSeats(n) {
+    if (this.round) return refuse(t('blackjack.chipsBetweenHands'));
+    if (!Number.isSafeInteger(n) || n < 1 || n > MAX_SEATS) return refuse(t('blackjack.seatsRange', { seats: MAX_SEATS }));
+    if (!this.state.setSetting('seats', n)) return refuse(t('blackjack.seatsRange', { seats: MAX_SEATS }));
+    this.slip.bets = new Map([...this.slip.bets].filter(([spot]) => spotAt(spot).seat < n));
+    this.slip.undoStack = [];
+    return ok;
+  }
+
+  /**
+   * Whether the slip may be dealt: every open seat holds a main bet, a side
+   * bet only beside one, and no bet lies on a closed seat (a repeat of a
+   * round with more seats).
+   */
   readiness() {
     const ready = this.slip.readiness();
-    if (ready.ok && !this.slip.amountOn(SPOT)) return refuse(t('blackjack.sideNeedsBet'));
-    return ready;
+    if (!ready.ok) return ready;
+    const closed = this.slip.entries().find(([spot]) => spotAt(spot).seat >= this.seats);
+    if (closed) return refuse(t('blackjack.seatClosed', { seat: spotAt(closed[0]).seat + 1 }));
+    if (this.seats === 1) return this.slip.amountOn(SPOT) ? ok : refuse(t('blackjack.sideNeedsBet'));
+    for (let seat = 0; seat < this.seats; seat++) {
+      if (!this.slip.amountOn(spotOf(SPOT, seat))) return refuse(t('blackjack.seatNoBet', { seat: seat + 1 }));
+    }
+    return ok;
   }
 
   /**
@@ -84,17 +117,20 @@ export class BlackjackGame {
     if (!ready.ok) return ready;
     if (this.shoe.needsShuffle) this.shoe.shuffle();
     const bets = this.slip.commit();
-    const bet = bets[SPOT] * CENTS_PER_CHIP;
-    const round = deal(this.shoe, bet, { surrender: this.state.settings.surrender });
-    const first = { player: round.hands[0].cards.slice(0, 2), dealerUp: round.dealer[0] };
-    const sides = SIDE_BETS.filter((kind) => bets[kind]).map((kind) => {
-      const stake = bets[kind] * CENTS_PER_CHIP;
-      return { kind, stake, ...settleSideBet(kind, stake, first) };
+    const seatBets = Array.from({ length: this.seats }, (_, seat) => bets[spotOf(SPOT, seat)] * CENTS_PER_CHIP);
+    const bet = seatBets.reduce((a, b) => a + b, 0);
+    const round = deal(this.shoe, seatBets.length > 1 ? seatBets : seatBets[0], { surrender: this.state.settings.surrender });
+    seatsOf(round).forEach((seat, i) => {
+      const first = { player: round.hands[i].cards.slice(0, 2), dealerUp: round.dealer[0] };
+      const sides = SIDE_BETS.filter((kind) => bets[spotOf(kind, i)]).map((kind) => {
+        const stake = bets[spotOf(kind, i)] * CENTS_PER_CHIP;
+        return { kind, stake, ...settleSideBet(kind, stake, first) };
+      });
+      if (sides.length) seat.sides = sides;
     });
-    if (sides.length) round.sides = sides;
     const paid = sideReturn(round) - sideStake(round);
     this.state.change((s) => { s.bankroll += paid - bet; s.game.round = withStake(round); this.keepShoe(s); });
-    return { ...this.settle(), sides: round.sides ?? [] };
+    return { ...this.settle(), sides: sidesOf(round) };
   }
 
   /** The late-surrender option, for the hands dealt after it is set. */
@@ -126,6 +162,7 @@ export class BlackjackGame {
       return cost > this.bankroll ? t('blackjack.cannotCover', { move: t(`blackjack.move.${move}`), needed: cost, held: this.bankroll }) : '';
     }
     const hand = round.hands[round.active];
+    const own = round.hands.filter((h) => seatOf(h) === seatOf(hand)).length;
     if (move === 'surrender') {
       if (round.surrender !== true) return t(this.state.settings.surrender ? 'blackjack.surrenderNextHand' : 'blackjack.surrenderOff');
       return t('blackjack.surrenderFirstTwo');
@@ -133,7 +170,7 @@ export class BlackjackGame {
     if (move === 'double') return t('blackjack.doubleTwoCards');
     if (move === 'split') {
       if (hand.cards.length !== 2) return t('blackjack.splitTwoCards');
-      if (round.hands.length >= MAX_HANDS) return t('blackjack.splitFourHands', { hands: MAX_HANDS });
+      if (own >= MAX_HANDS) return t('blackjack.splitFourHands', { hands: MAX_HANDS });
       if (hand.split && hand.cards[0][0] === 'A') return t('blackjack.splitAces');
       return t('blackjack.splitPair');
     }
@@ -220,14 +257,18 @@ export class BlackjackGame {
     for (const o of round.outcomes) count[o.outcome]++;
     // The round record the lobby reads, with the round where the page's readers have always found it.
     const record = recordOf(round, this.state.bankroll + totalStaked(round) + round.net);
-    const entry = { bet: round.bet, net: round.net, insurance: round.insurance,
-      dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome), ...record };
+    const seats = seatsOf(round);
+    // The first seat's bet stays where the page's readers have always found it; `seats` lists every seat's.
+    const entry = { bet: seats[0].bet, net: round.net, insurance: round.insurance,
+      dealer: round.dealer, hands: round.hands.map((h) => h.cards), outcomes: round.outcomes.map((o) => o.outcome),
+      ...(round.seats ? { seats: seats.map((s) => s.bet) } : {}), ...record };
     const stats = { handsWon: count.win + count.blackjack, handsLost: count.lose + count.bust + count.surrender, handsPushed: count.push,
       blackjacks: count.blackjack };
     // The side bets' returns came to the chips at the deal; the record still counts them.
     this.state.settle({ record, entry, stats, unpaid: sideReturn(round), game: { last: round } });
     // Repeat offers these bets next, even when the hand was dealt before a reload.
-    this.slip.last = new Map([[SPOT, round.bet / CENTS_PER_CHIP], ...(round.sides ?? []).map((b) => [b.kind, b.stake / CENTS_PER_CHIP])]);
+    this.slip.last = new Map(seats.flatMap((seat, i) => [[spotOf(SPOT, i), seat.bet / CENTS_PER_CHIP],
+      ...(seat.sides ?? []).map((b) => [spotOf(b.kind, i), b.stake / CENTS_PER_CHIP])]));
     return { ok: true, reason: '', settled: round };
   }
 
@@ -236,8 +277,24 @@ export class BlackjackGame {
 }
 
 // The side bets are settled at the deal, so they are no longer at stake.
-const sideStake = (round) => (round.sides ?? []).reduce((sum, b) => sum + b.stake, 0);
-const sideReturn = (round) => (round.sides ?? []).reduce((sum, b) => sum + b.back, 0);
+const sidesOf = (round) => seatsOf(round).flatMap((seat) => seat.sides ?? []);
+const sideStake = (round) => sidesOf(round).reduce((sum, b) => sum + b.stake, 0);
+const sideReturn = (round) => sidesOf(round).reduce((sum, b) => sum + b.back, 0);
+
+// What repeat offers on a fresh page: the bets of the newest round, each
+// only when it is a stake its spot takes. An older record (one seat) names
+// its main bet in `bet` and its side bets by kind alone.
+function lastBets(last) {
+  if (!isPlainObject(last) || !isStake(last.bet, TABLE_MAX * CENTS_PER_CHIP)) return null;
+  const bets = new Map([[SPOT, last.bet / CENTS_PER_CHIP]]);
+  for (const b of Array.isArray(last.bets) ? last.bets : []) {
+    const at = spotAt(b?.spot ?? b?.kind);
+    const main = b?.kind === 'main' || b?.kind === 'mainSurrender';
+    if (!at || (at.kind === SPOT ? !main : at.kind !== b.kind)) continue;
+    if (isStake(b.staked, (main ? TABLE_MAX : SIDE_MAX) * CENTS_PER_CHIP)) bets.set(at.spot, b.staked / CENTS_PER_CHIP);
+  }
+  return bets;
+}
 
 // The round in play carries its whole stake, which the lobby reads.
 function withStake(round) {
@@ -254,24 +311,56 @@ const OUTCOMES = ['win', 'blackjack', 'lose', 'bust', 'push', 'surrender'];
 const HAND_CARDS_MAX = 22;
 
 function isRound(r) {
-  if (!isPlainObject(r) || !isOneOf(r.phase, PHASES) || !isStake(r.bet, TABLE_MAX * CENTS_PER_CHIP)) return false;
+  if (!isPlainObject(r) || !isOneOf(r.phase, PHASES)) return false;
+  if (r.seats !== undefined) return isSeated(r);
+  if (!isStake(r.bet, TABLE_MAX * CENTS_PER_CHIP)) return false;
   if (r.insurance !== 0 && r.insurance !== insuranceCost(r)) return false;
-  if (!Array.isArray(r.hands) || r.hands.length < 1 || r.hands.length > MAX_HANDS) return false;
+  if (r.asking !== undefined || !Array.isArray(r.hands) || r.hands.length < 1 || r.hands.length > MAX_HANDS) return false;
+  if (r.hands.some((h) => isPlainObject(h) && h.seat !== undefined)) return false;
   if (!Number.isSafeInteger(r.active) || r.active < 0 || r.active >= r.hands.length) return false;
   if (!Number.isSafeInteger(r.net) || (r.evenMoney !== undefined && typeof r.evenMoney !== 'boolean')) return false;
   if (r.surrender !== undefined && r.surrender !== true) return false;
   if (r.sides !== undefined && !isSides(r.sides)) return false;
+  return handsSound(r, () => r);
+}
+
+// The cards, the hands and their stakes, each hand's against its seat's bet.
+function handsSound(r, seatFor) {
   const counts = new Map();
   const cards = (list, min) => isCardList(list, { min, max: HAND_CARDS_MAX, decks: DECKS, counts });
   if (!cards(r.dealer, 2)) return false;
-  const handsSound = r.hands.every((h) => isPlainObject(h) && cards(h.cards, 1) &&
+  const sound = r.hands.every((h) => isPlainObject(h) && cards(h.cards, 1) &&
     typeof h.doubled === 'boolean' && typeof h.split === 'boolean' && typeof h.done === 'boolean' &&
     (h.surrendered === undefined || (h.surrendered === true && r.surrender === true && !h.doubled)) &&
-    h.bet === (h.doubled ? 2 * r.bet : r.bet));
-  if (!handsSound) return false;
+    h.bet === (h.doubled ? 2 * seatFor(h).bet : seatFor(h).bet));
+  if (!sound) return false;
   if (r.phase !== 'done') return r.outcomes === null;
   return Array.isArray(r.outcomes) && r.outcomes.length === r.hands.length &&
     r.outcomes.every((o) => isPlainObject(o) && isOneOf(o.outcome, OUTCOMES) && Number.isSafeInteger(o.net));
+}
+
+// A round of several seats: each seat sound on its own, its hands together
+// and in seat order, none of the one-seat round's own fields, and the
+// insurance the sum of the seats'.
+const SEAT_KEYS = new Set(['bet', 'insurance', 'sides', 'evenMoney']);
+function isSeated(r) {
+  const seats = r.seats;
+  if (!Array.isArray(seats) || seats.length < 2 || seats.length > MAX_SEATS) return false;
+  if (r.bet !== undefined || r.sides !== undefined || r.evenMoney !== undefined) return false;
+  const seatSound = (s) => isPlainObject(s) && Object.keys(s).every((k) => SEAT_KEYS.has(k)) &&
+    isStake(s.bet, TABLE_MAX * CENTS_PER_CHIP) && (s.insurance === 0 || s.insurance === Math.floor(s.bet / 2)) &&
+    (s.sides === undefined || isSides(s.sides)) && (s.evenMoney === undefined || s.evenMoney === true);
+  if (!seats.every(seatSound) || r.insurance !== seats.reduce((sum, s) => sum + s.insurance, 0)) return false;
+  if (r.phase === 'insurance' ? !(Number.isSafeInteger(r.asking) && r.asking >= 0 && r.asking < seats.length) : r.asking !== undefined) return false;
+  if (!Array.isArray(r.hands) || r.hands.length < seats.length || r.hands.length > seats.length * MAX_HANDS) return false;
+  if (!Number.isSafeInteger(r.active) || r.active < 0 || r.active >= r.hands.length || !Number.isSafeInteger(r.net)) return false;
+  if (r.surrender !== undefined && r.surrender !== true) return false;
+  const order = r.hands.map((h) => (isPlainObject(h) ? h.seat : undefined));
+  // Every seat has from one to four hands, in seat order.
+  if (!order.every((seat, i) => Number.isSafeInteger(seat) && seat >= 0 && seat < seats.length && (i === 0 ? seat === 0 : seat - order[i - 1] <= 1 && seat >= order[i - 1]))) return false;
+  if (order.at(-1) !== seats.length - 1 || seats.some((_, i) => order.filter((s) => s === i).length > MAX_HANDS)) return false;
+  if (r.hands.some((h) => h.surrendered !== undefined && order.filter((s) => s === h.seat).length !== 1)) return false;
+  return handsSound(r, (h) => seats[h.seat]);
 }
 
 // Each side bet once, with a return its pay table could have given.
@@ -286,8 +375,8 @@ function isSides(sides) {
 // What a round that cannot be used had at stake, as far as it can be told:
 // each hand's bet and the insurance, each only when it is a stake the table allows.
 function knownStake(r) {
-  if (!isPlainObject(r) || !Array.isArray(r.hands) || r.hands.length > MAX_HANDS) return 0;
+  if (!isPlainObject(r) || !Array.isArray(r.hands) || r.hands.length > MAX_SEATS * MAX_HANDS) return 0;
   const bets = r.hands.map((h) => (isPlainObject(h) && isStake(h.bet, 2 * TABLE_MAX * CENTS_PER_CHIP) ? h.bet : 0));
-  const insurance = isCount(r.insurance, (TABLE_MAX * CENTS_PER_CHIP) / 2) ? r.insurance : 0;
+  const insurance = isCount(r.insurance, (MAX_SEATS * TABLE_MAX * CENTS_PER_CHIP) / 2) ? r.insurance : 0;
   return bets.reduce((a, b) => a + b, insurance);
 }

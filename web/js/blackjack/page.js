@@ -4,9 +4,9 @@
 // moves. Everything that must survive a reload lives in the game's saved
 // state; this file keeps only what is on screen. The cards are also kept as
 // DOM elements, out of sight, so a screen reader can name them.
-import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX, SIDE_BETS, SIDE_MAX } from './game.js';
-import { handValue, insuranceCost, dealerHits, options as rulesAllow, actionCost } from '../rules/blackjack.js';
-import { resultOf, describeEntry, handTotalText, sideBetText } from './record.js';
+import { BlackjackGame, SPOT, TABLE_MIN, TABLE_MAX, SIDE_BETS, SIDE_MAX, MAX_SEATS, spotOf } from './game.js';
+import { handValue, insuranceCost, dealerHits, options as rulesAllow, actionCost, seatsOf, seatOf } from '../rules/blackjack.js';
+import { resultOf, describeEntry, handTotalText, sidesText, handName } from './record.js';
 import { announce as speak, setUnavailable, whyUnavailable } from '../kit/table.js';
 import { openTable } from '../kit/play.js';
 import { t } from '../kit/messages.js';
@@ -25,8 +25,10 @@ let view = null;
 let drawn = false;
 // While won stakes are paid and handed back, the circles belong to that motion.
 let settling = false;
+// The seat that B, Space, F and A bet on, with several open; not kept, as the page's focus is not.
+let betSeat = 0;
 
-const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again'];
+const BETTING = ['undo', 'clear', 'repeat', 'double-bet', 'deal', 'again', 'seats', 'next-seat'];
 const INSURANCE = ['even-money', 'insure', 'no-insure'];
 const PLAYING = ['hint', 'surrender', 'split', 'double', 'stand', 'hit'];
 const MOVES = ['hit', 'stand', 'double', 'split', 'surrender'];
@@ -43,6 +45,8 @@ const table = openTable({
   busy: () => busy, busyText: t('blackjack.busy'),
   doubleId: 'double-bet', doubleLabel: t('blackjack.action.doubleBet'),
   actions: [
+    { id: 'seats', label: t('blackjack.action.seats', { count: game.seats }), key: 'w', onActivate: changeSeats },
+    { id: 'next-seat', label: t('blackjack.action.nextSeat'), key: 'j', hidden: true, onActivate: nextSeat },
     { id: 'even-money', label: t('blackjack.action.evenMoney'), key: 'e', hidden: true, onActivate: () => after(game.evenMoney()) },
     { id: 'insure', label: t('blackjack.action.insure'), key: 'i', hidden: true, onActivate: () => after(game.insure(true)) },
     { id: 'no-insure', label: t('blackjack.action.noInsure'), key: 'n', primary: true, hidden: true,
@@ -53,18 +57,19 @@ const table = openTable({
   // Space or B puts the chosen chip in the circle (Space on a focused button presses that button), F and A on the side bets.
   onKey: (e) => {
     const key = e.key.toLowerCase();
-    if (SIDE_KEYS[key]) { sideSpots[SIDE_KEYS[key]].click(); return true; }
+    if (SIDE_KEYS[key]) { seatSpots[betSeat][SIDE_KEYS[key]].click(); return true; }
     // Surrender out of sight (the option off) still says why it is not offered.
     if (key === 'q' && game.phase === 'player' && !surrenderShown()) { frame.say(game.whyNot('surrender'), 'warn'); return true; }
     if (key !== 'b' && !(e.key === ' ' && !(e.target instanceof HTMLButtonElement))) return false;
-    spot.click();
+    seatSpots[betSeat][SPOT].click();
     return true;
   },
   panels: {
     limits: `${t('blackjack.limits', { min: TABLE_MIN * CENTS_PER_CHIP, max: TABLE_MAX * CENTS_PER_CHIP })} ${
       t('blackjack.sideLimits', { min: CENTS_PER_CHIP, max: SIDE_MAX * CENTS_PER_CHIP })}`,
     describe: describeEntry,
-    rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3'), t('help.blackjack.surrender'), t('help.blackjack.sides')],
+    rules: [t('help.blackjack.1'), t('help.blackjack.2'), t('help.blackjack.3'), t('help.blackjack.surrender'), t('help.blackjack.sides'),
+      t('help.blackjack.seats', { seats: MAX_SEATS })],
     // The side bets' edges are counted only when the sheet first opens.
     bets: () => [{ name: t('blackjack.hand'), pays: t('blackjack.mainPays'), edge: houseEdge('blackjack', 'main').value },
         { name: t('blackjack.mainSurrender'), pays: t('blackjack.surrenderPays'), edge: houseEdge('blackjack', 'mainSurrender').value },
@@ -95,21 +100,44 @@ cards.innerHTML = `
     <label class="bj-toggle"><input type="checkbox"> <span></span></label>
   </aside>`;
 const [dealerBox, handsBox, spot, twentyOne, pairs, side] = cards.children;
-const sideSpots = { twentyOnePlusThree: twentyOne, perfectPairs: pairs };
-for (const [kind, button] of Object.entries(sideSpots)) {
-  // The visible name, with its key, starts the accessible one.
-  button.lastElementChild.textContent = t(`blackjack.side.${kind}`);
-  button.setAttribute('aria-label', t(`blackjack.spot.${kind}`));
-  button.setAttribute('aria-keyshortcuts', kind === 'perfectPairs' ? 'A' : 'F');
-  button.addEventListener('click', () => {
-    const why = whyUnavailable(button);
-    if (why) frame.say(why, 'warn');
-    else table.place(kind);
+// Each seat's circles: the first seat's are the ones the table always had.
+const seatSpots = [{ [SPOT]: spot, twentyOnePlusThree: twentyOne, perfectPairs: pairs }];
+for (let seat = 1; seat < MAX_SEATS; seat++) {
+  const own = { [SPOT]: spot.cloneNode(true), twentyOnePlusThree: twentyOne.cloneNode(true), perfectPairs: pairs.cloneNode(true) };
+  for (const [kind, button] of Object.entries(own)) button.id = `${kind === SPOT ? 'spot' : `spot-${kind}`}-${seat + 1}`;
+  seatSpots.push(own);
+  pairs.after(...Object.values(own));
+  Object.values(own).forEach((b) => { b.hidden = true; });
+}
+seatSpots.forEach((own, seat) => {
+  for (const [kind, button] of Object.entries(own)) {
+    // The visible name, with its key, starts the accessible one.
+    if (kind !== SPOT) button.lastElementChild.textContent = t(`blackjack.side.${kind}`);
+    button.addEventListener('click', () => {
+      const why = whyUnavailable(button);
+      if (why) { frame.say(why, 'warn'); return; }
+      // A click on a seat's circle makes it the seat the keys bet on.
+      betSeat = seat;
+      table.place(spotOf(kind, seat));
+    });
+  }
+});
+const SPOT_KEYS = { [SPOT]: 'B', twentyOnePlusThree: 'F', perfectPairs: 'A' };
+// The circles' names: the seat's number first once there are several; the keys on the seat they bet on.
+function nameSpots() {
+  seatSpots.forEach((own, seat) => {
+    for (const [kind, button] of Object.entries(own)) {
+      const name = t(kind === SPOT ? 'blackjack.spot' : `blackjack.spot.${kind}`);
+      button.hidden = seat >= game.seats;
+      button.setAttribute('aria-label', game.seats > 1 ? t('blackjack.seatSays', { seat: seat + 1, text: name }) : name);
+      if (seat === betSeat) button.setAttribute('aria-keyshortcuts', SPOT_KEYS[kind]);
+      else button.removeAttribute('aria-keyshortcuts');
+      button.classList.toggle('bj-bet-seat', game.seats > 1 && seat === betSeat);
+    }
   });
 }
 dealerBox.setAttribute('aria-label', t('blackjack.dealerArea'));
 handsBox.setAttribute('aria-label', t('blackjack.handsArea'));
-spot.setAttribute('aria-label', t('blackjack.spot'));
 side.setAttribute('aria-label', t('stats.aria'));
 side.querySelector('h2').textContent = t('stats.title');
 side.querySelector('.bj-toggle span').textContent = t('blackjack.showHints');
@@ -117,11 +145,6 @@ const hintsBox = side.querySelector('input');
 frame.stage.insertBefore(cards, frame.board);
 cards.replaceWith(...cards.children);
 
-spot.addEventListener('click', () => {
-  const why = whyUnavailable(spot);
-  if (why) frame.say(why, 'warn');
-  else table.place(SPOT);
-});
 hintsBox.addEventListener('change', () => { game.setHints(hintsBox.checked); render(); });
 
 /** A hand's total as its label shows it: both soft values only while it may draw. */
@@ -141,6 +164,7 @@ function renderHands(round) {
       el.innerHTML = '<div class="bj-cards"></div><div class="bj-total"></div><div class="bj-wager num"></div>';
       handsBox.append(el);
     }
+    const name = handName(round, i);
     showCards(el.firstChild, hand.cards);
     const result = round.outcomes?.[i]?.outcome;
     const outcome = result ? t(`blackjack.outcome.${result}`) : '';
@@ -149,8 +173,9 @@ function renderHands(round) {
     const stake = hand.doubled ? t('blackjack.stakeDoubled', { stake: hand.bet }) : formatChips(hand.bet);
     el.querySelector('.bj-wager').textContent = outcome ? `${stake} · ${outcome}` : stake;
     el.setAttribute('aria-current', String(round.phase === 'player' && round.active === i));
-    el.setAttribute('aria-label', outcome ? t('blackjack.handLabelOutcome', { n: i + 1, total: shown, outcome })
-      : t('blackjack.handLabel', { n: i + 1, total: shown }));
+    // At several seats a hand is named by its seat.
+    const label = round.seats ? { hand: name, total: shown, outcome } : { n: i + 1, total: shown, outcome };
+    el.setAttribute('aria-label', t(`blackjack.${round.seats ? 'namedHand' : 'hand'}Label${outcome ? 'Outcome' : ''}`, label));
   });
 }
 
@@ -183,26 +208,34 @@ function render() {
   dealerBox.lastElementChild.textContent = !round ? '' : hideHole ? String(handValue([round.dealer[0]]).total)
     : handTotalText(round.dealer, live && round.phase === 'dealer' && dealerHits(round.dealer));
   renderHands(round);
-  // A split moves the stakes to their hands, each labelled there; the middle circle is then empty.
-  const inCircle = phase === 'betting' ? game.slip.total : live && live.hands.length === 1 ? live.hands[0].bet / CENTS_PER_CHIP : 0;
-  spot.firstElementChild.dataset.amount = inCircle ? formatChips(inCircle * CENTS_PER_CHIP) : '';
-  for (const kind of SIDE_BETS) {
-    const on = phase === 'betting' ? game.slip.amountOn(kind) * CENTS_PER_CHIP : 0;
-    sideSpots[kind].firstElementChild.dataset.amount = on ? formatChips(on) : '';
-  }
+  betSeat = Math.min(betSeat, game.seats - 1);
+  nameSpots();
+  // A split moves the stakes to their hands, each labelled there; the seat's circle is then empty.
+  seatSpots.forEach((own, seat) => {
+    const hands = live ? live.hands.filter((h) => seatOf(h) === seat) : [];
+    // One seat's circle holds the whole slip, as it always did.
+    const inCircle = phase === 'betting' ? (game.seats === 1 ? game.slip.total : game.slip.amountOn(spotOf(SPOT, seat)))
+      : hands.length === 1 ? hands[0].bet / CENTS_PER_CHIP : 0;
+    own[SPOT].firstElementChild.dataset.amount = inCircle ? formatChips(inCircle * CENTS_PER_CHIP) : '';
+    for (const kind of SIDE_BETS) {
+      const on = phase === 'betting' ? game.slip.amountOn(spotOf(kind, seat)) * CENTS_PER_CHIP : 0;
+      own[kind].firstElementChild.dataset.amount = on ? formatChips(on) : '';
+    }
+  });
   // Whatever cannot be done now stays reachable and says why.
   const wait = busy ? t('blackjack.busy') : '';
   const betting = phase === 'betting' ? '' : t('blackjack.chipsBetweenHands');
-  setUnavailable(spot, wait || betting);
-  for (const kind of SIDE_BETS) setUnavailable(sideSpots[kind], wait || betting);
+  for (const own of seatSpots) for (const button of Object.values(own)) setUnavailable(button, wait || betting);
   frame.selectChip(game.slip.chip);
   frame.setChips((value) => betting || chipUnavailable(value, game.bankroll, TABLE_MAX));
-  for (const id of BETTING) frame.setAction(id, { hidden: phase !== 'betting' });
+  for (const id of BETTING) frame.setAction(id, { hidden: phase !== 'betting' || (id === 'next-seat' && game.seats === 1) });
+  table.showBetting();
+  frame.setAction('seats', { label: t('blackjack.action.seats', { count: game.seats }), reason: wait || betting });
+  frame.setAction('next-seat', { reason: wait || betting || (game.seats === 1 ? t('blackjack.oneSeat') : '') });
   for (const id of INSURANCE) frame.setAction(id, { hidden: !drawn || phase !== 'insurance' });
   frame.setAction('even-money', { hidden: !drawn || !game.evenMoneyOffered, reason: wait });
   for (const id of PLAYING) frame.setAction(id, { hidden: !drawn || (phase !== 'player' && phase !== 'dealer') });
   frame.setAction('surrender', { hidden: !drawn || !surrenderShown() });
-  table.showBetting();
   frame.setAction('insure', { reason: wait || game.whyNot('insure'),
     label: live && phase === 'insurance' ? t('blackjack.action.insureCost', { amount: insuranceCost(live) }) : t('blackjack.action.insure') });
   frame.setAction('no-insure', { reason: wait });
@@ -231,7 +264,7 @@ function moveText() {
   const allowed = rulesAllow(round);
   const choices = ['hit', 'stand', 'double', 'split', 'surrender'].filter((m) => allowed[m]).map((m) => t(`blackjack.choice.${m}`,
     { amount: m === 'surrender' ? Math.floor(hand.bet / 2) : actionCost(round, m) }));
-  const name = round.hands.length > 1 ? t('blackjack.handN', { n: round.active + 1 }) : t('blackjack.hand');
+  const name = handName(round, round.active);
   return t('blackjack.yourMove', { hand: name, total: handTotalText(hand.cards, true), moves: orList(choices) });
 }
 
@@ -252,7 +285,7 @@ function speakCards(round, hideHole) {
   if (!round) return;
   // A finished round is said to its last card only when it was followed here, not when a page opens on it.
   const quiet = fresh && !game.round;
-  const rows = round.hands.map((hand, i) => [round.hands.length > 1 ? t('blackjack.handN', { n: i + 1 }) : t('say.you'),
+  const rows = round.hands.map((hand, i) => [round.hands.length > 1 ? handName(round, i) : t('say.you'),
     hand.cards, handTotalText(hand.cards, round.phase === 'player' && !hand.done)]);
   rows.push([t('say.dealer'), hideHole ? [round.dealer[0]] : round.dealer,
     hideHole ? '' : handTotalText(round.dealer)]);
@@ -278,23 +311,41 @@ function showTable(round, hideHole, animate = true) {
   if (!view) return;
   view.show(round, { id: roundId(), hideHole, animate, outcomes: game.round ? null : round?.outcomes,
     onCard: (slot, kind) => (kind === 'turn' ? sound.flip() : sound.card()) });
-  if (!settling) view.stakes(game.round, game.phase === 'betting' ? game.slip.total : 0);
-  view.sides(roundId(), game.round, Object.fromEntries(SIDE_BETS.map((k) => [k, game.slip.amountOn(k)])), animate);
+  if (!game.round) view.setSeats(game.seats);
+  const slip = Array.from({ length: game.seats }, (_, seat) => (game.phase !== 'betting' ? 0
+    : game.seats === 1 ? game.slip.total : game.slip.amountOn(spotOf(SPOT, seat))));
+  if (!settling) view.stakes(game.round, slip);
+  view.sides(roundId(), game.round, slip.map((_, seat) => Object.fromEntries(SIDE_BETS.map((k) => [k, game.slip.amountOn(spotOf(k, seat))]))), animate);
 }
 
 // The bet circle is painted on the felt; the button over it follows the camera.
 function placeSpot() {
-  const { left, top, r } = view.spotBox();
-  spot.style.left = `${left}px`;
-  spot.style.top = `${top}px`;
-  spot.style.width = spot.style.height = `${2 * r}px`;
-  for (const [kind, button] of Object.entries(sideSpots)) {
-    const box = view.sideBox(kind);
-    button.style.left = `${box.left}px`;
-    button.style.top = `${box.top}px`;
-    button.style.width = button.style.height = `${2 * box.r}px`;
-  }
+  seatSpots.forEach((own, seat) => {
+    for (const [kind, button] of Object.entries(own)) {
+      const box = kind === SPOT ? view.spotBox(seat) : view.sideBox(kind, seat);
+      button.style.left = `${box.left}px`;
+      button.style.top = `${box.top}px`;
+      button.style.width = button.style.height = `${2 * box.r}px`;
+    }
+  });
   return false;
+}
+
+// W opens one seat more, up to three, then back to one; the newest seat takes the keys' chips.
+function changeSeats() {
+  const n = game.seats % MAX_SEATS + 1;
+  const done = game.setSeats(n);
+  if (!done.ok) { frame.say(done.reason, 'warn'); return; }
+  betSeat = n - 1;
+  render();
+  frame.say(n === 1 ? t('blackjack.seatsOne') : t('blackjack.seatsNow', { count: n, seat: n }));
+}
+
+// J moves the keys' chips to the next open seat.
+function nextSeat() {
+  betSeat = (betSeat + 1) % game.seats;
+  render();
+  frame.say(t('blackjack.betSeat', { seat: betSeat + 1 }));
 }
 
 function showHint() {
@@ -324,7 +375,8 @@ function announce(result) {
   if (!round) return;
   payOut(round);
   const net = round.net;
-  table.finish(resultOf(round), net >= 10 * round.bet ? 3 : net > round.bet ? 2 : 1);
+  const bet = seatsOf(round).reduce((sum, s) => sum + s.bet, 0);
+  table.finish(resultOf(round), net >= 10 * bet ? 3 : net > bet ? 2 : 1);
 }
 
 async function payOut(round) {
@@ -341,7 +393,8 @@ async function after(result) {
   await view?.scene.idle();
   busy = false;
   // The side bets are settled on the first cards: said as soon as those are out.
-  const sides = (result.sides ?? []).map(sideBetText).join(' ');
+  const dealt = result.settled ?? game.round;
+  const sides = result.sides && dealt ? sidesText(dealt).join(' ') : '';
   if (sides) speak(sides);
   if (game.phase === 'dealer') {
     frame.say([sides, t('blackjack.dealerTurn')].filter(Boolean).join(' '));
@@ -356,9 +409,12 @@ async function after(result) {
   render();
 }
 
+// At several seats each is asked in turn, by name.
 function offerInsurance(before = '') {
-  const amount = insuranceCost(game.round);
-  frame.say([before, t(game.evenMoneyOffered ? 'blackjack.evenMoneyOffer' : 'blackjack.insuranceOffer', { amount })].filter(Boolean).join(' '));
+  const round = game.round;
+  const amount = insuranceCost(round);
+  const offer = t(game.evenMoneyOffered ? 'blackjack.evenMoneyOffer' : 'blackjack.insuranceOffer', { amount });
+  frame.say([before, round.seats ? t('blackjack.seatSays', { seat: round.asking + 1, text: offer }) : offer].filter(Boolean).join(' '));
 }
 
 async function start() {

@@ -597,6 +597,24 @@ const EN = {
   'baccarat.squeezeStep': 'Turn the squeezed card a little',
   'baccarat.squeezeAll': 'Turn it over',
   'help.baccarat.6': 'The squeeze, chosen in Settings: when your larger bet is on Player or on Banker, that hand\'s cards come face down and wait for you. Drag a card up to turn it slowly, press V to turn it a step, or O to turn it over. The coup is already dealt: the squeeze only chooses how you see it.',
+  // Blackjack at up to three seats, each with its own bets, played from the right.
+  'blackjack.action.seats': 'Seats: {count}',
+  'blackjack.action.nextSeat': 'Next seat',
+  'blackjack.seatN': 'Seat {seat}',
+  'blackjack.seatHandN': 'Seat {seat}, hand {n}',
+  'blackjack.seatSays': 'Seat {seat}, {text}',
+  'blackjack.seatSpot': '{spot} at seat {seat}',
+  'blackjack.seatsRange': 'You may play 1 to {seats} seats.',
+  'blackjack.seatsOne': 'One seat: your chips go on the middle circle.',
+  'blackjack.seatsNow': '{count} seats open, played from the right. B, F and A now bet on seat {seat}; J moves them to the next seat.',
+  'blackjack.betSeat': 'B, F and A now bet on seat {seat}.',
+  'blackjack.oneSeat': 'Only one seat is open: press W to open another.',
+  'blackjack.seatNoBet': 'Seat {seat} has no bet: place one in its circle, or close the seat with W.',
+  'blackjack.seatClosed': 'There are chips for seat {seat}, which is closed: open it with W, or clear the bets.',
+  'blackjack.namedHandLabel': '{hand}: {total}',
+  'blackjack.namedHandLabelOutcome': '{hand}: {total}, {outcome}',
+  'history.blackjackSeats': '{hands}; dealer {dealer}',
+  'help.blackjack.seats': 'You may play up to {seats} seats at once (W opens one more; after the last, back to one). Each seat has its own bet and side bets within the same limits; B, F and A bet on the seat chosen with J, or click a seat\'s circle. The seats are played from the right, each hand in turn, and each may split, double, surrender or insure on its own.',
 };
 
 const english = new Intl.PluralRules('en');

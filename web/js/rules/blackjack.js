@@ -6,6 +6,11 @@
 // player turns it on: after the peek, the first two cards of a hand that was
 // not split may be given up for half the bet.
 //
+// Up to three seats may be played at once: each has its own bet, insurance
+// and side bets, its hands are played in turn (the first seat is the
+// rightmost, the first the dealer reaches) and each splits to four hands of
+// its own. A round of one seat carries its stake on itself and no `seats`.
+//
 // A round is a plain JSON value so that a page can keep it in its saved state
 // and resume it after a reload. Every operation takes the round and a draw
 // function (or a shoe with draw()) and changes the round in place; the module
@@ -13,6 +18,15 @@
 
 export const DECKS = 6;
 export const MAX_HANDS = 4;
+export const MAX_SEATS = 3;
+
+/** The seats of a round in play order, each { bet, insurance, sides?, evenMoney? }; a round of one seat is its own. */
+export const seatsOf = (round) => round.seats ?? [round];
+
+/** The seat a hand is played at. */
+export const seatOf = (hand) => hand.seat ?? 0;
+
+const seatHands = (round, seat) => round.hands.filter((h) => seatOf(h) === seat).length;
 
 const RANK_VALUE = { 2: 2, 3: 3, 4: 4, 5: 5, 6: 6, 7: 7, 8: 8, 9: 9, T: 10, J: 10, Q: 10, K: 10, A: 1 };
 
@@ -97,17 +111,23 @@ export function basicStrategy(cards, dealerUp, { canDouble = cards.length === 2,
 const drawFrom = (shoe) => (typeof shoe === 'function' ? shoe : () => shoe.draw());
 
 /**
- * Deals a new round for one bet: player, dealer up card, player, dealer hole
- * card. The round then waits for the insurance answer when the up card is an
- * ace, and otherwise has already been peeked.
+ * Deals a new round for one bet, or for each seat's bet (an array, in play
+ * order): a card to each seat, the dealer's up card, a second card to each
+ * seat, the dealer's hole card. The round then waits for the insurance
+ * answers when the up card is an ace, and otherwise has already been peeked.
  */
 export function deal(shoe, betCents, { surrender = false } = {}) {
-  if (!Number.isInteger(betCents) || betCents <= 0) throw new RangeError(`bad bet: ${betCents}`);
+  const bets = Array.isArray(betCents) ? betCents : [betCents];
+  if (bets.length < 1 || bets.length > MAX_SEATS || !bets.every((b) => Number.isInteger(b) && b > 0)) {
+    throw new RangeError(`bad bet: ${betCents}`);
+  }
   const draw = drawFrom(shoe);
-  const p1 = draw(), up = draw(), p2 = draw(), hole = draw();
+  const firsts = bets.map(() => draw()), up = draw(), seconds = bets.map(() => draw()), hole = draw();
+  const several = bets.length > 1;
   const round = {
-    bet: betCents,
-    hands: [{ cards: [p1, p2], bet: betCents, doubled: false, split: false, done: false }],
+    ...(several ? { seats: bets.map((bet) => ({ bet, insurance: 0 })) } : { bet: bets[0] }),
+    hands: bets.map((bet, s) => ({ cards: [firsts[s], seconds[s]], bet, doubled: false, split: false, done: false,
+      ...(several ? { seat: s } : {}) })),
     dealer: [up, hole],
     active: 0,
     insurance: 0,
@@ -115,35 +135,47 @@ export function deal(shoe, betCents, { surrender = false } = {}) {
     outcomes: null,
     net: 0,
   };
+  // Each seat is asked in turn.
+  if (several && round.phase === 'insurance') round.asking = 0;
   // Only a round dealt with the option carries it, so a round without it reads as it always did.
   if (surrender) round.surrender = true;
   if (round.phase === 'player') peek(round);
   return round;
 }
 
-/** Insurance costs half the bet; it is only offered under an ace. */
+/** The seat asked about insurance now (the round's own seat when it has one). */
+export const askedSeat = (round) => seatsOf(round)[round.asking ?? 0];
+
+/** Insurance costs half the asked seat's bet; it is only offered under an ace. */
 export function insuranceCost(round) {
-  return Math.floor(round.bet / 2);
+  return Math.floor(askedSeat(round).bet / 2);
 }
 
-/** Answers the insurance question, then peeks. */
+/** Answers the insurance question for the asked seat; once every seat has answered, peeks. */
 export function answerInsurance(round, take) {
   if (round.phase !== 'insurance') throw new Error('insurance is not offered now');
-  round.insurance = take ? insuranceCost(round) : 0;
-  round.phase = 'player';
-  peek(round);
+  askedSeat(round).insurance = take ? insuranceCost(round) : 0;
+  nextAsked(round);
   return round;
 }
 
+function nextAsked(round) {
+  if (round.seats) {
+    round.insurance = round.seats.reduce((sum, s) => sum + s.insurance, 0);
+    if (++round.asking < round.seats.length) return;
+    delete round.asking;
+  }
+  round.phase = 'player';
+  peek(round);
+}
+
+// A dealer blackjack ends every hand; a seat's own blackjack ends that seat.
 function peek(round) {
   const up = round.dealer[0][0];
   const dealerBJ = (up === 'A' || cardValue(up) === 10) && isBlackjack(round.dealer);
-  if (dealerBJ || isBlackjack(round.hands[0].cards)) {
-    round.hands[0].done = true;
-    finish(round);
-  } else {
-    advance(round);
-  }
+  for (const hand of round.hands) if (dealerBJ || isBlackjack(hand.cards)) hand.done = true;
+  if (dealerBJ) finish(round);
+  else advance(round);
 }
 
 /** What the player may do with the active hand. */
@@ -151,13 +183,14 @@ export function options(round) {
   if (round.phase !== 'player') return { hit: false, stand: false, double: false, split: false, surrender: false };
   const hand = round.hands[round.active];
   const two = hand.cards.length === 2;
+  const own = seatHands(round, seatOf(hand));
   return {
     // Late: the peek is behind every 'player' phase; never after a split or a third card.
-    surrender: round.surrender === true && two && round.hands.length === 1 && !hand.split,
+    surrender: round.surrender === true && two && own === 1 && !hand.split,
     hit: true,
     stand: true,
     double: two,
-    split: two && round.hands.length < MAX_HANDS &&
+    split: two && own < MAX_HANDS &&
       cardValue(hand.cards[0]) === cardValue(hand.cards[1]) &&
       !(hand.split && hand.cards[0][0] === 'A'),
   };
@@ -196,7 +229,8 @@ export function act(round, action, shoe) {
     // The second hand waits for its card until play reaches it, as at a real
     // table; split aces are dealt one card each at once and are finished.
     const aces = hand.cards[0][0] === 'A';
-    const second = { cards: [hand.cards[1]], bet: hand.bet, doubled: false, split: true, done: false };
+    const second = { cards: [hand.cards[1]], bet: hand.bet, doubled: false, split: true, done: false,
+      ...(hand.seat !== undefined ? { seat: hand.seat } : {}) };
     hand.cards = [hand.cards[0], draw()];
     hand.split = true;
     round.hands.splice(round.active + 1, 0, second);
@@ -230,8 +264,10 @@ function finish(round) {
 }
 
 function needsDealer(round) {
-  if (isBlackjack(round.dealer) || isBlackjack(round.hands[0].cards, round.hands[0].split)) return false;
-  return round.hands.some((h) => !h.surrendered && handValue(h.cards).total <= 21);
+  if (isBlackjack(round.dealer)) return false;
+  const seats = seatsOf(round);
+  return round.hands.some((h) => !h.surrendered && !seats[seatOf(h)].evenMoney && !isBlackjack(h.cards, h.split) &&
+    handValue(h.cards).total <= 21);
 }
 
 /** Draws one dealer card; settles once the dealer stands. The round is in the
@@ -274,10 +310,13 @@ export function settleInsurance(insurance, dealerCards) {
   return isBlackjack(dealerCards) ? 2 * insurance : -insurance;
 }
 
+// A seat that took even money was paid 1:1 whatever the dealer held.
 function settleRound(round) {
+  const seats = seatsOf(round);
   round.phase = 'done';
-  round.outcomes = round.hands.map((h) => settleHand(h, round.dealer));
-  round.net = round.outcomes.reduce((s, o) => s + o.net, 0) + settleInsurance(round.insurance, round.dealer);
+  round.outcomes = round.hands.map((h) => (seats[seatOf(h)].evenMoney ? { outcome: 'win', net: h.bet } : settleHand(h, round.dealer)));
+  round.net = round.outcomes.reduce((s, o) => s + o.net, 0) +
+    seats.reduce((sum, s) => sum + settleInsurance(s.insurance, round.dealer), 0);
 }
 
 /** Everything the player has staked in the round so far. */
@@ -301,9 +340,9 @@ export function playRound(shoe, betCents, decide, rules = {}) {
   return round.net;
 }
 
-/** Even money is offered in place of insurance when the player's blackjack faces a dealer ace. */
+/** Even money is offered in place of insurance when the asked seat's blackjack faces a dealer ace. */
 export function evenMoneyOffered(round) {
-  return round.phase === 'insurance' && isBlackjack(round.hands[0].cards);
+  return round.phase === 'insurance' && isBlackjack(round.hands[round.asking ?? 0].cards);
 }
 
 /**
@@ -314,6 +353,13 @@ export function evenMoneyOffered(round) {
  */
 export function takeEvenMoney(round) {
   if (!evenMoneyOffered(round)) throw new Error('even money is not offered now');
+  // One seat of several: it is settled with the others, as it was paid whatever the dealer holds.
+  if (round.seats) {
+    askedSeat(round).evenMoney = true;
+    round.hands[round.asking].done = true;
+    nextAsked(round);
+    return round;
+  }
   round.evenMoney = true;
   round.hands[0].done = true;
   round.phase = 'done';
