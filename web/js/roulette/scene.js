@@ -214,7 +214,9 @@ async function webglRenderer(container) {
 // moment. Resolves once the picture is ready.
 export async function createRouletteScene(container, { reducedMotion = false } = {}) {
   let view = null;
-  try { view = await webglRenderer(container); } catch (e) {
+  // ?flat in the page address forces the flat drawing, as at the card tables.
+  const flat = new URLSearchParams(globalThis.location?.search ?? '').has('flat');
+  try { if (!flat) view = await webglRenderer(container); } catch (e) {
     console.warn('Velmar Casino: 3D wheel unavailable, drawing it flat', e);
   }
   view ??= flatRenderer(container);
