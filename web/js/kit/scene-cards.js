@@ -6,6 +6,7 @@
 //
 // The same pieces draw themselves flat when the stage has no WebGL, so a
 // table is laid out identically either way.
+import { paced } from './pace.js';
 import { drawCard, CARD_W, CARD_H, CHIP_R } from './stage3d.js';
 import { isCard } from './cards.js';
 import { chipKit, stackGeometry, stackValues, paintChip, CHIP_T } from './scene-chips.js';
@@ -236,9 +237,15 @@ class TableScene {
       arrived = animate(p, { o: 1 }, FADE_MS).then(() => (faceUp && turnAfter ? handle.flip(true) : undefined));
     } else {
       const slide = animate(p, { x, z, y: 0, yaw }, DEAL_MS, easeOut);
-      arrived = turnAfter
-        ? slide.then(() => (faceUp ? handle.flip(true) : undefined))
-        : Promise.all([slide, faceUp ? animate(p, { flip: 1 }, DEAL_MS) : null]);
+      // Below the normal pace a card turns as it lands rather than after: on a
+      // slow renderer each move waits for a frame of its own to end, and a
+      // hand's cards dealt one by one add those frames up.
+      const overlap = paced(1) < 1;
+      arrived = !turnAfter
+        ? Promise.all([slide, faceUp ? animate(p, { flip: 1 }, DEAL_MS) : null])
+        : !faceUp ? slide
+          : overlap ? Promise.all([slide, this.motion.wait(DEAL_MS * 0.6).then(() => handle.flip(true))])
+            : slide.then(() => handle.flip(true));
     }
     const scene = this;
     const handle = {

@@ -411,6 +411,7 @@ class StageCore {
   frame(time) {
     this.raf = 0;
     const dt = this.last ? Math.min(0.1, (time - this.last) / 1000) : 0;
+    if (this.last) this.lighten(time - this.last);
     this.last = time;
     let again = false;
     for (const tw of [...this.tweens]) if (tw.step(time)) again = true; else this.tweens.delete(tw);
@@ -418,6 +419,19 @@ class StageCore {
     for (const item of this.items) item.sync?.();
     this.draw();
     if (again) this.invalidate(); else this.last = 0;
+  }
+
+  // A frame of a move that runs long (a software renderer, a busy machine):
+  // after a few over 40 ms the stage draws fewer pixels, down to half its own.
+  lighten(interval) {
+    if (!this.three) return;
+    this.long = interval > 40 ? (this.long ?? 0) + 1 : 0;
+    const { renderer } = this.three;
+    const ratio = renderer.getPixelRatio();
+    if (this.long < 3 || ratio <= 0.5) return;
+    this.long = 0;
+    renderer.setPixelRatio(Math.max(0.5, ratio * 0.75));
+    renderer.setSize(this.size.w, this.size.h, false);
   }
 
   draw() {

@@ -170,14 +170,25 @@ async function webglRenderer(container) {
   ball.castShadow = true;
   scene.add(ball);
 
+  // Drawn in software the wheel can take longer than a frame: after a few
+  // frames over 40 ms it draws fewer pixels, down to half the stage's.
+  let ratio = Math.min(window.devicePixelRatio || 1, 2), long = 0;
   return {
     webgl: true,
     canvas: renderer.domElement,
+    slow(interval) {
+      long = interval > 40 ? long + 1 : 0;
+      if (long < 3 || ratio <= 0.5) return;
+      long = 0;
+      ratio = Math.max(0.5, ratio * 0.75);
+      // The shadows stay as last drawn, which spares their pass on every frame.
+      if (ratio < 0.8) renderer.shadowMap.autoUpdate = false;
+    },
     draw(pose) {
       const box = container.getBoundingClientRect();
       const w = Math.max(50, Math.floor(box.width));
       const h = Math.max(50, Math.floor(box.height));
-      renderer.setPixelRatio(Math.min(window.devicePixelRatio || 1, 2));
+      renderer.setPixelRatio(ratio);
       const size = renderer.getSize(new THREE.Vector2());
       if (size.x !== w || size.y !== h) {
         renderer.setSize(w, h, false);
@@ -203,7 +214,9 @@ async function webglRenderer(container) {
 // moment. Resolves once the picture is ready.
 export async function createRouletteScene(container, { reducedMotion = false } = {}) {
   let view = null;
-  try { view = await webglRenderer(container); } catch (e) {
+  // ?flat in the page address forces the flat drawing, as at the card tables.
+  const flat = new URLSearchParams(globalThis.location?.search ?? '').has('flat');
+  try { if (!flat) view = await webglRenderer(container); } catch (e) {
     console.warn('Velmar Casino: 3D wheel unavailable, drawing it flat', e);
   }
   view ??= flatRenderer(container);
@@ -230,8 +243,11 @@ export async function createRouletteScene(container, { reducedMotion = false } =
           redraw();
           resolve();
         };
+        let last = 0;
         const frame = (now) => {
           if (finished) return;
+          if (last) view.slow?.(now - last);
+          last = now;
           const pose = spinPose(now - start, plan);
           if (pose.done) { finish(); return; }
           view.draw(pose);
