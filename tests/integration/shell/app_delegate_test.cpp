@@ -211,7 +211,7 @@ TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredActionAndHasAnAcce
 // Both are built only when asked for (the shortcuts window from a description
 // read at run time), so a mistake in either would show to the user first.
 // The shortcuts window shows every key on one page, and the About window
-// names the licences and the newest release.
+// names the newest release.
 TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
 #if ADW_CHECK_VERSION(1, 5, 0)
   const GType aboutType = ADW_TYPE_ABOUT_DIALOG;
@@ -240,8 +240,6 @@ TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
       test::findWidget(GTK_WIDGET(w), [&](GtkWidget* x) { return GTK_IS_SHORTCUTS_SECTION(x) && ++sections < 0; });
       EXPECT_EQ(sections, 1 + static_cast<int>(Tables::all.size())) << "a section per table";
     } else {
-      EXPECT_EQ(VELMAR_ABOUT(get_license_type), GTK_LICENSE_GPL_3_0);
-      EXPECT_NE(std::string(VELMAR_ABOUT(get_copyright)).find("Velmar Casino developers"), std::string::npos);
       EXPECT_STREQ(VELMAR_ABOUT(get_release_notes_version), VELMAR_VERSION);
       EXPECT_NE(std::string(VELMAR_ABOUT(get_release_notes)).find("<li>"), std::string::npos);
     }
