@@ -144,10 +144,12 @@ def close(display, windows):
 
 
 def press(display, windows, combos):
-    # Without a window manager nobody gives the window the focus; take it.
-    x.XSetInputFocus(display, windows[0], 2, 0)  # RevertToParent, CurrentTime
-    x.XSync(display, 0)
     for combo in combos:
+        # Without a window manager nobody gives the window the focus; take it,
+        # again for each key, as a window another program presents on the same
+        # display meanwhile takes it for itself.
+        x.XSetInputFocus(display, windows[0], 2, 0)  # RevertToParent, CurrentTime
+        x.XSync(display, 0)
         names = [MODIFIERS.get(part.lower(), part) for part in combo.split("+")]
         codes = [x.XKeysymToKeycode(display, x.XStringToKeysym(name.encode())) for name in names]
         if not all(codes):
