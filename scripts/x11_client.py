@@ -38,6 +38,13 @@ x.XStringToKeysym.argtypes = [ctypes.c_char_p]
 x.XKeysymToKeycode.restype = ctypes.c_ubyte
 x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+# A window (another program's, or one the application is taking down) can go
+# between listing the windows and asking about one: the call then just fails,
+# where Xlib's own handler would end this client.
+IGNORE_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, event: 0)
+x.XSetErrorHandler.restype = ctypes.c_void_p
+x.XSetErrorHandler.argtypes = [ctypes.c_void_p]
+x.XSetErrorHandler(IGNORE_ERRORS)
 x.XFlush.argtypes = [ctypes.c_void_p]
 x.XFree.argtypes = [ctypes.c_void_p]
 xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
@@ -137,10 +144,12 @@ def close(display, windows):
 
 
 def press(display, windows, combos):
-    # Without a window manager nobody gives the window the focus; take it.
-    x.XSetInputFocus(display, windows[0], 2, 0)  # RevertToParent, CurrentTime
-    x.XSync(display, 0)
     for combo in combos:
+        # Without a window manager nobody gives the window the focus; take it,
+        # again for each key, as a window another program presents on the same
+        # display meanwhile takes it for itself.
+        x.XSetInputFocus(display, windows[0], 2, 0)  # RevertToParent, CurrentTime
+        x.XSync(display, 0)
         names = [MODIFIERS.get(part.lower(), part) for part in combo.split("+")]
         codes = [x.XKeysymToKeycode(display, x.XStringToKeysym(name.encode())) for name in names]
         if not all(codes):

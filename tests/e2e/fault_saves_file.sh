@@ -1,49 +1,42 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A saves.json that is a folder, a symbolic link to a file elsewhere, or a
-# file of 1 GB neither hangs nor ends start-up: it is set aside with a line in
-# the log that says why, what it pointed to is left alone, and the
-# application runs on with fresh saves and quits cleanly.
+# A saves.json that is a folder, and FIFOs that no writer ever opens in place
+# of the preferences and the window state, neither hold up the start nor keep
+# SIGTERM from ending the run: each is set aside whole with a line in the log
+# that says why, the lobby opens with the defaults and saves afresh, and the
+# files are ours again once the casino has quit. (The other kinds of
+# saves.json, a link or a huge file, the store's Loading tests set aside; only
+# the store opens that file.)
 source "$(dirname "$0")/../support/e2e.bash"
 
 make_prefix "$VELMAR_SOURCE/tests/fixtures/shell/web"
-DATA=$(dirname "$SAVES")
-mkdir -p "$DATA"
-
-# Starts with the saves.json in place, expects the given line in the log, and
-# quits; the set-aside file is then the only saves-unreadable-*.json.
-starts_despite() {
-  local what=$1 line=$2
-  rm -rf "$PREFS" "$DATA"/saves-unreadable-*.json
-  : >"$WORK/app.log"
-  start_app
-  wait_for "the lobby's first save" has_saved fixture.lobby
-  grep -qF "Velmar Casino: saves.json $line" "$WORK/app.log" ||
-    fail "$what: no clear line in the log: $(grep 'saves.json' "$WORK/app.log" || true)"
-  act quit
-  wait_exit
-  [[ $EXIT_STATUS == 0 ]] || fail "$what: quitting ended with status $EXIT_STATUS"
-  [[ -f "$SAVES" && ! -L "$SAVES" ]] || fail "$what: no fresh saves.json after the run"
-  aside=("$DATA"/saves-unreadable-*.json)
-  [[ ${#aside[@]} == 1 ]] && [[ -e "${aside[0]}" || -L "${aside[0]}" ]] || fail "$what: not set aside: ${aside[*]}"
-  pass "$what: set aside, $(grep -F "saves.json $line" "$WORK/app.log" | head -n 1 | sed 's/.*saves.json/saves.json/')"
-}
-
-rm -f "$SAVES"
-mkdir -p "$SAVES/inside"
+CONFIG=$XDG_CONFIG_HOME/velmar-casino STATE=$XDG_STATE_HOME/velmar-casino DATA=$(dirname "$SAVES")
+mkdir -p "$CONFIG" "$STATE" "$SAVES/inside"
 echo mine >"$SAVES/inside/file"
-starts_despite "a folder" "is not a regular file, moved to"
-[[ "$(cat "${aside[0]}/inside/file")" == mine ]] || fail "the folder's content was not kept"
+mkfifo "$PREFS" "$STATE/window.ini"
 
-rm -f "$SAVES"
-printf '{\n  "elsewhere": "theirs"\n}' >"$WORK/elsewhere.json"
-ln -s "$WORK/elsewhere.json" "$SAVES"
-starts_despite "a link to a file elsewhere" "is a symbolic link, moved to"
-[[ -L "${aside[0]}" && "$(readlink "${aside[0]}")" == "$WORK/elsewhere.json" ]] || fail "the link was not kept as it was"
-[[ "$(cat "$WORK/elsewhere.json")" == $'{\n  "elsewhere": "theirs"\n}' ]] || fail "the linked file was changed"
-[[ -z "$(saved elsewhere)" ]] || fail "the linked file's saves were taken in"
+start_app
+wait_for "the lobby" pref_is lastPage velmar-casino.html
+wait_for "the lobby's first save" has_saved fixture.lobby
+[[ $(action_state page) == "'lobby'" ]] || fail "the first page is $(action_state page), not the lobby"
+for aside in "$CONFIG"/preferences-unreadable-*.ini "$STATE"/window-unreadable-*.ini; do
+  [[ -p $aside ]] || fail "no FIFO was set aside as $aside"
+done
+aside=("$DATA"/saves-unreadable-*.json)
+[[ ${#aside[@]} == 1 && "$(cat "${aside[0]}/inside/file")" == mine ]] || fail "the folder was not set aside whole: ${aside[*]}"
+for line in "preferences.ini is not a regular file, moved to preferences-unreadable-" \
+            "window.ini is not a regular file, moved to window-unreadable-" \
+            "Velmar Casino: saves.json is not a regular file, moved to saves-unreadable-"; do
+  grep -qF "$line" "$WORK/app.log" || fail "the log does not say: $line"
+done
+pass "the FIFOs and the folder were set aside, each with a line in the log, and the lobby opened"
 
-rm -f "$SAVES"
-truncate -s 1G "$SAVES"
-starts_despite "a 1 GB file" "is too large to hold saves (1073741824 bytes), moved to"
-[[ $(stat -c %s "${aside[0]}") == $((1024 * 1024 * 1024)) ]] || fail "the 1 GB file was not kept whole"
+kill -TERM "$APP_PID"
+ended() { [[ ! -e /proc/$APP_PID ]] || [[ $(awk '{print $3}' "/proc/$APP_PID/stat" 2>/dev/null) == Z ]]; }
+wait_for "the end after SIGTERM" ended
+wait_exit
+[[ $EXIT_STATUS == 0 ]] || fail "SIGTERM ended the run with status $EXIT_STATUS"
+[[ -f $PREFS && -f $STATE/window.ini && -f $SAVES ]] || fail "the preferences, the window state and the saves were not written back"
+grep -q '^\[VelmarCasinoMain\]' "$STATE/window.ini" || fail "the window state was not kept"
+[[ "$(saved fixture.lobby)" == visited ]] || fail "the fresh saves lost the lobby's: $(cat "$SAVES")"
+pass "SIGTERM ended the run, and all three files were written on the way out"

@@ -1,7 +1,10 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the built application through its exported actions: every page, a
-# zoom step, the reopen option and a restart that lands on the last table.
+# zoom step, the reopen option and a restart that lands on the last table;
+# then through its keys, which reach the commands even while the page has the
+# focus: Ctrl+1 to Ctrl+4 and Ctrl+L move between pages, Ctrl+0, Ctrl+= and
+# Ctrl+minus zoom, and Ctrl+Q quits.
 # (What is enabled where, and each zoom step, app_delegate_test and commands_test check.)
 source "$(dirname "$0")/../support/e2e.bash"
 
@@ -49,7 +52,6 @@ pref_is lastPage roulette-3d.html || fail "a state naming no page moved away to 
 grep -q 'no page named "cashier"' "$WORK/app.log" || fail "a state naming no page was not logged"
 pass "page state set over D-Bus opens the page; an unknown one is refused"
 
-# (The zoom keys, which are these actions' accelerators, step through the zooms in shell_keys.)
 act zoom-out
 wait_for "pageZoom 0.85" pref_near pageZoom 0.85
 
@@ -82,4 +84,30 @@ quit_app
 start_app
 [[ "$(action_state page)" == "'lobby'" ]] || fail "with the option off the restart opened $(action_state page)"
 pass "option off: restart opens the lobby"
-quit_app
+
+for pair in 1:roulette-3d.html 2:blackjack-3d.html 3:baccarat-3d.html 4:poker-3d.html L:velmar-casino.html; do
+  x11 keys "ctrl+${pair%%:*}"
+  wait_for "Ctrl+${pair%%:*} to open ${pair#*:}" pref_is lastPage "${pair#*:}"
+done
+pass "Ctrl+1 to Ctrl+4 and Ctrl+L open their pages"
+
+# One key at a time, each step awaited, so that a failure names the step and
+# the zoom it left; the reset comes first, from the 0.85 kept above.
+for step in 0:1 equal:1.1 minus:1 minus:0.85; do
+  key=${step%%:*} want=${step#*:}
+  x11 keys "ctrl+$key"
+  for _ in $(seq 1 600); do pref_near pageZoom "$want" && break; sleep 0.1; done
+  pref_near pageZoom "$want" || fail "Ctrl+$key left the zoom at $(pref pageZoom), not $want"
+done
+pass "zoom keys"
+
+# In the lobby there is nothing to reset, so the reset keys ask nothing and
+# the next key still reaches the window.
+x11 keys shift+ctrl+Delete ctrl+2
+wait_for "Ctrl+2 after the reset keys" pref_is lastPage blackjack-3d.html
+pass "the reset keys do nothing in the lobby"
+
+x11 keys ctrl+q
+wait_exit
+[[ $EXIT_STATUS == 0 ]] || fail "Ctrl+Q ended with status $EXIT_STATUS"
+pass "Ctrl+Q quits"

@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -75,5 +76,15 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 bool exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_EXISTS); }
+
+std::vector<std::string> entries(const std::string& folder) {
+  std::vector<std::string> names;
+  if (GDir* dir = g_dir_open(folder.c_str(), 0, nullptr)) {
+    while (const char* name = g_dir_read_name(dir)) names.emplace_back(name);
+    g_dir_close(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace velmar::test

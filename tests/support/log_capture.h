@@ -49,5 +49,7 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
+// The names in a folder, sorted; none for a folder that cannot be read.
+std::vector<std::string> entries(const std::string& folder);
 
 }  // namespace velmar::test

@@ -109,15 +109,6 @@ inline bool pageSays(WebKitWebView* view, const std::string& expression, const s
   return got && *got == json;
 }
 
-// The visible top-level window of that type, or null.
-inline GtkWindow* shownWindow(GType type) {
-  GListModel* windows = gtk_window_get_toplevels();
-  for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
-    g_autoptr(GObject) w = G_OBJECT(g_list_model_get_item(windows, i));
-    if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && gtk_widget_get_visible(GTK_WIDGET(w))) return GTK_WINDOW(w);
-  }
-  return nullptr;
-}
 inline GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
   if (!root || match(root)) return root;
   for (GtkWidget* child = gtk_widget_get_first_child(root); child; child = gtk_widget_get_next_sibling(child))

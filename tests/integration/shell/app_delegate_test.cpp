@@ -215,7 +215,7 @@ TEST_F(ShellWindow, EveryMenuItemAndShortcutReachesARegisteredActionAndHasAnAcce
 // read at run time), so a mistake in either would show to the user first.
 // The shortcuts window lists exactly the keys the application takes (and
 // F10) and each table's page answers, on one page, and the About window
-// names the licences and the newest release. The deprecated shortcuts types
+// names the newest release. The deprecated shortcuts types
 // are reached by name alone, which GTK 4.18 does not warn about.
 TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
 #if ADW_CHECK_VERSION(1, 5, 0)
@@ -272,8 +272,6 @@ TEST_F(ShellWindow, AboutAndShortcutsWindowsOpenOverTheMainWindowComplete) {
       });
       EXPECT_EQ(shown, listed);
     } else {
-      EXPECT_EQ(VELMAR_ABOUT(get_license_type), GTK_LICENSE_GPL_3_0);
-      EXPECT_NE(std::string(VELMAR_ABOUT(get_copyright)).find("Velmar Casino developers"), std::string::npos);
       EXPECT_STREQ(VELMAR_ABOUT(get_release_notes_version), VELMAR_VERSION);
       EXPECT_NE(std::string(VELMAR_ABOUT(get_release_notes)).find("<li>"), std::string::npos);
     }

@@ -61,17 +61,6 @@ TEST_F(PrefsTest, UnusableValuesAndFilesReadAsDefaultsAndOtherValuesStand) {
   EXPECT_EQ(Prefs::lastPage(), "poker-3d.html");
 }
 
-// The names in a folder that start with prefix.
-std::vector<std::string> entries(const std::string& folder, const std::string& prefix) {
-  std::vector<std::string> found;
-  if (GDir* dir = g_dir_open(folder.c_str(), 0, nullptr)) {
-    while (const char* name = g_dir_read_name(dir))
-      if (std::string(name).starts_with(prefix)) found.emplace_back(name);
-    g_dir_close(dir);
-  }
-  return found;
-}
-
 TEST_F(PrefsTest, AnythingButASmallRegularFileIsSetAsideWithoutBlockingAndDefaultsApply) {
   // what is in place of the file, how to make it, the file type it must keep once aside
   const std::tuple<const char*, std::function<void(const std::string&)>, mode_t> cases[] = {
@@ -95,7 +84,9 @@ TEST_F(PrefsTest, AnythingButASmallRegularFileIsSetAsideWithoutBlockingAndDefaul
       EXPECT_EQ(Prefs::pageZoom(), 1.0) << what;
       EXPECT_TRUE(Prefs::reopenLastTable()) << what;
     }
-    auto aside = entries(folder, "preferences-unreadable-");
+    std::vector<std::string> aside;
+    for (auto& name : test::entries(folder))
+      if (name.starts_with("preferences-unreadable-")) aside.push_back(name);
     ASSERT_EQ(aside.size(), 1u) << what;
     EXPECT_TRUE(aside[0].ends_with(".ini")) << aside[0];
     GStatBuf info;

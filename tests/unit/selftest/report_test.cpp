@@ -20,16 +20,6 @@ TEST(SelfTestRecord, IsThePageThenTheProbesMembersThenAnyScriptError) {
   EXPECT_EQ(failed, json::parse(R"({"page":"poker-3d.html","error":"ReferenceError: x","title":"t"})"));
 }
 
-// The layout is the saves' own (store tests pin it byte for byte); here, what the report holds.
-TEST(SelfTestReport, HoldsThePagesAndBothVerdictsInTheSavesLayout) {
-  Outcome outcome;
-  outcome.records.push_back(makeRecord("velmar-casino.html", {R"({"title":"Velmar – Lobby","canvases":0})", std::nullopt}));
-  outcome.saveRoundTrip = true;
-  EXPECT_EQ(reportText(outcome),
-            prettyJSON(json::parse(R"({"pages":[{"canvases":0,"page":"velmar-casino.html","title":"Velmar – Lobby"}],)"
-                                   R"("saveRoundTrip":true,"selftestKeyCleared":false})")));
-}
-
 TEST(SelfTestReport, ExitsWithFailureUnlessTheRoundTripHeldAndNoPageFailedAndAStoppedRunSaysWhy) {
   EXPECT_TRUE(roundTripHolds({{"vl-selftest", "12.5"}, {"x", "y"}}, "12.5"));
   EXPECT_FALSE(roundTripHolds({{"vl-selftest", "12.50"}}, "12.5"));

@@ -7,7 +7,6 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,16 +20,6 @@ inline std::int64_t localMoment(int year, int month, int day, int hour = 12, int
   std::int64_t usec = g_date_time_to_unix(moment) * G_USEC_PER_SEC;
   g_date_time_unref(moment);
   return usec;
-}
-
-inline std::vector<std::string> entries(const std::string& folder) {
-  std::vector<std::string> names;
-  if (GDir* dir = g_dir_open(folder.c_str(), 0, nullptr)) {
-    while (const char* name = g_dir_read_name(dir)) names.emplace_back(name);
-    g_dir_close(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // A temporary base folder, a clock the test sets, and the log.
