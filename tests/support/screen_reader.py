@@ -18,14 +18,19 @@ import time
 import pyatspi
 
 # Per table: the label that starts the betting spot used, and the buttons that
-# end a round once it is dealt.
+# move a dealt round on to its end (insurance is offered when the dealer shows
+# an ace).
 TABLES = {
     "roulette": ("Red, pays", "Spin", ()),
-    "blackjack": ("Bet circle", "Deal", ("Stand",)),
+    "blackjack": ("Bet circle", "Deal", ("No insurance", "Stand")),
     "baccarat": ("Player, pays", "Deal", ()),
     "poker": ("Ante circle", "Deal", ("Fold",)),
 }
 CHIP = "25 chip"
+# How long one AT-SPI call may wait for its answer, in ms. AT-SPI's own bound
+# (under a second) is shorter than a loaded machine's web process can take
+# over a large tree, and a call that gives up loses the node it asked for.
+CALL_BOUND = 20000
 RESULT = re.compile(r"\b(win|wins|lose|loses|push|pushes|tie)\b", re.IGNORECASE)
 OBJECT = "\ufffc"  # stands for a child inside a node's text
 
@@ -72,6 +77,10 @@ def text(node):
 
 def shown(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def enabled(node):
+    return node.getState().contains(pyatspi.STATE_ENABLED)
 
 
 def attributes(node):
@@ -143,6 +152,7 @@ def result_line(doc):
 
 
 def main():
+    pyatspi.setTimeout(CALL_BOUND, CALL_BOUND)
     app = application()
     if sys.argv[1] == "--count":
         nodes = [n for n in walk(app)]
@@ -176,9 +186,13 @@ def main():
     seen = {}
 
     def settled():
+        # A move stays in sight, unavailable, while the dealer plays, and
+        # goes once the round is over: it is clicked only when it may act,
+        # and looked for afresh on the next turn.
         for closer in closers:
-            if named(doc, closer):
-                press(doc, closer)
+            button = named(doc, closer)
+            if button and enabled(button):
+                button.queryAction().doAction(0)
                 return None
         line = result_line(doc)
         log = live_log(doc)
