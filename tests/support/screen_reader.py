@@ -31,7 +31,8 @@ CHIP = "25 chip"
 # (under a second) is shorter than a loaded machine's web process can take
 # over a large tree, and a call that gives up loses the node it asked for.
 CALL_BOUND = 20000
-RESULT = re.compile(r"\b(win|wins|lose|loses|push|pushes|tie)\b", re.IGNORECASE)
+# A round's result line opens with what it won or lost.
+RESULT = re.compile(r"^You (win|lose|break even)\b")
 OBJECT = "\ufffc"  # stands for a child inside a node's text
 
 
@@ -201,7 +202,7 @@ def main():
         # The result line is a polite live region itself. (The page's log is
         # read too, but the tree does not show what is added to it later.)
         fresh = line and line != before_line
-        # A result says who won or lost; the lines in between say what is dealt.
+        # The lines in between say what is dealt.
         return (line, bool(log)) if fresh and RESULT.search(line) else None
     line, logged = wait("the round's result in the live region", settled, limit=150, seen=seen)
     print(f"ok: the result {line!r} was said in the polite status line; the log region read {seen.get('heard')}")
