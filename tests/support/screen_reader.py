@@ -56,16 +56,20 @@ def wait(what, probe, limit=120, seen=None):
     fail(f"timed out waiting for {what}" + (f"; last seen {seen}" if seen else ""))
 
 
+def children(node):
+    """The node's children; none if it goes away while it is read."""
+    try:
+        found = [node.getChildAtIndex(i) for i in range(node.childCount)]
+    except Exception:
+        return []
+    return [child for child in found if child is not None]
+
+
 def walk(node):
     """The node and all under it; what goes away while it is read is left out."""
     yield node
-    try:
-        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
-    except Exception:
-        return
-    for child in children:
-        if child is not None:
-            yield from walk(child)
+    for child in children(node):
+        yield from walk(child)
 
 
 def text(node):
@@ -97,11 +101,26 @@ def application():
     return wait("the application on the accessibility bus", find, 60)
 
 
-def document(app, limit=60):
-    """The web view's document inside the application's window."""
+def documents(node):
+    """The web documents at or under the node, not walked into."""
+    if node.getRole() == pyatspi.ROLE_DOCUMENT_WEB:
+        yield node
+        return
+    for child in children(node):
+        yield from documents(child)
+
+
+def table_document(app):
+    """The web document that shows the table's chips, looked for afresh each
+    time: a page's document is made anew as it loads, and the page left can
+    still be in the window for a moment."""
+    seen = {}
+
     def find():
-        return next((n for n in walk(app) if n.getRole() == pyatspi.ROLE_DOCUMENT_WEB), None)
-    return wait("the web view's document", find, limit)
+        docs = list(documents(app))
+        seen["documents"] = len(docs)
+        return next((d for d in docs if named(d, CHIP)), None)
+    return wait("the table's buttons", find, seen=seen)
 
 
 def buttons(doc):
@@ -157,13 +176,11 @@ def main():
     app = application()
     if sys.argv[1] == "--count":
         nodes = [n for n in walk(app)]
-        docs = [n for n in nodes if n.getRole() == pyatspi.ROLE_DOCUMENT_WEB]
-        inside = sum(1 for _ in walk(docs[0])) if docs else 0
+        inside = sum(1 for d in documents(app) for _ in walk(d))
         print(f"{len(nodes)} accessible nodes in the application, {inside} of them in a web document")
         return
-    doc = document(app)
+    doc = table_document(app)
     spot_label, deal_label, closers = TABLES[sys.argv[1]]
-    wait("the table's buttons", lambda: named(doc, CHIP))
     found = wait("the buttons' names and labels", lambda: buttons_read(doc))
     for name, label in found:
         if not name:
