@@ -25,6 +25,9 @@ APP_PATH=/com/velmar/Casino
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmar-e2e.XXXXXX")
 PREFIX=$WORK/prefix
 APP_PID=
+# What a script starts beside the application, by process id;
+# ended with it, so that nothing holds the test's output open.
+SERVICE_PIDS=()
 # The accessibility bus is not under test and only adds start-up noise.
 export GTK_A11Y=none
 export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_STATE_HOME=$WORK/state XDG_CACHE_HOME=$WORK/cache
@@ -35,6 +38,8 @@ SAVES="$XDG_DATA_HOME/Velmar Casino/saves.json"
 cleanup() {
   local status=$?
   if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then kill -KILL "$APP_PID" 2>/dev/null || true; fi
+  local pid
+  for pid in "${SERVICE_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   # The web engine's helpers can still be writing their caches for a moment
   # after the application has ended; the script's verdict stands either way.
   for _ in 1 2 3 4 5; do rm -rf "$WORK" 2>/dev/null && break; sleep 0.5; done

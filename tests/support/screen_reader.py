@@ -18,15 +18,21 @@ import time
 import pyatspi
 
 # Per table: the label that starts the betting spot used, and the buttons that
-# end a round once it is dealt.
+# move a dealt round on to its end (insurance is offered when the dealer shows
+# an ace).
 TABLES = {
     "roulette": ("Red, pays", "Spin", ()),
-    "blackjack": ("Bet circle", "Deal", ("Stand",)),
+    "blackjack": ("Bet circle", "Deal", ("No insurance", "Stand")),
     "baccarat": ("Player, pays", "Deal", ()),
     "poker": ("Ante circle", "Deal", ("Fold",)),
 }
 CHIP = "25 chip"
-RESULT = re.compile(r"\b(win|wins|lose|loses|push|pushes|tie)\b", re.IGNORECASE)
+# How long one AT-SPI call may wait for its answer, in ms. AT-SPI's own bound
+# (under a second) is shorter than a loaded machine's web process can take
+# over a large tree, and a call that gives up loses the node it asked for.
+CALL_BOUND = 20000
+# A round's result line opens with what it won or lost.
+RESULT = re.compile(r"^You (win|lose|break even)\b")
 OBJECT = "\ufffc"  # stands for a child inside a node's text
 
 
@@ -50,16 +56,20 @@ def wait(what, probe, limit=120, seen=None):
     fail(f"timed out waiting for {what}" + (f"; last seen {seen}" if seen else ""))
 
 
+def children(node):
+    """The node's children; none if it goes away while it is read."""
+    try:
+        found = [node.getChildAtIndex(i) for i in range(node.childCount)]
+    except Exception:
+        return []
+    return [child for child in found if child is not None]
+
+
 def walk(node):
     """The node and all under it; what goes away while it is read is left out."""
     yield node
-    try:
-        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
-    except Exception:
-        return
-    for child in children:
-        if child is not None:
-            yield from walk(child)
+    for child in children(node):
+        yield from walk(child)
 
 
 def text(node):
@@ -72,6 +82,10 @@ def text(node):
 
 def shown(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def enabled(node):
+    return node.getState().contains(pyatspi.STATE_ENABLED)
 
 
 def attributes(node):
@@ -87,11 +101,26 @@ def application():
     return wait("the application on the accessibility bus", find, 60)
 
 
-def document(app, limit=60):
-    """The web view's document inside the application's window."""
+def documents(node):
+    """The web documents at or under the node, not walked into."""
+    if node.getRole() == pyatspi.ROLE_DOCUMENT_WEB:
+        yield node
+        return
+    for child in children(node):
+        yield from documents(child)
+
+
+def table_document(app):
+    """The web document that shows the table's chips, looked for afresh each
+    time: a page's document is made anew as it loads, and the page left can
+    still be in the window for a moment."""
+    seen = {}
+
     def find():
-        return next((n for n in walk(app) if n.getRole() == pyatspi.ROLE_DOCUMENT_WEB), None)
-    return wait("the web view's document", find, limit)
+        docs = list(documents(app))
+        seen["documents"] = len(docs)
+        return next((d for d in docs if named(d, CHIP)), None)
+    return wait("the table's buttons", find, seen=seen)
 
 
 def buttons(doc):
@@ -143,16 +172,15 @@ def result_line(doc):
 
 
 def main():
+    pyatspi.setTimeout(CALL_BOUND, CALL_BOUND)
     app = application()
     if sys.argv[1] == "--count":
         nodes = [n for n in walk(app)]
-        docs = [n for n in nodes if n.getRole() == pyatspi.ROLE_DOCUMENT_WEB]
-        inside = sum(1 for _ in walk(docs[0])) if docs else 0
+        inside = sum(1 for d in documents(app) for _ in walk(d))
         print(f"{len(nodes)} accessible nodes in the application, {inside} of them in a web document")
         return
-    doc = document(app)
+    doc = table_document(app)
     spot_label, deal_label, closers = TABLES[sys.argv[1]]
-    wait("the table's buttons", lambda: named(doc, CHIP))
     found = wait("the buttons' names and labels", lambda: buttons_read(doc))
     for name, label in found:
         if not name:
@@ -176,9 +204,13 @@ def main():
     seen = {}
 
     def settled():
+        # A move stays in sight, unavailable, while the dealer plays, and
+        # goes once the round is over: it is clicked only when it may act,
+        # and looked for afresh on the next turn.
         for closer in closers:
-            if named(doc, closer):
-                press(doc, closer)
+            button = named(doc, closer)
+            if button and enabled(button):
+                button.queryAction().doAction(0)
                 return None
         line = result_line(doc)
         log = live_log(doc)
@@ -187,7 +219,7 @@ def main():
         # The result line is a polite live region itself. (The page's log is
         # read too, but the tree does not show what is added to it later.)
         fresh = line and line != before_line
-        # A result says who won or lost; the lines in between say what is dealt.
+        # The lines in between say what is dealt.
         return (line, bool(log)) if fresh and RESULT.search(line) else None
     line, logged = wait("the round's result in the live region", settled, limit=150, seen=seen)
     print(f"ok: the result {line!r} was said in the polite status line; the log region read {seen.get('heard')}")
