@@ -6,7 +6,6 @@
 #include "platform/desktop_launch.h"
 #include "platform/file_writer.h"
 #include "platform/log.h"
-#include "platform/resource_text.h"
 #include "shell/commands.h"
 #include "shell/i18n.h"
 #include "shell/menus.h"
@@ -29,7 +28,6 @@
 #define VELMAR_VERSION "0"
 #endif
 
-extern "C" GResource* velmar_shell_get_resource(void);
 #if ADW_CHECK_VERSION(1, 5, 0)
 // The metainfo's bundle, compiled from the build's translated copy.
 extern "C" GResource* velmar_about_get_resource(void);
@@ -620,12 +618,7 @@ void AppDelegate::showAbout() {
 
 void AppDelegate::showShortcuts() {
   if (!shortcutsWindow_) {
-    const std::string ui = resourceText(velmar_shell_get_resource(), "/com/velmar/Casino/shell/shortcuts.ui");
-    g_autoptr(GtkBuilder) builder = gtk_builder_new();
-    gtk_builder_set_translation_domain(builder, GETTEXT_PACKAGE);
-    g_autoptr(GError) error = nullptr;
-    if (!gtk_builder_add_from_string(builder, ui.c_str(), static_cast<gssize>(ui.size()), &error))
-      g_error("Velmar Casino: the shortcuts window does not read: %s", error->message);
+    g_autoptr(GtkBuilder) builder = shellInterface("shortcuts.ui");
     shortcutsWindow_ = Ref<GtkWindow>::retain(GTK_WINDOW(gtk_builder_get_object(builder, "shortcuts")));
     gtk_window_set_transient_for(shortcutsWindow_.get(), window_);
     gtk_window_set_hide_on_close(shortcutsWindow_.get(), TRUE);

@@ -27,13 +27,19 @@ void takenKeys(GMenuModel* menu, std::string& taken) {
 
 }  // namespace
 
-GMenuModel* buildMenuBar() {
-  const std::string ui = resourceText(velmar_shell_get_resource(), "/com/velmar/Casino/shell/menus.ui");
-  g_autoptr(GtkBuilder) builder = gtk_builder_new();
+GtkBuilder* shellInterface(const char* name) {
+  const std::string ui = resourceText(velmar_shell_get_resource(), ("/com/velmar/Casino/shell/" + std::string(name)).c_str());
+  GtkBuilder* builder = gtk_builder_new();
   gtk_builder_set_translation_domain(builder, GETTEXT_PACKAGE);
   g_autoptr(GError) error = nullptr;
+  // The file is built into the program; one that does not read is a broken build.
   if (!gtk_builder_add_from_string(builder, ui.c_str(), static_cast<gssize>(ui.size()), &error))
-    g_error("Velmar Casino: the menus do not read: %s", error->message);
+    g_error("Velmar Casino: %s does not read: %s", name, error->message);
+  return builder;
+}
+
+GMenuModel* buildMenuBar() {
+  g_autoptr(GtkBuilder) builder = shellInterface("menus.ui");
 
   // The tables' names are proper names and stay as they are; each gets the
   // first letter that no other item of the menu uses, in any language.

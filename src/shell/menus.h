@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <gio/gio.h>
+#include <gtk/gtk.h>
 
 namespace velmar {
 
@@ -10,5 +10,9 @@ namespace velmar {
 // action, with an item a table added to the Table menu. Built once and never
 // changed; enabled state and check marks come from the actions.
 GMenuModel* buildMenuBar();
+
+// A new builder holding the program's own interface file `name` (menus.ui,
+// shortcuts.ui), its words translated.
+GtkBuilder* shellInterface(const char* name);
 
 }  // namespace velmar
