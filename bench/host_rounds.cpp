@@ -194,10 +194,18 @@ struct Open {
     casino->saves().replaceAll(
         {{round.key, R"({"version":1,"bankroll":100000000,"settings":{"muted":true},"stats":{},"history":[],"game":{}})"},
          {"velmar-casino.player", R"({"muted":true})"}});
+    return settle(flat, [&] {
+      casino->open(wanted);
+      return true;
+    });
+  }
+  // Runs `start`, waits for the page it brings (if it says one comes) to be
+  // ready, then for its drawing; empty when that drawing is the one asked for.
+  std::string settle(bool flat, const std::function<bool()>& start) {
     bool ready = false;
     casino->onReady = [&](const Table*) { ready = true; };
-    casino->open(wanted);
-    waitFor([&] { return ready; });
+    bool coming = start();
+    waitFor([&] { return ready || !coming; });
     casino->onReady = nullptr;
     // The scene is up once the page marks which drawing it has (pending till then).
     const std::string want = flat ? "2d" : "webgl";
@@ -209,6 +217,15 @@ struct Open {
   }
 };
 Open shown;
+
+// Runs the main loop for `us` microseconds, or until the host has put a new
+// view in place of `view` (after its process ended); whether it has.
+bool replacedWithin(WebKitWebView* view, gint64 us) {
+  gint64 end = g_get_monotonic_time() + us;
+  while ((!view || shown.casino->webView() == view) && g_get_monotonic_time() < end)
+    g_main_context_iteration(nullptr, FALSE);
+  return shown.casino->webView() != view;
+}
 
 void PlayRound(benchmark::State& state, const Round& round, const char* speed, bool flat) {
   if (!g_file_test((webFolder() + "/js/kit/play.js").c_str(), G_FILE_TEST_EXISTS)) {
@@ -226,13 +243,23 @@ void PlayRound(benchmark::State& state, const Round& round, const char* speed, b
                                                   "@DEAL@", json(round.deal).dump()),
                                          "@BET@", round.bet),
                                 "@MOVE@", round.move);
-  WebKitWebView* view = shown.casino->webView();
-  // A first round on a fresh page warms its shaders and its code.
-  if (fresh) run(view, script);
+  // The view is asked for each round: the host makes a new one when the web
+  // process ends. A first round on a fresh page warms its shaders and its code.
+  if (fresh) run(shown.casino->webView(), script);
   std::vector<double> intervals, results;
   double readyMs = 0;
   for (auto _ : state) {
+    WebKitWebView* view = shown.casino->webView();
     json r = run(view, script);
+    // The software renderer has crashed the page's process now and then; the
+    // host reopens the page, and the round is played again there.
+    // The first page reopened has been seen to lose its process as well.
+    if (!r.is_object() && replacedWithin(view, 2 * G_USEC_PER_SEC) &&
+        shown.settle(flat, [] { return replacedWithin(nullptr, 3 * G_USEC_PER_SEC), false; }).empty()) {
+      g_printerr("%s round: the page's process ended; playing it again\n", round.name);
+      run(shown.casino->webView(), script);  // the warming round
+      r = run(shown.casino->webView(), script);
+    }
     if (!r.is_object()) {
       state.SkipWithError(r.dump().c_str());
       break;
