@@ -237,14 +237,15 @@ class TableScene {
       arrived = animate(p, { o: 1 }, FADE_MS).then(() => (faceUp && turnAfter ? handle.flip(true) : undefined));
     } else {
       const slide = animate(p, { x, z, y: 0, yaw }, DEAL_MS, easeOut);
-      // Below the normal pace a card turns as it lands rather than after: on a
-      // slow renderer each move waits for a frame of its own to end, and a
-      // hand's cards dealt one by one add those frames up.
+      // Below the normal pace a card turns in the last of its slide, done as
+      // it lands, rather than after: on a slow renderer each move waits for a
+      // frame of its own to end, and a hand's cards dealt one by one add
+      // those frames up.
       const overlap = paced(1) < 1;
       arrived = !turnAfter
         ? Promise.all([slide, faceUp ? animate(p, { flip: 1 }, DEAL_MS) : null])
         : !faceUp ? slide
-          : overlap ? Promise.all([slide, this.motion.wait(DEAL_MS * 0.6).then(() => handle.flip(true))])
+          : overlap ? Promise.all([slide, this.motion.wait(DEAL_MS * 0.6).then(() => animate(p, { flip: 1 }, DEAL_MS * 0.4))])
             : slide.then(() => handle.flip(true));
     }
     const scene = this;
@@ -404,10 +405,11 @@ class TableScene {
   // ---------- cards shown by place ----------
 
   /**
-   * Shows the table's cards as `slots` ([{ key, card, x, z, yaw, faceUp, turnAfter }]),
+   * Shows the table's cards as `slots` ([{ key, card, x, z, yaw, faceUp, turnAfter, together }]),
    * listed in the order they are dealt. Cards already showing stay; a card
    * that changed place moves; a face-down card that is now known turns over;
-   * new cards are dealt one at a time in list order; cards no longer listed
+   * new cards are dealt one at a time in list order (one marked `together`
+   * goes with the next); cards no longer listed
    * are swept to the discard. Calls come in a queue, and only the newest of
    * the waiting ones is played. `onCard(slot, kind)` fires as each card is
    * dealt ('deal') or turned ('turn'), for sounds.
@@ -446,6 +448,9 @@ class TableScene {
       }
     }
     await Promise.all([...pool.map((h) => h.remove(this.discard)), ...moves]);
+    // Fresh cards marked `together` leave the shoe with the next one, as a
+    // spread, rather than each after the last has landed.
+    const spread = [];
     for (const s of slots) {
       const handle = this.shown.get(s.key);
       if (handle) {
@@ -467,9 +472,11 @@ class TableScene {
         from: this.shoe, turnAfter: !!s.turnAfter });
       this.shown.set(s.key, handle2);
       onCard?.(s, 'deal');
+      if (s.together) { spread.push(handle2.arrived); continue; }
       await handle2.arrived;
       if (pause) await this.motion.wait(pause);
     }
+    await Promise.all(spread);
   }
 
   /** Puts the cards straight into their places, with no motion (a reload). */

@@ -4,6 +4,7 @@
 // player's two cards near the edge, and the AA bonus, ante and call circles
 // in front of them with their chips.
 import { createStage } from '../kit/stage3d.js';
+import { paced } from '../kit/pace.js';
 import { createTableScene, felt } from '../kit/scene-cards.js';
 import { CENTS_PER_CHIP } from '../kit/money.js';
 import { t } from '../kit/messages.js';
@@ -58,8 +59,9 @@ export async function createPokerScene(host) {
         const p = (i) => ({ key: `${id}:p${i}`, card: hand.player[i], x: (i - 0.5) * 0.175, z: PLAYER_Z, yaw: 0, turnAfter: true });
         const d = (i) => ({ key: `${id}:d${i}`, card: dealerUp ? hand.dealer[i] : null, faceUp: dealerUp,
           x: (i - 0.5) * 0.175, z: DEALER_Z, yaw: 0, turnAfter: true });
+        // Below the normal pace the board goes out as one spread.
         const b = (i) => ({ key: `${id}:b${i}`, card: i < boardUp ? hand.board[i] : null, faceUp: i < boardUp,
-          x: (i - 2) * 0.19, z: BOARD_Z, yaw: 0, turnAfter: true });
+          x: (i - 2) * 0.19, z: BOARD_Z, yaw: 0, turnAfter: true, together: i < 4 && paced(1) < 1 });
         if (dealerUp) slots.push(p(0), p(1), ...[0, 1, 2, 3, 4].map(b), d(0), d(1));
         else slots.push(p(0), d(0), p(1), d(1), ...[0, 1, 2, 3, 4].map(b));
       }
