@@ -219,7 +219,8 @@ struct Open {
 Open shown;
 
 // Runs the main loop for `us` microseconds, or until the host has put a new
-// view in place of `view` (after its process ended); whether it has.
+// view in place of `view` (after its process ended; with no view, the whole
+// time); whether it has.
 bool replacedWithin(WebKitWebView* view, gint64 us) {
   gint64 end = g_get_monotonic_time() + us;
   while ((!view || shown.casino->webView() == view) && g_get_monotonic_time() < end)
@@ -252,13 +253,16 @@ void PlayRound(benchmark::State& state, const Round& round, const char* speed, b
     WebKitWebView* view = shown.casino->webView();
     json r = run(view, script);
     // The software renderer has crashed the page's process now and then; the
-    // host reopens the page, and the round is played again there.
-    // The first page reopened has been seen to lose its process as well.
-    if (!r.is_object() && replacedWithin(view, 2 * G_USEC_PER_SEC) &&
-        shown.settle(flat, [] { return replacedWithin(nullptr, 3 * G_USEC_PER_SEC), false; }).empty()) {
-      g_printerr("%s round: the page's process ended; playing it again\n", round.name);
-      run(shown.casino->webView(), script);  // the warming round
-      r = run(shown.casino->webView(), script);
+    // host reopens the page, and the round is played again there. The first
+    // page reopened has been seen to lose its process as well, so the host is
+    // given a few seconds before the page's drawing is waited for.
+    if (!r.is_object() && replacedWithin(view, 2 * G_USEC_PER_SEC)) {
+      replacedWithin(nullptr, 3 * G_USEC_PER_SEC);
+      if (shown.settle(flat, [] { return false; }).empty()) {
+        g_printerr("%s round: the page's process ended; playing it again\n", round.name);
+        run(shown.casino->webView(), script);  // the warming round
+        r = run(shown.casino->webView(), script);
+      }
     }
     if (!r.is_object()) {
       state.SkipWithError(r.dump().c_str());

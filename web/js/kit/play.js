@@ -46,10 +46,10 @@ export function openTable({ id, game, minimum, deal, render, busy = () => false,
   undoKey = ['u', 'Backspace'], doubleKey = 'x', doubleId = 'double', doubleLabel = t('action.double'),
   actions = [], onKey = null, panels = {} }) {
   // The host keeps the page before this one on screen, and the keys pressed
-  // meanwhile, until the table can take a bet: once the frame below is drawn,
-  // not once the scene, which comes later, is.
+  // meanwhile, until the table can take a bet (the page's first script,
+  // hold.js, asked it to wait): once the frame below is drawn, not once the
+  // scene, which comes later, is.
   const bridge = globalThis.__vlCasino;
-  bridge?.holdReady?.();
   // 'webgl' or '2d' once the scene is up, 'none' when it cannot be; the
   // self-test pictures the table only then.
   document.body.dataset.stage = 'pending';
